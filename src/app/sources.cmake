@@ -1,0 +1,2 @@
+list(APPEND OVIK_APP_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/app_info.cpp)

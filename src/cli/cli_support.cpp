@@ -1,0 +1,86 @@
+#include "cli/cli_support.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ovik::cli {
+
+std::vector<Command>& Commands() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+Args Parse(int argc, char** argv, int first, const std::vector<std::string>& valueOptions) {
+    Args a;
+    bool onlyPositional = false;
+    for (int i = first; i < argc; ++i) {
+        std::string s = argv[i];
+        if (!onlyPositional && s == "--") {
+            onlyPositional = true;
+            continue;
+        }
+        if (!onlyPositional && s.size() > 1 && s[0] == '-') {
+            std::string value;
+            size_t eq = s.find('=');
+            if (s.rfind("--", 0) == 0 && eq != std::string::npos) {
+                value = s.substr(eq + 1);
+                s = s.substr(0, eq);
+                a.options[s].push_back(value);
+                continue;
+            }
+            if (std::find(valueOptions.begin(), valueOptions.end(), s) != valueOptions.end()) {
+                if (i + 1 >= argc) throw UsageError{"option " + s + " needs a value"};
+                a.options[s].push_back(argv[++i]);
+            } else {
+                a.options[s];
+            }
+            continue;
+        }
+        a.positional.push_back(s);
+    }
+    return a;
+}
+
+std::unique_ptr<THQVset> OpenOrFail(const std::string& path, platform::Messages& msgs) {
+    auto set = std::make_unique<THQVset>(msgs);
+    if (!set->OpenHypertext(path)) throw Failure{"cannot read " + path};
+    return set;
+}
+
+void SaveOrFail(THQVset& set, const std::string& path) {
+    if (!set.SaveHypertext(path)) {
+        std::string why = "Salvataggio non riuscito!";
+        for (auto& e : set.Errors()) why += "\n" + e;
+        throw Failure{why};
+    }
+}
+
+long long ToNumber(const std::string& s, const char* what) {
+    try {
+        size_t used = 0;
+        long long v = std::stoll(s, &used, 0);
+        if (used != s.size()) throw 0;
+        return v;
+    } catch (...) {
+        throw UsageError{std::string(what) + " must be a number: " + s};
+    }
+}
+
+ProgressLine::ProgressLine(bool quiet) : enabled_(!quiet && ::isatty(2)) {}
+ProgressLine::~ProgressLine() { Done(); }
+
+void ProgressLine::Show(const std::string& text) {
+    if (!enabled_) return;
+    std::fprintf(stderr, "\r\033[K%s", text.c_str());
+    std::fflush(stderr);
+    shown_ = true;
+}
+
+void ProgressLine::Done() {
+    if (enabled_ && shown_) std::fprintf(stderr, "\r\033[K");
+    shown_ = false;
+}
+
+}  // namespace ovik::cli

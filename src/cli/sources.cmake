@@ -1,0 +1,4 @@
+list(APPEND OVIKC_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cli_support.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_document.cpp)

@@ -1,0 +1,3 @@
+list(APPEND OVIK_ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/codepage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_names.cpp)

@@ -1,0 +1,3 @@
+list(APPEND OVIK_ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/host.cpp)
