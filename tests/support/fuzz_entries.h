@@ -1,0 +1,17 @@
+// What each fuzz target feeds to the engine. The fuzzers and the regression test
+// over tests/fuzz_regressions/<target>/ share these, so a crash input once found
+// is replayed by every test run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ovik::fuzz {
+
+// Opens the bytes as a .HQV file; when it opens, saves it and opens the result.
+void FeedHqvFile(const uint8_t* data, size_t size);
+// Reads the bytes as a sequence of object streams into a set.
+void FeedObjectStream(const uint8_t* data, size_t size);
+
+}  // namespace ovik::fuzz
