@@ -446,7 +446,9 @@ TEST_F(HqvFile, RoundTripKeepsEveryRecordAndStream) {
     for (size_t i = 0; i < a.size(); ++i) {
         bool allowed = (i >= hdr::kRevision && i < hdr::kRevision + 4) ||
                        (i >= hdr::kPixelsPerInch && i < hdr::kPixelsPerInch + 2);
-        if (!allowed) ASSERT_EQ(a[i], b[i]) << "byte " << i;
+        if (!allowed) {
+            ASSERT_EQ(a[i], b[i]) << "byte " << i;
+        }
     }
     EXPECT_EQ(GetI32(&b[hdr::kRevision]), GetI32(&a[hdr::kRevision]) + 1);
 }

@@ -89,7 +89,8 @@ Bytes HqvBuilder::FileRecord(const std::string& fileName, const Bytes& bytes) {
 }
 
 void HqvBuilder::AddDefaultStyles() {
-    for (const char* name : {"[nessuno stile]", "[nessuno stile tabella]"}) {
+    for (bool table : {false, true}) {
+        const char* name = table ? "[nessuno stile tabella]" : "[nessuno stile]";
         Bytes r(103, 0);
         r[4] = 1;
         PutShortString(&r[5], 32, name);
@@ -98,8 +99,8 @@ void HqvBuilder::AddDefaultStyles() {
         PutU16(&r[79], 0xFFFF);
         PutI32(&r[81], 0xFF0000);
         r[85] = 4;
-        PutU16(&r[86], name[16] == 't' ? 0 : 10);
-        PutU16(&r[88], name[16] == 't' ? 0 : 10);
+        PutU16(&r[86], table ? 0 : 10);
+        PutU16(&r[88], table ? 0 : 10);
         PutU16(&r[94], uint16_t(-32000));
         r[98] = 1;
         Add(17, r, 103);

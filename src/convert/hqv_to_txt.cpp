@@ -1,0 +1,320 @@
+#include "convert/hqv_to_txt.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "core/codepage.h"
+#include "document/format1.h"
+#include "document/hqv_set.h"
+#include "document/style_record.h"
+#include "text/markup_escapes.h"
+
+namespace ovik {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Wrapper placeholders: marker subtype and the text that stands for it.
+struct Placeholder {
+    uint8_t subtype;
+    const char* text;
+};
+constexpr Placeholder kPlaceholders[] = {{21, "!RefI:"}, {22, "!RefL:"}, {23, "!RefP:"},
+                                         {24, "!RefF:"}, {25, "!RefX:"}, {26, "!RefY:"},
+                                         {28, "!ReCF:"}};
+
+void AppendHex8(std::string& out, uint32_t v) {
+    uint8_t d[8];
+    WriteTagDigits(d, v);
+    out.append(reinterpret_cast<const char*>(d), 8);
+}
+
+// Position just after the next ">" from i, or the end.
+size_t SkipTag(const uint8_t* p, size_t n, size_t i) {
+    const void* gt = std::memchr(p + i, '>', n - i);
+    return gt ? size_t(static_cast<const uint8_t*>(gt) - p) + 1 : n;
+}
+
+bool WriteAll(const fs::path& path, const std::string& text, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = "Impossibile creare il file " + path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    out.write(text.data(), std::streamsize(text.size()));
+    out.close();
+    if (!out) {
+        error = "Errore nella scrittura file " + path.string();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void AppendEscapedLine(std::string& out, std::string_view line) {
+    for (char c : line) {
+        switch (c) {
+            case '\t': out.append(8, ' '); break;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+}
+
+void THQVtoTxt::PageText(const uint8_t* p, size_t n, std::string& out) {
+    if (const void* z = std::memchr(p, 0, n)) n = size_t(static_cast<const uint8_t*>(z) - p);
+    struct OpenTable {
+        int32_t remaining, total, columns;
+    };
+    std::vector<OpenTable> tables;
+    bool firstParagraph = true;
+    bool skipNextBreak = false;
+    size_t i = 0;
+    while (i < n) {
+        uint8_t c = p[i];
+        if (c == '&') {
+            size_t used = 0;
+            out += char(DecodeEscape(p + i, n - i, used));
+            i += used;
+            continue;
+        }
+        if (c != '<') {
+            // Copy the run of plain characters up to the next tag or escape.
+            size_t j = i + 1;
+            while (j < n && p[j] != '<' && p[j] != '&') ++j;
+            out.append(reinterpret_cast<const char*>(p + i), j - i);
+            i = j;
+            continue;
+        }
+        uint8_t t = i + 1 < n ? p[i + 1] : 0;
+        if (t == 'Z') {
+            if (!firstParagraph && tables.empty() && !skipNextBreak) out += "\r\n";
+            firstParagraph = false;
+            skipNextBreak = false;
+            i = SkipTag(p, n, i);
+        } else if (t == '$' && n - i >= 11) {
+            int32_t id = int32_t(ParseTagDigits(p + i + 2));
+            if (THQVoggetto* o = ResolveId(id)) {
+                if (o->Kind() == tabellaHtml) {
+                    int32_t rows = o->U8(93), cols = o->U8(94);
+                    if (rows * cols > 0) {
+                        if (tables.empty()) skipNextBreak = true;
+                        tables.push_back({rows * cols, rows * cols, cols});
+                    }
+                } else if (o->Kind() == shortObj) {
+                    uint8_t sub = o->State();
+                    for (auto& ph : kPlaceholders)
+                        if (ph.subtype == sub) {
+                            out += ph.text;
+                            AppendHex8(out, uint32_t(o->I32(5)));
+                        }
+                    if (sub == 27) {
+                        Bytes text;
+                        o->ReadContent(text);
+                        out += "!ReCP:";
+                        out.append(text.begin(), text.end());
+                        out += "!";
+                    }
+                }
+            }
+            i = SkipTag(p, n, i);
+        } else if (t == 'T' && i + 2 < n && p[i + 2] == '>' && !tables.empty()) {
+            OpenTable& tb = tables.back();
+            int32_t cell = tb.total - tb.remaining;
+            out += (cell % tb.columns + 1 == tb.columns) ? "\r\n" : "\t";
+            if (--tb.remaining <= 0) tables.pop_back();
+            i += 3;
+        } else if (t == 'D' || t == 'F' || t == 'R') {
+            // A block without printable text, up to its closing tag.
+            const char close[4] = {'<', char(t + 32), '>', 0};
+            size_t j = i + 2;
+            while (j + 3 <= n && std::memcmp(p + j, close, 3) != 0) ++j;
+            i = j + 3 <= n ? j + 3 : n;
+        } else {
+            i = SkipTag(p, n, i);
+        }
+    }
+}
+
+void THQVtoTxt::ConvertFragment(const Bytes& source, Bytes& target) {
+    std::string text;
+    PageText(source.data(), source.size(), text);
+    target.insert(target.end(), text.begin(), text.end());
+    target.push_back(0);
+}
+
+bool THQVtoTxt::ExportPages(const std::vector<int32_t>& pages) {
+    LastError.clear();
+    std::string text;
+    int32_t index = 0;
+    for (int32_t number : pages) {
+        Progress(index++, int32_t(pages.size()), kPhaseMain);
+        THQVtesto* page = LinkedHQVset ? LinkedHQVset->Page(number) : nullptr;
+        if (!page || page->IsFree()) continue;
+        page->ConvertFormat1();
+        CurrentPageText = page;
+        Bytes content;
+        if (page->ReadContent(content)) PageText(content.data(), content.size(), text);
+        CurrentPageText = nullptr;
+    }
+    return WriteAll(ExportFileName, text, LastError);
+}
+
+bool THQVtoTxt::ExportPage(int32_t number) {
+    LastError.clear();
+    std::string text;
+    THQVtesto* page = LinkedHQVset ? LinkedHQVset->Page(number) : nullptr;
+    if (page && !page->IsFree()) {
+        page->ConvertFormat1();
+        CurrentPageText = page;
+        Bytes content;
+        if (page->ReadContent(content)) PageText(content.data(), content.size(), text);
+        CurrentPageText = nullptr;
+    }
+    return WriteAll(ExportFileName, text, LastError);
+}
+
+int32_t THQVtoTxt::ImportFiles(const std::vector<fs::path>& files, int /*mode*/) {
+    ReplacedCharacters = 0;
+    SkippedFiles.clear();
+    int32_t first = -1;
+    int32_t index = 0;
+    for (const fs::path& file : files) {
+        Progress(index++, int32_t(files.size()), kPhaseMain);
+        // Read the whole file at once: one pass over memory.
+        std::ifstream in(file, std::ios::binary);
+        std::error_code ec;
+        if (!in || fs::is_directory(file, ec)) {
+            SkippedFiles.push_back(file);
+            continue;
+        }
+        std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            SkippedFiles.push_back(file);
+            continue;
+        }
+        std::string text = cp1252::FromFileText(raw, &ReplacedCharacters);
+        raw.clear();
+        raw.shrink_to_fit();
+        std::string markup;
+        markup.reserve(text.size() + text.size() / 8 + 16);
+        // Lines end at LF, CR LF or a lone CR; a final line break adds no line.
+        size_t i = 0, n = text.size();
+        while (i < n) {
+            size_t j = i;
+            while (j < n && text[j] != '\n' && text[j] != '\r') ++j;
+            markup += "<Z S0 >";
+            AppendEscapedLine(markup, std::string_view(text).substr(i, j - i));
+            if (j < n && text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ++j;
+            i = j + 1;
+        }
+        if (markup.compare(0, 4, "<Z S") != 0) markup.insert(0, "<Z S0 >");
+        THQVtesto* page = NewImportPage();
+        if (!page) break;
+        Bytes content(markup.begin(), markup.end());
+        content.push_back(0);
+        page->SetContent(std::move(content));
+        if (first < 0) first = page->Number();
+    }
+    return first < 0 ? 0 : first;
+}
+
+void THQVtoTxt::ImportFragment(const Bytes& source, Bytes& target, bool asCode, int32_t style) {
+    std::vector<std::unique_ptr<THQVoggetto>> objects;
+    if (asCode && LinkedHQVset) {
+        style = LinkedHQVset->StyleIndex("Codice");
+        if (style < 0) {
+            auto s = LinkedHQVset->NewObject(stileParagrafo);
+            s->SetName("Codice");
+            s->SetStr(style_rec::kFace, style_rec::kFaceMax, "Courier New");
+            s->SetI16(style_rec::kSize, 10);
+            THQVoggetto* reg = THQVoggetto::Register(s, -1);
+            style = reg ? reg->Number() : 0;
+        }
+    }
+    const std::string paraTag = "<Z S" + std::to_string(style) + " >";
+    std::string text(source.begin(), source.end());
+    if (auto z = text.find('\0'); z != std::string::npos) text.resize(z);
+    std::string markup;
+    int32_t paragraphs = 0;
+    size_t i = 0;
+    auto addObject = [&](uint8_t subtype, int32_t ref, const std::string* stored) {
+        auto o = LinkedHQVset ? LinkedHQVset->NewObject(shortObj)
+                              : THQVoggetto::Create(nullptr, shortObj);
+        o->SetState(subtype);
+        o->SetI32(5, ref);
+        if (stored) o->SetContent(Bytes(stored->begin(), stored->end()));
+        objects.push_back(std::move(o));
+        markup += "<$ff";
+        uint8_t d[8];
+        WriteTagDigits(d, uint32_t(objects.size() - 1));
+        markup.append(reinterpret_cast<const char*>(d) + 2, 6);
+        markup += ">";
+    };
+    do {
+        size_t j = i;
+        while (j < text.size() && text[j] != '\n' && text[j] != '\r') ++j;
+        std::string_view line = std::string_view(text).substr(i, j - i);
+        markup += paraTag;
+        ++paragraphs;
+        if (!asCode) {
+            AppendEscapedLine(markup, line);
+        } else {
+            size_t k = 0;
+            while (k < line.size()) {
+                bool done = false;
+                if (line[k] == '!' && line.size() - k >= 6) {
+                    std::string_view head = line.substr(k, 6);
+                    for (auto& ph : kPlaceholders) {
+                        if (head == ph.text && line.size() - k >= 14) {
+                            uint32_t ref = ParseTagDigits(reinterpret_cast<const uint8_t*>(line.data() + k + 6));
+                            addObject(ph.subtype, int32_t(ref), nullptr);
+                            k += 14;
+                            done = true;
+                            break;
+                        }
+                    }
+                    if (!done && head == "!ReCP:") {
+                        size_t end = line.find('!', k + 6);
+                        if (end != std::string_view::npos) {
+                            std::string stored(line.substr(k + 6, end - k - 6));
+                            addObject(27, -1, &stored);
+                            k = end + 1;
+                            done = true;
+                        }
+                    }
+                }
+                if (!done) {
+                    AppendEscapedLine(markup, line.substr(k, 1));
+                    ++k;
+                }
+            }
+        }
+        if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+        i = j + 1;
+    } while (i < text.size());
+
+    AppendI32(target, 1);
+    AppendI32(target, 0);
+    AppendI32(target, 0);
+    AppendI32(target, int32_t(objects.size()));
+    for (size_t k = 0; k < objects.size(); ++k) {
+        AppendI32(target, objects[k]->Kind());
+        AppendI32(target, int32_t(k));
+        objects[k]->SaveToTransfer(target);
+    }
+    AppendI32(target, paragraphs);
+    AppendString(target, markup);
+    target.push_back(0);
+}
+
+}  // namespace ovik
