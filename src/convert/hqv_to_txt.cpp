@@ -58,16 +58,43 @@ bool WriteAll(const fs::path& path, const std::string& text, std::string& error)
 
 }  // namespace
 
+bool ReadWholeFile(const fs::path& path, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    out.resize(size_t(st.st_size));
+    size_t got = 0;
+    while (got < out.size()) {
+        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += size_t(r);
+    }
+    ::close(fd);
+    if (got != out.size()) return false;
+    return true;
+}
+
 void AppendEscapedLine(std::string& out, std::string_view line) {
-    for (char c : line) {
+    // Plain stretches are appended whole; only the four special bytes are expanded.
+    size_t start = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (c != '\t' && c != '&' && c != '<' && c != '>') continue;
+        out.append(line.data() + start, i - start);
+        start = i + 1;
         switch (c) {
             case '\t': out.append(8, ' '); break;
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
             case '>': out += "&gt;"; break;
-            default: out += c;
         }
     }
+    out.append(line.data() + start, line.size() - start);
 }
 
 void THQVtoTxt::PageText(const uint8_t* p, size_t n, std::string& out) {
@@ -191,14 +218,8 @@ int32_t THQVtoTxt::ImportFiles(const std::vector<fs::path>& files, int /*mode*/)
     for (const fs::path& file : files) {
         Progress(index++, int32_t(files.size()), kPhaseMain);
         // Read the whole file at once: one pass over memory.
-        std::ifstream in(file, std::ios::binary);
-        std::error_code ec;
-        if (!in || fs::is_directory(file, ec)) {
-            SkippedFiles.push_back(file);
-            continue;
-        }
-        std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) {
+        std::string raw;
+        if (!ReadWholeFile(file, raw)) {
             SkippedFiles.push_back(file);
             continue;
         }
@@ -206,7 +227,7 @@ int32_t THQVtoTxt::ImportFiles(const std::vector<fs::path>& files, int /*mode*/)
         raw.clear();
         raw.shrink_to_fit();
         std::string markup;
-        markup.reserve(text.size() + text.size() / 8 + 16);
+        markup.reserve(text.size() + text.size() / 4 + 16);
         // Lines end at LF, CR LF or a lone CR; a final line break adds no line.
         size_t i = 0, n = text.size();
         while (i < n) {

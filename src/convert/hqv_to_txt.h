@@ -35,4 +35,7 @@ public:
 // "&", "<", ">" their entities.
 void AppendEscapedLine(std::string& out, std::string_view line);
 
+// Reads a whole regular file; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+
 }  // namespace ovik

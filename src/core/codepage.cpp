@@ -125,6 +125,14 @@ std::string FromUtf8(std::string_view utf8, size_t* replaced) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
+        // Copy runs of ASCII at once: most text is mostly ASCII.
+        size_t j = i;
+        while (j < utf8.size() && uint8_t(utf8[j]) < 0x80) ++j;
+        if (j > i) {
+            out.append(utf8.data() + i, j - i);
+            i = j;
+            continue;
+        }
         char32_t c;
         size_t n = DecodeOne(utf8, i, &c);
         if (n == 0) {
