@@ -119,6 +119,10 @@ Bytes HqvBuilder::Build() const {
     Bytes records;
     Bytes table;
     for (int k = 0; k <= highestKind; ++k) {
+        if (k >= 27) {  // a kind no file may list: an empty entry
+            for (int f = 0; f < 3; ++f) AppendI32(table, 0);
+            continue;
+        }
         const Kind& kd = kinds[size_t(k)];
         AppendI32(table, kd.offset.value_or(int32_t(records.size())));
         AppendI32(table, kd.size.value_or(kd.recordSize));
