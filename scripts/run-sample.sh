@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds Ovik and shows the bundled sample hypertext.
+# Builds Ovik and opens the bundled sample hypertext in the editor (or prints
+# its summary with ovikc when no display is available).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 sample=build/sample/esempio.hqv
-mkdir -p build/sample
-if [ -x build/src/ui/ovik ]; then
-  build/src/cli/ovikc new "$sample" >/dev/null 2>&1 || true
+bash scripts/make-sample.sh build/src/cli/ovikc "$sample"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/src/ui/ovik "$sample"
 fi
-build/src/cli/ovikc new "$sample"
+echo "No display: showing the sample with ovikc (run build/src/ui/ovik $sample on a desktop)."
 exec build/src/cli/ovikc info "$sample"

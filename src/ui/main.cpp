@@ -1,0 +1,24 @@
+// ovik: the hypertext editor.
+#include <QApplication>
+#include <QTimer>
+
+#include "app/app_info.h"
+#include "app/startup.h"
+#include "ui/main_window.h"
+#include "ui/qt_platform.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(ovik::app::kOrganisation);
+    QApplication::setApplicationName(ovik::app::kSettingsApplication);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+    ovik::app::CommandLine cmd = ovik::app::ParseCommandLine(args);
+    ovik::ui::QtSettingsStore store;
+    ovik::ui::TMainForm window(store);
+    window.show();
+    QTimer::singleShot(0, &window, [&] { window.StartupShow(cmd); });
+    int rc = app.exec();
+    store.Sync();
+    return rc;
+}

@@ -1,0 +1,421 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/app_info.h"
+#include "core/codepage.h"
+#include "core/file_names.h"
+
+namespace ovik::ui {
+
+namespace {
+QString FromCp(const std::string& s) { return QString::fromStdString(cp1252::ToUtf8(s)); }
+// The export prefix a chosen file name gives: its first 16 characters in lower
+// case, without extension.
+std::string PrefixFromName(const QString& name) {
+    return PrefixFromFileName(cp1252::FromUtf8(QFileInfo(name).fileName().toStdString()), 16);
+}
+}  // namespace
+
+TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
+    : QMainWindow(parent), store_(store), settings_(store), messages_(this) {
+    setObjectName("mainform");
+    messages_.SetApplicationTitle(app::kApplicationTitle);
+    set_ = std::make_unique<THQVset>(messages_);
+    txt_.LinkedHQVset = set_.get();
+    pages_ = new QListWidget(this);
+    pages_->setObjectName("pagelist");
+    setCentralWidget(pages_);
+    status_ = new QLabel(this);
+    statusBar()->addWidget(status_, 1);
+    BuildMenus();
+    settings_.EnsurePublishingDefaults();
+    ApplyOptions();
+    recent_.Load(settings_);
+    RefreshRecentFiles();
+    connect(&saveReminder_, &QTimer::timeout, this, [this] {
+        saveReminder_.stop();
+        if (messages_.AskYesNo("Promemoria: vuoi salvare?") == platform::Answer::Yes) SaveDocument();
+        if (options_.saveReminder) saveReminder_.start();
+    });
+    UpdateCaption();
+    resize(900, 650);
+}
+
+TMainForm::~TMainForm() = default;
+
+QAction* TMainForm::AddCommand(QMenu* menu, const char* name, const QString& caption,
+                               const QKeySequence& shortcut, bool enabled) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    a->setEnabled(enabled);
+    actions_[name] = a;
+    return a;
+}
+
+QAction* TMainForm::Action(const QString& objectName) const {
+    auto it = actions_.find(objectName);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    // File
+    QMenu* f = fileMenu_ = bar->addMenu("&File");
+    connect(AddCommand(f, "FileNew", "&Nuovo ipertesto", QKeySequence("Ctrl+N"), true), &QAction::triggered,
+            this, [this] {
+                if (AskSave()) NewDocument();
+            });
+    AddCommand(f, "FileNewFrom", "N&uovo da...");
+    connect(AddCommand(f, "FileOpen", "&Apri...", QKeySequence("Ctrl+F12"), true), &QAction::triggered, this,
+            [this] {
+                if (!AskSave()) return;
+                QString name = QFileDialog::getOpenFileName(this, "Apri", QFileInfo(current_).path(),
+                                                            "Ipertesti oVik (*.hqv);;Tutti i files (*)");
+                if (!name.isEmpty()) OpenDocument(name);
+            });
+    connect(AddCommand(f, "FileImport", "&Importa/apri pagine...", {}, true), &QAction::triggered, this,
+            [this] { ImportPages(); });
+    AddCommand(f, "FileAddPage", "Aggiungi nuova pagina");
+    AddCommand(f, "FileFind", "&Trova file...", QKeySequence("Ctrl+F10"));
+    f->addSeparator();
+    connect(AddCommand(f, "FileSave", "&Salva tutto", QKeySequence("Ctrl+S"), true), &QAction::triggered, this,
+            [this] { SaveDocument(); });
+    connect(AddCommand(f, "FileSaveAs", "Salva &con nome...", {}, true), &QAction::triggered, this,
+            [this] { SaveDocumentAs(); });
+    AddCommand(f, "FileSaveTemplate", "Salva come mo&dello...");
+    connect(AddCommand(f, "FileExport", "Esp&orta pagine...", QKeySequence("Ctrl+E"), true), &QAction::triggered,
+            this, [this] { ExportPages(); });
+    AddCommand(f, "FilePageList", "&Lista pagine...");
+    f->addSeparator();
+    AddCommand(f, "FilePrinterSetup", "I&mposta stampante...");
+    AddCommand(f, "FileMargins", "Imposta mar&gini...");
+    AddCommand(f, "FilePrint", "Stam&pa...");
+    AddCommand(f, "FilePrintPage", "Stampa pagina corrente");
+    AddCommand(f, "FilePrintAll", "Stampa tutte");
+    recentSeparator_ = f->addSeparator();
+    f->addSeparator();
+    connect(AddCommand(f, "FileExit", "&Esci", QKeySequence("Alt+X"), true), &QAction::triggered, this,
+            [this] { close(); });
+
+    QMenu* m = bar->addMenu("&Modifica");
+    QAction* undo = AddCommand(m, "EditUndo", "&Undo", QKeySequence("Alt+Backspace"));
+    undo->setShortcuts({QKeySequence("Alt+Backspace"), QKeySequence("Ctrl+Z")});
+    AddCommand(m, "EditRedo", "&Annulla undo", QKeySequence("Ctrl+Y"));
+    m->addSeparator();
+    AddCommand(m, "EditCut", "&Taglia", QKeySequence("Shift+Del"));
+    AddCommand(m, "EditCopy", "&Copia", QKeySequence("Ctrl+Ins"));
+    AddCommand(m, "EditPaste", "&Incolla", QKeySequence("Shift+Ins"));
+    AddCommand(m, "EditPastePage", "Incolla &pagina da...");
+    AddCommand(m, "EditSelectAll", "&Seleziona tutto", QKeySequence("Ctrl+F2"));
+
+    QMenu* c = bar->addMenu("&Cerca");
+    AddCommand(c, "SearchFind", "&Cerca...", QKeySequence("Ctrl+F"));
+    AddCommand(c, "SearchReplace", "Cerca / &Sostituisci...", QKeySequence("Ctrl+R"));
+    AddCommand(c, "SearchAgain", "&Ripeti ultima ricerca nella pagina", QKeySequence("F3"));
+    AddCommand(c, "SearchAgainAll", "Ripeti nell'&ipertesto", QKeySequence("F4"));
+    AddCommand(c, "SearchKeyword", "Cerca per parola c&hiave...", QKeySequence("Ctrl+F3"));
+    AddCommand(c, "SearchOperators", "Cerca con &operatori...");
+
+    QMenu* i = bar->addMenu("&Inserisci");
+    AddCommand(i, "InsertSymbol", "&Simbolo...", QKeySequence("Shift+F2"));
+    AddCommand(i, "InsertPicture", "&Immagine/mappa...", QKeySequence("Ctrl+I"));
+    AddCommand(i, "InsertTable", "&Tabella...", QKeySequence("Ctrl+T"));
+    AddCommand(i, "InsertFrame", "C&ornice indipendente...");
+    AddCommand(i, "InsertMedia", "&Animazione/suono...");
+    AddCommand(i, "InsertEmbed", "&Embed/Java/activeX...");
+    for (auto [name, caption] : {std::pair{"InsertForms", "&Moduli"}, {"InsertPageFunctions", "&Funzioni di pagina"},
+                                 {"InsertScript", "&Script Java/VB"}, {"InsertNotes", "Annota&zioni..."},
+                                 {"InsertHtml", "&Html"}}) {
+        QMenu* sub = i->addMenu(caption);
+        sub->setObjectName(name);
+        sub->setEnabled(false);
+    }
+    AddCommand(i, "InsertCustom", "Componente &personalizzato...");
+    AddCommand(i, "InsertDb", "Componente &DB locale...");
+    i->addSeparator();
+    AddCommand(i, "InsertSelfLink", "Collegamento autore&ferente", QKeySequence("Shift+F6"));
+    AddCommand(i, "InsertAnchor", "Anco&ra", QKeySequence("Shift+F5"));
+    AddCommand(i, "InsertLink", "Co&llegamento...", QKeySequence("Ctrl+F5"));
+    AddCommand(i, "InsertSpecialLink", "&Collegamento speciale...", QKeySequence("F5"));
+    AddCommand(i, "InsertNewPage", "&Nuova pagina...", QKeySequence("Ctrl+Shift+N"));
+
+    QMenu* t = bar->addMenu("&Tabella");
+    AddCommand(t, "TableProperties", "&Proprietà tabella...");
+    AddCommand(t, "TableAddRow", "Aggiungi &riga");
+    AddCommand(t, "TableAddColumn", "Aggiungi &colonna");
+    AddCommand(t, "TableDeleteRow", "Cancella r&iga");
+    AddCommand(t, "TableDeleteColumn", "Cancella c&olonna");
+    AddCommand(t, "TableSelect", "&Seleziona tabella");
+
+    QMenu* fo = bar->addMenu("F&ormato");
+    AddCommand(fo, "FormatFont", "&Carattere...");
+    AddCommand(fo, "FormatSuperscript", "Apice");
+    AddCommand(fo, "FormatSubscript", "Pedice");
+    AddCommand(fo, "FormatStyles", "&Stili...");
+    AddCommand(fo, "FormatReformat", "&Riformatta");
+    fo->addSeparator();
+    AddCommand(fo, "FormatLinkProperties", "Proprietà c&ollegamento...");
+    AddCommand(fo, "FormatFollowLink", "Segui colle&gamento (doppio clic)...", QKeySequence("F9"));
+    AddCommand(fo, "FormatPageProperties", "&Proprietà pagina...", QKeySequence("Ctrl+F11"));
+    AddCommand(fo, "FormatHeaderFooter", "&Intestazione e piè di pagina...");
+    AddCommand(fo, "FormatLoadFrames", "Carica &disposizione cornici...");
+    AddCommand(fo, "FormatFrames", "&Gestione avanzata disposizione cornici...");
+
+    QMenu* h = bar->addMenu("&Ipertesto");
+    AddCommand(h, "HypProperties", "&Proprietà dell'ipertesto corrente...");
+    AddCommand(h, "HypKeywords", "Parole c&hiave...");
+    AddCommand(h, "HypCover", "&Copertina");
+    AddCommand(h, "HypContents", "&Sommario");
+    connect(AddCommand(h, "HypReadOnly", "Solo &lettura", QKeySequence("F11"), true), &QAction::triggered, this,
+            [this] { SetEditMode(!editMode_); });
+    h->addSeparator();
+    AddCommand(h, "HypPrevious", "P&agina precedente");
+    AddCommand(h, "HypNext", "Pagi&na seguente");
+    AddCommand(h, "HypPagePlus", "Pagina +1", QKeySequence("Ctrl++"));
+    AddCommand(h, "HypPageMinus", "Pagina -1", QKeySequence("Ctrl+-"));
+    AddCommand(h, "HypGoTo", "&Vai a pagina");
+    AddCommand(h, "HypAllPages", "Tutte le pagine dell'&ipertesto...");
+    h->addSeparator();
+    AddCommand(h, "HypDeletePages", "&Cancella pagine...");
+    AddCommand(h, "HypAlbum", "&Album immagini - files - pagine e cancellazioni...", QKeySequence("F12"));
+    AddCommand(h, "HypReload", "Ricarica pa&gina");
+    AddCommand(h, "HypSearches", "&Ricerche ipertestuali...");
+    AddCommand(h, "HypOrder", "&Ordine predefinito pagine...");
+    AddCommand(h, "HypSlides", "&Diapositive...");
+    AddCommand(h, "HypExplore", "&Esplorazione dei collegamenti...");
+
+    QMenu* p = bar->addMenu("&Pubblica");
+    QMenu* preview = p->addMenu("&Anteprima in browser");
+    preview->setObjectName("PublishPreview");
+    AddCommand(preview, "PreviewPage", "&Corrente pagina in browser di default", QKeySequence("Ctrl+A"));
+    AddCommand(preview, "PreviewAll", "&Tutto l'ipertesto in browser di default");
+    AddCommand(p, "PublishCd", "&Cd-Rom...");
+    AddCommand(p, "PublishHtml", "Esporta &Html...");
+    AddCommand(p, "PublishWinHelp", "Esporta &WinHelp...");
+    AddCommand(p, "PublishFtp", "Internet - &Ftp");
+    AddCommand(p, "PublishServer", "&Internet - oVik");
+
+    QMenu* s = bar->addMenu("&Strumenti");
+    AddCommand(s, "ToolsSpellPage", "&Controllo ortografia pagina...", QKeySequence("F7"));
+    AddCommand(s, "ToolsSpellAll", "Controllo ortografia &ipertesto...", QKeySequence("Ctrl+F7"));
+    AddCommand(s, "ToolsToolbars", "&Toolbars...");
+    AddCommand(s, "ToolsWindows", "&Finestre...", QKeySequence("Alt+0"));
+    AddCommand(s, "ToolsOptions", "&Opzioni del programma...");
+    AddCommand(s, "ToolsLibraries", "Componenti &personalizzati (librerie)...");
+
+    QMenu* q = bar->addMenu("&?");
+    AddCommand(q, "HelpIndex", "&Indice");
+    AddCommand(q, "HelpSearch", "&Cerca aiuto su...");
+    connect(AddCommand(q, "HelpAbout", "&Informazioni...", {}, true), &QAction::triggered, this, [this] {
+        QMessageBox::about(this, "Informazioni",
+                           QString("%1 %2\nEditor di ipertesti visuale.").arg(app::kApplicationTitle, app::VersionString()));
+    });
+    AddCommand(q, "HelpSamples", "&Esempi...");
+
+    QToolBar* tb = addToolBar("Principale");
+    tb->setObjectName("maintoolbar");
+    tb->addAction(Action("FileNew"));
+    tb->addAction(Action("FileOpen"));
+    tb->addAction(Action("FileSave"));
+    QAction* mode = tb->addAction("Edita / Anteprima");
+    mode->setObjectName("ModeSwitch");
+    mode->setCheckable(true);
+    connect(mode, &QAction::triggered, this, [this] { SetEditMode(!editMode_); });
+    actions_["ModeSwitch"] = mode;
+
+    // Hints of the commands go to the status line.
+    for (auto& [name, action] : actions_) {
+        if (action->statusTip().isEmpty()) action->setStatusTip(action->text().remove('&'));
+    }
+    connect(bar, &QMenuBar::hovered, this, [this](QAction* a) { status_->setText(a->statusTip()); });
+}
+
+void TMainForm::ApplyOptions() {
+    options_ = app::ReadAppliedOptions(settings_);
+    set_->MaxCacheImg = options_.maxCacheImg;
+    set_->UndoDeep = options_.undoDeep;
+    set_->Alt = options_.alt;
+    set_->Bak = options_.bak;
+    set_->DBdebug = options_.dbDebug;
+    set_->DBdebugMap = options_.dbDebugMap;
+    saveReminder_.setInterval(options_.saveReminderMs);
+    if (options_.saveReminder)
+        saveReminder_.start();
+    else
+        saveReminder_.stop();
+}
+
+QString TMainForm::CaptionText() const {
+    if (current_.isEmpty()) return QString("Senza titolo - ") + app::kApplicationTitle;
+    return QFileInfo(current_).fileName() + " - " + app::kApplicationTitle;
+}
+
+void TMainForm::UpdateCaption() { setWindowTitle(CaptionText()); }
+
+void TMainForm::RefreshPages() {
+    pages_->clear();
+    for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n) {
+        THQVtesto* p = set_->Page(n);
+        if (!p || p->IsFree()) continue;
+        pages_->addItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())));
+    }
+    status_->setText(QString("%1 pagine").arg(pages_->count()));
+}
+
+void TMainForm::RefreshRecentFiles() {
+    for (QAction* a : recentActions_) {
+        fileMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    recentActions_.clear();
+    recentSeparator_->setVisible(!recent_.Files().empty());
+    int k = 0;
+    for (const std::string& f : recent_.Files()) {
+        QAction* a = new QAction(QString("&%1 %2").arg(++k).arg(QString::fromStdString(f)), fileMenu_);
+        QString file = QString::fromStdString(f);
+        connect(a, &QAction::triggered, this, [this, file] {
+            if (AskSave()) OpenDocument(file);
+        });
+        fileMenu_->insertAction(recentSeparator_, a);
+        recentActions_.push_back(a);
+    }
+}
+
+void TMainForm::SetEditMode(bool edit) {
+    editMode_ = edit;
+    Action("ModeSwitch")->setChecked(!edit);
+    Action("HypReadOnly")->setCheckable(true);
+    Action("HypReadOnly")->setChecked(!edit);
+}
+
+void TMainForm::NewDocument() {
+    current_.clear();
+    set_->NewHypertext();
+    UpdateCaption();
+    RefreshPages();
+    SetEditMode(true);
+}
+
+bool TMainForm::OpenDocument(const QString& file, bool asTemplate) {
+    bool ok = set_->OpenHypertext(file.toStdString());
+    if (!ok) {
+        recent_.Remove(file.toStdString());
+        current_.clear();
+    } else if (asTemplate) {
+        current_.clear();
+    } else {
+        current_ = file;
+        recent_.Use(file.toStdString());
+    }
+    RefreshRecentFiles();
+    UpdateCaption();
+    RefreshPages();
+    SetEditMode(set_->ReadOnlyPassword() == ".");
+    return ok;
+}
+
+bool TMainForm::SaveDocument() {
+    if (current_.isEmpty()) return SaveDocumentAs();
+    if (!set_->SaveHypertext(current_.toStdString())) {
+        QString list;
+        for (auto& e : set_->Errors()) list += QString::fromStdString(e) + "\n";
+        QMessageBox::critical(this, "Errori", "Salvataggio non riuscito!\n" + list);
+        return false;
+    }
+    RefreshPages();
+    return true;
+}
+
+bool TMainForm::SaveDocumentAs() {
+    QString name = QFileDialog::getSaveFileName(this, "Salva con nome", current_,
+                                                "Salva ipertesto oVik (*.hqv);;Tutti i files (*)");
+    if (name.isEmpty()) return false;
+    if (QFileInfo(name).suffix().isEmpty()) name += ".hqv";
+    set_->SetExpPrefix(PrefixFromName(name));
+    current_ = name;
+    bool ok = SaveDocument();
+    if (ok) {
+        recent_.Use(name.toStdString());
+        RefreshRecentFiles();
+    }
+    UpdateCaption();
+    return ok;
+}
+
+bool TMainForm::AskSave() {
+    if (!set_->Modified()) return true;
+    QString name = current_.isEmpty() ? "Senza titolo" : current_;
+    std::string q = "Salvo le modifiche fatte a " + name.toStdString() + "?";
+    switch (messages_.AskYesNoCancel(q)) {
+        case platform::Answer::Yes: return SaveDocument();
+        case platform::Answer::No: return true;
+        default: return false;
+    }
+}
+
+void TMainForm::ExportPages() {
+    QString name = QFileDialog::getSaveFileName(this, "Esportazione", QString(), "ASCII (Blocco note,...) (*.txt)");
+    if (name.isEmpty()) return;
+    std::vector<int32_t> pages;
+    for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n)
+        if (!set_->Page(n)->IsFree()) pages.push_back(n);
+    txt_.ExportFileName = name.toStdString();
+    txt_.OnExpProgress = [this](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
+        status_->setText(QString::fromStdString(ExportProgressText(pag, tot, phase)));
+        QApplication::processEvents();
+    };
+    if (!txt_.ExportPages(pages)) messages_.Error(txt_.LastError);
+}
+
+void TMainForm::ImportPages() {
+    QStringList files = QFileDialog::getOpenFileNames(this, "Importazione", QString(),
+                                                      "ASCII (Blocco note,...) (*.txt *.asc *.pas *.c *.cpp *.ini *.h *.inc *.dpr)");
+    if (files.isEmpty()) {
+        return;
+    }
+    std::vector<std::filesystem::path> list;
+    for (auto& f : files) list.push_back(f.toStdString());
+    txt_.ImportFiles(list, 1);
+    set_->SetModified(true);
+    RefreshPages();
+}
+
+void TMainForm::OpenStartFile() {
+    set_->NewHypertext();
+    std::string last = settings_.ReadOption("LastFile");
+    if (!last.empty() && !options_.atStartBlank && std::filesystem::exists(last))
+        OpenDocument(QString::fromStdString(last));
+    else
+        NewDocument();
+}
+
+void TMainForm::StartupShow(const app::CommandLine& cmd) {
+    if (!cmd.file.empty() && std::filesystem::exists(cmd.file))
+        OpenDocument(QString::fromStdString(cmd.file));
+    else
+        OpenStartFile();
+    if (cmd.reader) SetEditMode(false);
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+    closing_ = true;
+    if (!AskSave()) {
+        closing_ = false;
+        e->ignore();
+        return;
+    }
+    if (!current_.isEmpty() && QFileInfo::exists(current_)) settings_.WriteOption("LastFile", current_.toStdString());
+    recent_.Save(settings_);
+    e->accept();
+}
+
+}  // namespace ovik::ui

@@ -1,0 +1,44 @@
+// Qt implementations of the engine's platform interfaces: message boxes and
+// questions, and the settings store.
+#pragma once
+
+#include <QSettings>
+#include <QWidget>
+#include <memory>
+
+#include "platform/messages.h"
+#include "platform/settings_store.h"
+
+namespace ovik::ui {
+
+// Message boxes: "Informazione", "Attenzione!", "Errore!" and questions titled
+// with the application title, modal to the window given.
+class QtMessages : public platform::Messages {
+public:
+    explicit QtMessages(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* p) { parent_ = p; }
+    void Information(const std::string& text) override;
+    void Warning(const std::string& text) override;
+    void Error(const std::string& text) override;
+    platform::Answer AskYesNo(const std::string& text) override;
+    platform::Answer AskYesNoCancel(const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+// Settings in an INI file (organisation "ZW", application "Ovik3.0wh"), with
+// the program's sections and value names.
+class QtSettingsStore : public platform::SettingsStore {
+public:
+    QtSettingsStore();
+    explicit QtSettingsStore(const QString& iniPath);
+    std::optional<std::string> Read(const std::string& section, const std::string& name) const override;
+    void Write(const std::string& section, const std::string& name, const std::string& value) override;
+    void Sync() { settings_->sync(); }
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace ovik::ui

@@ -1,0 +1,88 @@
+// The main window offscreen: named commands, shortcuts, captions, settings.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+#include "ui/main_window.h"
+#include "ui/qt_platform.h"
+
+namespace ovik::ui {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "ovik_ui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+struct MainWindowTest : ::testing::Test {
+    void SetUp() override { App(); }
+    QTemporaryDir dir;
+};
+
+TEST_F(MainWindowTest, CommandsHaveTheirCaptionsAndShortcuts) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    struct Row {
+        const char* name;
+        const char* caption;
+        const char* shortcut;
+        bool enabled;
+    } rows[] = {
+        {"FileNew", "&Nuovo ipertesto", "Ctrl+N", true},
+        {"FileOpen", "&Apri...", "Ctrl+F12", true},
+        {"FileSave", "&Salva tutto", "Ctrl+S", true},
+        {"FileExport", "Esp&orta pagine...", "Ctrl+E", true},
+        {"FileExit", "&Esci", "Alt+X", true},
+        {"EditUndo", "&Undo", "Alt+Backspace", false},
+        {"SearchAgain", "&Ripeti ultima ricerca nella pagina", "F3", false},
+        {"HypReadOnly", "Solo &lettura", "F11", true},
+        {"HypAlbum", "&Album immagini - files - pagine e cancellazioni...", "F12", false},
+        {"ToolsSpellPage", "&Controllo ortografia pagina...", "F7", false},
+    };
+    for (auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QAction* a = w.Action(r.name);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text().toStdString(), r.caption);
+        EXPECT_EQ(a->shortcut().toString().toStdString(), r.shortcut);
+        EXPECT_EQ(a->isEnabled(), r.enabled);
+    }
+    EXPECT_EQ(w.Action("EditUndo")->shortcuts().size(), 2);
+}
+
+TEST_F(MainWindowTest, CaptionFollowsTheDocument) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    EXPECT_EQ(w.CaptionText().toStdString(), "Senza titolo - Ovik");
+    QString file = dir.filePath("libro.hqv");
+    ASSERT_TRUE(w.Set().SaveHypertext(file.toStdString()));
+    ASSERT_TRUE(w.OpenDocument(file));
+    EXPECT_EQ(w.CaptionText().toStdString(), "libro.hqv - Ovik");
+    w.Action("HypReadOnly")->trigger();
+    EXPECT_FALSE(w.EditMode());
+    w.Action("HypReadOnly")->trigger();
+    EXPECT_TRUE(w.EditMode());
+}
+
+TEST_F(MainWindowTest, SettingsKeepTheProgramsSections) {
+    QString ini = dir.filePath("ovik.ini");
+    {
+        QtSettingsStore store(ini);
+        store.Write("exp\\4", "largh", "100");
+        store.Write("options", "Bak", "0");
+        store.Sync();
+    }
+    QtSettingsStore again(ini);
+    EXPECT_EQ(again.Read("exp\\4", "largh"), std::optional<std::string>("100"));
+    EXPECT_EQ(again.Read("exp\\1", "largh"), std::nullopt);
+    TMainForm w(again);
+    EXPECT_FALSE(w.Set().Bak);
+}
+
+}  // namespace
+}  // namespace ovik::ui
