@@ -1,2 +1,4 @@
 list(APPEND OVIK_APP_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/app_info.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/app_info.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/document_controller.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program_folders.cpp)
