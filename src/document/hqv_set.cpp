@@ -549,13 +549,16 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
             if (!w.ok()) break;
             switch (s.source) {
                 case StreamOut::Memory: w.Write(s.mem->data(), s.mem->size()); break;
-                case StreamOut::OpenFileBytes:
+                case StreamOut::OpenFileBytes: {
                     w.Flush();
-                    if (w.ok() && !s.obj->contentFile_->CopyTo(s.obj->contentPos_, s.length, fd)) {
-                        errors.push_back("Errore nell'apertura file: " + fileName_.string());
+                    bool writeFailed = false;
+                    if (w.ok() && !s.obj->contentFile_->CopyTo(s.obj->contentPos_, s.length, fd, &writeFailed)) {
+                        errors.push_back(writeFailed ? std::string("Errore nella scrittura file ")
+                                                     : "Errore nell'apertura file: " + fileName_.string());
                         w.Fail();
                     }
                     break;
+                }
                 case StreamOut::External: {
                     Bytes data;
                     if (!s.obj->ReadContent(data) || data.size() != s.length) {

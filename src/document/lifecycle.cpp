@@ -321,7 +321,7 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     // reading its tables back: a file that would not open never replaces one.
     if (!WriteHypertext(temp, version, given)) return fail();
     if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
-        errors_.push_back(kWriteError + temp.string());
+        errors_.push_back(kWriteError + target.string());
         return fail();
     }
 
