@@ -310,7 +310,13 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
             return false;
         }
     }
+    // Writing marks the set saved and moves its header on; a save that fails after
+    // that must leave the document as it was: modified, not saved.
+    const auto headerBefore = header_;
+    const bool modifiedBefore = modified_;
     auto fail = [&] {
+        header_ = headerBefore;
+        modified_ = modifiedBefore;
         tempLock.Release();
         fs::remove(temp, ec);
         showAgain();

@@ -239,6 +239,7 @@ TEST_F(Lifecycle, AFailedSaveLeavesTheTargetUntouchedAndTheDocumentUsable) {
         ASSERT_TRUE(s.OpenHypertext(open));
         SetPageText(s, "modificato");
         row.prepare(s, open);
+        const int32_t revision = s.Revision();
 
         EXPECT_FALSE(s.SaveHypertext(target));
         ASSERT_FALSE(s.Errors().empty());
@@ -248,6 +249,8 @@ TEST_F(Lifecycle, AFailedSaveLeavesTheTargetUntouchedAndTheDocumentUsable) {
         EXPECT_TRUE(SaveTempFiles(d.path()).empty());
         EXPECT_EQ(PageText(s), "modificato");
         EXPECT_EQ(s.HQVFileName(), open);
+        EXPECT_TRUE(s.Modified());  // still to be saved
+        EXPECT_EQ(s.Revision(), revision);
 
         testing_hooks::saveFault = nullptr;
         if (std::string(row.name) == "embedded file vanished") {
