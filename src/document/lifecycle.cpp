@@ -141,6 +141,13 @@ std::string SaveTempPrefix(const fs::path& target) {
     return "." + target.filename().string() + ".ovik-";
 }
 
+fs::path KeptSaveName(const fs::path& target, const fs::path& temp) {
+    const std::string t = temp.filename().string();
+    const std::string random = t.size() >= 6 ? t.substr(t.size() - 6) : t;
+    return target.parent_path() /
+           (target.stem().string() + ".ovik-" + random + target.extension().string());
+}
+
 int RemoveStaleTempFolders(const fs::path& tempRoot) {
     int removed = 0;
     std::error_code ec;
@@ -173,11 +180,9 @@ int RemoveStaleSaveFiles(const fs::path& target) {
         if (name.size() != prefix.size() + 6 || name.rfind(prefix, 0) != 0) continue;
         std::error_code e2;
         if (!it->is_regular_file(e2) || it->is_symlink(e2) || !OwnedByMe(it->path())) continue;
-        // A save in progress holds a lock on its temporary file; holding ours
-        // while deciding keeps a new save from taking it meanwhile.
+        // A save in progress holds a lock on its temporary file.
         FileLock lock;
         if (lock.Acquire(it->path()) != FileLock::Result::Locked) continue;
-        if (IsCompleteHypertext(it->path())) continue;
         if (fs::remove(it->path(), e2)) ++removed;
     }
     return removed;
@@ -354,12 +359,20 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     }
 
     // 4. The new file takes the target's name. When that fails the user may retry
-    // or keep the new file under its temporary name as the document.
+    // or keep the new file as the document. It is first given a visible name of
+    // its own, so that it is never taken for what a dead save left behind.
     bool keepTemp = false;
     for (bool first = true;; first = false) {
         int err = InjectedFault(SaveStep::Rename);
         if (err == 0 && ::rename(temp.c_str(), target.c_str()) == 0) break;
-        if (first) errors_.push_back(kSharingError);
+        if (first) {
+            errors_.push_back(kSharingError);
+            const fs::path kept = KeptSaveName(target, temp);
+            if (::link(temp.c_str(), kept.c_str()) == 0) {
+                ::unlink(temp.c_str());
+                temp = kept;
+            }
+        }
         const platform::Answer a = messages_.AskYesNo(
             std::string(kSharingError) +
             "\rChiudi l'altra applicazione che sta accedendo al file, e scegli \"Si\" per "

@@ -53,16 +53,20 @@ bool IsCompleteHypertext(const std::filesystem::path& path);
 // random part: ".<file name>.ovik-".
 std::string SaveTempPrefix(const std::filesystem::path& target);
 
-// Removes what earlier runs that died left behind:
-//  - temporary folders "ovik_<pid>_<serial>" (8 hexadecimal digits each) in
-//    `tempRoot` whose process no longer runs;
-// Returns how many were removed. Anything else in `tempRoot` is left alone.
+// Removes the temporary folders "ovik_<pid>_<serial>" (8 hexadecimal digits
+// each) in `tempRoot` that belong to this user and whose process no longer
+// runs. Returns how many were removed. Anything else in `tempRoot` is left alone.
 int RemoveStaleTempFolders(const std::filesystem::path& tempRoot);
 
-// Removes the temporary files a save to `target` left beside it when they are
-// clearly stale: not locked by a save in progress and not a complete hypertext
-// (a complete one may be a document the user chose to keep). Returns how many
-// were removed.
+// The visible name a new file gets when it cannot take the target's name and
+// may be kept as the document: "<stem>.ovik-<random part of temp><extension>".
+std::filesystem::path KeptSaveName(const std::filesystem::path& target,
+                                   const std::filesystem::path& temp);
+
+// Removes the temporary files that saves to `target` left beside it when they
+// died: files named SaveTempPrefix(target) + six characters that no save in
+// progress holds locked. (A new file kept as the document has been given its
+// KeptSaveName and is not one of them.) Returns how many were removed.
 int RemoveStaleSaveFiles(const std::filesystem::path& target);
 
 // Steps of a save at which tests can inject a failure (an errno value, 0 for
