@@ -10,6 +10,7 @@
 # Everything is made in a private folder under the temporary folder and removed
 # at the end.
 set -euo pipefail
+shopt -s nullglob dotglob
 
 build=${1:-build}
 rounds=${ROUNDS:-50}
@@ -54,9 +55,9 @@ for ((i = 1; i <= rounds; i++)); do
         bad=$((bad + 1))
     fi
     if [ "$(sha1sum <"$big")" == "$before" ]; then old=$((old + 1)); else new=$((new + 1)); fi
-    for f in "$work"/* "$work"/.*; do
+    for f in "$work"/*; do
         case "$(basename "$f")" in
-            . | .. | big.hqv | big.bak) ;;
+            big.hqv | big.bak) ;;
             .big.hqv.ovik-??????) leftovers=$((leftovers + 1)) ;;
             *) echo "round $i: unexpected file $(basename "$f")"; bad=$((bad + 1)) ;;
         esac

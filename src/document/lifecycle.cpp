@@ -248,7 +248,8 @@ bool THQVset::OpenHypertext(const fs::path& name) {
 
 bool THQVset::SaveHypertext(const fs::path& given, int version) {
     errors_.clear();
-    if (given.empty()) {
+    std::error_code ec;
+    if (given.empty() || fs::is_directory(given, ec)) {
         messages_.Error("Nome file non valido!");
         return false;
     }
@@ -269,7 +270,6 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
 
     const fs::path target = ResolvedTarget(given);
     const fs::path folder = target.parent_path();
-    std::error_code ec;
     fs::create_directories(folder, ec);
     RemoveStaleSaveFiles(target);
 

@@ -280,6 +280,7 @@ TEST_F(Lifecycle, AWriteErrorInTheStreamsLeavesTheOpenFileByteForByte) {
         if (s.SaveHypertext(file)) return 3;
         if (s.Errors().empty() || s.Errors()[0].rfind("Errore nella scrittura file ", 0) != 0) return 4;
         if (PageText(s) != "nuovo" || PictureOf(s) != PictureBytes(200000)) return 5;
+        if (!s.Modified()) return 6;
         return 0;
     });
     EXPECT_EQ(rc, 0);
@@ -317,11 +318,18 @@ TEST_F(Lifecycle, AnUnwritableFolderAsksToRetryThenFails) {
     EXPECT_EQ(PageText(s), "nuovo");
 }
 
-TEST_F(Lifecycle, AnEmptyNameIsRefused) {
-    THQVset s(msgs);
-    EXPECT_FALSE(s.SaveHypertext(""));
-    EXPECT_EQ(msgs.joined(), "Nome file non valido!");
-    EXPECT_EQ(msgs.entries()[0].kind, platform::MessageKind::Error);
+TEST_F(Lifecycle, AnEmptyNameOrAFolderIsRefused) {
+    for (const fs::path& name : {fs::path(), dir.path()}) {
+        SCOPED_TRACE(name.string());
+        RecordingMessages m;
+        THQVset s(m);
+        EXPECT_FALSE(s.SaveHypertext(name));
+        ASSERT_EQ(m.entries().size(), 1u);
+        EXPECT_EQ(m.entries()[0].text, "Nome file non valido!");
+        EXPECT_EQ(m.entries()[0].kind, platform::MessageKind::Error);
+    }
+    EXPECT_TRUE(fs::is_directory(dir.path()));
+    EXPECT_TRUE(SaveTempFiles(dir.path()).empty());
 }
 
 // --- the final rename ----------------------------------------------------------------
