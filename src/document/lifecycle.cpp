@@ -78,7 +78,8 @@ fs::path ResolvedTarget(const fs::path& given) {
 
 FileLock::Result FileLock::Acquire(const fs::path& path) {
     Release();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe under the name cannot hold the program up.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Result::Failed;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int err = errno;

@@ -9,7 +9,9 @@
 namespace ovik {
 
 std::shared_ptr<OpenFile> OpenFile::Open(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a pipe under the name is refused below instead of
+    // waiting for a writer. Reads of a regular file are not affected.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return nullptr;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

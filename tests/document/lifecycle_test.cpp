@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -189,6 +190,15 @@ TEST_F(Lifecycle, AMissingFileIsReportedAndTheSetIsNotTouched) {
     EXPECT_EQ(msgs.joined(), (dir / "manca.hqv").string() + " non esiste");
     EXPECT_EQ(s.HQVFileName(), file);
     EXPECT_EQ(PageText(s), "resta");
+}
+
+TEST_F(Lifecycle, APipeUnderTheNameIsRefusedWithoutWaiting) {
+    const fs::path pipe = dir / "tubo.hqv";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    THQVset s(msgs);
+    EXPECT_FALSE(s.OpenHypertext(pipe));
+    EXPECT_EQ(msgs.joined(), "Errore nella lettura file:" + pipe.string());
+    EXPECT_FALSE(LockedByOther(pipe));
 }
 
 // --- failures -----------------------------------------------------------------------
