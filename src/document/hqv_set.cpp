@@ -99,6 +99,7 @@ void THQVset::NewHypertext() {
 }
 
 void THQVset::ClearAll() {
+    for (LinkedView* v : std::vector<LinkedView*>(views_)) v->DropPage();
     for (auto& l : lists_) l.clear();
     redirect_.clear();
     file_.reset();

@@ -12,12 +12,15 @@ namespace ovik {
 // An editing view linked to a set. Before a save replaces the set's content the
 // set asks each linked view to store its working page into the set and drop it,
 // remembering which page it showed; after the file has been read back it asks
-// the views to show that page again.
+// the views to show that page again. Whenever the set is cleared (new, open, the
+// read-back of a save) the views drop what they show without storing it, before
+// the objects go; a page remembered by StoreAndDropPage stays remembered.
 class LinkedView {
 public:
     virtual ~LinkedView() = default;
     virtual void StoreAndDropPage() = 0;
     virtual void ShowPageAgain() = 0;
+    virtual void DropPage() = 0;
 };
 
 // An advisory lock on a file, held through a descriptor of its own for as long

@@ -551,6 +551,10 @@ public:
         log += "show(" + PageText(set) + ");";
         shown = 0;
     }
+    void DropPage() override {
+        log += "drop;";
+        shown = -1;
+    }
     THQVset& set;
     std::string log;
     int shown = 0;
@@ -565,7 +569,7 @@ TEST_F(Lifecycle, LinkedViewsStoreTheirPageBeforeASaveAndShowItAfter) {
     s.LinkView(&view);
     s.LinkView(&view);  // linked once
     ASSERT_TRUE(s.SaveHypertext(file));
-    EXPECT_EQ(view.log, "store;show(dalla vista);");
+    EXPECT_EQ(view.log, "store;drop;show(dalla vista);");
     EXPECT_EQ(ReadBack(file).text, "dalla vista");
 
     // A failed save shows the page again too; a save while closing does not.
@@ -577,7 +581,14 @@ TEST_F(Lifecycle, LinkedViewsStoreTheirPageBeforeASaveAndShowItAfter) {
     view.log.clear();
     s.Closing = true;
     ASSERT_TRUE(s.SaveHypertext(file));
-    EXPECT_EQ(view.log, "store;");
+    EXPECT_EQ(view.log, "store;drop;");
+    s.Closing = false;
+
+    // Opening and making a new hypertext drop the page before the objects go.
+    view.log.clear();
+    ASSERT_TRUE(s.OpenHypertext(file));
+    s.NewHypertext();
+    EXPECT_EQ(view.log, "drop;drop;");
     s.UnlinkView(&view);
     view.log.clear();
     ASSERT_TRUE(s.SaveHypertext(file));
