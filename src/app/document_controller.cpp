@@ -86,6 +86,14 @@ void DocumentController::NewDocumentFrom() {
 }
 
 bool DocumentController::OpenDocument(const fs::path& name, bool asTemplate) {
+    std::error_code ec;
+    if (!fs::exists(name, ec)) {
+        // The set says the file is missing and keeps what it holds: the current
+        // document stays as it is, only the name leaves the recent files.
+        set_.OpenHypertext(name);
+        Call(ui.recentRemove, name);
+        return false;
+    }
     Call(ui.viewDropPage);
     Call(ui.settle);
     set_.NewHypertext();

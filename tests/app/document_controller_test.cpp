@@ -257,11 +257,36 @@ TEST_F(Window, WhenTheNewFileKeepsItsTemporaryNameTheCaptionFollowsIt) {
     fs::remove(set.HQVFileName());
 }
 
-TEST_F(Window, OpeningAMissingFileForgetsItAndOpeningASampleShowsIt) {
+TEST_F(Window, AFileThatCannotBeOpenedLeavesTheRecentFiles) {
+    const fs::path file = dir / "doc.hqv";
+    MakeHypertext(file, "documento");
+    ASSERT_TRUE(doc.OpenDocument(file, false));
+    Edit();
+    log.clear();
+
+    // Missing: said so, and the document in the window stays as it is.
+    msgs.clear();
     EXPECT_FALSE(doc.OpenDocument(dir / "manca.hqv", false));
     EXPECT_EQ(log, "recent-manca.hqv;");
-    EXPECT_EQ(doc.Caption(), "Senza titolo - Ovik");
+    EXPECT_EQ(msgs.joined(), (dir / "manca.hqv").string() + " non esiste");
+    EXPECT_EQ(doc.Caption(), "doc.hqv - Ovik");
+    EXPECT_EQ(PageText(set), "modificato");
+    EXPECT_TRUE(doc.Modified());
 
+    // Not a hypertext: a new, empty one takes its place.
+    const fs::path junk = dir / "rotto.hqv";
+    WriteFileBytes(junk, std::string(3000, 'x'));
+    log.clear();
+    msgs.clear();
+    EXPECT_FALSE(doc.OpenDocument(junk, false));
+    EXPECT_EQ(log, "recent-rotto.hqv;");
+    EXPECT_EQ(msgs.joined(), "Formato sconosciuto.\nErrore nella lettura file:" + junk.string());
+    EXPECT_EQ(doc.Caption(), "Senza titolo - Ovik");
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(set.ObjectCount(testoHtml), 0);
+}
+
+TEST_F(Window, OpeningASampleShowsIt) {
     const fs::path sample = dir / kSamplesFolder / "demo.hqv";
     MakeHypertext(sample, "esempio");
     ASSERT_TRUE(doc.OpenDocument(sample, false));
@@ -330,6 +355,20 @@ TEST_F(Window, NewFromATemplateAsksToSaveFirst) {
     doc.NewDocumentFrom();
     EXPECT_EQ(PageText(set), "base");
     EXPECT_TRUE(doc.Unnamed());
+}
+
+TEST(ProgramFoldersTest, TemplatesAreLookedForAboveTheDataFolder) {
+    ScratchFolder root;
+    const fs::path data = root / "build" / "src" / "ui";
+    fs::create_directories(data);
+    fs::create_directories(root / "build" / kHypTemplatesFolder);
+    ProgramFolders f(data);
+    EXPECT_EQ(f.HypTemplates(), root / "build" / kHypTemplatesFolder);
+    EXPECT_EQ(f.Templates(), data / kTemplatesFolder);  // nowhere: the first place
+    fs::create_directories(data / kHypTemplatesFolder);
+    EXPECT_EQ(f.HypTemplates(), data / kHypTemplatesFolder);
+    EXPECT_EQ(f.Samples(), data / "es_hqv");
+    EXPECT_EQ(f.FrameTemplates(), data / "ModelliCornici");
 }
 
 TEST_F(Window, TheLibraryHypertextIsCreatedWhenMissing) {
