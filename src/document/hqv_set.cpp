@@ -99,10 +99,13 @@ void THQVset::NewHypertext() {
 }
 
 void THQVset::ClearAll() {
+    for (LinkedView* v : std::vector<LinkedView*>(views_)) v->DropPage();
     for (auto& l : lists_) l.clear();
     redirect_.clear();
     file_.reset();
     fileName_.clear();
+    lock_.Release();
+    readOnly_ = false;
     dataStart_ = 0;
     defaultStyles_ = {nullptr, nullptr};
     kindTable_ = {};
@@ -126,46 +129,6 @@ void THQVset::CreateDefaultStyles() {
         }
         defaultStyles_[size_t(i)] = THQVoggetto::Register(s, -1);
     }
-}
-
-bool THQVset::OpenHypertext(const fs::path& name) {
-    std::error_code ec;
-    if (!fs::exists(name, ec)) {
-        messages_.Warning(name.string() + " non esiste");
-        return false;
-    }
-    if (OnBeforeNew) OnBeforeNew();
-    ClearAll();
-    bool ok = false;
-    auto file = OpenFile::Open(name);
-    if (file) {
-        file_ = file;
-        fileName_ = name;
-        if (ReadHeader(*file)) {
-            redirect_.clear();
-            ok = ReadAllObjects(*file);
-            if (ok) {
-                if (ObjectCount(stileParagrafo) == 0) CreateDefaultStyles();
-                if (Version() == 1) ConvertVersion1();
-                defaultStyles_ = {GetObject(stileParagrafo, 0), GetObject(stileParagrafo, 1)};
-            }
-        } else if (file->Size() == 0) {
-            file_.reset();
-            NewHypertext();
-            SetExpPrefix(PrefixFromFileName(cp1252::FromUtf8(name.filename().string()), 8));
-            ok = true;
-        }
-    }
-    if (!ok) {
-        NewHypertext();
-        messages_.Information("Errore nella lettura file:" + name.string());
-    } else {
-        if (!file_) file_ = file;
-        fileName_ = name;
-        if (OnAfterNew) OnAfterNew();
-    }
-    modified_ = false;
-    return ok;
 }
 
 // --- reading -----------------------------------------------------------------------
@@ -587,13 +550,16 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
             if (!w.ok()) break;
             switch (s.source) {
                 case StreamOut::Memory: w.Write(s.mem->data(), s.mem->size()); break;
-                case StreamOut::OpenFileBytes:
+                case StreamOut::OpenFileBytes: {
                     w.Flush();
-                    if (w.ok() && !s.obj->contentFile_->CopyTo(s.obj->contentPos_, s.length, fd)) {
-                        errors.push_back("Errore nell'apertura file: " + fileName_.string());
+                    bool writeFailed = false;
+                    if (w.ok() && !s.obj->contentFile_->CopyTo(s.obj->contentPos_, s.length, fd, &writeFailed)) {
+                        errors.push_back(writeFailed ? std::string("Errore nella scrittura file ")
+                                                     : "Errore nell'apertura file: " + fileName_.string());
                         w.Fail();
                     }
                     break;
+                }
                 case StreamOut::External: {
                     Bytes data;
                     if (!s.obj->ReadContent(data) || data.size() != s.length) {
@@ -625,75 +591,6 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
     header_[hdr::kHighestKind] = 26;
     modified_ = false;
     return true;
-}
-
-bool THQVset::SaveHypertext(const fs::path& targetIn, int version) {
-    errors_.clear();
-    if (targetIn.empty()) {
-        messages_.Error("Nome file non valido!");
-        return false;
-    }
-    if (OnBeforeNew) OnBeforeNew();
-    // A link names the file it points to: write that file, not over the link.
-    std::error_code ec;
-    fs::path target = fs::absolute(targetIn, ec);
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    fs::path folder = target.parent_path();
-    fs::create_directories(folder, ec);
-
-    // The new file is written beside the target and renamed over it only once it
-    // is complete and on disk: at every instant the target is either the old
-    // complete file or the new one.
-    std::string tmpl = (folder / ("." + target.filename().string() + ".ovik-XXXXXX")).string();
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back(0);
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        errors_.push_back("Errore nella scrittura file " + target.string());
-        return false;
-    }
-    // mkstemp makes the file private; give it the target's permissions, or the
-    // usual ones for a new file.
-    struct stat st;
-    mode_t mode;
-    if (::stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-    ::close(fd);
-    fs::path temp(name.data());
-    if (!WriteHypertext(temp, version, target)) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    if (Bak && fs::exists(target, ec)) {
-        fs::path bak = target;
-        bak.replace_extension(".bak");
-        fs::remove(bak, ec);
-        fs::create_hard_link(target, bak, ec);
-        if (ec) fs::copy_file(target, bak, fs::copy_options::overwrite_existing, ec);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        errors_.push_back("Probabile errore di condivisione, o disco pieno.");
-        fs::remove(temp, ec);
-        return false;
-    }
-    if (int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    std::function<void()> before = std::move(OnBeforeNew);
-    OnBeforeNew = nullptr;
-    bool reopened = OpenHypertext(target);
-    OnBeforeNew = std::move(before);
-    return reopened && errors_.empty();
 }
 
 std::string THQVset::ReadForeignTitle(const fs::path& name, int32_t id) {

@@ -24,6 +24,7 @@
 #include "core/bytes.h"
 #include "document/hqv_object.h"
 #include "document/kinds.h"
+#include "document/lifecycle.h"
 #include "document/open_file.h"
 
 namespace ovik {
@@ -78,12 +79,21 @@ public:
     // --- lifecycle ------------------------------------------------------------
     void NewHypertext();
     void ClearAll();
-    // Opens a hypertext file (the effect of assigning HQVFileName).
+    // Opens a hypertext file (the effect of assigning HQVFileName). The file is
+    // locked while it is open; when someone else holds it, the set says so and
+    // opens it read-only.
     bool OpenHypertext(const std::filesystem::path& name);
     // Writes the set to `target` and reads it back. A save to the open file (by
     // file identity) never touches it until the new file is complete: the new
     // file is written beside the target, flushed and renamed over it.
     bool SaveHypertext(const std::filesystem::path& target, int version = 2);
+    // The open file is held by someone else: saves to it are refused.
+    bool OpenedReadOnly() const { return readOnly_; }
+    // Editing views asked to store and drop their page around a save.
+    void LinkView(LinkedView* view);
+    void UnlinkView(LinkedView* view);
+    // Set while the application closes: views are not asked to show a page again.
+    bool Closing = false;
     const std::filesystem::path& HQVFileName() const { return fileName_; }
     bool Modified() const { return modified_; }
     void SetModified(bool m) { modified_ = m; }
@@ -192,6 +202,9 @@ private:
     bool modified_ = false;
     std::vector<std::string> errors_;
     std::filesystem::path tempFolder_;
+    std::vector<LinkedView*> views_;
+    FileLock lock_;
+    bool readOnly_ = false;
 };
 
 }  // namespace ovik

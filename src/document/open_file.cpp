@@ -9,7 +9,9 @@
 namespace ovik {
 
 std::shared_ptr<OpenFile> OpenFile::Open(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a pipe under the name is refused below instead of
+    // waiting for a writer. Reads of a regular file are not affected.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return nullptr;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -41,7 +43,8 @@ bool OpenFile::ReadAt(uint64_t pos, size_t n, Bytes& out) const {
     return ReadAt(pos, out.data(), n);
 }
 
-bool OpenFile::CopyTo(uint64_t pos, uint64_t n, int outFd) const {
+bool OpenFile::CopyTo(uint64_t pos, uint64_t n, int outFd, bool* writeFailed) const {
+    if (writeFailed) *writeFailed = false;
     if (pos > size_ || n > size_ - pos) return false;
     static constexpr size_t kChunk = 1 << 20;
     Bytes buf(size_t(n < kChunk ? n : kChunk));
@@ -53,7 +56,10 @@ bool OpenFile::CopyTo(uint64_t pos, uint64_t n, int outFd) const {
         while (left > 0) {
             ssize_t w = ::write(outFd, p, left);
             if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return false;
+            if (w <= 0) {
+                if (writeFailed) *writeFailed = true;
+                return false;
+            }
             p += w;
             left -= size_t(w);
         }

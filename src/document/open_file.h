@@ -27,7 +27,8 @@ public:
     bool ReadAt(uint64_t pos, void* buf, size_t n) const;
     bool ReadAt(uint64_t pos, size_t n, Bytes& out) const;
     // Copies n bytes at pos to the file descriptor `outFd` (at its position).
-    bool CopyTo(uint64_t pos, uint64_t n, int outFd) const;
+    // On failure `*writeFailed` (when given) tells a failed write from a failed read.
+    bool CopyTo(uint64_t pos, uint64_t n, int outFd, bool* writeFailed = nullptr) const;
 
 private:
     OpenFile(int fd, uint64_t size, std::filesystem::path p) : fd_(fd), size_(size), path_(std::move(p)) {}

@@ -1,0 +1,398 @@
+// Opening and saving a hypertext file, the lock held on the open file, and the
+// clean-up of what earlier runs left behind.
+//
+// A save never writes into the file it replaces: the new file is written beside
+// the target under a temporary name, flushed to disk, checked by reading its
+// tables back, and only then renamed over the target (the folder is flushed
+// after the rename). At any instant the target is the old complete file or the
+// new complete file; a ".bak" of the old file is a hard link (or a copy) made
+// before the rename.
+#include "document/lifecycle.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+#include "core/codepage.h"
+#include "core/file_names.h"
+#include "document/hqv_set.h"
+#include "platform/messages.h"
+
+namespace ovik {
+
+namespace fs = std::filesystem;
+
+namespace testing_hooks {
+std::function<int(SaveStep)> saveFault;
+}
+
+namespace {
+
+const char* const kSharingError = "Probabile errore di condivisione, o disco pieno.";
+const char* const kWriteError = "Errore nella scrittura file ";
+
+int InjectedFault(SaveStep step) {
+    return testing_hooks::saveFault ? testing_hooks::saveFault(step) : 0;
+}
+
+std::string Quoted(const fs::path& p) { return "\"" + p.string() + "\""; }
+
+void SyncFolder(const fs::path& folder) {
+    int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return;
+    ::fsync(dfd);
+    ::close(dfd);
+}
+
+bool IsHexName(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    });
+}
+
+bool OwnedByMe(const fs::path& p) {
+    struct stat st;
+    return ::lstat(p.c_str(), &st) == 0 && st.st_uid == ::getuid();
+}
+
+// The name a save writes to: links are followed (a link names the file it
+// points to, which is the one to replace) and "." and ".." are resolved, so the
+// temporary file and the ".bak" are made in the folder that holds the file.
+fs::path ResolvedTarget(const fs::path& given) {
+    std::error_code ec;
+    fs::path abs = fs::absolute(given, ec);
+    if (ec) abs = given;
+    fs::path resolved = fs::exists(abs, ec) ? fs::canonical(abs, ec) : fs::weakly_canonical(abs, ec);
+    return ec ? abs : resolved;
+}
+
+}  // namespace
+
+// --- lock --------------------------------------------------------------------------
+
+FileLock::Result FileLock::Acquire(const fs::path& path) {
+    Release();
+    // Non-blocking, so that a pipe under the name cannot hold the program up.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Result::Failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int err = errno;
+        ::close(fd);
+        return err == EWOULDBLOCK ? Result::Busy : Result::Failed;
+    }
+    fd_ = fd;
+    return Result::Locked;
+}
+
+void FileLock::Release() {
+    if (fd_ < 0) return;
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+bool LockedByOther(const fs::path& path) {
+    FileLock probe;
+    return probe.Acquire(path) == FileLock::Result::Busy;
+}
+
+// --- checks and clean-up ---------------------------------------------------------------
+
+bool IsCompleteHypertext(const fs::path& path) {
+    auto file = OpenFile::Open(path);
+    if (!file) return false;
+    THQVset scratch(platform::NullMessages());
+    if (!scratch.ReadHeader(*file)) return false;
+    const uint64_t size = file->Size();
+    const uint64_t dataStart = scratch.DataAreaStart();
+    if (dataStart > size) return false;
+    const uint64_t dataLen = size - dataStart;
+    auto inside = [&](int64_t pos, int64_t len) {
+        if (pos < 0 || len <= 0) return true;  // no stream
+        return uint64_t(pos) <= dataLen && uint64_t(len) <= dataLen - uint64_t(pos);
+    };
+    const int highest = std::min<int>(scratch.Header()[hdr::kHighestKind], none - 1);
+    const uint64_t b = 1994ull + 12ull * uint64_t(scratch.Header()[hdr::kHighestKind]);
+    for (int kind = 0; kind <= highest; ++kind) {
+        const KindTableEntry& e = scratch.KindTable()[size_t(kind)];
+        auto o = THQVoggetto::Create(&scratch, uint8_t(kind));
+        const size_t n = size_t(std::min<int64_t>(e.recordSize, int64_t(kObjectRecordSize)));
+        for (int32_t j = 0; j < e.count; ++j) {
+            o->FillRecord(0xFF);
+            uint64_t at = b + uint64_t(e.offset) + uint64_t(j) * uint64_t(e.recordSize);
+            if (n > 0 && !file->ReadAt(at, o->Record().data(), n)) return false;
+            if (o->IsFree()) continue;
+            if (!inside(o->RecordContentPos(), o->RecordContentLen())) return false;
+            if (!inside(o->RecordWrapperPos(), o->RecordWrapperLen())) return false;
+            if (kind == mappaFrame &&
+                !inside(o->I32(kFrameLayoutBlockPos), o->I32(kFrameLayoutBlockLen)))
+                return false;
+        }
+    }
+    return true;
+}
+
+std::string SaveTempPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".ovik-";
+}
+
+fs::path KeptSaveName(const fs::path& target, const fs::path& temp) {
+    const std::string t = temp.filename().string();
+    const std::string random = t.size() >= 6 ? t.substr(t.size() - 6) : t;
+    return target.parent_path() /
+           (target.stem().string() + ".ovik-" + random + target.extension().string());
+}
+
+int RemoveStaleTempFolders(const fs::path& tempRoot) {
+    int removed = 0;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(tempRoot, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        // "ovik_" + 8 hexadecimal digits + "_" + 8 hexadecimal digits
+        if (name.size() != 22 || name.rfind("ovik_", 0) != 0 || name[13] != '_') continue;
+        const std::string pidText = name.substr(5, 8);
+        if (!IsHexName(pidText) || !IsHexName(name.substr(14))) continue;
+        std::error_code e2;
+        if (!it->is_directory(e2) || it->is_symlink(e2) || !OwnedByMe(it->path())) continue;
+        const pid_t pid = pid_t(std::stoul(pidText, nullptr, 16));
+        if (pid <= 0 || pid == ::getpid()) continue;
+        // Running (or running as someone else): not ours to touch.
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        if (fs::remove_all(it->path(), e2) != static_cast<std::uintmax_t>(-1) && !e2) ++removed;
+    }
+    return removed;
+}
+
+int RemoveStaleSaveFiles(const fs::path& target) {
+    const std::string prefix = SaveTempPrefix(target);
+    const fs::path folder = target.parent_path();
+    int removed = 0;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(folder.empty() ? "." : folder, ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.rfind(prefix, 0) != 0) continue;
+        std::error_code e2;
+        if (!it->is_regular_file(e2) || it->is_symlink(e2) || !OwnedByMe(it->path())) continue;
+        // A save in progress holds a lock on its temporary file.
+        FileLock lock;
+        if (lock.Acquire(it->path()) != FileLock::Result::Locked) continue;
+        if (fs::remove(it->path(), e2)) ++removed;
+    }
+    return removed;
+}
+
+// --- the set's lifecycle ---------------------------------------------------------------
+
+void THQVset::LinkView(LinkedView* view) {
+    if (view && std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
+}
+
+void THQVset::UnlinkView(LinkedView* view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+bool THQVset::OpenHypertext(const fs::path& name) {
+    std::error_code ec;
+    if (!fs::exists(name, ec)) {
+        messages_.Warning(name.string() + " non esiste");
+        return false;
+    }
+    if (OnBeforeNew) OnBeforeNew();
+    ClearAll();
+    bool ok = false;
+    auto file = OpenFile::Open(name);
+    if (file) {
+        file_ = file;
+        fileName_ = name;
+        if (ReadHeader(*file)) {
+            redirect_.clear();
+            ok = ReadAllObjects(*file);
+            if (ok) {
+                if (ObjectCount(stileParagrafo) == 0) CreateDefaultStyles();
+                if (Version() == 1) ConvertVersion1();
+                defaultStyles_ = {GetObject(stileParagrafo, 0), GetObject(stileParagrafo, 1)};
+            }
+        } else if (file->Size() == 0) {
+            file_.reset();
+            NewHypertext();
+            SetExpPrefix(PrefixFromFileName(cp1252::FromUtf8(name.filename().string()), 8));
+            ok = true;
+        }
+    }
+    if (!ok) {
+        NewHypertext();
+        messages_.Information("Errore nella lettura file:" + name.string());
+    } else {
+        if (!file_) file_ = file;
+        fileName_ = name;
+        // Other writers are kept out while the file is open. Someone else (another
+        // program, or another set of this one) holding it: open it read-only.
+        if (lock_.Acquire(name) == FileLock::Result::Busy) {
+            readOnly_ = true;
+            messages_.Warning("Il file " + name.string() +
+                              " è già aperto da un'altra finestra o da un altro programma: "
+                              "viene aperto in sola lettura.");
+        }
+        if (OnAfterNew) OnAfterNew();
+    }
+    modified_ = false;
+    return ok;
+}
+
+bool THQVset::SaveHypertext(const fs::path& given, int version) {
+    errors_.clear();
+    std::error_code ec;
+    if (given.empty() || fs::is_directory(given, ec)) {
+        messages_.Error("Nome file non valido!");
+        return false;
+    }
+    const bool sameFile = !fileName_.empty() && SameFile(given, fileName_);
+    if (sameFile && readOnly_) {
+        const std::string text = "Il file " + fileName_.string() +
+                                 " è aperto in sola lettura: salvalo con un altro nome.";
+        messages_.Error(text);
+        errors_.push_back(text);
+        return false;
+    }
+    if (OnBeforeNew) OnBeforeNew();
+    for (LinkedView* v : std::vector<LinkedView*>(views_)) v->StoreAndDropPage();
+    auto showAgain = [this] {
+        if (!Closing)
+            for (LinkedView* v : std::vector<LinkedView*>(views_)) v->ShowPageAgain();
+    };
+
+    const fs::path target = ResolvedTarget(given);
+    const fs::path folder = target.parent_path();
+    fs::create_directories(folder, ec);
+    RemoveStaleSaveFiles(target);
+
+    // 1. The temporary file beside the target. Another program holding the target
+    // (an editor that has it open) counts as a sharing error, as a failed creation
+    // does: the user may close it and retry.
+    const std::string pattern = (folder / (SaveTempPrefix(target) + "XXXXXX")).string();
+    fs::path temp;
+    FileLock tempLock;  // marks the temporary file as a save in progress
+    for (;;) {
+        int err = InjectedFault(SaveStep::CreateTemp);
+        if (err == 0 && !sameFile && fs::exists(target, ec) && LockedByOther(target)) err = EBUSY;
+        if (err == 0) {
+            std::vector<char> name(pattern.begin(), pattern.end());
+            name.push_back(0);
+            int fd = ::mkstemp(name.data());
+            if (fd >= 0) {
+                temp = fs::path(name.data());
+                // mkstemp makes the file private; give it the target's permissions,
+                // or the usual ones for a new file.
+                struct stat st;
+                mode_t mode;
+                if (::stat(target.c_str(), &st) == 0) {
+                    mode = st.st_mode & 07777;
+                } else {
+                    mode_t mask = ::umask(0);
+                    ::umask(mask);
+                    mode = 0666 & ~mask;
+                }
+                if (::fchmod(fd, mode) != 0) { /* keeps the private mode */ }
+                ::close(fd);
+                tempLock.Acquire(temp);
+                break;
+            }
+        }
+        const platform::Answer a = messages_.AskYesNo(
+            std::string(kSharingError) +
+            "\rChiudi l'altra applicazione che sta accedendo al file, e scegli \"Si\" per "
+            "riprovare a scrivere.\r(" + target.string() + ")");
+        if (a != platform::Answer::Yes) {
+            errors_.push_back(kWriteError + target.string());
+            showAgain();
+            return false;
+        }
+    }
+    // Writing marks the set saved and moves its header on; a save that fails after
+    // that must leave the document as it was: modified, not saved.
+    const auto headerBefore = header_;
+    const bool modifiedBefore = modified_;
+    auto fail = [&] {
+        header_ = headerBefore;
+        modified_ = modifiedBefore;
+        tempLock.Release();
+        fs::remove(temp, ec);
+        showAgain();
+        return false;
+    };
+
+    // 2. The new file, written in one pass and flushed to disk, then checked by
+    // reading its tables back: a file that would not open never replaces one.
+    if (!WriteHypertext(temp, version, given)) return fail();
+    if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
+        errors_.push_back(kWriteError + target.string());
+        return fail();
+    }
+
+    // 3. The backup: the old file under ".bak" (a second name for it, or a copy),
+    // made while the old file is still in place.
+    fs::path bak = target;
+    bak.replace_extension(".bak");
+    if (Bak && bak != target && fs::exists(target, ec)) {
+        fs::remove(bak, ec);
+        ec.clear();
+        if (int err = InjectedFault(SaveStep::Backup); err != 0) {
+            ec = std::error_code(err, std::generic_category());
+        } else {
+            fs::create_hard_link(target, bak, ec);
+            if (ec) {
+                ec.clear();
+                fs::copy_file(target, bak, fs::copy_options::overwrite_existing, ec);
+            }
+        }
+        if (ec) {
+            fs::remove(bak, ec);
+            messages_.Warning("Impossibile creare la copia di sicurezza " + bak.string());
+        }
+    }
+
+    // 4. The new file takes the target's name. When that fails the user may retry
+    // or keep the new file as the document. It is first given a visible name of
+    // its own, so that it is never taken for what a dead save left behind.
+    bool keepTemp = false;
+    for (bool first = true;; first = false) {
+        int err = InjectedFault(SaveStep::Rename);
+        if (err == 0 && ::rename(temp.c_str(), target.c_str()) == 0) break;
+        if (first) {
+            errors_.push_back(kSharingError);
+            const fs::path kept = KeptSaveName(target, temp);
+            if (::link(temp.c_str(), kept.c_str()) == 0) {
+                ::unlink(temp.c_str());
+                temp = kept;
+            }
+        }
+        const platform::Answer a = messages_.AskYesNo(
+            std::string(kSharingError) +
+            "\rChiudi l'altra applicazione che sta accedendo al file, e scegli \"Si\" per "
+            "riprovare a scrivere.\rScegli \"No\" per utilizzare il documento in " + Quoted(temp));
+        if (a != platform::Answer::Yes) {
+            keepTemp = true;
+            break;
+        }
+    }
+    SyncFolder(folder);
+    tempLock.Release();
+
+    // 5. The file is read back; it becomes the document.
+    std::function<void()> before = std::move(OnBeforeNew);
+    OnBeforeNew = nullptr;
+    const bool reopened = OpenHypertext(keepTemp ? temp : given);
+    OnBeforeNew = std::move(before);
+    showAgain();
+    return reopened && errors_.empty();
+}
+
+}  // namespace ovik
