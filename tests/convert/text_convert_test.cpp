@@ -186,8 +186,11 @@ TEST_F(TextConvert, FragmentExportAndImport) {
         auto o = THQVoggetto::Create(&set, testoHtmlRtf);
         ASSERT_TRUE(o->LoadFromTransfer(target.data(), target.size(), pos));
         EXPECT_EQ(o->State(), k == 0 ? 21 : 27);
-        if (k == 0) EXPECT_EQ(o->I32(5), MakeId(immagine, 3));
-        if (k == 1) EXPECT_EQ(*o->MemContent(), (Bytes{'a', '=', 'b'}));
+        if (k == 0) {
+            EXPECT_EQ(o->I32(5), MakeId(immagine, 3));
+        } else {
+            EXPECT_EQ(*o->MemContent(), (Bytes{'a', '=', 'b'}));
+        }
     }
     ByteReader t(target.data() + pos, target.size() - pos);
     EXPECT_EQ(t.i32(), 2);  // one per line; the final line break adds none
