@@ -11,17 +11,13 @@
 
 #include "app/app_info.h"
 #include "core/codepage.h"
-#include "core/file_names.h"
+#include "app/program_folders.h"
 
 namespace ovik::ui {
 
 namespace {
 QString FromCp(const std::string& s) { return QString::fromStdString(cp1252::ToUtf8(s)); }
-// The export prefix a chosen file name gives: its first 16 characters in lower
-// case, without extension.
-std::string PrefixFromName(const QString& name) {
-    return PrefixFromFileName(cp1252::FromUtf8(QFileInfo(name).fileName().toStdString()), 16);
-}
+
 }  // namespace
 
 TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
@@ -30,6 +26,10 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     messages_.SetApplicationTitle(app::kApplicationTitle);
     set_ = std::make_unique<THQVset>(messages_);
     txt_.LinkedHQVset = set_.get();
+    doc_ = std::make_unique<app::DocumentController>(
+        *set_, messages_, app::ProgramFolders(QApplication::applicationDirPath().toStdString()),
+        app::kApplicationTitle);
+    WireDocument();
     pages_ = new QListWidget(this);
     pages_->setObjectName("pagelist");
     setCentralWidget(pages_);
@@ -42,8 +42,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     RefreshRecentFiles();
     connect(&saveReminder_, &QTimer::timeout, this, [this] {
         saveReminder_.stop();
-        if (messages_.AskYesNo("Promemoria: vuoi salvare?") == platform::Answer::Yes) SaveDocument();
-        if (options_.saveReminder) saveReminder_.start();
+        doc_->SaveReminderFired();
     });
     UpdateCaption();
     resize(900, 650);
@@ -72,15 +71,20 @@ void TMainForm::BuildMenus() {
     QMenu* f = fileMenu_ = bar->addMenu("&File");
     connect(AddCommand(f, "FileNew", "&Nuovo ipertesto", QKeySequence("Ctrl+N"), true), &QAction::triggered,
             this, [this] {
-                if (AskSave()) NewDocument();
+                if (doc_->AskSave()) doc_->NewDocument();
+                RefreshPages();
             });
     AddCommand(f, "FileNewFrom", "N&uovo da...");
     connect(AddCommand(f, "FileOpen", "&Apri...", QKeySequence("Ctrl+F12"), true), &QAction::triggered, this,
             [this] {
-                if (!AskSave()) return;
-                QString name = QFileDialog::getOpenFileName(this, "Apri", QFileInfo(current_).path(),
+                if (!doc_->AskSave()) return;
+                QString folder = doc_->Unnamed() ? QString() : QFileInfo(QString::fromStdString(doc_->CurrentName())).path();
+                QString name = QFileDialog::getOpenFileName(this, "Apri", folder,
                                                             "Ipertesti oVik (*.hqv);;Tutti i files (*)");
-                if (!name.isEmpty()) OpenDocument(name);
+                if (!name.isEmpty()) {
+                    doc_->OpenAnyFile(name.toStdString(), false);
+                    RefreshPages();
+                }
             });
     connect(AddCommand(f, "FileImport", "&Importa/apri pagine...", {}, true), &QAction::triggered, this,
             [this] { ImportPages(); });
@@ -88,10 +92,17 @@ void TMainForm::BuildMenus() {
     AddCommand(f, "FileFind", "&Trova file...", QKeySequence("Ctrl+F10"));
     f->addSeparator();
     connect(AddCommand(f, "FileSave", "&Salva tutto", QKeySequence("Ctrl+S"), true), &QAction::triggered, this,
-            [this] { SaveDocument(); });
+            [this] {
+                doc_->SaveDocument();
+                RefreshPages();
+            });
     connect(AddCommand(f, "FileSaveAs", "Salva &con nome...", {}, true), &QAction::triggered, this,
-            [this] { SaveDocumentAs(); });
-    AddCommand(f, "FileSaveTemplate", "Salva come mo&dello...");
+            [this] {
+                doc_->SaveDocumentAs();
+                RefreshPages();
+            });
+    connect(AddCommand(f, "FileSaveTemplate", "Salva come mo&dello...", {}, true), &QAction::triggered, this,
+            [this] { doc_->SaveAsTemplate(); });
     connect(AddCommand(f, "FileExport", "Esp&orta pagine...", QKeySequence("Ctrl+E"), true), &QAction::triggered,
             this, [this] { ExportPages(); });
     AddCommand(f, "FilePageList", "&Lista pagine...");
@@ -176,7 +187,7 @@ void TMainForm::BuildMenus() {
     AddCommand(h, "HypCover", "&Copertina");
     AddCommand(h, "HypContents", "&Sommario");
     connect(AddCommand(h, "HypReadOnly", "Solo &lettura", QKeySequence("F11"), true), &QAction::triggered, this,
-            [this] { SetEditMode(!editMode_); });
+            [this] { SetEditMode(!doc_->EditMode()); });
     h->addSeparator();
     AddCommand(h, "HypPrevious", "P&agina precedente");
     AddCommand(h, "HypNext", "Pagi&na seguente");
@@ -229,7 +240,7 @@ void TMainForm::BuildMenus() {
     QAction* mode = tb->addAction("Edita / Anteprima");
     mode->setObjectName("ModeSwitch");
     mode->setCheckable(true);
-    connect(mode, &QAction::triggered, this, [this] { SetEditMode(!editMode_); });
+    connect(mode, &QAction::triggered, this, [this] { SetEditMode(!doc_->EditMode()); });
     actions_["ModeSwitch"] = mode;
 
     // Hints of the commands go to the status line.
@@ -248,16 +259,56 @@ void TMainForm::ApplyOptions() {
     set_->DBdebug = options_.dbDebug;
     set_->DBdebugMap = options_.dbDebugMap;
     saveReminder_.setInterval(options_.saveReminderMs);
+    doc_->PromemSave = options_.saveReminder;
+    doc_->TimeSave = options_.saveReminderMs / 60000;
     if (options_.saveReminder)
         saveReminder_.start();
     else
         saveReminder_.stop();
 }
 
-QString TMainForm::CaptionText() const {
-    if (current_.isEmpty()) return QString("Senza titolo - ") + app::kApplicationTitle;
-    return QFileInfo(current_).fileName() + " - " + app::kApplicationTitle;
+void TMainForm::WireDocument() {
+    app::DocumentUi& ui = doc_->ui;
+    ui.askSaveName = [this](const app::SaveDialogRequest& r) -> std::optional<app::SaveDialogResult> {
+        QString start = QString::fromStdString((r.folder / r.proposedName).string());
+        QString name = QFileDialog::getSaveFileName(
+            this, r.asTemplate ? "Salva come modello" : "Salva con nome", start,
+            "Salva ipertesto oVik (*.hqv);;Salva pagina corrente in TXT (*.txt *.asc *.c *.pas);;Tutti i files (*)");
+        if (name.isEmpty()) return std::nullopt;
+        if (QFileInfo(name).suffix().isEmpty()) name += ".hqv";
+        return app::SaveDialogResult{name.toStdString(), app::SaveType::Hypertext};
+    };
+    ui.showErrors = [this](const std::string& title, const std::vector<std::string>& errors) {
+        QString list;
+        for (auto& e : errors) list += QString::fromStdString(e) + "\n";
+        QMessageBox box(QMessageBox::Critical, "Errori", QString::fromStdString(title), QMessageBox::Ok, this);
+        box.setDetailedText(list);
+        box.setInformativeText(list);
+        box.exec();
+    };
+    ui.settle = [] { QApplication::processEvents(); };
+    ui.recentAdd = [this](const std::filesystem::path& f) {
+        recent_.Use(f.string());
+        RefreshRecentFiles();
+    };
+    ui.recentRemove = [this](const std::filesystem::path& f) {
+        recent_.Remove(f.string());
+        RefreshRecentFiles();
+    };
+    ui.importFile = [this](const std::filesystem::path& f) {
+        int32_t first = txt_.ImportFiles({f}, 1);
+        set_->SetModified(true);
+        RefreshPages();
+        return first >= 0;
+    };
+    ui.stopReminder = [this] { saveReminder_.stop(); };
+    ui.startReminder = [this] {
+        if (options_.saveReminder) saveReminder_.start();
+    };
+    ui.viewShowStartPage = [this](bool preview) { SetEditMode(!preview); };
 }
+
+QString TMainForm::CaptionText() const { return QString::fromStdString(doc_->Caption()); }
 
 void TMainForm::UpdateCaption() { setWindowTitle(CaptionText()); }
 
@@ -269,6 +320,7 @@ void TMainForm::RefreshPages() {
         pages_->addItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())));
     }
     status_->setText(QString("%1 pagine").arg(pages_->count()));
+    UpdateCaption();
 }
 
 void TMainForm::RefreshRecentFiles() {
@@ -283,7 +335,7 @@ void TMainForm::RefreshRecentFiles() {
         QAction* a = new QAction(QString("&%1 %2").arg(++k).arg(QString::fromStdString(f)), fileMenu_);
         QString file = QString::fromStdString(f);
         connect(a, &QAction::triggered, this, [this, file] {
-            if (AskSave()) OpenDocument(file);
+            if (doc_->AskSave()) OpenDocument(file);
         });
         fileMenu_->insertAction(recentSeparator_, a);
         recentActions_.push_back(a);
@@ -291,75 +343,16 @@ void TMainForm::RefreshRecentFiles() {
 }
 
 void TMainForm::SetEditMode(bool edit) {
-    editMode_ = edit;
+    doc_->SetEditMode(edit);
     Action("ModeSwitch")->setChecked(!edit);
     Action("HypReadOnly")->setCheckable(true);
     Action("HypReadOnly")->setChecked(!edit);
 }
 
-void TMainForm::NewDocument() {
-    current_.clear();
-    set_->NewHypertext();
-    UpdateCaption();
-    RefreshPages();
-    SetEditMode(true);
-}
-
 bool TMainForm::OpenDocument(const QString& file, bool asTemplate) {
-    bool ok = set_->OpenHypertext(file.toStdString());
-    if (!ok) {
-        recent_.Remove(file.toStdString());
-        current_.clear();
-    } else if (asTemplate) {
-        current_.clear();
-    } else {
-        current_ = file;
-        recent_.Use(file.toStdString());
-    }
-    RefreshRecentFiles();
-    UpdateCaption();
+    bool ok = doc_->OpenDocument(file.toStdString(), asTemplate);
     RefreshPages();
-    SetEditMode(set_->ReadOnlyPassword() == ".");
     return ok;
-}
-
-bool TMainForm::SaveDocument() {
-    if (current_.isEmpty()) return SaveDocumentAs();
-    if (!set_->SaveHypertext(current_.toStdString())) {
-        QString list;
-        for (auto& e : set_->Errors()) list += QString::fromStdString(e) + "\n";
-        QMessageBox::critical(this, "Errori", "Salvataggio non riuscito!\n" + list);
-        return false;
-    }
-    RefreshPages();
-    return true;
-}
-
-bool TMainForm::SaveDocumentAs() {
-    QString name = QFileDialog::getSaveFileName(this, "Salva con nome", current_,
-                                                "Salva ipertesto oVik (*.hqv);;Tutti i files (*)");
-    if (name.isEmpty()) return false;
-    if (QFileInfo(name).suffix().isEmpty()) name += ".hqv";
-    set_->SetExpPrefix(PrefixFromName(name));
-    current_ = name;
-    bool ok = SaveDocument();
-    if (ok) {
-        recent_.Use(name.toStdString());
-        RefreshRecentFiles();
-    }
-    UpdateCaption();
-    return ok;
-}
-
-bool TMainForm::AskSave() {
-    if (!set_->Modified()) return true;
-    QString name = current_.isEmpty() ? "Senza titolo" : current_;
-    std::string q = "Salvo le modifiche fatte a " + name.toStdString() + "?";
-    switch (messages_.AskYesNoCancel(q)) {
-        case platform::Answer::Yes: return SaveDocument();
-        case platform::Answer::No: return true;
-        default: return false;
-    }
 }
 
 void TMainForm::ExportPages() {
@@ -393,27 +386,30 @@ void TMainForm::OpenStartFile() {
     set_->NewHypertext();
     std::string last = settings_.ReadOption("LastFile");
     if (!last.empty() && !options_.atStartBlank && std::filesystem::exists(last))
-        OpenDocument(QString::fromStdString(last));
+        doc_->OpenAnyFile(last, false);
     else
-        NewDocument();
+        doc_->NewDocument();
+    RefreshPages();
 }
 
 void TMainForm::StartupShow(const app::CommandLine& cmd) {
-    if (!cmd.file.empty() && std::filesystem::exists(cmd.file))
-        OpenDocument(QString::fromStdString(cmd.file));
-    else
+    app::CleanUpAfterEarlierRuns();
+    if (!cmd.file.empty() && std::filesystem::exists(cmd.file)) {
+        doc_->OpenAnyFile(cmd.file, false);
+        RefreshPages();
+    } else {
         OpenStartFile();
+    }
     if (cmd.reader) SetEditMode(false);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
-    closing_ = true;
-    if (!AskSave()) {
-        closing_ = false;
+    if (!doc_->CloseQuery()) {
         e->ignore();
         return;
     }
-    if (!current_.isEmpty() && QFileInfo::exists(current_)) settings_.WriteOption("LastFile", current_.toStdString());
+    if (!doc_->Unnamed() && std::filesystem::exists(doc_->CurrentName()))
+        settings_.WriteOption("LastFile", doc_->CurrentName());
     recent_.Save(settings_);
     e->accept();
 }

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "app/document_controller.h"
 #include "app/startup.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
@@ -27,15 +28,11 @@ public:
     void StartupShow(const app::CommandLine& cmd);
     THQVset& Set() { return *set_; }
     QAction* Action(const QString& objectName) const;
-    bool EditMode() const { return editMode_; }
+    bool EditMode() const { return doc_->EditMode(); }
     // The caption rules: "Senza titolo", or the file part, " - " and the title.
     QString CaptionText() const;
-
+    app::DocumentController& Document() { return *doc_; }
     bool OpenDocument(const QString& file, bool asTemplate = false);
-    bool SaveDocument();
-    bool SaveDocumentAs();
-    // "Salvo le modifiche fatte a %s?" - false when the command must stop.
-    bool AskSave();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -49,8 +46,8 @@ private:
     void RefreshRecentFiles();
     void ApplyOptions();
     void SetEditMode(bool edit);
-    void NewDocument();
     void OpenStartFile();
+    void WireDocument();
     void ExportPages();
     void ImportPages();
 
@@ -61,9 +58,7 @@ private:
     THQVtoTxt txt_;
     app::RecentFiles recent_;
     app::AppliedOptions options_;
-    QString current_;  // file shown in the caption; empty = "Senza titolo"
-    bool editMode_ = true;
-    bool closing_ = false;
+    std::unique_ptr<app::DocumentController> doc_;
     std::map<QString, QAction*> actions_;
     QMenu* fileMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;
