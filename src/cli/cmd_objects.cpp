@@ -1,22 +1,16 @@
 // ovikc commands that put objects into a hypertext: add-file, add-picture.
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "cli/cli_support.h"
 #include "document/hqv_set.h"
 
 namespace ovik::cli {
 namespace {
-
-// Prints the object's kind and number, and saves the hypertext.
-int ReportAndSave(THQVset& s, const THQVoggetto& o, const std::string& hypertext) {
-    std::printf("%d %s %d\n", int(o.Kind()), KindName(o.Kind()), int(o.Number()));
-    SaveOrFail(s, hypertext);
-    return 0;
-}
 
 // AddPictureFile refuses silently; the batch tool says why.
 std::string WhyNotAPicture(const std::string& path) {
@@ -41,31 +35,38 @@ void NeedFile(const std::string& path) {
     if (!std::filesystem::is_regular_file(path, ec)) throw Failure{path + " is not a readable file"};
 }
 
-Registrar addFileCmd({"add-file", "HYPERTEXT PATH",
-                      "Embeds the file PATH in the hypertext; prints the new object's kind and number.",
-                      {},
-                      [](const Args& a, platform::ConsoleMessages& m) {
-                          NeedTwo(a);
-                          NeedFile(a.positional[1]);
-                          auto s = OpenOrFail(a.positional[0], m);
-                          THQVoggetto* o = s->AddEmbeddedFile(a.positional[1]);
-                          if (!o) throw Failure{"cannot embed " + a.positional[1]};
-                          return ReportAndSave(*s, *o, a.positional[0]);
-                      }});
+// A command HYPERTEXT PATH that adds one object made from the file PATH.
+Command AddCommand(std::string name, std::string summary,
+                   std::function<THQVoggetto*(THQVset&, const std::string&)> add) {
+    return {std::move(name), "HYPERTEXT PATH", std::move(summary), {},
+            [add](const Args& a, platform::ConsoleMessages& m) {
+                NeedTwo(a);
+                NeedFile(a.positional[1]);
+                auto s = OpenOrFail(a.positional[0], m);
+                THQVoggetto* o = add(*s, a.positional[1]);
+                std::printf("%d %s %d\n", int(o->Kind()), KindName(o->Kind()), int(o->Number()));
+                SaveOrFail(*s, a.positional[0]);
+                return 0;
+            }};
+}
 
-Registrar addPictureCmd(
-    {"add-picture", "HYPERTEXT PATH",
-     "Adds the picture PATH (.gif, .jpg, .jpeg, .wmf, .emf; .bmp is stored as GIF or JPEG); "
-     "prints its kind and number (an equal picture already there is reused).",
-     {},
-     [](const Args& a, platform::ConsoleMessages& m) {
-         NeedTwo(a);
-         NeedFile(a.positional[1]);
-         auto s = OpenOrFail(a.positional[0], m);
-         THQVoggetto* o = s->AddPictureFile(a.positional[1]);
-         if (!o) throw Failure{"cannot add " + a.positional[1] + ": " + WhyNotAPicture(a.positional[1])};
-         return ReportAndSave(*s, *o, a.positional[0]);
-     }});
+Registrar addFileCmd(AddCommand(
+    "add-file", "Embeds the file PATH in the hypertext; prints the new object's kind and number.",
+    [](THQVset& s, const std::string& path) {
+        THQVoggetto* o = s.AddEmbeddedFile(path);
+        if (!o) throw Failure{"cannot embed " + path};
+        return o;
+    }));
+
+Registrar addPictureCmd(AddCommand(
+    "add-picture",
+    "Adds the picture PATH (.gif, .jpg, .jpeg, .wmf, .emf; .bmp is stored as GIF or JPEG); "
+    "prints its kind and number (an equal picture already there is reused).",
+    [](THQVset& s, const std::string& path) {
+        THQVoggetto* o = s.AddPictureFile(path);
+        if (!o) throw Failure{"cannot add " + path + ": " + WhyNotAPicture(path)};
+        return o;
+    }));
 
 }  // namespace
 }  // namespace ovik::cli

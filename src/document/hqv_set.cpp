@@ -1124,9 +1124,13 @@ THQVset::NewOrExisting THQVset::AddPictureBytes(std::string_view fileName, Bytes
     o->SetI32(662, -1);
     o->SetU8(666, 0);
     o->SetContent(std::move(content));
+    return EqualOrNew(std::move(o));
+}
+
+THQVset::NewOrExisting THQVset::EqualOrNew(std::unique_ptr<THQVoggetto> o) const {
     NewOrExisting r;
     if (THQVoggetto* equal = FindEqualObject(*o)) {
-        r.object = equal;
+        r.object = equal;  // `o` is dropped
         return r;
     }
     r.object = o.get();
@@ -1236,14 +1240,7 @@ THQVset::NewOrExisting THQVset::DuplicatePicture(const THQVoggetto& o) {
     // The bytes travel in the stream; the other set's files are not ours.
     if (copy->MemContent()) copy->SetExternalFile({});
     copy->SetFileName(copy->FileName());
-    NewOrExisting r;
-    if (THQVoggetto* equal = FindEqualObject(*copy)) {
-        r.object = equal;
-        return r;
-    }
-    r.object = copy.get();
-    r.owned = std::move(copy);
-    return r;
+    return EqualOrNew(std::move(copy));
 }
 
 // --- decoded-picture cache -----------------------------------------------------------

@@ -223,6 +223,8 @@ private:
                            std::unique_ptr<THQVoggetto> owned);
     NewOrExisting AddPictureBytes(std::string_view fileName, Bytes content, bool transparent,
                                   int height, int width);
+    // An equal object of the set in place of `o` when there is one, else `o`.
+    NewOrExisting EqualOrNew(std::unique_ptr<THQVoggetto> o) const;
 
     platform::Messages& messages_;
     std::array<uint8_t, kHeaderSize> header_{};
