@@ -46,6 +46,7 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buf, int len) {
     auto* in = static_cast<MemoryIn*>(gif->UserData);
     if (len <= 0) return 0;
     size_t n = std::min(size_t(len), in->data.size() - in->pos);
+    if (n == 0) return 0;
     std::memcpy(buf, in->data.data() + in->pos, n);
     in->pos += n;
     return int(n);
