@@ -662,8 +662,10 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
 }
 
 PictureResult DecodePicture(std::span<const uint8_t> data, std::string_view fileName) {
-    if (StartsWith(data, {'G', 'I', 'F', '8'})) return DecodeGif(data);
-    if (StartsWith(data, {0xFF, 0xD8, 0xFF})) return DecodeJpeg(data);
+    // The signatures the decoders themselves accept, no stricter: a picture
+    // that was added must decode again from its stored bytes.
+    if (StartsWith(data, {'G', 'I', 'F'})) return DecodeGif(data);
+    if (StartsWith(data, {0xFF, 0xD8})) return DecodeJpeg(data);
     if (StartsWith(data, {0xD7, 0xCD, 0xC6, 0x9A})) return DecodeMetafile(data, PictureFormat::Wmf);
     if (data.size() >= 44 && StartsWith(data, {1, 0, 0, 0}) &&
         std::memcmp(data.data() + 40, " EMF", 4) == 0)

@@ -330,6 +330,29 @@ TEST_F(PicturesTest, GifKeepsFlatColoursAndTheTransparentCorner) {
         for (size_t c = 0; c < 4; ++c) ASSERT_NEAR(back.picture->rgba[i + c], source.rgba[i + c], 2);
 }
 
+// Inputs a fuzzer found, kept by name. Each is added as its extension says;
+// when it is accepted, the stored picture must decode again at the size
+// recorded (a picture that is added but cannot be shown is a fault).
+TEST_F(PicturesTest, FuzzerFindingsStayFixed) {
+    const fs::path folder = fs::path(OVIK_FUZZ_REGRESSIONS) / "picture";
+    ASSERT_TRUE(fs::is_directory(folder));
+    THQVset set(msgs_);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        ++files;
+        Bytes data = Read(entry.path());
+        DecodePicture(data, entry.path().filename().string());
+        if (THQVoggetto* o = set.AddPictureFile(entry.path())) {
+            auto pic = o->Picture();
+            ASSERT_NE(pic, nullptr);
+            EXPECT_EQ(pic->width, o->U16(85));
+            EXPECT_EQ(pic->height, o->U16(87));
+        }
+    }
+    EXPECT_GT(files, 0);
+}
+
 // --- the cache -------------------------------------------------------------------------
 
 TEST_F(PicturesTest, TheTwentyFirstCachedPictureDropsTheFirst) {
