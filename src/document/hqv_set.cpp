@@ -1086,6 +1086,11 @@ THQVoggetto* THQVset::EmbedFile(const fs::path& path, THQVoggetto& o,
         messages_.Error("Errore nella lettura file:" + path.string());
         return nullptr;
     }
+    // Content lengths are 32-bit in the file: a larger file could not be saved.
+    if (fs::file_size(path, ec) > uint64_t(INT32_MAX)) {
+        messages_.Error("File troppo grande per un ipertesto (oltre 2 GB): " + path.string());
+        return nullptr;
+    }
     if (!o.registered_) {
         o.SetKind(genLink);
         o.owner_ = this;

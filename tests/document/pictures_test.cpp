@@ -5,6 +5,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -484,10 +485,39 @@ TEST_F(PicturesTest, EmbeddedFilesWithTheSameNameGetUniqueStoredNames) {
     ASSERT_TRUE(pic && file);
     EXPECT_EQ(pic->FileName(), "a.gif");
     EXPECT_NE(file->FileName(), "a.gif");
-    // A file that is not there adds nothing and says so.
-    EXPECT_EQ(set.AddEmbeddedFile(dir_ / "nothing.txt"), nullptr);
-    EXPECT_NE(msgs_.joined().find("Errore nella lettura file:"), std::string::npos);
     EXPECT_EQ(set.ObjectCount(genLink), 4);
+}
+
+TEST_F(PicturesTest, FilesThatCannotBeHeldAreRefusedWithAMessage) {
+    // Lengths are 32-bit in the file: 2 GiB and more cannot be saved. The file
+    // is sparse, so the test writes almost nothing.
+    auto sparse = [this](const char* name) {
+        fs::path p = Write(name, Gif(2, 2, 1));
+        fs::resize_file(p, uint64_t(INT32_MAX) + 1);
+        return p;
+    };
+    fs::path huge = sparse("huge.bin"), hugeGif = sparse("huge.gif");
+    struct Row {
+        const char* name;
+        fs::path path;
+        const char* message;
+    } rows[] = {
+        {"missing file", dir_ / "nothing.txt", "Errore nella lettura file:"},
+        {"a folder", dir_, "Errore nella lettura file:"},
+        {"over 2 GiB", huge, "File troppo grande per un ipertesto (oltre 2 GB): "},
+    };
+    THQVset set(msgs_);
+    for (auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        msgs_.clear();
+        EXPECT_EQ(set.AddEmbeddedFile(r.path), nullptr);
+        ASSERT_EQ(msgs_.entries().size(), 1u);
+        EXPECT_EQ(msgs_.entries()[0].text, r.message + r.path.string());
+    }
+    EXPECT_EQ(set.ObjectCount(genLink), 0);
+    EXPECT_EQ(set.AddPictureData(hugeGif, false, 1, 1).object, nullptr);
+    EXPECT_EQ(set.AddPictureFile(hugeGif), nullptr);
+    EXPECT_EQ(set.ObjectCount(immagine), 0);
 }
 
 TEST_F(PicturesTest, AnEmbeddedFileAddedIntoAnExistingObjectReplacesIt) {
