@@ -16,14 +16,15 @@ build=${1:-build}
 rounds=${ROUNDS:-50}
 size_mb=${SIZE_MB:-200}
 ovikc=$(realpath "$build/src/cli/ovikc")
-gen=$(realpath "$build/bench/ovik_make_big_hypertext")
+gen=$(realpath "$build/bench/ovik_bench_generate")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/ovik-crash-XXXXXX")
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 big="$work/big.hqv"
 
 echo "generating $size_mb MB hypertext..."
-"$gen" "$big" "$size_mb"
+# Mostly embedded files (quick to make), with some pages and pictures.
+"$gen" "$big" --pages 500 --pictures 10 --files "$size_mb" --file-kb 1024 >/dev/null
 
 # What must survive: everything but the file's own name and revision.
 content() { "$ovikc" info "$1" --json 2>/dev/null | grep -v '"revision"\|"file"'; }

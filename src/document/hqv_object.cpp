@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -33,7 +34,9 @@ THQVoggetto::THQVoggetto(THQVset* owner, uint8_t kind) : kind_(kind), owner_(own
     rec_.fill(0xFF);
 }
 
-THQVoggetto::~THQVoggetto() = default;
+THQVoggetto::~THQVoggetto() {
+    if (pictureCached_ && owner_) owner_->UncachePicture(*this);
+}
 
 std::unique_ptr<THQVoggetto> THQVoggetto::Create(THQVset* owner, uint8_t kind) {
     if (kind == testoHtml) return std::make_unique<THQVtesto>(owner);
@@ -260,6 +263,7 @@ void THQVoggetto::ReleaseOwnedLinks() {
 }
 
 void THQVoggetto::MakeFree() {
+    if (kind_ == immagine && owner_) owner_->UncachePicture(*this);
     ReleaseOwnedLinks();
     rec_.fill(0xFF);
     externalFile_.clear();
@@ -614,6 +618,46 @@ THQVoggetto* THQVoggetto::PictureObject() const {
     if (n < 0) return nullptr;
     THQVoggetto* p = owner_->GetObject(immagine, n);
     return (p && p->Kind() == immagine) ? p : nullptr;
+}
+
+std::shared_ptr<const DecodedPicture> THQVoggetto::Picture() {
+    if (kind_ == immagineNew) {
+        if (ownPicture_) return ownPicture_;
+        THQVoggetto* p = PictureObject();
+        return p ? p->Picture() : nullptr;
+    }
+    if (kind_ != immagine || IsFree()) return nullptr;
+    if (owner_)
+        if (auto cached = owner_->CachedPicture(*this)) return cached;
+    Bytes bytes;
+    if (!ReadContent(bytes) || bytes.empty()) return nullptr;
+    PictureResult r = DecodePicture(bytes, FileName());
+    if (!r) return nullptr;
+    SetU16(85, uint16_t(std::min(r.picture->width, 0xFFFF)));
+    SetU16(87, uint16_t(std::min(r.picture->height, 0xFFFF)));
+    std::shared_ptr<const DecodedPicture> p = std::move(r.picture);
+    if (owner_) owner_->CachePicture(*this, p);
+    return p;
+}
+
+bool THQVoggetto::ReplaceContent(const THQVoggetto& newPicture) {
+    if (kind_ != immagine || newPicture.kind_ != immagine || &newPicture == this) {
+        if (owner_) owner_->Messages().Error("ReplaceContent called improperly...");
+        return false;
+    }
+    // The undo entry "Modifica immagine " + Name() belongs here once the set
+    // keeps an undo list.
+    Bytes stream;
+    newPicture.SaveToTransfer(stream);
+    size_t pos = 0;
+    LoadFromTransfer(stream.data(), stream.size(), pos);
+    if (owner_) owner_->UncachePicture(*this);
+    StampRevision();
+    return true;
+}
+
+bool THQVoggetto::ReplaceContent(std::unique_ptr<THQVoggetto> newPicture) {
+    return newPicture ? ReplaceContent(*newPicture) : false;
 }
 
 // --- pages -------------------------------------------------------------------------

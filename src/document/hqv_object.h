@@ -21,6 +21,7 @@
 
 #include "core/bytes.h"
 #include "document/kinds.h"
+#include "document/picture.h"
 
 namespace ovik {
 
@@ -149,6 +150,21 @@ public:
     // The kind-5 picture this object shows, or null.
     THQVoggetto* PictureObject() const;
 
+    // The decoded picture: for a picture (kind 5) from the set's cache, else
+    // decoded from its bytes and cached (its width and height are then stored
+    // into the record); for a placement (kind 16) its own picture when it has
+    // one, else its picture object's. Null for other kinds and for bytes that
+    // cannot be decoded.
+    std::shared_ptr<const DecodedPicture> Picture();
+    // A placement's own picture (one changed in a working copy).
+    void SetOwnPicture(std::shared_ptr<const DecodedPicture> p) { ownPicture_ = std::move(p); }
+    // Pictures only: takes the record and bytes of `newPicture`, drops the
+    // cached decoding and stamps the current revision. False (with a message)
+    // when either object is not a picture. The overload taking ownership
+    // destroys the new object afterwards.
+    bool ReplaceContent(const THQVoggetto& newPicture);
+    bool ReplaceContent(std::unique_ptr<THQVoggetto> newPicture);
+
 protected:
     void ReleaseOwnedLinks();
 
@@ -163,6 +179,10 @@ protected:
     std::optional<Bytes> wrapper_;
     std::optional<Bytes> layoutBlock_;
     std::filesystem::path externalFile_;
+    std::shared_ptr<const DecodedPicture> ownPicture_;
+    // Set while the owner's picture cache holds an entry for this object, so
+    // that destroying the object drops the entry.
+    bool pictureCached_ = false;
 
     friend class THQVset;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <system_error>
 
@@ -38,6 +39,30 @@ std::string HexDigits(uint32_t v, int n) {
     return s;
 }
 
+// Reads a whole file; false when it cannot be read or is too large for the
+// 32-bit lengths of the file format.
+bool ReadWholeFile(const fs::path& path, Bytes& out) {
+    out.clear();
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    if (ec || size > uint64_t(INT32_MAX)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.resize(size_t(size));
+    in.read(reinterpret_cast<char*>(out.data()), std::streamsize(size));
+    return in.gcount() == std::streamsize(size);
+}
+
+// A file's name as the hypertext stores it: Windows-1252, at most `max`
+// characters, the extension kept when the name is cut.
+std::string StoredFileName(const fs::path& path, size_t max) {
+    std::string name = FilePart(cp1252::FromUtf8(path.filename().string()));
+    if (name.size() <= max) return name;
+    std::string ext = Extension(name);
+    if (ext.size() >= max) return name.substr(0, max);
+    return WithoutExtension(name).substr(0, max - ext.size()) + ext;
+}
+
 uint32_t NextSetSerial() {
     static uint32_t serial = 0;
     return ++serial;
@@ -51,6 +76,7 @@ THQVset::THQVset(platform::Messages& messages) : messages_(messages) {
 }
 
 THQVset::~THQVset() {
+    ClearPictureCache();
     for (auto& l : lists_) l.clear();
     file_.reset();
     if (!tempFolder_.empty()) {
@@ -100,6 +126,7 @@ void THQVset::NewHypertext() {
 
 void THQVset::ClearAll() {
     for (LinkedView* v : std::vector<LinkedView*>(views_)) v->DropPage();
+    ClearPictureCache();
     for (auto& l : lists_) l.clear();
     redirect_.clear();
     file_.reset();
@@ -926,6 +953,238 @@ std::string THQVset::UniqueEmbeddedName(std::string_view name) const {
     };
     while (clash(file)) file = "ed" + HexDigits(RandomBelow(0xFFFFFF), 6) + ext;
     return file;
+}
+
+}  // namespace ovik
+
+namespace ovik {
+
+// --- objects made from files --------------------------------------------------------
+
+THQVoggetto* THQVset::AddEmbeddedFile(const fs::path& path, std::unique_ptr<THQVoggetto> o) {
+    if (!o) o = THQVoggetto::Create(this, genLink);
+    if (o->registered_) {
+        // Owned by the set already: the unique pointer must not delete it.
+        THQVoggetto* reg = o.release();
+        return AddEmbeddedFile(path, *reg);
+    }
+    THQVoggetto& ref = *o;
+    return EmbedFile(path, ref, std::move(o));
+}
+
+THQVoggetto* THQVset::AddEmbeddedFile(const fs::path& path, THQVoggetto& registered) {
+    return EmbedFile(path, registered, nullptr);
+}
+
+THQVoggetto* THQVset::EmbedFile(const fs::path& path, THQVoggetto& o,
+                                std::unique_ptr<THQVoggetto> owned) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || !std::ifstream(path, std::ios::binary)) {
+        messages_.Error("Errore nella lettura file:" + path.string());
+        return nullptr;
+    }
+    // Content lengths are 32-bit in the file: a larger file could not be saved.
+    if (fs::file_size(path, ec) > uint64_t(INT32_MAX)) {
+        messages_.Error("File troppo grande per un ipertesto (oltre 2 GB): " + path.string());
+        return nullptr;
+    }
+    if (!o.registered_) {
+        o.SetKind(genLink);
+        o.owner_ = this;
+    } else if (!o.externalFile_.empty() && !SameFile(o.externalFile_, path)) {
+        fs::remove(o.externalFile_, ec);
+    }
+    o.MakeFree();
+    o.InitNew();
+    std::string stored = UniqueEmbeddedName(StoredFileName(path, 79));
+    fs::path temp = UniqueTempName(fs::path(cp1252::ToUtf8(stored)));
+    fs::copy_file(path, temp, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        messages_.Error("Lo spazio su HD potrebbe essere insufficiente! Errore nella scorporazione "
+                        "file: " + temp.string());
+        return nullptr;
+    }
+    o.SetExternalFile(temp);
+    o.SetName(stored);
+    o.SetState(4);
+    if (owned) return THQVoggetto::Register(owned, -1);
+    return &o;
+}
+
+THQVset::NewOrExisting THQVset::AddPictureBytes(std::string_view fileName, Bytes content,
+                                                bool transparent, int height, int width) {
+    auto o = NewObject(immagine);
+    std::string file = FilePart(fileName);
+    o->SetFileName(file);
+    o->SetName(WithoutExtension(file));
+    o->SetState(cp1252::Lower(Extension(file)) == ".gif" ? 0 : 1);
+    o->SetI32(170, transparent ? -1 : -2);
+    o->SetI32(174, int32_t(content.size()));
+    o->SetU16(85, uint16_t(std::clamp(width, 0, 0xFFFF)));
+    o->SetU16(87, uint16_t(std::clamp(height, 0, 0xFFFF)));
+    o->SetI32(662, -1);
+    o->SetU8(666, 0);
+    o->SetContent(std::move(content));
+    return EqualOrNew(std::move(o));
+}
+
+THQVset::NewOrExisting THQVset::EqualOrNew(std::unique_ptr<THQVoggetto> o) const {
+    NewOrExisting r;
+    if (THQVoggetto* equal = FindEqualObject(*o)) {
+        r.object = equal;  // `o` is dropped
+        return r;
+    }
+    r.object = o.get();
+    r.owned = std::move(o);
+    return r;
+}
+
+THQVset::NewOrExisting THQVset::AddPictureData(const fs::path& path, bool transparent, int height,
+                                               int width) {
+    Bytes data;
+    if (!ReadWholeFile(path, data)) return {};
+    return AddPictureBytes(StoredFileName(path, 75), std::move(data), transparent, height, width);
+}
+
+THQVoggetto* THQVset::AddPictureFile(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return nullptr;
+    std::string stored = StoredFileName(path, 75);
+    const std::string ext = cp1252::Lower(Extension(stored));
+    PictureResult decoded;
+    Bytes data;
+    if (ext == ".bmp" || ext == ".gif" || ext == ".jpeg" || ext == ".jpg" || ext == ".wmf" ||
+        ext == ".emf") {
+        if (!ReadWholeFile(path, data)) return nullptr;
+    } else {
+        return nullptr;
+    }
+    if (ext == ".bmp") {
+        // Bitmaps are stored as GIF reduced to 256 colours, or as JPEG when the
+        // GIF cannot be made.
+        PictureResult bitmap = DecodeBmp(data);
+        if (!bitmap) return nullptr;
+        Bytes converted;
+        std::string newExt = ".gif";
+        if (!EncodeGif(*bitmap.picture, converted)) {
+            if (!EncodeJpeg(*bitmap.picture, kJpegDefaultQuality, converted)) return nullptr;
+            newExt = ".jpg";
+        }
+        decoded = std::move(bitmap);
+        decoded.picture->transparent = newExt == ".gif" && decoded.picture->transparent;
+        data = std::move(converted);
+        stored = StoredFileName(fs::path(cp1252::ToUtf8(WithoutExtension(stored) + newExt)), 75);
+    } else if (ext == ".gif") {
+        decoded = DecodeGif(data);
+    } else if (ext == ".wmf" || ext == ".emf") {
+        decoded = DecodeMetafile(data, ext == ".wmf" ? PictureFormat::Wmf : PictureFormat::Emf);
+    } else {
+        decoded = DecodeJpeg(data);
+    }
+    if (!decoded) return nullptr;
+    NewOrExisting r = AddPictureBytes(stored, std::move(data), decoded.picture->transparent,
+                                      decoded.picture->height, decoded.picture->width);
+    if (r.owned) return THQVoggetto::Register(r.owned, -1);
+    return r.object;
+}
+
+std::unique_ptr<THQVoggetto> THQVset::AddImmagineNew(THQVoggetto* picture) {
+    if (picture && picture->owner_ != this) {
+        messages_.Error("Different HQVset in AddImmagineNew!");
+        return nullptr;
+    }
+    auto placement = NewObject(immagineNew);
+    if (!picture) {
+        placement->SetU8(13, 4);
+        placement->SetU8(14, 0);
+        placement->SetU8(23, 0);
+        placement->SetStr(28, 32, "");
+        placement->SetI32(0, -1);
+        for (size_t off : {15, 17, 19, 21}) placement->SetU16(off, 100);
+        return placement;
+    }
+    // A picture assigned to a placement fills its picture, sizes, alignment
+    // and alternative text.
+    placement->Assign(*picture);
+    if (picture->registered_)
+        std::memcpy(&placement->rec_[73], &picture->rec_[182], 480);
+    return placement;
+}
+
+std::unique_ptr<THQVoggetto> THQVset::AddImmagineNew(std::unique_ptr<THQVoggetto> picture) {
+    if (!picture) return AddImmagineNew(static_cast<THQVoggetto*>(nullptr));
+    if (picture->owner_ != this) {
+        messages_.Error("Different HQVset in AddImmagineNew!");
+        return nullptr;
+    }
+    THQVoggetto* p = picture->registered_ ? picture.release() : picture.get();
+    if (!p->registered_) {
+        // Registered here, without the zones of a registered picture: a new
+        // picture has none.
+        p = THQVoggetto::Register(picture, -1);
+        if (!p) return nullptr;
+        auto placement = NewObject(immagineNew);
+        placement->Assign(*p);
+        return placement;
+    }
+    return AddImmagineNew(p);
+}
+
+THQVset::NewOrExisting THQVset::DuplicatePicture(const THQVoggetto& o) {
+    if (o.Kind() != immagine) return {};
+    Bytes stream;
+    o.SaveToTransfer(stream);
+    auto copy = THQVoggetto::Create(this, immagine);
+    size_t pos = 0;
+    if (!copy->LoadFromTransfer(stream.data(), stream.size(), pos) || copy->Kind() != immagine)
+        return {};
+    // The bytes travel in the stream; the other set's files are not ours.
+    if (copy->MemContent()) copy->SetExternalFile({});
+    copy->SetFileName(copy->FileName());
+    return EqualOrNew(std::move(copy));
+}
+
+// --- decoded-picture cache -----------------------------------------------------------
+
+std::shared_ptr<const DecodedPicture> THQVset::CachedPicture(const THQVoggetto& o) const {
+    if (!o.pictureCached_) return nullptr;
+    for (auto& [obj, pic] : pictureCache_)
+        if (obj == &o) return pic;
+    return nullptr;
+}
+
+void THQVset::CachePicture(THQVoggetto& o, std::shared_ptr<const DecodedPicture> picture) {
+    if (o.Kind() != immagine) {
+        messages_.Error("What happens? Image cache bug?");
+        return;
+    }
+    if (o.pictureCached_) return;
+    pictureCache_.emplace_back(&o, std::move(picture));
+    o.pictureCached_ = true;
+    // First in, first out.
+    while (!pictureCache_.empty() && pictureCache_.size() > size_t(std::max(MaxCacheImg, 0))) {
+        pictureCache_.front().first->pictureCached_ = false;
+        pictureCache_.erase(pictureCache_.begin());
+    }
+}
+
+void THQVset::UncachePicture(const THQVoggetto& o) {
+    if (!o.pictureCached_) return;
+    for (auto it = pictureCache_.begin(); it != pictureCache_.end(); ++it) {
+        if (it->first == &o) {
+            it->first->pictureCached_ = false;
+            pictureCache_.erase(it);
+            return;
+        }
+    }
+}
+
+void THQVset::ClearPictureCache() {
+    while (!pictureCache_.empty()) {
+        pictureCache_.back().first->pictureCached_ = false;
+        pictureCache_.pop_back();
+    }
 }
 
 }  // namespace ovik

@@ -26,6 +26,7 @@
 #include "document/kinds.h"
 #include "document/lifecycle.h"
 #include "document/open_file.h"
+#include "document/picture.h"
 
 namespace ovik {
 
@@ -179,6 +180,45 @@ public:
     std::filesystem::path UniqueTempName(const std::filesystem::path& path);
     std::string UniqueEmbeddedName(std::string_view name) const;
 
+    // --- objects made from files ---------------------------------------------------
+    // A result that is either an object of the set already (`owned` empty) or a
+    // new, unregistered object that the caller owns (`owned` holds `object`).
+    struct NewOrExisting {
+        THQVoggetto* object = nullptr;
+        std::unique_ptr<THQVoggetto> owned;
+    };
+    // Copies the file at `path` into the temporary folder and makes it the
+    // embedded file (kind 3) `o`, or a new one; registers it. The stored name is
+    // the file's name, made unique. Null (with a message) when the file cannot
+    // be read or copied.
+    THQVoggetto* AddEmbeddedFile(const std::filesystem::path& path,
+                                 std::unique_ptr<THQVoggetto> o = nullptr);
+    THQVoggetto* AddEmbeddedFile(const std::filesystem::path& path, THQVoggetto& registered);
+    // A picture (kind 5) holding the bytes of the file at `path`; an equal
+    // picture of the set when there is one. Null object when the file cannot be
+    // read.
+    NewOrExisting AddPictureData(const std::filesystem::path& path, bool transparent, int height,
+                                 int width);
+    // Adds a GIF, JPEG, WMF or EMF file, or a BMP file converted to GIF (JPEG
+    // when that fails), as a registered picture; an equal picture already in
+    // the set is returned instead. Null for any other extension and for files
+    // that cannot be read or decoded.
+    THQVoggetto* AddPictureFile(const std::filesystem::path& path);
+    // A new, unregistered placement (kind 16) of `picture` (a picture of this
+    // set, or none). An unregistered picture is registered first.
+    std::unique_ptr<THQVoggetto> AddImmagineNew(THQVoggetto* picture);
+    std::unique_ptr<THQVoggetto> AddImmagineNew(std::unique_ptr<THQVoggetto> picture);
+    // A copy of picture `o` (of any set) for this set, or an equal picture of
+    // this set.
+    NewOrExisting DuplicatePicture(const THQVoggetto& o);
+
+    // --- decoded-picture cache (pictures of kind 5; first in, first out) ------------
+    std::shared_ptr<const DecodedPicture> CachedPicture(const THQVoggetto& o) const;
+    void CachePicture(THQVoggetto& o, std::shared_ptr<const DecodedPicture> picture);
+    void UncachePicture(const THQVoggetto& o);
+    void ClearPictureCache();
+    size_t PictureCacheSize() const { return pictureCache_.size(); }
+
     // Version-1 redirections (old identifier -> new identifier).
     const std::map<int32_t, int32_t>& Redirections() const { return redirect_; }
 
@@ -189,6 +229,12 @@ private:
     void ConvertVersion1();
     THQVoggetto* MarkerTree(size_t headerField);
     bool WriteObjects(int fd, std::vector<std::string>& errors, uint64_t& dataLen);
+    THQVoggetto* EmbedFile(const std::filesystem::path& path, THQVoggetto& o,
+                           std::unique_ptr<THQVoggetto> owned);
+    NewOrExisting AddPictureBytes(std::string_view fileName, Bytes content, bool transparent,
+                                  int height, int width);
+    // An equal object of the set in place of `o` when there is one, else `o`.
+    NewOrExisting EqualOrNew(std::unique_ptr<THQVoggetto> o) const;
 
     platform::Messages& messages_;
     std::array<uint8_t, kHeaderSize> header_{};
@@ -205,6 +251,7 @@ private:
     std::vector<LinkedView*> views_;
     FileLock lock_;
     bool readOnly_ = false;
+    std::vector<std::pair<THQVoggetto*, std::shared_ptr<const DecodedPicture>>> pictureCache_;
 };
 
 }  // namespace ovik
