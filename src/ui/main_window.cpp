@@ -12,6 +12,7 @@
 #include "app/app_info.h"
 #include "core/codepage.h"
 #include "app/program_folders.h"
+#include "ui/languager.h"
 
 namespace ovik::ui {
 
@@ -44,6 +45,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
         saveReminder_.stop();
         doc_->SaveReminderFired();
     });
+    ApplyBuiltInBlock(this);
     UpdateCaption();
     resize(900, 650);
 }

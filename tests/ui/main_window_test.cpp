@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "qt_test_app.h"
 #include <QMenuBar>
 #include <QTemporaryDir>
 
@@ -11,16 +13,9 @@
 namespace ovik::ui {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "ovik_ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 struct MainWindowTest : ::testing::Test {
-    void SetUp() override { App(); }
+    void SetUp() override { TestApp(); }
     QTemporaryDir dir;
 };
 

@@ -1,0 +1,119 @@
+// Language blocks applied to real Qt widgets (offscreen).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "qt_test_app.h"
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "ui/languager.h"
+
+namespace ovik::ui {
+namespace {
+
+
+struct Window : QDialog {
+    Window() : QDialog(((void)TestApp(), nullptr)) {
+        setObjectName("fproptesto");
+        setWindowTitle("Proprietà");
+        ok = new QPushButton("&Ok", this);
+        ok->setObjectName("bok");
+        cerca = new QPushButton("Cerca", this);
+        cerca->setObjectName("bCerca");
+        label = new QLabel("Titolo:", this);
+        label->setObjectName("label4");
+        combo = new QComboBox(this);
+        combo->setObjectName("rgnuova");
+        combo->addItems({"uno", "due", "tre"});
+        tabs = new QTabWidget(this);
+        tabs->setObjectName("schede");
+        tabs->addTab(new QWidget, "Testo");
+        tabs->addTab(new QWidget, "Paragrafo");
+        tree = new QTreeWidget(this);
+        tree->setObjectName("filesscelti");
+        tree->setHeaderLabels({"Nome", "Dimensione"});
+    }
+    QPushButton *ok, *cerca;
+    QLabel* label;
+    QComboBox* combo;
+    QTabWidget* tabs;
+    QTreeWidget* tree;
+};
+
+TEST(Languager, ABlockChangesWhatItNamesAndLeavesTheRest) {
+    Window w;
+    TZtLanguager lang(&w);
+    lang.SetLocalizationString(
+        "*_*fproptesto_caption\r\n Properties\r\n"
+        "*_*label4_caption\r\n Line\xC2\xA7!Two\r\n"
+        "*_*bCerca_hint\r\n Find it\r\n"
+        "*_.rgnuova_items*count\r\n 2\r\n*_.rgnuova_items*item0\r\n one\r\n*_.rgnuova_items*item1\r\n two\r\n"
+        "*_.schede_tabs*count\r\n 2\r\n*_.schede_tabs*item0\r\n Text\r\n*_.schede_tabs*item1\r\n Paragraph\r\n"
+        "*_.filesscelti_columns*item1_caption\r\n Size\r\n"
+        "*_.filesscelti_columns*item1_width\r\n 77\r\n");
+    EXPECT_EQ(w.windowTitle(), "Properties");
+    EXPECT_EQ(w.label->text(), "Line\nTwo");
+    EXPECT_EQ(w.cerca->toolTip(), "Find it");
+    EXPECT_EQ(w.ok->text(), "&Ok");  // no entry: unchanged
+    ASSERT_EQ(w.combo->count(), 2);
+    EXPECT_EQ(w.combo->itemText(1), "two");
+    EXPECT_EQ(w.tabs->tabText(1), "Paragraph");
+    EXPECT_EQ(w.tree->headerItem()->text(1), "Size");
+    EXPECT_EQ(w.tree->headerItem()->text(0), "Nome");
+    EXPECT_EQ(w.tree->columnWidth(1), 77);
+}
+
+TEST(Languager, TheCurrentBlockRestatesTheTexts) {
+    Window a;
+    std::string block = TZtLanguager(&a).CurrentBlock();
+    Window b;
+    b.ok->setText("changed");
+    b.combo->clear();
+    TZtLanguager(&b).SetLocalizationString(block);
+    EXPECT_EQ(b.ok->text(), "&Ok");
+    EXPECT_EQ(b.combo->count(), 3);
+    EXPECT_EQ(b.windowTitle(), QString::fromUtf8("Proprietà"));
+}
+
+}  // namespace
+}  // namespace ovik::ui
+
+#include <QFile>
+#include <fstream>
+
+#include "platform/settings_store.h"
+#include "ui/main_window.h"
+#include "ui/qt_platform.h"
+
+namespace ovik::ui {
+namespace {
+
+// Every window's built-in block restates its texts. With OVIK_REGENERATE=1 the
+// blocks in src/ui/lang/it are written anew from the windows' current texts.
+TEST(Languager, BuiltInBlocksMatchTheWindows) {
+    TestApp();
+    platform::InMemorySettings store;
+    TMainForm main(store);
+    std::vector<QWidget*> windows{&main};
+    for (QWidget* w : windows) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        std::string now = TZtLanguager(w).CurrentBlock();
+        std::string source = std::string(OVIK_SOURCE_DIR) + "/src/ui/lang/it/" +
+                             w->objectName().toLower().toStdString() + ".blk";
+        if (std::getenv("OVIK_REGENERATE")) {
+            std::ofstream(source, std::ios::binary) << now;
+            continue;
+        }
+        QFile f(BuiltInBlockResource(w));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "no built-in block; run with OVIK_REGENERATE=1";
+        EXPECT_EQ(f.readAll().toStdString(), now);
+    }
+}
+
+}  // namespace
+}  // namespace ovik::ui
