@@ -1,4 +1,5 @@
 list(APPEND OVIKC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cli_support.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cmd_document.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_document.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_markup.cpp)
