@@ -479,6 +479,8 @@ void MarkupReader::StartEmpty(int32_t style) {
 }
 
 bool MarkupReader::Finish(bool result) {
+    // The end record carries the run font a caret there types with, never a link.
+    p_.records_.back().link = kNoLink;
     if (p_.text_.empty()) {
         SetDisplayFromRunning();
         Measure();

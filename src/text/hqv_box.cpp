@@ -144,6 +144,12 @@ int32_t THQVbox::ReadParagraphs(BoxStream& s, uint8_t origin, const Renumbering*
         ++n;
         size_t before = s.Position();
         bool end = p.Read(s, kind, renumber);
+        if (!end && s.Position() == before && n > 1) {
+            // Nothing more to read: no paragraph tag follows the last paragraph.
+            paragraphs_.pop_back();
+            --n;
+            break;
+        }
         if (end || s.Position() == before || s.AtEnd()) break;
     }
     return n;
