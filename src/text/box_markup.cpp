@@ -42,6 +42,14 @@ constexpr uint8_t kFirstFourBytes[4] = {'"', '&', '<', '>'};
 
 uint8_t EntityIndexByte(size_t i) { return i < 8 ? kFirstFourBytes[i % 4] : uint8_t(160 + (i - 8)); }
 
+// Items that writers write as their low seven bits. Readers keep the same
+// seven bits, so that a value read is one that writes back unchanged and
+// reading then writing markup is a fixed point.
+bool IsSevenBitItem(Attr a) {
+    return a == Attr::Position || a == Attr::ValueP || a == Attr::Align || a == Attr::ListKind ||
+           a == Attr::Unit;
+}
+
 int HexDigit(uint8_t c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -305,6 +313,7 @@ void MarkupReader::ReadParagraphItems() {
             if (ColourItem(key, v)) st.Set(a, v);
         } else if (NumberItem(key, v)) {
             if (a == Attr::Style || a == Attr::LinkStyle) v = (st.Get(a) & ~0xF) | (v & 0xF);
+            else if (IsSevenBitItem(a)) v &= 0x7F;
             st.Set(a, v);
         }
     }
@@ -410,7 +419,7 @@ void MarkupReader::FontTag() {
         y = true;
     }
     if (NumberItem('p', v)) {
-        run.SetPosition(uint8_t(v));
+        run.SetPosition(uint8_t(v & 0x7F));
         pz = true;
     }
     if (!hadRun) {

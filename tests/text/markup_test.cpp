@@ -111,7 +111,8 @@ TEST_F(MarkupTest, ParagraphTagEdgeCases) {
          "Truncated line!"},
         {"face without closing quote", "<Z S0 F\"Arial >abc", "<Z S0 >abc", "Truncated line!"},
         {"huge number saturates", "<Z S0 l99999999999 >", "<Z S0 l2147483647 >", ""},
-        {"byte items keep seven bits when written", "<Z S0 A200 >", "<Z S0 A72 >", ""},
+        {"byte items keep seven bits", "<Z S0 A200 >", "<Z S0 A72 >", ""},
+        {"seven bits that equal the style are no override", "<Z S0 A128 >", "<Z S0 >", ""},
         {"style bits keep four bits", "<Z S0 y31 >", "<Z S0 y15 >", ""},
         {"garbage number reads as 0", "<Z S0 l1x2 >", "<Z S0 l0 >", ""},
     };
