@@ -10,6 +10,43 @@ int32_t TextMeasurer::CharWidth(const FontDesc& font, int previous, uint8_t c) {
     return Extent(font, std::string_view(pair, 2)) - Extent(font, std::string_view(pair, 1));
 }
 
+int32_t TextMeasurer::FontSlot(const FontDesc& font) {
+    ++useClock_;
+    for (size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].font == font) {
+            slots_[i].lastUse = useClock_;
+            return int32_t(i);
+        }
+    size_t i = slots_.size();
+    if (i < kMaxSlots) {
+        slots_.emplace_back();
+    } else {
+        // Reuse the least recently used table.
+        i = 0;
+        for (size_t k = 1; k < slots_.size(); ++k)
+            if (slots_[k].lastUse < slots_[i].lastUse) i = k;
+    }
+    WidthTable& t = slots_[i];
+    t.font = font;
+    t.single.assign(256, kUnknown);
+    t.pairs.clear();
+    t.lastUse = useClock_;
+    return int32_t(i);
+}
+
+int32_t TextMeasurer::SlotCharWidth(int32_t slot, int previous, uint8_t c) {
+    WidthTable& t = slots_[size_t(slot)];
+    if (previous < 0) {
+        int32_t& w = t.single[c];
+        if (w == kUnknown) w = CharWidth(t.font, -1, c);
+        return w;
+    }
+    if (t.pairs.empty()) t.pairs.assign(256 * 256, kUnknown);
+    int32_t& w = t.pairs[size_t(uint8_t(previous)) * 256 + c];
+    if (w == kUnknown) w = CharWidth(t.font, previous, c);
+    return w;
+}
+
 FontCell TextMeasurer::Cell(const FontDesc& font, uint8_t position) {
     FontCell m = Metrics(font);
     int32_t h = m.height;

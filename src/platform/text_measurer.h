@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ovik::platform {
 
@@ -48,9 +49,30 @@ public:
 
     // Width of `c` after `previous` (-1 = first character after a font change).
     int32_t CharWidth(const FontDesc& font, int previous, uint8_t c);
+
+    // Cached measuring for bulk work (reading markup): FontSlot names a font
+    // whose widths are kept after their first use; SlotCharWidth gives what
+    // CharWidth gives. A host whose metrics change calls ClearWidthCache.
+    int32_t FontSlot(const FontDesc& font);
+    int32_t SlotCharWidth(int32_t slot, int previous, uint8_t c);
+    void ClearWidthCache() { slots_.clear(); }
     // Cell metrics adjusted for the vertical position (0 normal, 1 subscript,
     // 2 superscript; other values count as normal).
     FontCell Cell(const FontDesc& font, uint8_t position);
+
+private:
+    // Widths of one font: single characters and pairs, filled on first use
+    // (kUnknown = not measured yet).
+    struct WidthTable {
+        FontDesc font;
+        std::vector<int32_t> single;
+        std::vector<int32_t> pairs;  // previous * 256 + c
+        uint64_t lastUse = 0;
+    };
+    static constexpr int32_t kUnknown = INT32_MIN;
+    static constexpr size_t kMaxSlots = 8;
+    std::vector<WidthTable> slots_;
+    uint64_t useClock_ = 0;
 };
 
 // Every glyph is `glyphWidth` pixels wide whatever the font. The cell height is

@@ -241,6 +241,7 @@ private:
     int32_t link_ = kNoLink;
     TMyFont display_;
     platform::FontDesc displayDesc_;
+    int32_t slot_ = 0;  // the display font's width table in the measurer
     int32_t height_ = 0, ascent_ = 0;
     int prev_ = -1;  // previous byte in the same font, -1 after a font change
 };
@@ -321,6 +322,7 @@ void MarkupReader::ReadParagraphItems() {
 
 void MarkupReader::Measure() {
     displayDesc_ = display_.Desc();
+    slot_ = m_.FontSlot(displayDesc_);
     platform::FontCell c = m_.Cell(displayDesc_, display_.position);
     height_ = c.height;
     ascent_ = c.ascent;
@@ -350,7 +352,7 @@ void MarkupReader::EndLink() {
 void MarkupReader::AppendByte(uint8_t c) {
     if (c < 32) return;
     CharRecord& r = p_.records_.back();
-    r.width = m_.CharWidth(displayDesc_, prev_, c);
+    r.width = m_.SlotCharWidth(slot_, prev_, c);
     r.height = height_;
     r.ascent = ascent_;
     prev_ = c;
@@ -603,15 +605,14 @@ private:
     void Face(const std::string& f);
     void FontItems(const StyleOverrides& f, bool all);
     void FontTag(const StyleOverrides& f, bool all);
-    void Flush() {
-        AppendBytes(out_, buf_.data(), buf_.size());
-        buf_.clear();
-        fontTagStart_ = SIZE_MAX;
-    }
+    // Table cells follow: what is written so far is final.
+    void Flush() { fontTagStart_ = SIZE_MAX; }
 
     const THQVparag& p_;
     Bytes& out_;
-    Bytes buf_;
+    // The paragraph's markup is assembled at the end of the output itself; only
+    // its tail (a replaceable font tag) is ever rewritten.
+    Bytes& buf_ = out_;
     size_t fontTagStart_ = SIZE_MAX;  // start of a replaceable font tag ending buf_
 };
 
@@ -671,6 +672,8 @@ void MarkupWriter::Run(WriteMode mode, int32_t from, int32_t to) {
         return o >= 0 && p_.objects_[size_t(o)]->IsTable();
     };
     const bool tableFirst = len > 0 && isTable(0);
+    const size_t need = buf_.size() + size_t(len) + 64;
+    if (buf_.capacity() < need) buf_.reserve(std::max(need, buf_.capacity() * 2));
 
     // 1. Header.
     if (mode != WriteMode::Continuation || tableFirst) {

@@ -121,7 +121,9 @@ TEST_F(MarkupTest, ParagraphTagEdgeCases) {
         msgs.clear();
         EXPECT_EQ(Rewrite(r.markup), r.written);
         EXPECT_EQ(msgs.joined().find(r.message) != std::string::npos, true) << msgs.joined();
-        if (r.message.empty()) EXPECT_TRUE(msgs.entries().empty()) << msgs.joined();
+        if (r.message.empty()) {
+            EXPECT_TRUE(msgs.entries().empty()) << msgs.joined();
+        }
         ExpectInvariants(box);
     }
 }
