@@ -295,7 +295,10 @@ bool MarkupReader::NameItem(std::string& v) {
         stopped_ = true;
         return false;
     }
-    v.assign(reinterpret_cast<const char*>(d_ + start), std::min(q - start, kMarkupFaceMax));
+    // The first 20 bytes, without the control bytes readers drop everywhere.
+    v.clear();
+    for (size_t k = start; k < start + std::min(q - start, kMarkupFaceMax); ++k)
+        if (d_[k] >= 32) v.push_back(char(d_[k]));
     i_ = q + 1;
     if (i_ < lim_ && d_[i_] == ' ') ++i_;
     return !v.empty();
@@ -540,6 +543,13 @@ bool MarkupReader::Run() {
     p_.NewLine();
     p_.records_.push_back(CharRecord{});
     AfterTagEnd(i_);
+    // The paragraph's markup runs at most to the next paragraph or cell tag; its
+    // length bounds the characters, so the records are allocated once.
+    size_t e = i_;
+    while ((e = Find(e, '<')) < lim_ && !(e + 1 < lim_ && (d_[e + 1] == 'Z' || d_[e + 1] == 'T')))
+        ++e;
+    p_.text_.reserve(e - i_);
+    p_.records_.reserve(e - i_ + 1);
 
     while (i_ < lim_) {
         const uint8_t b = d_[i_];

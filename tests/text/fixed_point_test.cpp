@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "text/markup_generator.h"
 #include "text/text_test_support.h"
@@ -72,6 +74,21 @@ TEST_F(FixedPointTest, HostileMarkup) {
             RoundTrip(prefix + std::string(1, '\0') + "s99 >&eacute;<T><Z S1 >tail");
         ASSERT_EQ(a, b);
     }
+}
+
+// Inputs the fuzzer once broke, kept as named files.
+TEST_F(FixedPointTest, FuzzRegressions) {
+    const std::filesystem::path dir = std::filesystem::path(OVIK_FUZZ_REGRESSIONS) / "markup";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream f(entry.path(), std::ios::binary);
+        const std::string in((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        const std::string first = RoundTrip(in);
+        EXPECT_EQ(RoundTrip(first), first);
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 // Every page of a generated hypertext, stored and loaded through the .HQV file.

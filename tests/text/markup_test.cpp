@@ -101,6 +101,7 @@ TEST_F(MarkupTest, ParagraphTagEdgeCases) {
         {"25-character face cut to 20", "<Z S0 F\"ABCDEFGHIJKLMNOPQRSTUVWXY\" >",
          "<Z S0 F\"ABCDEFGHIJKLMNOPQRST\" >", ""},
         {"empty face ignored", "<Z S0 F\"\" s20 >", "<Z S0 s20 >", ""},
+        {"control bytes dropped from a face", "<Z S0 F\"A\x01r\x10ial\" >", "<Z S0 F\"Arial\" >", ""},
         {"style that does not exist falls back to 0", "<Z S77 >a", "<Z S0 >a", ""},
         {"style 1", "<Z S1 >a", "<Z S1 >a", ""},
         {"no style number", "<Z A1 >a", "<Z S0 >", ""},
