@@ -13,72 +13,21 @@
 #include "document/hqv_set.h"
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
+#include "text/fake_controls.h"
 #include "text/hqv_box.h"
 
 namespace {
 
 using namespace ovik;
 
-class Cells : public PlacedObject {
-public:
-    explicit Cells(THQVset& set) : object_(&set, tabellaHtml) {
-        for (int i = 0; i < 2; ++i) cells_.push_back(std::make_unique<THQVbox>(set));
-        for (auto& c : cells_) c->cellOwner = &object_;
-    }
-    THQVoggetto* Object() const override { return const_cast<THQVoggetto*>(&object_); }
-    int32_t ControlIndex() const override { return 0; }
-    int32_t Width() const override { return 50; }
-    int32_t Height() const override { return 20; }
-    bool IsTable() const override { return true; }
-    void ReadCells(BoxStream& s, const Renumbering* r) override {
-        for (auto& c : cells_) {
-            c->ClearParagraphs();
-            c->ReadParagraphs(s, 0, r);
-        }
-    }
-    void WriteCells(Bytes& out) const override {
-        for (auto& c : cells_) {
-            c->WriteParagraphs(out, 0, c->ParagraphCount() - 1, WriteMode::Whole);
-            AppendString(out, "<T>");
-        }
-    }
-
-private:
-    THQVoggetto object_;
-    std::vector<std::unique_ptr<THQVbox>> cells_;
-};
-
-class Picture : public PlacedObject {
-public:
-    explicit Picture(THQVset& set) : object_(&set, immagineNew) {}
-    THQVoggetto* Object() const override { return const_cast<THQVoggetto*>(&object_); }
-    int32_t ControlIndex() const override { return 1; }
-    int32_t Width() const override { return 10; }
-    int32_t Height() const override { return 10; }
-
-private:
-    THQVoggetto object_;
-};
-
-class Index : public PlacedObjectIndex {
-public:
-    Index(Cells& t, Picture& p) : t_(t), p_(p) {}
-    PlacedObject* ControlAt(int32_t n) override {
-        return n == 0 ? static_cast<PlacedObject*>(&t_) : n == 1 ? &p_ : nullptr;
-    }
-
-private:
-    Cells& t_;
-    Picture& p_;
-};
-
 struct World {
+    World() { index.controls = {&table, &picture}; }
     platform::RecordingMessages msgs;
     THQVset set{msgs};
     platform::FixedMetricsMeasurer measurer;
-    Cells table{set};
-    Picture picture{set};
-    Index index{table, picture};
+    testing::FakeTable table{set, 0, 1, 2};
+    testing::FakeObject picture{set, 1};
+    testing::FakeIndex index;
 };
 
 Bytes ReadWrite(World& w, const uint8_t* data, size_t size) {

@@ -200,6 +200,7 @@ public:
 private:
     // Items of a tag, matched at the current position only.
     bool Key(char key) const { return !stopped_ && i_ < lim_ && d_[i_] == uint8_t(key); }
+    bool ItemValue(char key, size_t& start, size_t& end);
     bool NumberItem(char key, int32_t& v);
     bool ColourItem(char key, int32_t& v);
     bool NameItem(std::string& v);
@@ -246,42 +247,42 @@ private:
     int prev_ = -1;  // previous byte in the same font, -1 after a font change
 };
 
-bool MarkupReader::NumberItem(char key, int32_t& v) {
+// Finds the value of the item `key` at the current position: it must end with
+// a blank within kItemSpan bytes (and inside the tag), else "Truncated line!"
+// and the rest of the tag counts as absent.
+bool MarkupReader::ItemValue(char key, size_t& start, size_t& end) {
     if (!Key(key)) return false;
-    size_t start = i_ + 1;
-    size_t end = std::min(lim_, start + kItemSpan);
+    start = i_ + 1;
+    const size_t span = std::min(lim_, start + kItemSpan);
     size_t j = start;
-    while (j < end && d_[j] != ' ' && d_[j] != '>') ++j;
-    if (j >= end || d_[j] != ' ') {
+    while (j < span && d_[j] != ' ' && d_[j] != '>') ++j;
+    if (j >= span || d_[j] != ' ') {
         msgs_.Error(kTruncatedLine);
         stopped_ = true;
         return false;
     }
-    v = ParseNumber(d_ + start, j - start);
+    end = j;
     i_ = j + 1;
     return true;
 }
 
+bool MarkupReader::NumberItem(char key, int32_t& v) {
+    size_t start, end;
+    if (!ItemValue(key, start, end)) return false;
+    v = ParseNumber(d_ + start, end - start);
+    return true;
+}
+
 bool MarkupReader::ColourItem(char key, int32_t& v) {
-    if (!Key(key)) return false;
-    size_t start = i_ + 1;
-    size_t end = std::min(lim_, start + kItemSpan);
-    size_t j = start;
-    while (j < end && d_[j] != ' ' && d_[j] != '>') ++j;
-    if (j >= end || d_[j] != ' ') {
-        msgs_.Error(kTruncatedLine);
-        stopped_ = true;
-        return false;
-    }
+    size_t start, end;
+    if (!ItemValue(key, start, end)) return false;
     uint32_t c = 0;
     for (size_t k = 0; k < 6; ++k) {
-        uint32_t digit = start + k < j ? uint32_t(HexDigit(d_[start + k])) : 0;
+        uint32_t digit = start + k < end ? uint32_t(HexDigit(d_[start + k])) : 0;
         // RRGGBB: the low byte is red.
-        size_t byte = k / 2;
-        c |= digit << (8 * byte + (k % 2 == 0 ? 4 : 0));
+        c |= digit << (8 * (k / 2) + (k % 2 == 0 ? 4 : 0));
     }
     v = int32_t(c);
-    i_ = j + 1;
     return true;
 }
 
