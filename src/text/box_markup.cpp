@@ -73,7 +73,7 @@ int32_t ParseNumber(const uint8_t* p, size_t n) {
         if (v < (int64_t(1) << 40)) v = v * 10 + (p[i] - '0');
     }
     if (neg) v = -v;
-    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    return ClampToInt32(v);
 }
 
 void AppendNumber(Bytes& out, int64_t v) {

@@ -9,6 +9,8 @@
 
 namespace ovik {
 
+int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 // --- THQVparag ------------------------------------------------------------------------------
 
 THQVparag::THQVparag(THQVbox& box, uint8_t org) : origin(org), box_(&box), style_(box.StyleObject(0)) {
@@ -49,7 +51,7 @@ void THQVparag::MeasureBaseHeight() {
 
 THQVline& THQVparag::NewLine() {
     THQVline l;
-    l.left = LeftMargin() + Indent();
+    l.left = ClampToInt32(int64_t(LeftMargin()) + Indent());
     lines_.push_back(l);
     return lines_.back();
 }

@@ -168,6 +168,9 @@ struct CharRecord {
 
 class THQVparag;
 
+// v limited to the int32 range.
+int32_t ClampToInt32(int64_t v);
+
 // One laid-out line of a paragraph.
 struct THQVline {
     int32_t first = 0;
@@ -254,7 +257,10 @@ public:
     int32_t LeftMargin() const { return style_.Get(Attr::Left); }
     int32_t RightMargin() const { return style_.Get(Attr::Right); }
     int32_t Indent() const { return style_.Get(Attr::Indent); }
-    int32_t AvailableWidth() const { return width - LeftMargin() - RightMargin() - Indent(); }
+    // Lengths come from documents and may be extreme: the sums saturate.
+    int32_t AvailableWidth() const {
+        return ClampToInt32(int64_t(width) - LeftMargin() - RightMargin() - Indent());
+    }
 
     // Removes every run start and frees the run fonts (the text then takes the
     // paragraph's font).
