@@ -34,17 +34,11 @@ int32_t TextMeasurer::FontSlot(const FontDesc& font) {
     return int32_t(i);
 }
 
-int32_t TextMeasurer::SlotCharWidth(int32_t slot, int previous, uint8_t c) {
+int32_t TextMeasurer::MeasureIntoSlot(int32_t slot, int previous, uint8_t c) {
     WidthTable& t = slots_[size_t(slot)];
-    if (previous < 0) {
-        int32_t& w = t.single[c];
-        if (w == kUnknown) w = CharWidth(t.font, -1, c);
-        return w;
-    }
+    if (previous < 0) return t.single[c] = CharWidth(t.font, -1, c);
     if (t.pairs.empty()) t.pairs.assign(256 * 256, kUnknown);
-    int32_t& w = t.pairs[size_t(uint8_t(previous)) * 256 + c];
-    if (w == kUnknown) w = CharWidth(t.font, previous, c);
-    return w;
+    return t.pairs[size_t(uint8_t(previous)) * 256 + c] = CharWidth(t.font, previous, c);
 }
 
 FontCell TextMeasurer::Cell(const FontDesc& font, uint8_t position) {

@@ -54,13 +54,21 @@ public:
     // whose widths are kept after their first use; SlotCharWidth gives what
     // CharWidth gives. A host whose metrics change calls ClearWidthCache.
     int32_t FontSlot(const FontDesc& font);
-    int32_t SlotCharWidth(int32_t slot, int previous, uint8_t c);
+    int32_t SlotCharWidth(int32_t slot, int previous, uint8_t c) {
+        const WidthTable& t = slots_[size_t(slot)];
+        int32_t w = previous < 0 ? t.single[c]
+                    : t.pairs.empty() ? kUnknown
+                                      : t.pairs[size_t(uint8_t(previous)) * 256 + c];
+        return w != kUnknown ? w : MeasureIntoSlot(slot, previous, c);
+    }
     void ClearWidthCache() { slots_.clear(); }
     // Cell metrics adjusted for the vertical position (0 normal, 1 subscript,
     // 2 superscript; other values count as normal).
     FontCell Cell(const FontDesc& font, uint8_t position);
 
 private:
+    int32_t MeasureIntoSlot(int32_t slot, int previous, uint8_t c);
+
     // Widths of one font: single characters and pairs, filled on first use
     // (kUnknown = not measured yet).
     struct WidthTable {

@@ -22,8 +22,8 @@ TMyFont THQVTextAttributes::ReferenceFont() const {
     int32_t i = 0;
     const THQVparag* p = ReferenceParagraph(i);
     if (!p) return TMyFont{};
-    // Before the first character: the paragraph's font unless a run starts at 0.
-    return p->FontAt(std::max(i, 0));
+    // Before the first character nothing is scanned: the paragraph's font.
+    return i < 0 ? p->Font() : p->FontAt(i);
 }
 
 int32_t THQVTextAttributes::Colour() const {
@@ -76,7 +76,7 @@ bool THQVTextAttributes::DiffersFromStyle(std::string_view name) const {
     int32_t i = 0;
     const THQVparag* p = ReferenceParagraph(i);
     if (!p) return true;
-    TMyFont f = p->FontAt(std::max(i, 0));
+    const TMyFont f = ReferenceFont();
     return !(f.size == StyleValue(s, Attr::Size) && f.colour == StyleValue(s, Attr::Colour) &&
              f.face == StyleFace(s) && f.style == StyleValue(s, Attr::Style) &&
              f.position == StyleValue(s, Attr::Position) && !p->Style().HasOverrides());

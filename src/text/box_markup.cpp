@@ -223,6 +223,8 @@ private:
     void SetDisplayFromRunning();
     void Measure();
     void AppendByte(uint8_t c);
+    // Appends plain characters (all 32 or above).
+    void AppendRun(const uint8_t* p, size_t n);
     void AppendObjectBlank(PlacedObject* obj);
     bool Finish(bool result);
     void StartEmpty(int32_t style);
@@ -365,6 +367,24 @@ void MarkupReader::AppendByte(uint8_t c) {
     n.link = link_;
     p_.records_.push_back(n);
     p_.lines_.front().count++;
+}
+
+void MarkupReader::AppendRun(const uint8_t* p, size_t n) {
+    auto& recs = p_.records_;
+    const size_t base = recs.size() - 1;
+    recs.resize(base + n + 1);
+    CharRecord* r = recs.data() + base;
+    int prev = prev_;
+    for (size_t k = 0; k < n; ++k) {
+        r[k].width = m_.SlotCharWidth(slot_, prev, p[k]);
+        r[k].height = height_;
+        r[k].ascent = ascent_;
+        r[k + 1].link = link_;
+        prev = p[k];
+    }
+    prev_ = prev;
+    p_.text_.append(reinterpret_cast<const char*>(p), n);
+    p_.lines_.front().count += int32_t(n);
 }
 
 void MarkupReader::AppendObjectBlank(PlacedObject* obj) {
@@ -591,8 +611,14 @@ bool MarkupReader::Run() {
             i_ = next;
             AppendByte(c);
         } else {
-            AppendByte(b);
-            ++i_;
+            // A run of plain characters up to the next tag, entity or control byte.
+            size_t j = i_;
+            while (j < lim_ && d_[j] >= 32 && d_[j] != '<' && d_[j] != '&') ++j;
+            if (j == i_) ++i_;  // a control byte: dropped
+            else {
+                AppendRun(d_ + i_, j - i_);
+                i_ = j;
+            }
         }
     }
     s_.SetPosition(lim_);

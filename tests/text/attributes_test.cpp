@@ -175,6 +175,12 @@ TEST_F(AttributesTest, TextAttributesReadTheReferencePosition) {
     ta.pending.sizeSet = false;
     box.SetCaret(1, 0);  // before the first character: the paragraph's font
     EXPECT_EQ(ta.Style(), 2);
+    Load("<Z S0 y2 ><Y s20 >ab");
+    box.SetCaret(0, 0);
+    EXPECT_EQ(ta.Size(), 12);  // a run at 0 starts after the caret
+    box.SetCaret(0, 1);
+    EXPECT_EQ(ta.Size(), 20);
+    Load("<Z S0 >ab<Y s20 >cd<$00000000>ef<Z S0 y2 >gh");
     box.Select(box.MakePosition(0, 1), box.MakePosition(1, 1));
     EXPECT_EQ(ta.CurrentText(), "bcdefg");
     EXPECT_EQ(ta.Size(), 12);  // selection start: "b"
