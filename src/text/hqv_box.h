@@ -34,6 +34,18 @@
 //                            cell's paragraphs ended by "<T>", or "<@>"
 //   "&amp;" "&lt;" "&gt;"    the escaped characters; readers decode every entity
 // Items are a key letter, a value and one blank, in the key order of Attr.
+//
+// Typical use
+//   THQVbox box(set, measurer);            // measurer: the host's, or a fixed one
+//   box.LoadPage(page);                    // or: BoxStream s(bytes); box.LoadText(&s, 0, 0)
+//   for (auto& p : box.Paragraphs())       // walk the text
+//       for (int32_t i = 0; i < p->Length(); ++i) {
+//           const CharRecord& r = p->Records()[i];
+//           // p->Text()[i], p->FontAt(i), r.link, r.object >= 0 ? p->Objects()[r.object] ...
+//       }
+//   box.StoreText(page);                   // back into the page (content format 2)
+// Header and footer paragraphs (origin 1 and 2) come first and last; the page's
+// own paragraphs are headerCount .. ParagraphCount() - footerCount - 1.
 #pragma once
 
 #include <cstdint>
