@@ -403,3 +403,32 @@ TEST_F(MarkupTest, WholeBoxStorageAndHeaderFooter) {
 
 }  // namespace
 }  // namespace ovik::testing
+
+namespace ovik::testing {
+namespace {
+
+TEST_F(MarkupTest, LoadingLaysOutOnceWhenTheLastLockIsReleased) {
+    std::vector<std::pair<int32_t, int32_t>> layouts;
+    box.OnLayout = [&](THQVbox&, int32_t a, int32_t b) { layouts.emplace_back(a, b); };
+    box.Lock();
+    Load("<Z S0 >a<Z S0 >b<Z S0 >c");
+    EXPECT_TRUE(layouts.empty());  // still locked by the caller
+    box.Unlock();
+    EXPECT_EQ(layouts, (std::vector<std::pair<int32_t, int32_t>>{{0, 2}}));
+    box.Unlock();  // never below 0
+    EXPECT_EQ(box.LockCount(), 0);
+
+    // A cell box is laid out by its table, not on loading.
+    THQVoggetto table(&set, tabellaHtml);
+    THQVbox cell(set, measurer);
+    cell.cellOwner = &table;
+    int cellLayouts = 0;
+    cell.OnLayout = [&](THQVbox&, int32_t, int32_t) { ++cellLayouts; };
+    BoxStream s(std::string_view("<Z S1 >x"));
+    cell.LoadText(&s, nullptr, nullptr);
+    EXPECT_EQ(cellLayouts, 0);
+    EXPECT_EQ(cell.ParagraphCount(), 1);
+}
+
+}  // namespace
+}  // namespace ovik::testing
