@@ -774,9 +774,28 @@ void MarkupWriter::Run(WriteMode mode, int32_t from, int32_t to) {
                 }
             }
         } else {
-            size_t before = buf_.size();
-            AppendEscaped(buf_, uint8_t(p_.text_[size_t(i)]));
-            if (buf_.size() != before) fontTagStart_ = SIZE_MAX;
+            // This character and the plain ones after it that start no run, hold
+            // no object and keep the link go out in one piece.
+            const char* t = p_.text_.data();
+            auto plain = [&](int32_t k) {
+                uint8_t c = uint8_t(t[k]);
+                return c >= 32 && c != '<' && c != '>' && c != '&';
+            };
+            int32_t j = i;
+            if (plain(i)) {
+                const int32_t end = std::min(last + 1, len);
+                ++j;
+                while (j < end && plain(j) && recs[size_t(j)].runFont < 0 &&
+                       recs[size_t(j)].object < 0 && recs[size_t(j)].link == lastLink)
+                    ++j;
+                buf_.insert(buf_.end(), t + i, t + j);
+                fontTagStart_ = SIZE_MAX;
+                i = j - 1;
+            } else {
+                size_t before = buf_.size();
+                AppendEscaped(buf_, uint8_t(t[i]));
+                if (buf_.size() != before) fontTagStart_ = SIZE_MAX;
+            }
         }
     }
     // 4. A link still open is closed.

@@ -14,7 +14,9 @@ int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MI
 // --- THQVparag ------------------------------------------------------------------------------
 
 THQVparag::THQVparag(THQVbox& box, uint8_t org) : origin(org), box_(&box), style_(box.StyleObject(0)) {
-    ResetToEmpty();
+    // Empty, unmeasured: a paragraph is normally filled by a read right away.
+    records_.assign(1, CharRecord{});
+    NewLine().height = 20;
 }
 
 THQVparag::~THQVparag() = default;

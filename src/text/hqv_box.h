@@ -214,6 +214,8 @@ inline bool Before(const TextPosition& a, const TextPosition& b) {
 
 class THQVparag {
 public:
+    // An empty paragraph of style 0: the end record and one line 20 pixels high,
+    // base height 0 until measured.
     explicit THQVparag(THQVbox& box, uint8_t origin = 0);
     ~THQVparag();
     THQVparag(const THQVparag&) = delete;
