@@ -285,11 +285,13 @@ public:
     // Describes the first broken invariant of the model, or "" when all hold.
     std::string CheckInvariants() const;
 
-    // Direct building access for editing code and importers: appends a
-    // character (a blank for `object`, which the paragraph does not own) with
-    // the given run font (-1 = continue) and link; widths are measured.
+    // Building access for editing code and importers.
+    // Appends a character under `link`, measured in the font in force at the
+    // end (pairwise after the previous character unless a run or link starts).
     void AppendChar(uint8_t c, int32_t link = kNoLink);
+    // Adds a run font (its base becomes the paragraph's style); returns its index.
     int32_t AddRunFont(const THQVFontStyle& f);
+    // Starts a run with run font `runFontIndex` at record i (0 .. Length()).
     void StartRunAt(int32_t i, int32_t runFontIndex) { records_[size_t(i)].runFont = runFontIndex; }
 
 private:

@@ -401,12 +401,6 @@ TEST_F(MarkupTest, WholeBoxStorageAndHeaderFooter) {
     EXPECT_EQ(msgs.joined(), "baco; testo ver 1 ancora pres in hqvBox!");
 }
 
-}  // namespace
-}  // namespace ovik::testing
-
-namespace ovik::testing {
-namespace {
-
 TEST_F(MarkupTest, LoadingLaysOutOnceWhenTheLastLockIsReleased) {
     std::vector<std::pair<int32_t, int32_t>> layouts;
     box.OnLayout = [&](THQVbox&, int32_t a, int32_t b) { layouts.emplace_back(a, b); };
@@ -428,6 +422,26 @@ TEST_F(MarkupTest, LoadingLaysOutOnceWhenTheLastLockIsReleased) {
     cell.LoadText(&s, nullptr, nullptr);
     EXPECT_EQ(cellLayouts, 0);
     EXPECT_EQ(cell.ParagraphCount(), 1);
+}
+
+TEST_F(MarkupTest, ParagraphBuiltThroughTheApiWritesAndReadsBack) {
+    THQVparag& p = box.AddParagraph();
+    p.ResetToEmpty();
+    p.AppendChar('a');
+    THQVFontStyle big(p.Style().Base());
+    big.SetSize(20);
+    p.StartRunAt(1, p.AddRunFont(big));
+    p.AppendChar('<', 3);
+    p.AppendChar('b', 3);
+    p.AppendChar('c');
+    EXPECT_EQ(p.CheckInvariants(), "");
+    EXPECT_EQ(p.Records()[0].width, 8);
+    EXPECT_EQ(p.Records()[1].height, measurer.Metrics({"Times New Roman", 20, 0}).height);
+    const std::string w = Str(box.Markup());
+    EXPECT_EQ(w, "<Z S0 >a<Y s20 ><$00000003>&lt;b<%>c");
+    EXPECT_EQ(Rewrite(w), w);
+    EXPECT_EQ(P().Records()[1].runFont, 0);
+    EXPECT_EQ(P().Records()[2].link, 3);
 }
 
 }  // namespace
