@@ -10,20 +10,47 @@ namespace ovik {
 
 // --- THQVTextAttributes -----------------------------------------------------------------------
 
-const THQVparag* THQVTextAttributes::ReferenceParagraph(int32_t& index) const {
-    TextPosition p = box_.hasSelection ? box_.SelectionStart() : box_.caret;
+const THQVparag* THQVTextAttributes::Place(At where, int32_t& index) const {
+    TextPosition p;
+    int32_t offset = 0;
+    switch (where) {
+        case At::Reference:
+            p = box_.hasSelection ? box_.SelectionStart() : box_.caret;
+            offset = box_.hasSelection ? 0 : -1;
+            break;
+        case At::Caret: p = box_.caret; break;
+        case At::AfterCaret:
+            p = box_.caret;
+            offset = 1;
+            break;
+        case At::BeforeSelectionStart:
+            p = box_.SelectionStart();
+            offset = -1;
+            break;
+        case At::SelectionEnd: p = box_.SelectionEnd(); break;
+        case At::BeforeSelectionEnd:
+            p = box_.SelectionEnd();
+            offset = -1;
+            break;
+    }
     const THQVparag* para = box_.Resolve(p);
     if (!para) return nullptr;
-    index = box_.hasSelection ? p.charIndex : p.charIndex - 1;
+    index = p.charIndex + offset;
     return para;
 }
 
-TMyFont THQVTextAttributes::ReferenceFont() const {
+TMyFont THQVTextAttributes::FontAt(At where) const {
     int32_t i = 0;
-    const THQVparag* p = ReferenceParagraph(i);
+    const THQVparag* p = Place(where, i);
     if (!p) return TMyFont{};
-    // Before the first character nothing is scanned: the paragraph's font.
     return i < 0 ? p->Font() : p->FontAt(i);
+}
+
+int32_t THQVTextAttributes::LinkAt(At where) const {
+    int32_t i = 0;
+    const THQVparag* p = Place(where, i);
+    if (!p || i < 0) return kNoLink;
+    return p->Records()[size_t(std::min(i, p->Length()))].link;
 }
 
 int32_t THQVTextAttributes::Colour() const {
@@ -40,13 +67,7 @@ uint8_t THQVTextAttributes::Position() const {
     return pending.positionSet ? pending.position : ReferenceFont().position;
 }
 
-int32_t THQVTextAttributes::LinkValue() const {
-    int32_t i = 0;
-    const THQVparag* p = ReferenceParagraph(i);
-    if (!p || i < 0) return kNoLink;
-    i = std::min(i, p->Length());
-    return p->Records()[size_t(i)].link;
-}
+int32_t THQVTextAttributes::LinkValue() const { return LinkAt(At::Reference); }
 
 THQVoggetto* THQVTextAttributes::Link() const {
     int32_t v = LinkValue();
@@ -74,9 +95,9 @@ bool THQVTextAttributes::DiffersFromStyle(std::string_view name) const {
     const THQVoggetto* s = box_.Set().FindStyle(name);
     if (!s) return true;
     int32_t i = 0;
-    const THQVparag* p = ReferenceParagraph(i);
+    const THQVparag* p = Place(At::Reference, i);
     if (!p) return true;
-    const TMyFont f = ReferenceFont();
+    const TMyFont f = FontAt(At::Reference);
     return !(f.size == StyleValue(s, Attr::Size) && f.colour == StyleValue(s, Attr::Colour) &&
              f.face == StyleFace(s) && f.style == StyleValue(s, Attr::Style) &&
              f.position == StyleValue(s, Attr::Position) && !p->Style().HasOverrides());

@@ -41,8 +41,23 @@ public:
     // The selected text, the paragraphs' texts joined without separators.
     std::string CurrentText() const;
 
-    // The font at the reference position (links not applied).
-    TMyFont ReferenceFont() const;
+    // The places whose attributes reading and editing look at. Reference is
+    // the selection start with a selection, else the character before the caret.
+    enum class At : uint8_t {
+        Reference,
+        Caret,                // the character at the caret
+        AfterCaret,           // the character after the caret
+        BeforeSelectionStart,
+        SelectionEnd,
+        BeforeSelectionEnd,
+    };
+    // The font at a place (links not applied): the paragraph's font scanned
+    // back to the nearest run start; before the first character, the
+    // paragraph's font; beyond the text, the end record's.
+    TMyFont FontAt(At where = At::Reference) const;
+    // The link value at a place (-1 = none).
+    int32_t LinkAt(At where = At::Reference) const;
+    TMyFont ReferenceFont() const { return FontAt(At::Reference); }
     // True unless the font at the reference position equals the named style's
     // size, colour, face, style bits and position and the reference paragraph
     // overrides nothing. True for a name the set does not hold.
@@ -63,8 +78,8 @@ public:
     bool deletionGroup = false;
 
 private:
-    // Paragraph and character index of the reference position.
-    const THQVparag* ReferenceParagraph(int32_t& index) const;
+    // Paragraph and character index of a place (the index may be -1).
+    const THQVparag* Place(At where, int32_t& index) const;
 
     THQVbox& box_;
 };

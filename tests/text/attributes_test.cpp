@@ -186,6 +186,39 @@ TEST_F(AttributesTest, TextAttributesReadTheReferencePosition) {
     EXPECT_EQ(ta.Size(), 12);  // selection start: "b"
 }
 
+TEST_F(AttributesTest, PlacesAroundCaretAndSelection) {
+    using At = THQVTextAttributes::At;
+    // Sizes by character: a=12 b=20 c=30 d=30 (link on c), end record 30.
+    Load("<Z S0 >a<Y s20 >b<Y s30 ><$00000001>c<%>d");
+    auto& ta = box.TextAttributes();
+    struct Row {
+        const char* name;
+        int32_t caret, anchor, end;  // anchor < 0: no selection
+        At at;
+        int32_t size, link;
+    };
+    const Row rows[] = {
+        {"before the caret", 2, -1, 0, At::Reference, 20, -1},
+        {"at the caret", 2, -1, 0, At::Caret, 30, 1},
+        {"after the caret", 2, -1, 0, At::AfterCaret, 30, -1},
+        {"caret at 0", 0, -1, 0, At::Reference, 12, -1},
+        {"after the end", 4, -1, 0, At::AfterCaret, 30, -1},
+        {"selection start", 0, 1, 3, At::Reference, 20, -1},
+        {"before the selection start", 0, 1, 3, At::BeforeSelectionStart, 12, -1},
+        {"selection end", 0, 1, 3, At::SelectionEnd, 30, -1},
+        {"before the selection end", 0, 1, 3, At::BeforeSelectionEnd, 30, 1},
+        {"selection made backwards", 0, 3, 1, At::BeforeSelectionEnd, 30, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        box.hasSelection = false;
+        box.SetCaret(0, r.caret);
+        if (r.anchor >= 0) box.Select(box.MakePosition(0, r.anchor), box.MakePosition(0, r.end));
+        EXPECT_EQ(ta.FontAt(r.at).size, r.size);
+        EXPECT_EQ(ta.LinkAt(r.at), r.link);
+    }
+}
+
 TEST_F(AttributesTest, DiffersFromStyleAndCopyFontIntoStyle) {
     Load("<Z S0 >ab<Y s20 >cd<Z S0 A1 >x");
     auto& ta = box.TextAttributes();
