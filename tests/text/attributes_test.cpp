@@ -123,38 +123,40 @@ TEST(MeasuringTest, PairwiseAndVerticalPosition) {
     EXPECT_EQ(fixed.Metrics(f).height, 16);
 }
 
-TEST(MeasuringTest, RecordsGetWidthsWhileReading) {
+// Reads one paragraph with the style-revealing measurer.
+class MeasuredReadTest : public ::testing::Test {
+protected:
+    MeasuredReadTest() : set(msgs), box(set, m) {}
+    const THQVparag& Read(std::string_view markup) {
+        BoxStream s(markup);
+        box.ReadParagraphs(s, 0);
+        return box.Paragraph(0);
+    }
+    std::vector<int32_t> Widths(const THQVparag& p) {
+        std::vector<int32_t> w;
+        for (int32_t i = 0; i < p.Length(); ++i) w.push_back(p.Records()[size_t(i)].width);
+        return w;
+    }
     platform::RecordingMessages msgs;
-    THQVset set(msgs);
+    THQVset set;
     StyleMeasurer m;
-    THQVbox box(set, m);
-    BoxStream s(std::string_view("<Z S0 >AV<Y y1 >AV<Y y0 p1 >A<$00000001>AV"));
-    box.ReadParagraphs(s, 0);
-    const auto& r = box.Paragraph(0).Records();
-    std::vector<int32_t> widths;
-    for (size_t i = 0; i + 1 < r.size(); ++i) widths.push_back(r[i].width);
+    THQVbox box;
+};
+
+TEST_F(MeasuredReadTest, RecordsGetWidthsWhileReading) {
+    const THQVparag& p = Read("<Z S0 >AV<Y y1 >AV<Y y0 p1 >A<$00000001>AV");
     // Pairs kern only within one font; a run start or link start measures alone.
     // The link in plain text toggles underline only (link style 4).
-    EXPECT_EQ(widths, (std::vector<int32_t>{8, 6, 10, 8, 8, 8, 6}));
-    EXPECT_EQ(r[0].height, 16);
-    EXPECT_EQ(r[4].height, 24);  // subscript
-    EXPECT_EQ(box.Paragraph(0).baseHeight, 16);
+    EXPECT_EQ(Widths(p), (std::vector<int32_t>{8, 6, 10, 8, 8, 8, 6}));
+    EXPECT_EQ(p.Records()[0].height, 16);
+    EXPECT_EQ(p.Records()[4].height, 24);  // subscript
+    EXPECT_EQ(p.baseHeight, 16);
 }
 
-TEST(MeasuringTest, LinkStyleTogglesTheRunsBits) {
-    platform::RecordingMessages msgs;
-    THQVset set(msgs);
-    StyleMeasurer m;
-    THQVbox box(set, m);
+TEST_F(MeasuredReadTest, LinkStyleTogglesTheRunsBits) {
     // Link style bold over bold text shows normal weight; over plain text, bold.
-    BoxStream s(std::string_view("<Z S0 Y1 ><Y y1 >a<$00000001>b<%>c<Y y0 >d<$00000001>e"));
-    box.ReadParagraphs(s, 0);
-    const auto& r = box.Paragraph(0).Records();
-    EXPECT_EQ(r[0].width, 10);
-    EXPECT_EQ(r[1].width, 8);
-    EXPECT_EQ(r[2].width, 10);
-    EXPECT_EQ(r[3].width, 8);
-    EXPECT_EQ(r[4].width, 10);
+    const THQVparag& p = Read("<Z S0 Y1 ><Y y1 >a<$00000001>b<%>c<Y y0 >d<$00000001>e");
+    EXPECT_EQ(Widths(p), (std::vector<int32_t>{10, 8, 10, 8, 10}));
 }
 
 TEST_F(AttributesTest, TextAttributesReadTheReferencePosition) {
