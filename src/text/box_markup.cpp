@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "document/format1.h"
 #include "document/hqv_object.h"
@@ -473,6 +474,19 @@ void MarkupReader::FontTag() {
     AfterTagEnd(bare ? i_ - 1 : i_);
 }
 
+// The tables whose cells are being read, outermost first. A table named again
+// inside its own cells would read (and free) the cells it is reading, and a
+// deep nesting would exhaust the stack: such a tag stands for a blank.
+namespace {
+thread_local std::vector<PlacedObject*> tablesReading;
+constexpr size_t kMaxTableNesting = 64;
+
+bool TableMayRead(PlacedObject* table) {
+    return tablesReading.size() < kMaxTableNesting &&
+           std::find(tablesReading.begin(), tablesReading.end(), table) == tablesReading.end();
+}
+}  // namespace
+
 void MarkupReader::LinkOrObjectTag() {
     const size_t tag = i_;
     uint8_t digits[8];
@@ -482,13 +496,16 @@ void MarkupReader::LinkOrObjectTag() {
     if (k == kFragmentKind) {
         if (renum_) value = renum_->Object(value);
         PlacedObject* obj = box_.controls ? box_.controls->ControlAt(IdNumber(value)) : nullptr;
+        if (obj && obj->IsTable() && kind_ == ReadKind::Full && !TableMayRead(obj)) obj = nullptr;
         if (obj && obj->IsTable() && kind_ == ReadKind::Full) {
             size_t after = std::min(tag + 11, lim_);
             if (lim_ - after >= 3 && std::memcmp(d_ + after, "<@>", 3) == 0) {
                 i_ = after + 3;
             } else {
                 s_.SetPosition(after);
+                tablesReading.push_back(obj);
                 obj->ReadCells(s_, renum_);
+                tablesReading.pop_back();
                 // The cells must leave the stream inside this box stream.
                 i_ = std::clamp(s_.Position(), after, lim_);
             }

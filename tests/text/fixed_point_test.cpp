@@ -76,6 +76,41 @@ TEST_F(FixedPointTest, HostileMarkup) {
     }
 }
 
+// A table whose cell names the table itself reads that tag as a blank.
+TEST_F(FixedPointTest, TableInsideItself) {
+    for (int i = 0; i < 2; ++i) table.Cell(i).controls = &index;
+    const std::string first =
+        RoundTrip("<Z S0 ><$FF000000><Z S1 >x<$FF000000><Z S1 >y<T><Z S1 >z<T>w<T>");
+    EXPECT_EQ(first, "<Z S0 ><$ff000000><Z S1 >x <Z S1 >y<T><Z S1 >z<T>w");
+    EXPECT_EQ(RoundTrip(first), first);
+}
+
+// Tables nested deeper than 64 levels stop reading cells there.
+TEST_F(FixedPointTest, DeepTableNesting) {
+    FakeIndex chainIndex;
+    std::vector<std::unique_ptr<FakeTable>> chain;
+    std::string in = "<Z S0 >";
+    for (int i = 0; i < 100; ++i) {
+        chain.push_back(std::make_unique<FakeTable>(set, i, 1, 1));
+        chain.back()->Cell(0).controls = &chainIndex;
+        chainIndex.controls.push_back(chain.back().get());
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "<$FF%06x>", i);
+        in += std::string(tag) + "<Z S1 >";
+    }
+    box.controls = &chainIndex;
+    const std::string first = RoundTrip(in);
+    EXPECT_EQ(RoundTrip(first), first);
+    // Level 64 is the last one holding a table.
+    THQVbox* cell = &chain[0]->Cell(0);
+    int depth = 1;
+    while (!cell->Paragraph(0).Objects().empty()) {
+        cell = &static_cast<FakeTable*>(cell->Paragraph(0).Objects()[0])->Cell(0);
+        ++depth;
+    }
+    EXPECT_EQ(depth, 64);
+}
+
 // Inputs the fuzzer once broke, kept as named files.
 TEST_F(FixedPointTest, FuzzRegressions) {
     const std::filesystem::path dir = std::filesystem::path(OVIK_FUZZ_REGRESSIONS) / "markup";
