@@ -21,7 +21,12 @@ namespace {
 using namespace ovik;
 
 struct World {
-    World() { index.controls = {&table, &picture}; }
+    World() {
+        index.controls = {&table, &picture};
+        // Cells see the same controls, so tables may nest (even in themselves).
+        table.Cell(0).controls = &index;
+        table.Cell(1).controls = &index;
+    }
     platform::RecordingMessages msgs;
     THQVset set{msgs};
     platform::FixedMetricsMeasurer measurer;
