@@ -394,6 +394,8 @@ public:
 
     // --- links to the page and editing layers --------------------------------------
     THQVoggetto* cellOwner = nullptr;  // the table of a cell box; null for a page box
+    // The box's index in the page's index list; -1 until the list hands one out.
+    int32_t controlIndex = -1;
     bool IsCellBox() const { return cellOwner != nullptr; }
     PlacedObjectIndex* controls = nullptr;  // resolves object tags; null = none exist
     BoxUndoRecorder* undo = nullptr;
