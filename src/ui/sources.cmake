@@ -4,4 +4,6 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.h
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languager.h
-  ${CMAKE_CURRENT_LIST_DIR}/languager.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/languager.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.h
+  ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.cpp)
