@@ -7,3 +7,4 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/languager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.h
   ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.cpp)
+# The page view joins the build once line layout lands.
