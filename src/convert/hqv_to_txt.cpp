@@ -185,13 +185,7 @@ bool THQVtoTxt::ExportPages(const std::vector<int32_t>& pages) {
     int32_t index = 0;
     for (int32_t number : pages) {
         Progress(index++, int32_t(pages.size()), kPhaseMain);
-        THQVtesto* page = LinkedHQVset ? LinkedHQVset->Page(number) : nullptr;
-        if (!page || page->IsFree()) continue;
-        page->ConvertFormat1();
-        CurrentPageText = page;
-        Bytes content;
-        if (page->ReadContent(content)) PageText(content.data(), content.size(), text);
-        CurrentPageText = nullptr;
+        AppendPage(number, text);
     }
     return WriteAll(ExportFileName, text, LastError);
 }
@@ -199,15 +193,18 @@ bool THQVtoTxt::ExportPages(const std::vector<int32_t>& pages) {
 bool THQVtoTxt::ExportPage(int32_t number) {
     LastError.clear();
     std::string text;
-    THQVtesto* page = LinkedHQVset ? LinkedHQVset->Page(number) : nullptr;
-    if (page && !page->IsFree()) {
-        page->ConvertFormat1();
-        CurrentPageText = page;
-        Bytes content;
-        if (page->ReadContent(content)) PageText(content.data(), content.size(), text);
-        CurrentPageText = nullptr;
-    }
+    AppendPage(number, text);
     return WriteAll(ExportFileName, text, LastError);
+}
+
+void THQVtoTxt::AppendPage(int32_t number, std::string& text) {
+    THQVtesto* page = LinkedHQVset ? LinkedHQVset->Page(number) : nullptr;
+    if (!page || page->IsFree()) return;
+    page->ConvertFormat1();
+    CurrentPageText = page;
+    Bytes content;
+    if (page->ReadContent(content)) PageText(content.data(), content.size(), text);
+    CurrentPageText = nullptr;
 }
 
 int32_t THQVtoTxt::ImportFiles(const std::vector<fs::path>& files, int /*mode*/) {

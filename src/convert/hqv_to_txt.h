@@ -25,6 +25,9 @@ public:
     // The text of one page's (or fragment's) box markup, appended to `out`.
     void PageText(const uint8_t* markup, size_t size, std::string& out);
 
+    // Appends the text of page `number` (nothing for a missing or free page).
+    void AppendPage(int32_t number, std::string& text);
+
     // How many characters of the last import Windows-1252 could not hold.
     size_t ReplacedCharacters = 0;
     // Files the last import could not read.
