@@ -388,7 +388,9 @@ void TMainForm::ImportPages() {
 
 int32_t TMainForm::CurrentPage() const {
     if (QListWidgetItem* it = pages_->currentItem()) return it->data(Qt::UserRole).toInt();
-    return pages_->count() ? pages_->item(0)->data(Qt::UserRole).toInt() : -1;
+    for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n)
+        if (THQVtesto* p = set_->Page(n); p && !p->IsFree()) return n;
+    return -1;
 }
 
 void TMainForm::ShowAlbum(int tab) {

@@ -8,6 +8,7 @@
 #include "app/album.h"
 #include "core/codepage.h"
 #include "platform/settings_store.h"
+#include "ui/dialogs/album.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
 #include "ui/main_window.h"
@@ -34,6 +35,7 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
         std::fprintf(stderr, "unknown window: %s\n", name.c_str());
         return 1;
     }
+    if (name == "falbum") static_cast<TFAlbum*>(w)->ShowTab(TFAlbum::Pages);
     if (name == "fcancella") static_cast<TFCancella*>(w)->Load({MakeId(testoHtml, 0), MakeId(testoHtml, 3)});
     if (name == "ferrori")
         static_cast<TFErrori*>(w)->Load("Salvataggio non riuscito!", {"Errore nella scrittura file /tmp/a.hqv"});

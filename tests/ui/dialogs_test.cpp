@@ -181,6 +181,12 @@ TEST_F(PageWindow, StoresABlankExtraHtmlNameAsEmpty) {
         const char* stored;
     } rows[] = {{"   ", ""}, {"", ""}, {"altro.htm", "altro.htm"}, {" a b ", " a b "}};
     TFPropTesto w(set, store);
+    // A new page's field is all 0xFF bytes: it shows as no name and stays so.
+    ASSERT_EQ(set.Page(0)->U8(page_rec::kExtraHtmlName), 0xFF);
+    ASSERT_TRUE(w.Load(0));
+    EXPECT_EQ(w.extraHtmlName->text(), "");
+    w.Apply();
+    EXPECT_EQ(set.Page(0)->U8(page_rec::kExtraHtmlName), 0);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.typed);
         ASSERT_TRUE(w.Load(0));

@@ -118,6 +118,7 @@ TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store,
     grid->addLayout(form, 3, 0, 1, 2);
     grid->addWidget(status, 4, 0, 1, 2);
     grid->addWidget(box, 5, 0, 1, 2);
+    grid->setRowStretch(2, 1);
     resize(560, 440);
     FinishCreation();
     FillModes(format, ExportModes(false), ExportModeAvailable);
@@ -252,6 +253,7 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
     grid->addLayout(form, 4, 0, 1, 2);
     grid->addWidget(status, 5, 0, 1, 2);
     grid->addWidget(box, 6, 0, 1, 2);
+    grid->setRowStretch(3, 1);
     resize(520, 380);
     FinishCreation();
     FillModes(format, ImportModes(false), ImportModeAvailable);

@@ -63,7 +63,9 @@ void SetScriptMetaText(THQVtesto& page, const std::string& lines) {
 PageProperties PageProperties::Read(const THQVtesto& p) {
     PageProperties o;
     o.title = p.Title();
-    o.extraHtmlName = p.Str(page_rec::kExtraHtmlName, 40);
+    // A new page leaves the field's bytes 0xFF, and so do records of older
+    // files: a length beyond the field's 40 characters means no name.
+    o.extraHtmlName = p.U8(page_rec::kExtraHtmlName) > 40 ? std::string() : p.Str(page_rec::kExtraHtmlName, 40);
     o.scriptMeta = ScriptMetaText(p);
     o.textColour = p.I32(page_rec::kTextColour);
     o.linkColour = p.I32(page_rec::kLinkColour);
