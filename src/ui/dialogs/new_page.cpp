@@ -39,7 +39,7 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     auto* v = new QVBoxLayout(this);
     v->addWidget(tabs);
     v->addWidget(OkCancelBox(this, [this] { MakePage(); }));
-    resize(620, 360);
+    resize(700, 360);
     FinishCreation();
 }
 
