@@ -5,8 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
-sample=build/sample/esempio.hqv
-bash scripts/make-sample.sh build/src/cli/ovikc "$sample"
+sample=build/src/ui/es_hqv/esempio.hqv
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/src/ui/ovik "$sample"
 fi

@@ -12,7 +12,7 @@
 #include "document/format1.h"
 #include "document/hqv_set.h"
 #include "document/style_record.h"
-#include "text/markup_escapes.h"
+#include "text/hqv_box.h"
 
 namespace ovik {
 
@@ -109,9 +109,9 @@ void THQVtoTxt::PageText(const uint8_t* p, size_t n, std::string& out) {
     while (i < n) {
         uint8_t c = p[i];
         if (c == '&') {
-            size_t used = 0;
-            out += char(DecodeEscape(p + i, n - i, used));
-            i += used;
+            size_t next = i + 1;
+            out += char(DecodeEntity(p, i, n, next));
+            i = next > i ? next : i + 1;
             continue;
         }
         if (c != '<') {

@@ -1,1 +1,6 @@
-list(APPEND OVIK_ENGINE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/markup_escapes.cpp)
+list(APPEND OVIK_ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/text_attributes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hqv_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/box_markup.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/box_attributes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/layout.cpp)

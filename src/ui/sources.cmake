@@ -4,7 +4,9 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.h
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languager.h
-  ${CMAKE_CURRENT_LIST_DIR}/languager.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/languager.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.h
+  ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.cpp)
 list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/dialog_support.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/dialog_support.cpp
@@ -26,3 +28,4 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.h
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.cpp)
+# The page view joins the build once line layout lands.
