@@ -71,10 +71,8 @@ std::string NameFromCaption(uint8_t kind, std::string text) {
 TFAlbum::TFAlbum(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     : TFDialog(store, "falbum", parent), set_(set) {
     setWindowTitle("Album immagini e files");
-    auto* findLabel = new QLabel("Cerca:");
-    findLabel->setObjectName("lcerca");
     find = new QLineEdit;
-    findLabel->setBuddy(find);
+    auto* findLabel = NamedLabel("Cerca:", "lcerca", find);
     connect(find, &QLineEdit::textChanged, this, &TFAlbum::Filter);
 
     tabs = new QTabWidget;
@@ -114,20 +112,13 @@ TFAlbum::TFAlbum(THQVset& set, platform::SettingsStore& store, QWidget* parent)
         UpdateButtons();
     });
 
-    edit = new QPushButton("&Edita...");
-    edit->setObjectName("bedita");
-    replace = new QPushButton("&Sostituisci con...");
-    replace->setObjectName("bsostituisci");
-    apply = new QPushButton("A&pplica");
-    apply->setObjectName("bapplica");
-    add = new QPushButton("&Aggiungi...");
-    add->setObjectName("baggiungi");
-    remove = new QPushButton("Cancella");
-    remove->setObjectName("bcancella");
-    usage = new QPushButton("&Uso...");
-    usage->setObjectName("buso");
-    auto* close = new QPushButton("&Chiudi");
-    close->setObjectName("bchiudi");
+    edit = Named(new QPushButton("&Edita..."), "bedita");
+    replace = Named(new QPushButton("&Sostituisci con..."), "bsostituisci");
+    apply = Named(new QPushButton("A&pplica"), "bapplica");
+    add = Named(new QPushButton("&Aggiungi..."), "baggiungi");
+    remove = Named(new QPushButton("Cancella"), "bcancella");
+    usage = Named(new QPushButton("&Uso..."), "buso");
+    auto* close = Named(new QPushButton("&Chiudi"), "bchiudi");
     replaceLabel = new QLabel;
     replaceLabel->setWordWrap(true);
     connect(edit, &QPushButton::clicked, this, &TFAlbum::Edit);

@@ -10,10 +10,8 @@ namespace ovik::ui {
 TFCancella::TFCancella(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     : TFDialog(store, "fcancella", parent), set_(set) {
     setWindowTitle("Cancella oggetti dagli album interni");
-    auto* label = new QLabel("Oggetti da cancellare e dove sono usati:");
-    label->setObjectName("loggetti");
     list = new QListWidget;
-    label->setBuddy(list);
+    auto* label = NamedLabel("Oggetti da cancellare e dove sono usati:", "loggetti", list);
     progress = new QProgressBar;
     progress->setTextVisible(false);
     auto* v = new QVBoxLayout(this);

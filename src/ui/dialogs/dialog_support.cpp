@@ -100,6 +100,12 @@ QDialogButtonBox* OkCancelBox(QDialog* dialog, std::function<void()> onOk) {
     return box;
 }
 
+QLabel* NamedLabel(const QString& text, const char* name, QWidget* buddy) {
+    auto* l = Named(new QLabel(text), name);
+    if (buddy) l->setBuddy(buddy);
+    return l;
+}
+
 void SetBuddies(QFormLayout* f) {
     for (int r = 0; r < f->rowCount(); ++r) {
         QLayoutItem* label = f->itemAt(r, QFormLayout::LabelRole);

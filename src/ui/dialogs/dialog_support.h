@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -64,6 +65,15 @@ private:
 };
 
 QColor ToQColor(int32_t platformColour);
+// Gives a widget the objectName its language block knows it by.
+template <class W>
+W* Named(W* w, const char* name) {
+    w->setObjectName(name);
+    return w;
+}
+// A named label, the buddy of `buddy` when given.
+QLabel* NamedLabel(const QString& text, const char* name, QWidget* buddy = nullptr);
+
 // "&Ok" and "A&nnulla" buttons (objectNames "bok" and "bannulla"); Ok runs
 // `onOk` and accepts, Annulla rejects.
 QDialogButtonBox* OkCancelBox(QDialog* dialog, std::function<void()> onOk);

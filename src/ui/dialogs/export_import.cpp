@@ -52,6 +52,18 @@ bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error) {
 }
 
 namespace {
+// Progress goes to the window's status line.
+THQVconv::TMyExpProgressEvent ProgressInto(QLabel* status) {
+    return [status](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
+        status->setText(QString::fromStdString(ExportProgressText(pag, tot, phase)));
+        QApplication::processEvents();
+    };
+}
+
+QPushButton* AddButton(QDialogButtonBox* box, const char* text, const char* name, QDialogButtonBox::ButtonRole role) {
+    return Named(box->addButton(text, role), name);
+}
+
 void FillModes(QComboBox* combo, const std::vector<ConvMode>& modes, bool (*available)(int)) {
     combo->clear();
     auto* model = qobject_cast<QStandardItemModel*>(combo->model());
@@ -65,18 +77,15 @@ void FillModes(QComboBox* combo, const std::vector<ConvMode>& modes, bool (*avai
 TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent)
     : TFDialog(store, "fexport", parent), set_(set), txt_(txt) {
     setWindowTitle("Esportazione");
-    auto* listLabel = new QLabel("Pagine da esportare:");
-    listLabel->setObjectName("lpagine");
+    auto* listLabel = NamedLabel("Pagine da esportare:", "lpagine");
     pages = new QListWidget;
     listLabel->setBuddy(pages);
-    auto* all = new QPushButton("Tutte");
-    all->setObjectName("btutte");
+    auto* all = Named(new QPushButton("Tutte"), "btutte");
     connect(all, &QPushButton::clicked, this, &TFExport::ToggleAll);
 
     auto* form = new QFormLayout;
     format = new QComboBox;
-    auto* fl = new QLabel("Scegli formato:");
-    fl->setObjectName("lformato");
+    auto* fl = NamedLabel("Scegli formato:", "lformato");
     form->addRow(fl, format);
     folder = new QLineEdit;
     auto* browse = new QToolButton;
@@ -86,13 +95,11 @@ TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store,
     fh->setContentsMargins(0, 0, 0, 0);
     fh->addWidget(folder, 1);
     fh->addWidget(browse);
-    auto* dl = new QLabel("Directory per i files esportati:");
-    dl->setObjectName("ldirectory");
+    auto* dl = NamedLabel("Directory per i files esportati:", "ldirectory");
     form->addRow(dl, fw);
     dl->setBuddy(folder);
     mainFileName = new QLineEdit;
-    auto* nl = new QLabel("Nome file principale:");
-    nl->setObjectName("lnomefile");
+    auto* nl = NamedLabel("Nome file principale:", "lnomefile");
     form->addRow(nl, mainFileName);
     SetBuddies(form);
     connect(browse, &QToolButton::clicked, this, [this] {
@@ -102,10 +109,8 @@ TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store,
 
     status = new QLabel;
     auto* box = new QDialogButtonBox;
-    auto* go = box->addButton("&Esporta", QDialogButtonBox::AcceptRole);
-    go->setObjectName("besporta");
-    auto* close = box->addButton("&Chiudi", QDialogButtonBox::RejectRole);
-    close->setObjectName("bchiudi");
+    auto* go = AddButton(box, "&Esporta", "besporta", QDialogButtonBox::AcceptRole);
+    auto* close = AddButton(box, "&Chiudi", "bchiudi", QDialogButtonBox::RejectRole);
     connect(go, &QPushButton::clicked, this, [this] {
         if (Export()) accept();
     });
@@ -185,10 +190,7 @@ ExportRequest TFExport::Request() const {
 
 bool TFExport::Export() {
     ExportRequest r = Request();
-    txt_.OnExpProgress = [this](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
-        status->setText(QString::fromStdString(ExportProgressText(pag, tot, phase)));
-        QApplication::processEvents();
-    };
+    txt_.OnExpProgress = ProgressInto(status);
     std::string error;
     bool ok = RunExport(txt_, r, error);
     txt_.OnExpProgress = nullptr;
@@ -207,15 +209,12 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
     : TFDialog(store, "fimport", parent), txt_(txt) {
     setWindowTitle("Importazione");
     setAcceptDrops(true);
-    auto* fl = new QLabel("Scegli uno o più files da importare:");
-    fl->setObjectName("lfiles");
+    auto* fl = NamedLabel("Scegli uno o più files da importare:", "lfiles");
     files = new QListWidget;
     files->setSelectionMode(QAbstractItemView::ExtendedSelection);
     fl->setBuddy(files);
-    auto* add = new QPushButton("&Aggiungi...");
-    add->setObjectName("baggiungi");
-    auto* remove = new QPushButton("&Rimuovi");
-    remove->setObjectName("brimuovi");
+    auto* add = Named(new QPushButton("&Aggiungi..."), "baggiungi");
+    auto* remove = Named(new QPushButton("&Rimuovi"), "brimuovi");
     connect(add, &QPushButton::clicked, this, [this] {
         QString masks;
         for (const ConvMode& m : ImportModes(false))
@@ -226,21 +225,17 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
     connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files->selectedItems()); });
     auto* form = new QFormLayout;
     format = new QComboBox;
-    auto* fo = new QLabel("Scegli formato:");
-    fo->setObjectName("lformato");
+    auto* fo = NamedLabel("Scegli formato:", "lformato");
     form->addRow(fo, format);
     backColour = new ColourButton;
     backColour->SetColour(0xFFFFFF);
-    auto* bl = new QLabel("Colore sfondo:");
-    bl->setObjectName("lsfondo");
+    auto* bl = NamedLabel("Colore sfondo:", "lsfondo");
     form->addRow(bl, backColour);
     SetBuddies(form);
     status = new QLabel;
     auto* box = new QDialogButtonBox;
-    auto* go = box->addButton("&Importa", QDialogButtonBox::AcceptRole);
-    go->setObjectName("bimporta");
-    auto* close = box->addButton("A&nnulla", QDialogButtonBox::RejectRole);
-    close->setObjectName("bannulla");
+    auto* go = AddButton(box, "&Importa", "bimporta", QDialogButtonBox::AcceptRole);
+    auto* close = AddButton(box, "A&nnulla", "bannulla", QDialogButtonBox::RejectRole);
     connect(go, &QPushButton::clicked, this, [this] {
         if (Import() >= 0) accept();
     });
@@ -295,10 +290,7 @@ int32_t TFImport::Import() {
     for (int i = 0; i < files->count(); ++i) list.push_back(files->item(i)->text().toStdString());
     txt_.ImportBackColor = backColour->Colour();
     txt_.ImportBackPicture = nullptr;
-    txt_.OnExpProgress = [this](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
-        status->setText(QString::fromStdString(ExportProgressText(pag, tot, phase)));
-        QApplication::processEvents();
-    };
+    txt_.OnExpProgress = ProgressInto(status);
     int32_t first = txt_.ImportFiles(list, 1);
     txt_.OnExpProgress = nullptr;
     txt_.ImportBackColor = 0xFFFFFF;

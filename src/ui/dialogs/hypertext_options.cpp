@@ -112,10 +112,6 @@ void SelectData(QComboBox* combo, int value) {
 TFPropIper::TFPropIper(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     : TFDialog(store, "fpropiper", parent), set_(set) {
     setWindowTitle("Proprietà dell'ipertesto");
-    auto named = [this](QWidget* w, const char* name) {
-        w->setObjectName(name);
-        return w;
-    };
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName("schede");
 
@@ -134,12 +130,12 @@ TFPropIper::TFPropIper(THQVset& set, platform::SettingsStore& store, QWidget* pa
     revision = new QLineEdit;
     revision->setReadOnly(true);
     revision->setMaximumWidth(100);
-    f->addRow(named(new QLabel("&Titolo:"), "ltitolo"), title);
-    f->addRow(named(new QLabel("&Autori:"), "lautori"), authors);
-    f->addRow(named(new QLabel("&Società:"), "lsocieta"), company);
-    f->addRow(named(new QLabel("&Copyright:"), "lcopyright"), copyright);
-    f->addRow(named(new QLabel("Altre &informazioni:"), "laltre"), otherInfo);
-    f->addRow(named(new QLabel("Versione:"), "lversione"), revision);
+    f->addRow(NamedLabel("&Titolo:", "ltitolo"), title);
+    f->addRow(NamedLabel("&Autori:", "lautori"), authors);
+    f->addRow(NamedLabel("&Società:", "lsocieta"), company);
+    f->addRow(NamedLabel("&Copyright:", "lcopyright"), copyright);
+    f->addRow(NamedLabel("Altre &informazioni:", "laltre"), otherInfo);
+    f->addRow(NamedLabel("Versione:", "lversione"), revision);
     SetBuddies(f);
     tabs->addTab(general, "Generale");
 
@@ -155,18 +151,18 @@ TFPropIper::TFPropIper(THQVset& set, platform::SettingsStore& store, QWidget* pa
     textColour = new ColourButton;
     linkColour = new ColourButton;
     visitedColour = new ColourButton;
-    pf->addRow(named(new QLabel("Pagina &sommario:"), "lsommario"), contentsPage);
-    pf->addRow(named(new QLabel("Pagina di c&opertina:"), "lcopertina"), coverPage);
-    pf->addRow(named(new QLabel("&Intestazione predefinita:"), "lintestazione"), defaultHeader);
-    pf->addRow(named(new QLabel("&Piè di pagina predefinito:"), "lpiede"), defaultFooter);
+    pf->addRow(NamedLabel("Pagina &sommario:", "lsommario"), contentsPage);
+    pf->addRow(NamedLabel("Pagina di c&opertina:", "lcopertina"), coverPage);
+    pf->addRow(NamedLabel("&Intestazione predefinita:", "lintestazione"), defaultHeader);
+    pf->addRow(NamedLabel("&Piè di pagina predefinito:", "lpiede"), defaultFooter);
     auto* newPages = new QGroupBox("Nuove pagine");
     newPages->setObjectName("gnuove");
     auto* nf = new QFormLayout(newPages);
-    nf->addRow(named(new QLabel("Colore sfondo:"), "lsfondo"), backColour);
-    nf->addRow(named(new QLabel("Immagine di sfondo:"), "limmsfondo"), backPicture);
-    nf->addRow(named(new QLabel("Colore testo:"), "ltesto"), textColour);
-    nf->addRow(named(new QLabel("Colore collegamenti:"), "lcollegamenti"), linkColour);
-    nf->addRow(named(new QLabel("Colore collegamenti visitati:"), "lvisitati"), visitedColour);
+    nf->addRow(NamedLabel("Colore sfondo:", "lsfondo"), backColour);
+    nf->addRow(NamedLabel("Immagine di sfondo:", "limmsfondo"), backPicture);
+    nf->addRow(NamedLabel("Colore testo:", "ltesto"), textColour);
+    nf->addRow(NamedLabel("Colore collegamenti:", "lcollegamenti"), linkColour);
+    nf->addRow(NamedLabel("Colore collegamenti visitati:", "lvisitati"), visitedColour);
     pf->addRow(newPages);
     SetBuddies(pf);
     SetBuddies(nf);
@@ -177,24 +173,24 @@ TFPropIper::TFPropIper(THQVset& set, platform::SettingsStore& store, QWidget* pa
     auto* of = new QFormLayout(other);
     expPrefix = new QLineEdit;
     expPrefix->setMaxLength(16);
-    readOnly = static_cast<QCheckBox*>(named(new QCheckBox("Solo &lettura"), "csololettura"));
+    readOnly = Named(new QCheckBox("Solo &lettura"), "csololettura");
     password = new QLineEdit;
     password->setMaxLength(16);
     password->setEchoMode(QLineEdit::Password);
     language = new QComboBox;
     for (auto& [id, name] : SpellLanguages()) language->addItem(QString("%1 (%2)").arg(name).arg(id), id);
-    of->addRow(named(new QLabel("&Prefisso export:"), "lprefisso"), expPrefix);
+    of->addRow(NamedLabel("&Prefisso export:", "lprefisso"), expPrefix);
     of->addRow(QString(), readOnly);
-    of->addRow(named(new QLabel("Pass&word:"), "lpassword"), password);
-    of->addRow(named(new QLabel("Lingua &ortografia:"), "llingua"), language);
+    of->addRow(NamedLabel("Pass&word:", "lpassword"), password);
+    of->addRow(NamedLabel("Lingua &ortografia:", "llingua"), language);
     auto* buttons = new QGroupBox("Pulsanti del server");
     buttons->setObjectName("gpulsanti");
     auto* bl = new QGridLayout(buttons);
-    btnContents = static_cast<QCheckBox*>(named(new QCheckBox("Sommario"), "csommario"));
-    btnSearch = static_cast<QCheckBox*>(named(new QCheckBox("Cerca"), "ccerca"));
-    btnGuide = static_cast<QCheckBox*>(named(new QCheckBox("Guida"), "cguida"));
-    btnCover = static_cast<QCheckBox*>(named(new QCheckBox("Copertina"), "ccopertina"));
-    noButtons = static_cast<QCheckBox*>(named(new QCheckBox("Nessun pulsante"), "cnessuno"));
+    btnContents = Named(new QCheckBox("Sommario"), "csommario");
+    btnSearch = Named(new QCheckBox("Cerca"), "ccerca");
+    btnGuide = Named(new QCheckBox("Guida"), "cguida");
+    btnCover = Named(new QCheckBox("Copertina"), "ccopertina");
+    noButtons = Named(new QCheckBox("Nessun pulsante"), "cnessuno");
     bl->addWidget(btnContents, 0, 0);
     bl->addWidget(btnSearch, 0, 1);
     bl->addWidget(btnGuide, 1, 0);

@@ -22,10 +22,8 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     tabs->addTab(empty, "Nuova pagina vuota");
     auto* copy = new QWidget;
     auto* cv = new QVBoxLayout(copy);
-    auto* cl = new QLabel("Pagina da copiare:");
-    cl->setObjectName("lcopia");
     pages = new QListWidget;
-    cl->setBuddy(pages);
+    auto* cl = NamedLabel("Pagina da copiare:", "lcopia", pages);
     cv->addWidget(cl);
     cv->addWidget(pages);
     tabs->addTab(copy, "Nuova pagina copiando esistente");

@@ -112,10 +112,6 @@ void PageProperties::Write(THQVtesto& p) const {
 TFPropTesto::TFPropTesto(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     : TFDialog(store, "fproptesto", parent), set_(set) {
     setWindowTitle("Proprietà pagina");
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(name);
-        return w;
-    };
     auto* tabs = new QTabWidget;
     tabs->setObjectName("schede");
 
@@ -130,13 +126,13 @@ TFPropTesto::TFPropTesto(THQVset& set, platform::SettingsStore& store, QWidget* 
     revision->setMaximumWidth(100);
     headerPage = new QComboBox;
     footerPage = new QComboBox;
-    inBrowseSequence = static_cast<QCheckBox*>(named(new QCheckBox("Inserisci in sequenza << >>"), "csequenza"));
-    f->addRow(named(new QLabel("&Titolo:"), "ltitolo"), title);
-    f->addRow(named(new QLabel("&Intestazione:"), "lintestazione"), headerPage);
-    f->addRow(named(new QLabel("&Piè di pagina:"), "lpiede"), footerPage);
-    f->addRow(named(new QLabel("Nome Html &aggiuntivo:"), "lnomehtml"), extraHtmlName);
+    inBrowseSequence = Named(new QCheckBox("Inserisci in sequenza << >>"), "csequenza");
+    f->addRow(NamedLabel("&Titolo:", "ltitolo"), title);
+    f->addRow(NamedLabel("&Intestazione:", "lintestazione"), headerPage);
+    f->addRow(NamedLabel("&Piè di pagina:", "lpiede"), footerPage);
+    f->addRow(NamedLabel("Nome Html &aggiuntivo:", "lnomehtml"), extraHtmlName);
     f->addRow(QString(), inBrowseSequence);
-    f->addRow(named(new QLabel("Numero di revisione"), "lrevisione"), revision);
+    f->addRow(NamedLabel("Numero di revisione", "lrevisione"), revision);
     SetBuddies(f);
     tabs->addTab(general, "Pagina");
 
@@ -147,12 +143,12 @@ TFPropTesto::TFPropTesto(THQVset& set, platform::SettingsStore& store, QWidget* 
     visitedColour = new ColourButton;
     backColour = new ColourButton;
     backPicture = new QComboBox;
-    fixedBackground = static_cast<QCheckBox*>(named(new QCheckBox("Sfondo &fisso"), "csfondofisso"));
-    lf->addRow(named(new QLabel("Colore testo:"), "lcoltesto"), textColour);
-    lf->addRow(named(new QLabel("Colore collegamenti:"), "lcolcoll"), linkColour);
-    lf->addRow(named(new QLabel("Colore collegamenti visitati:"), "lcolvisit"), visitedColour);
-    lf->addRow(named(new QLabel("Colore sfondo:"), "lcolsfondo"), backColour);
-    lf->addRow(named(new QLabel("Immagine di &sfondo:"), "limmsfondo"), backPicture);
+    fixedBackground = Named(new QCheckBox("Sfondo &fisso"), "csfondofisso");
+    lf->addRow(NamedLabel("Colore testo:", "lcoltesto"), textColour);
+    lf->addRow(NamedLabel("Colore collegamenti:", "lcolcoll"), linkColour);
+    lf->addRow(NamedLabel("Colore collegamenti visitati:", "lcolvisit"), visitedColour);
+    lf->addRow(NamedLabel("Colore sfondo:", "lcolsfondo"), backColour);
+    lf->addRow(NamedLabel("Immagine di &sfondo:", "limmsfondo"), backPicture);
     lf->addRow(QString(), fixedBackground);
     SetBuddies(lf);
     tabs->addTab(look, "Colori e sfondo");
@@ -164,7 +160,7 @@ TFPropTesto::TFPropTesto(THQVset& set, platform::SettingsStore& store, QWidget* 
     QFont mono("Courier New");
     mono.setStyleHint(QFont::Monospace);
     scriptMeta->setFont(mono);
-    auto* sl = static_cast<QLabel*>(named(new QLabel("Html aggiunto nell'intestazione (HEAD) della pagina:"), "lscript"));
+    auto* sl = Named(new QLabel("Html aggiunto nell'intestazione (HEAD) della pagina:"), "lscript");
     sl->setBuddy(scriptMeta);
     sv->addWidget(sl);
     sv->addWidget(scriptMeta);
