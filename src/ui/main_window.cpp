@@ -21,6 +21,7 @@
 #include "ui/dialogs/new_page.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
+#include "ui/dialogs/styles.h"
 #include "ui/languager.h"
 
 namespace ovik::ui {
@@ -181,7 +182,9 @@ void TMainForm::BuildMenus() {
     AddCommand(fo, "FormatFont", "&Carattere...");
     AddCommand(fo, "FormatSuperscript", "Apice");
     AddCommand(fo, "FormatSubscript", "Pedice");
-    AddCommand(fo, "FormatStyles", "&Stili...");
+    connect(AddCommand(fo, "FormatStyles", "&Stili...", {}, true), &QAction::triggered, this, [this] {
+        if (PrepareWindow("fstili")->exec() == QDialog::Accepted) RefreshPages();
+    });
     AddCommand(fo, "FormatReformat", "&Riformatta");
     fo->addSeparator();
     AddCommand(fo, "FormatLinkProperties", "Proprietà c&ollegamento...");
@@ -491,6 +494,11 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
     if (name == "fnuova") {
         auto* w = Cached<TFNuova>(name, [&] { return new TFNuova(*set_, store_, this); });
         w->Load();
+        return w;
+    }
+    if (name == "fstili") {
+        auto* w = Cached<TFStili>(name, [&] { return new TFStili(*set_, store_, this); });
+        w->Edit(TFStili::Mode::Sheet);
         return w;
     }
     if (name == "ferrori") {

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "app/album.h"
+#include "core/codepage.h"
 #include "convert/hqv_to_txt.h"
 #include "document/picture.h"
 #include "platform/messages.h"
@@ -485,6 +486,91 @@ TEST(DialogPlacement, IsRememberedUnderForms) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(ParsePlacement(bad));
     }
+}
+
+}  // namespace
+}  // namespace ovik::ui
+
+#include "document/style_record.h"
+#include "text/text_attributes.h"
+#include "ui/dialogs/styles.h"
+
+namespace ovik::ui {
+namespace {
+
+using StyleWindow = Fixture;
+
+TEST_F(StyleWindow, CreatesAStyleWithAUniqueNameAndModifiesInPlace) {
+    ASSERT_GE(set.ObjectCount(stileParagrafo), 2);
+    THQVoggetto* base = set.GetObject(stileParagrafo, 0);
+    std::string baseName = base->Name();
+    TFStili w(set, store);
+    // Two new styles named like the first one get distinct names.
+    for (const char* expected : {" 1", " 2"}) {
+        SCOPED_TRACE(expected);
+        ASSERT_TRUE(w.Edit(TFStili::Mode::Create));
+        EXPECT_EQ(w.windowTitle(), "Crea stile");
+        w.name->setText(FromCp(baseName));
+        w.size->setValue(18);
+        w.bold->setChecked(true);
+        THQVoggetto* made = w.Apply();
+        ASSERT_TRUE(made && made->IsRegistered());
+        EXPECT_EQ(made->Name(), baseName + expected);
+        EXPECT_EQ(made->State(), 1);
+        EXPECT_EQ(StyleValue(made, Attr::Size), 18);
+        EXPECT_EQ(StyleValue(made, Attr::Style) & 1, 1);
+    }
+    // Modify: the same object changes; a name differing only in case stays.
+    int32_t count = set.ObjectCount(stileParagrafo);
+    ASSERT_TRUE(w.Edit(TFStili::Mode::Modify, base));
+    EXPECT_EQ(w.windowTitle(), "Modifica stile");
+    w.name->setText(FromCp(cp1252::Upper(baseName)));
+    w.listBullet->setChecked(true);
+    w.align->setCurrentIndex(2);
+    EXPECT_EQ(w.Apply(), base);
+    EXPECT_EQ(set.ObjectCount(stileParagrafo), count);
+    EXPECT_EQ(base->Name(), baseName);
+    EXPECT_EQ(StyleValue(base, Attr::ListKind), 10);
+    EXPECT_EQ(StyleValue(base, Attr::Align), 2);
+    // A name longer than 32 characters is cut.
+    ASSERT_TRUE(w.Edit(TFStili::Mode::Modify, base));
+    w.name->setText(QString(40, 'x'));
+    w.Apply();
+    EXPECT_EQ(base->Name(), std::string(32, 'x'));
+    // Modify without a style is refused with a message.
+    EXPECT_FALSE(w.Edit(TFStili::Mode::Modify, nullptr));
+    EXPECT_NE(messages.joined().find("StileDaMod must not be undef"), std::string::npos);
+}
+
+TEST_F(StyleWindow, TheUnitConvertsTheShownLengthsAndLineSpacingFollowsTheFont) {
+    THQVoggetto* base = set.GetObject(stileParagrafo, 0);
+    SetStyleValue(*base, Attr::Left, 96);  // one inch at 96 pixels per inch
+    SetStyleValue(*base, Attr::Unit, umPixels);
+    set.ScreenPixelsPerInch = 96;
+    TFStili w(set, store);
+    ASSERT_TRUE(w.Edit(TFStili::Mode::Modify, base));
+    EXPECT_DOUBLE_EQ(w.left->value(), 96);
+    struct Row {
+        int unit;
+        double shown;
+    } rows[] = {{umInches, 1}, {umCentimetres, 2.54}, {umMillimetres, 25.4}, {umPoints, 72}, {umPicas, 6}, {umPixels, 96}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.unit);
+        w.SetUnit(row.unit);
+        EXPECT_NEAR(w.left->value(), row.shown, 0.01);
+        EXPECT_EQ(StyleValue(&w.Scratch(), Attr::Left), 96);
+    }
+    w.size->setValue(12);
+    w.lineSpacing->setChecked(true);
+    EXPECT_EQ(StyleValue(&w.Scratch(), Attr::LineHeight), 16);  // 12 points at 96 pixels per inch
+    w.lineSpacing->setChecked(false);
+    EXPECT_EQ(StyleValue(&w.Scratch(), Attr::LineHeight), style_rec::kAutoLineHeight);
+    w.linkSizeOn->setChecked(true);
+    EXPECT_EQ(StyleValue(&w.Scratch(), Attr::LinkSize), 12);
+    w.linkSizeOn->setChecked(false);
+    EXPECT_EQ(StyleValue(&w.Scratch(), Attr::LinkSize), -1);
+    // Annulla leaves the style as it was.
+    EXPECT_EQ(StyleValue(base, Attr::Unit), umPixels);
 }
 
 }  // namespace

@@ -96,6 +96,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/new_page.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
+#include "ui/dialogs/styles.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 
@@ -120,9 +121,10 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFCancella del(set, store);
     TFNuova nuova(set, store);
     TFErrori errors(store);
-    std::vector<QWidget*> windows{&main, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors};
+    TFStili styles(set, store);
+    std::vector<QWidget*> windows{&main, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }
