@@ -561,6 +561,10 @@ TEST_F(StyleWindow, TheUnitConvertsTheShownLengthsAndLineSpacingFollowsTheFont) 
         EXPECT_EQ(StyleValue(&w.Scratch(), Attr::Left), 96);
     }
     w.size->setValue(12);
+    // Editing other fields keeps the stored face, whatever face stands in for it.
+    EXPECT_EQ(StyleFace(&w.Scratch()), StyleFace(base));
+    w.face->setCurrentFont(QFont("DejaVu Sans Mono"));
+    EXPECT_EQ(StyleFace(&w.Scratch()), ToCp(w.face->currentFont().family()));
     w.lineSpacing->setChecked(true);
     EXPECT_EQ(StyleValue(&w.Scratch(), Attr::LineHeight), 16);  // 12 points at 96 pixels per inch
     w.lineSpacing->setChecked(false);

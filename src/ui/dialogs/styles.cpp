@@ -265,6 +265,7 @@ void TFStili::ToWidgets() {
     int ppi = set_.ScreenPixelsPerInch;
     uint8_t u = uint8_t(StyleValue(s, Attr::Unit));
     face->setCurrentFont(QFont(FromCp(StyleFace(s))));
+    shownFamily_ = face->currentFont().family();
     size->setValue(StyleValue(s, Attr::Size));
     colour->SetColour(StyleValue(s, Attr::Colour));
     int st = StyleValue(s, Attr::Style);
@@ -302,7 +303,10 @@ void TFStili::FromWidgets() {
     THQVoggetto& s = *scratch_;
     int ppi = set_.ScreenPixelsPerInch;
     uint8_t u = uint8_t(StyleValue(&s, Attr::Unit));
-    SetStyleFace(s, ToCp(face->currentFont().family()));
+    if (face->currentFont().family() != shownFamily_) {
+        SetStyleFace(s, ToCp(face->currentFont().family()));
+        shownFamily_ = face->currentFont().family();
+    }
     SetStyleValue(s, Attr::Size, size->value());
     SetStyleValue(s, Attr::Colour, colour->Colour());
     SetStyleValue(s, Attr::Style, (StyleValue(&s, Attr::Style) & 8) | (bold->isChecked() ? 1 : 0) |

@@ -69,6 +69,10 @@ private:
     Mode mode_ = Mode::Sheet;
     bool loading_ = false;
     bool changed_ = false;
+    // The family the face box showed for the stored face: the stored name (a
+    // face this system may lack, shown by a stand-in) changes only when the
+    // user picks another face.
+    QString shownFamily_;
 };
 
 }  // namespace ovik::ui
