@@ -191,7 +191,8 @@ void TMainForm::BuildMenus() {
     AddCommand(fo, "FormatFollowLink", "Segui colle&gamento (doppio clic)...", QKeySequence("F9"));
     connect(AddCommand(fo, "FormatPageProperties", "&Proprietà pagina...", QKeySequence("Ctrl+F11"), true),
             &QAction::triggered, this, [this] { PageProperties(); });
-    AddCommand(fo, "FormatHeaderFooter", "&Intestazione e piè di pagina...");
+    connect(AddCommand(fo, "FormatHeaderFooter", "&Intestazione e piè di pagina...", {}, true), &QAction::triggered,
+            this, [this] { PageProperties(); });
     AddCommand(fo, "FormatLoadFrames", "Carica &disposizione cornici...");
     AddCommand(fo, "FormatFrames", "&Gestione avanzata disposizione cornici...");
 
