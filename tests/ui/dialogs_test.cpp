@@ -12,6 +12,8 @@
 #include "core/codepage.h"
 #include "convert/hqv_to_txt.h"
 #include "document/picture.h"
+#include "document/style_record.h"
+#include "text/text_attributes.h"
 #include "platform/messages.h"
 #include "qt_test_app.h"
 #include "ui/dialogs/album.h"
@@ -21,6 +23,7 @@
 #include "ui/dialogs/new_page.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
+#include "ui/dialogs/styles.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 
@@ -488,15 +491,6 @@ TEST(DialogPlacement, IsRememberedUnderForms) {
     }
 }
 
-}  // namespace
-}  // namespace ovik::ui
-
-#include "document/style_record.h"
-#include "text/text_attributes.h"
-#include "ui/dialogs/styles.h"
-
-namespace ovik::ui {
-namespace {
 
 using StyleWindow = Fixture;
 
@@ -575,6 +569,45 @@ TEST_F(StyleWindow, TheUnitConvertsTheShownLengthsAndLineSpacingFollowsTheFont) 
     EXPECT_EQ(StyleValue(&w.Scratch(), Attr::LinkSize), -1);
     // Annulla leaves the style as it was.
     EXPECT_EQ(StyleValue(base, Attr::Unit), umPixels);
+}
+
+
+TEST_F(Album, RenamesThroughTheListFindsByNameAndTellsWhereAnObjectIsUsed) {
+    AddPages(2);
+    set.Page(1)->SetTitle("Capitolo");
+    set.Page(2)->SetTitle("Appendice");
+    set.Page(2)->SetI32(page_rec::kHeaderPage, 1);
+    TFAlbum album(set, store);
+    album.ShowTab(TFAlbum::Pages);
+    QTreeWidget* list = album.List(TFAlbum::Pages);
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->headerItem()->text(0), "Titolo");
+    EXPECT_EQ(list->headerItem()->text(1), "Dimensione");
+    EXPECT_EQ(list->headerItem()->text(2), "Nome file");
+    QTreeWidgetItem* chapter = nullptr;
+    for (int i = 0; i < 3; ++i)
+        if (list->topLevelItem(i)->text(3) == "1") chapter = list->topLevelItem(i);
+    ASSERT_TRUE(chapter);
+    EXPECT_EQ(chapter->text(0).toStdString(), "Pagina: Capitolo");
+    EXPECT_EQ(chapter->text(1), QString::number(set.Page(1)->ContentLength()));
+    chapter->setText(0, QString::fromUtf8("Pagina: Capitolo primo è"));
+    EXPECT_EQ(set.Page(1)->Title(), "Capitolo primo \xE8");
+
+    album.find->setText("append");
+    int shown = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) shown += list->topLevelItem(i)->isHidden() ? 0 : 1;
+    EXPECT_EQ(shown, 1);
+    ASSERT_TRUE(list->currentItem());
+    EXPECT_EQ(list->currentItem()->text(3), "2");
+
+    // Page 1 is the header of page 2.
+    app::Usage u = app::WhereUsed(set, *set.Page(1));
+    EXPECT_EQ(u.pages, std::vector<int32_t>{2});
+    EXPECT_TRUE(app::WhereUsed(set, *set.Page(2)).Unused());
+    EXPECT_TRUE(app::DeleteObject(set, *set.Page(1)));
+    EXPECT_EQ(set.Page(2)->I32(page_rec::kHeaderPage), -1);
+    EXPECT_FALSE(app::DeleteObject(set, *set.Page(1)));  // already free
+    EXPECT_FALSE(app::DeleteObject(set, *set.Page(0)));
 }
 
 }  // namespace
