@@ -14,6 +14,7 @@
 #include "app/program_folders.h"
 #include "app/album.h"
 #include "ui/dialogs/album.h"
+#include "ui/dialogs/character.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
 #include "ui/dialogs/export_import.h"
@@ -502,6 +503,10 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
         w->Edit(TFStili::Mode::Sheet);
         return w;
     }
+    // The character and symbol windows act on the text of the editing view;
+    // their commands are enabled with it.
+    if (name == "fcarattere") return Cached<TFCarattere>(name, [&] { return new TFCarattere(store_, this); });
+    if (name == "fsimbolo") return Cached<TFSimbolo>(name, [&] { return new TFSimbolo(store_, this); });
     if (name == "ferrori") {
         auto* w = Cached<TFErrori>(name, [&] { return new TFErrori(store_, this); });
         w->Load("", {});

@@ -38,7 +38,7 @@ public:
 
     // The dialog window `name` (its objectName: "fpropiper", "fopzioni",
     // "fproptesto", "fexport", "fimport", "falbum", "fcancella", "fnuova",
-    // "ferrori", "fstili"), taken from the window cache or made, and filled with what it
+    // "ferrori", "fstili", "fcarattere", "fsimbolo"), taken from the window cache or made, and filled with what it
     // shows now; not yet shown. Null for an unknown name.
     QDialog* PrepareWindow(const std::string& name);
     // A window the cache holds, or null.

@@ -9,6 +9,7 @@
 #include "core/codepage.h"
 #include "platform/settings_store.h"
 #include "ui/dialogs/album.h"
+#include "ui/dialogs/character.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
 #include "ui/main_window.h"
@@ -35,6 +36,7 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
         std::fprintf(stderr, "unknown window: %s\n", name.c_str());
         return 1;
     }
+    if (name == "fsimbolo") static_cast<TFSimbolo*>(w)->Select(0xE8);
     if (name == "falbum") static_cast<TFAlbum*>(w)->ShowTab(TFAlbum::Pages);
     if (name == "fcancella") static_cast<TFCancella*>(w)->Load({MakeId(testoHtml, 0), MakeId(testoHtml, 3)});
     if (name == "ferrori")

@@ -28,6 +28,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/styles.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/styles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/character.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/character.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.h
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.cpp)
 # The page view joins the build once line layout lands.

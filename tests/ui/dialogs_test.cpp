@@ -17,6 +17,7 @@
 #include "platform/messages.h"
 #include "qt_test_app.h"
 #include "ui/dialogs/album.h"
+#include "ui/dialogs/character.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
@@ -608,6 +609,48 @@ TEST_F(Album, RenamesThroughTheListFindsByNameAndTellsWhereAnObjectIsUsed) {
     EXPECT_EQ(set.Page(2)->I32(page_rec::kHeaderPage), -1);
     EXPECT_FALSE(app::DeleteObject(set, *set.Page(1)));  // already free
     EXPECT_FALSE(app::DeleteObject(set, *set.Page(0)));
+}
+
+TEST(CharacterWindow, GivesBackTheFontWithItsPositionAndKeepsAnAbsentFace) {
+    TestApp();
+    platform::InMemorySettings store;
+    TFCarattere w(store);
+    TMyFont in{"Faccia che non esiste", 1 | 4, 0x0000FF, 14, 0};
+    w.Load(in);
+    EXPECT_EQ(w.Font(), in);
+    w.superscript->setChecked(true);
+    w.italic->setChecked(true);
+    w.strike->setChecked(true);
+    TMyFont out = w.Font();
+    EXPECT_EQ(out.position, 2);
+    EXPECT_EQ(out.style, 1 | 2 | 4 | 8);
+    EXPECT_EQ(out.face, "Faccia che non esiste");
+    struct Row {
+        uint8_t position;
+        const char* text;
+    } rows[] = {{0, "Applica font Normale"}, {1, "Applica font Pedice"}, {2, "Applica font Apice"}};
+    for (const Row& r : rows) EXPECT_EQ(PositionUndoText(r.position), r.text);
+}
+
+TEST(SymbolWindow, OffersTheDefinedCharactersOfTheCodePage) {
+    TestApp();
+    platform::InMemorySettings store;
+    TFSimbolo w(store);
+    EXPECT_EQ(w.Chosen(), 0);
+    struct Row {
+        uint8_t code;
+        bool choosable;
+    } rows[] = {{'A', true}, {0xE8, true}, {0x80, true}, {0x81, false}, {0x8D, false}, {0x7F, false}, {0xFF, true}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(int(r.code));
+        w.Select(r.code);
+        EXPECT_EQ(uint8_t(w.Chosen()), r.choosable ? r.code : 0);
+    }
+    w.Select(0xE8);
+    EXPECT_EQ(w.table->currentItem()->text(), QString::fromUtf8("\u00e8"));
+    EXPECT_EQ(TFSimbolo::CodeAt(0, 0), 0x20);
+    EXPECT_EQ(TFSimbolo::CodeAt(13, 15), 0xFF);
+    EXPECT_EQ(TFSimbolo::CodeAt(14, 0), 0);
 }
 
 }  // namespace

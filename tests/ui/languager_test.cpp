@@ -96,6 +96,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/new_page.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
+#include "ui/dialogs/character.h"
 #include "ui/dialogs/styles.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
@@ -122,9 +123,12 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFNuova nuova(set, store);
     TFErrori errors(store);
     TFStili styles(set, store);
-    std::vector<QWidget*> windows{&main, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles};
+    TFCarattere character(store);
+    TFSimbolo symbol(store);
+    std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,
+                                  &album, &del,   &nuova,   &errors,    &styles, &character, &symbol};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles, &character, &symbol}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }
