@@ -160,7 +160,7 @@ TFSimbolo::TFSimbolo(platform::SettingsStore& store, QWidget* parent) : TFDialog
     });
     connect(table, &QTableWidget::currentCellChanged, this, [this](int r, int c) {
         uint8_t b = CodeAt(r, c);
-        code->setText(b ? QString("Codice: %1 (0x%2)").arg(b).arg(b, 2, 16, QChar('0')).toUpper() : QString());
+        code->setText(b ? QString("Codice: %1 (0x%2)").arg(b).arg(QString::number(b, 16).toUpper().rightJustified(2, '0')) : QString());
     });
     connect(table, &QTableWidget::cellDoubleClicked, this, [this] {
         if (Chosen()) accept();
