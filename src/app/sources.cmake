@@ -1,4 +1,5 @@
 list(APPEND OVIK_APP_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/album.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_controller.cpp
   ${CMAKE_CURRENT_LIST_DIR}/language_block.cpp

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
+#include "ui/screenshot.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(ovik::app::kSettingsApplication);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+    // "--screenshot-window NAME OUT.png": saves a picture of one dialog window
+    // over a small sample hypertext, with settings kept in memory only.
+    if (args.size() == 3 && args[0] == "--screenshot-window") return ovik::ui::ScreenshotWindow(args[1], args[2]);
     ovik::app::CommandLine cmd = ovik::app::ParseCommandLine(args);
     ovik::ui::QtSettingsStore store;
     ovik::ui::TMainForm window(store);

@@ -12,14 +12,21 @@
 #include "app/app_info.h"
 #include "core/codepage.h"
 #include "app/program_folders.h"
+#include "app/album.h"
+#include "ui/dialogs/album.h"
+#include "ui/dialogs/character.h"
+#include "ui/dialogs/delete_objects.h"
+#include "ui/dialogs/errors.h"
+#include "ui/dialogs/export_import.h"
+#include "ui/dialogs/hypertext_options.h"
+#include "ui/dialogs/new_page.h"
+#include "ui/dialogs/page_properties.h"
+#include "ui/dialogs/program_options.h"
+#include "ui/dialogs/styles.h"
 #include "ui/languager.h"
 
 namespace ovik::ui {
 
-namespace {
-QString FromCp(const std::string& s) { return QString::fromStdString(cp1252::ToUtf8(s)); }
-
-}  // namespace
 
 TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     : QMainWindow(parent), store_(store), settings_(store), messages_(this) {
@@ -90,7 +97,8 @@ void TMainForm::BuildMenus() {
             });
     connect(AddCommand(f, "FileImport", "&Importa/apri pagine...", {}, true), &QAction::triggered, this,
             [this] { ImportPages(); });
-    AddCommand(f, "FileAddPage", "Aggiungi nuova pagina");
+    connect(AddCommand(f, "FileAddPage", "Aggiungi nuova pagina", {}, true), &QAction::triggered, this,
+            [this] { NewPage(); });
     AddCommand(f, "FileFind", "&Trova file...", QKeySequence("Ctrl+F10"));
     f->addSeparator();
     connect(AddCommand(f, "FileSave", "&Salva tutto", QKeySequence("Ctrl+S"), true), &QAction::triggered, this,
@@ -107,7 +115,8 @@ void TMainForm::BuildMenus() {
             [this] { doc_->SaveAsTemplate(); });
     connect(AddCommand(f, "FileExport", "Esp&orta pagine...", QKeySequence("Ctrl+E"), true), &QAction::triggered,
             this, [this] { ExportPages(); });
-    AddCommand(f, "FilePageList", "&Lista pagine...");
+    connect(AddCommand(f, "FilePageList", "&Lista pagine...", {}, true), &QAction::triggered, this,
+            [this] { ShowAlbum(TFAlbum::Pages); });
     f->addSeparator();
     AddCommand(f, "FilePrinterSetup", "I&mposta stampante...");
     AddCommand(f, "FileMargins", "Imposta mar&gini...");
@@ -159,7 +168,8 @@ void TMainForm::BuildMenus() {
     AddCommand(i, "InsertAnchor", "Anco&ra", QKeySequence("Shift+F5"));
     AddCommand(i, "InsertLink", "Co&llegamento...", QKeySequence("Ctrl+F5"));
     AddCommand(i, "InsertSpecialLink", "&Collegamento speciale...", QKeySequence("F5"));
-    AddCommand(i, "InsertNewPage", "&Nuova pagina...", QKeySequence("Ctrl+Shift+N"));
+    connect(AddCommand(i, "InsertNewPage", "&Nuova pagina...", QKeySequence("Ctrl+Shift+N"), true),
+            &QAction::triggered, this, [this] { NewPage(); });
 
     QMenu* t = bar->addMenu("&Tabella");
     AddCommand(t, "TableProperties", "&Proprietà tabella...");
@@ -173,18 +183,25 @@ void TMainForm::BuildMenus() {
     AddCommand(fo, "FormatFont", "&Carattere...");
     AddCommand(fo, "FormatSuperscript", "Apice");
     AddCommand(fo, "FormatSubscript", "Pedice");
-    AddCommand(fo, "FormatStyles", "&Stili...");
+    connect(AddCommand(fo, "FormatStyles", "&Stili...", {}, true), &QAction::triggered, this, [this] {
+        if (PrepareWindow("fstili")->exec() == QDialog::Accepted) RefreshPages();
+    });
     AddCommand(fo, "FormatReformat", "&Riformatta");
     fo->addSeparator();
     AddCommand(fo, "FormatLinkProperties", "Proprietà c&ollegamento...");
     AddCommand(fo, "FormatFollowLink", "Segui colle&gamento (doppio clic)...", QKeySequence("F9"));
-    AddCommand(fo, "FormatPageProperties", "&Proprietà pagina...", QKeySequence("Ctrl+F11"));
-    AddCommand(fo, "FormatHeaderFooter", "&Intestazione e piè di pagina...");
+    connect(AddCommand(fo, "FormatPageProperties", "&Proprietà pagina...", QKeySequence("Ctrl+F11"), true),
+            &QAction::triggered, this, [this] { PageProperties(); });
+    connect(AddCommand(fo, "FormatHeaderFooter", "&Intestazione e piè di pagina...", {}, true), &QAction::triggered,
+            this, [this] { PageProperties(); });
     AddCommand(fo, "FormatLoadFrames", "Carica &disposizione cornici...");
     AddCommand(fo, "FormatFrames", "&Gestione avanzata disposizione cornici...");
 
     QMenu* h = bar->addMenu("&Ipertesto");
-    AddCommand(h, "HypProperties", "&Proprietà dell'ipertesto corrente...");
+    connect(AddCommand(h, "HypProperties", "&Proprietà dell'ipertesto corrente...", {}, true), &QAction::triggered,
+            this, [this] {
+                if (PrepareWindow("fpropiper")->exec() == QDialog::Accepted) RefreshPages();
+            });
     AddCommand(h, "HypKeywords", "Parole c&hiave...");
     AddCommand(h, "HypCover", "&Copertina");
     AddCommand(h, "HypContents", "&Sommario");
@@ -198,8 +215,10 @@ void TMainForm::BuildMenus() {
     AddCommand(h, "HypGoTo", "&Vai a pagina");
     AddCommand(h, "HypAllPages", "Tutte le pagine dell'&ipertesto...");
     h->addSeparator();
-    AddCommand(h, "HypDeletePages", "&Cancella pagine...");
-    AddCommand(h, "HypAlbum", "&Album immagini - files - pagine e cancellazioni...", QKeySequence("F12"));
+    connect(AddCommand(h, "HypDeletePages", "&Cancella pagine...", {}, true), &QAction::triggered, this,
+            [this] { ShowAlbum(TFAlbum::Pages); });
+    connect(AddCommand(h, "HypAlbum", "&Album immagini - files - pagine e cancellazioni...", QKeySequence("F12"), true),
+            &QAction::triggered, this, [this] { ShowAlbum(TFAlbum::Pictures); });
     AddCommand(h, "HypReload", "Ricarica pa&gina");
     AddCommand(h, "HypSearches", "&Ricerche ipertestuali...");
     AddCommand(h, "HypOrder", "&Ordine predefinito pagine...");
@@ -222,7 +241,10 @@ void TMainForm::BuildMenus() {
     AddCommand(s, "ToolsSpellAll", "Controllo ortografia &ipertesto...", QKeySequence("Ctrl+F7"));
     AddCommand(s, "ToolsToolbars", "&Toolbars...");
     AddCommand(s, "ToolsWindows", "&Finestre...", QKeySequence("Alt+0"));
-    AddCommand(s, "ToolsOptions", "&Opzioni del programma...");
+    connect(AddCommand(s, "ToolsOptions", "&Opzioni del programma...", {}, true), &QAction::triggered, this,
+            [this] {
+                if (PrepareWindow("fopzioni")->exec() == QDialog::Accepted) ApplyOptions();
+            });
     AddCommand(s, "ToolsLibraries", "Componenti &personalizzati (librerie)...");
 
     QMenu* q = bar->addMenu("&?");
@@ -254,6 +276,12 @@ void TMainForm::BuildMenus() {
 
 void TMainForm::ApplyOptions() {
     options_ = app::ReadAppliedOptions(settings_);
+    // A new window limit keeps the windows alive in their order, up to the limit.
+    auto cache = std::make_unique<app::WindowCache>(options_.formLim);
+    if (cache_)
+        for (const std::string& key : cache_->Order())
+            if (auto drop = cache->Show(key)) DropWindow(*drop);
+    cache_ = std::move(cache);
     set_->MaxCacheImg = options_.maxCacheImg;
     set_->UndoDeep = options_.undoDeep;
     set_->Alt = options_.alt;
@@ -281,12 +309,9 @@ void TMainForm::WireDocument() {
         return app::SaveDialogResult{name.toStdString(), app::SaveType::Hypertext};
     };
     ui.showErrors = [this](const std::string& title, const std::vector<std::string>& errors) {
-        QString list;
-        for (auto& e : errors) list += QString::fromStdString(e) + "\n";
-        QMessageBox box(QMessageBox::Critical, "Errori", QString::fromStdString(title), QMessageBox::Ok, this);
-        box.setDetailedText(list);
-        box.setInformativeText(list);
-        box.exec();
+        auto* w = static_cast<TFErrori*>(PrepareWindow("ferrori"));
+        w->Load(title, errors);
+        w->exec();
     };
     ui.settle = [] { QApplication::processEvents(); };
     ui.recentAdd = [this](const std::filesystem::path& f) {
@@ -319,7 +344,8 @@ void TMainForm::RefreshPages() {
     for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n) {
         THQVtesto* p = set_->Page(n);
         if (!p || p->IsFree()) continue;
-        pages_->addItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())));
+        auto* item = new QListWidgetItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())), pages_);
+        item->setData(Qt::UserRole, n);
     }
     status_->setText(QString("%1 pagine").arg(pages_->count()));
     UpdateCaption();
@@ -357,31 +383,136 @@ bool TMainForm::OpenDocument(const QString& file, bool asTemplate) {
     return ok;
 }
 
-void TMainForm::ExportPages() {
-    QString name = QFileDialog::getSaveFileName(this, "Esportazione", QString(), "ASCII (Blocco note,...) (*.txt)");
-    if (name.isEmpty()) return;
-    std::vector<int32_t> pages;
-    for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n)
-        if (!set_->Page(n)->IsFree()) pages.push_back(n);
-    txt_.ExportFileName = name.toStdString();
-    txt_.OnExpProgress = [this](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
-        status_->setText(QString::fromStdString(ExportProgressText(pag, tot, phase)));
-        QApplication::processEvents();
-    };
-    if (!txt_.ExportPages(pages)) messages_.Error(txt_.LastError);
-}
+void TMainForm::ExportPages() { PrepareWindow("fexport")->exec(); }
 
 void TMainForm::ImportPages() {
-    QStringList files = QFileDialog::getOpenFileNames(this, "Importazione", QString(),
-                                                      "ASCII (Blocco note,...) (*.txt *.asc *.pas *.c *.cpp *.ini *.h *.inc *.dpr)");
-    if (files.isEmpty()) {
-        return;
-    }
-    std::vector<std::filesystem::path> list;
-    for (auto& f : files) list.push_back(f.toStdString());
-    txt_.ImportFiles(list, 1);
-    set_->SetModified(true);
+    auto* w = static_cast<TFImport*>(PrepareWindow("fimport"));
+    if (w->exec() != QDialog::Accepted) return;
     RefreshPages();
+}
+
+int32_t TMainForm::CurrentPage() const {
+    if (QListWidgetItem* it = pages_->currentItem()) return it->data(Qt::UserRole).toInt();
+    for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n)
+        if (THQVtesto* p = set_->Page(n); p && !p->IsFree()) return n;
+    return -1;
+}
+
+void TMainForm::ShowAlbum(int tab) {
+    auto* w = static_cast<TFAlbum*>(PrepareWindow("falbum"));
+    w->ShowTab(TFAlbum::Tab(tab));
+    w->exec();
+    RefreshPages();
+}
+
+void TMainForm::NewPage() {
+    auto* w = static_cast<TFNuova*>(PrepareWindow("fnuova"));
+    if (w->exec() != QDialog::Accepted) return;
+    int32_t n = w->Created();
+    RefreshPages();
+    for (int i = 0; i < pages_->count(); ++i)
+        if (pages_->item(i)->data(Qt::UserRole).toInt() == n) pages_->setCurrentRow(i);
+}
+
+void TMainForm::PageProperties() {
+    int32_t n = CurrentPage();
+    int row = pages_->currentRow();
+    auto* w = static_cast<TFPropTesto*>(PrepareWindow("fproptesto"));
+    if (!w->Load(n)) return;
+    if (w->exec() == QDialog::Accepted) {
+        RefreshPages();
+        pages_->setCurrentRow(row);
+    }
+}
+
+QDialog* TMainForm::ShowCachedWindow(const std::string& key, const std::function<QDialog*()>& make) {
+    auto it = windows_.find(key);
+    QDialog* w = it == windows_.end() ? nullptr : it->second.get();
+    if (!w) {
+        w = make();
+        windows_[key].reset(w);
+    }
+    if (auto drop = cache_->Show(key); drop && *drop != key) DropWindow(*drop);
+    return w;
+}
+
+void TMainForm::DropWindow(const std::string& key) {
+    // A window that is open (one window may open another) stays until it is
+    // shown again or another one goes.
+    auto it = windows_.find(key);
+    if (it != windows_.end() && !it->second->isVisible()) windows_.erase(it);
+}
+
+QDialog* TMainForm::CachedWindow(const std::string& name) const {
+    auto it = windows_.find(name);
+    return it == windows_.end() ? nullptr : it->second.get();
+}
+
+QDialog* TMainForm::PrepareWindow(const std::string& name) {
+    if (name == "fpropiper") {
+        auto* w = Cached<TFPropIper>(name, [&] { return new TFPropIper(*set_, store_, this); });
+        w->Load();
+        return w;
+    }
+    if (name == "fopzioni") {
+        auto* w = Cached<TFOpzioni>(name, [&] { return new TFOpzioni(store_, this); });
+        w->Load();
+        return w;
+    }
+    if (name == "fproptesto") {
+        auto* w = Cached<TFPropTesto>(name, [&] { return new TFPropTesto(*set_, store_, this); });
+        w->Load(CurrentPage());
+        return w;
+    }
+    if (name == "fexport") {
+        auto* w = Cached<TFExport>(name, [&] { return new TFExport(*set_, txt_, store_, this); });
+        w->Load("");
+        return w;
+    }
+    if (name == "fimport") {
+        auto* w = Cached<TFImport>(name, [&] { return new TFImport(txt_, store_, this); });
+        w->files->clear();
+        w->status->clear();
+        return w;
+    }
+    if (name == "falbum") {
+        auto* w = Cached<TFAlbum>(name, [&] {
+            auto* a = new TFAlbum(*set_, store_, this);
+            a->changed = [this] { RefreshPages(); };
+            a->editPage = [this](int32_t n) {
+                auto* p = static_cast<TFPropTesto*>(PrepareWindow("fproptesto"));
+                if (p->Load(n) && p->exec() == QDialog::Accepted) RefreshPages();
+            };
+            return a;
+        });
+        w->Reload();
+        return w;
+    }
+    if (name == "fcancella") {
+        auto* w = Cached<TFCancella>(name, [&] { return new TFCancella(*set_, store_, this); });
+        w->Load({});
+        return w;
+    }
+    if (name == "fnuova") {
+        auto* w = Cached<TFNuova>(name, [&] { return new TFNuova(*set_, store_, this); });
+        w->Load();
+        return w;
+    }
+    if (name == "fstili") {
+        auto* w = Cached<TFStili>(name, [&] { return new TFStili(*set_, store_, this); });
+        w->Edit(TFStili::Mode::Sheet);
+        return w;
+    }
+    // The character and symbol windows act on the text of the editing view;
+    // their commands are enabled with it.
+    if (name == "fcarattere") return Cached<TFCarattere>(name, [&] { return new TFCarattere(store_, this); });
+    if (name == "fsimbolo") return Cached<TFSimbolo>(name, [&] { return new TFSimbolo(store_, this); });
+    if (name == "ferrori") {
+        auto* w = Cached<TFErrori>(name, [&] { return new TFErrori(store_, this); });
+        w->Load("", {});
+        return w;
+    }
+    return nullptr;
 }
 
 void TMainForm::OpenStartFile() {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QAction>
+#include <QDialog>
+#include <functional>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -34,6 +36,17 @@ public:
     app::DocumentController& Document() { return *doc_; }
     bool OpenDocument(const QString& file, bool asTemplate = false);
 
+    // The dialog window `name` (its objectName: "fpropiper", "fopzioni",
+    // "fproptesto", "fexport", "fimport", "falbum", "fcancella", "fnuova",
+    // "ferrori", "fstili", "fcarattere", "fsimbolo"), taken from the window cache or made, and filled with what it
+    // shows now; not yet shown. Null for an unknown name.
+    QDialog* PrepareWindow(const std::string& name);
+    // A window the cache holds, or null.
+    QDialog* CachedWindow(const std::string& name) const;
+    // The page the page commands act on: the one selected in the page list,
+    // else the first page.
+    int32_t CurrentPage() const;
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
@@ -50,6 +63,17 @@ private:
     void WireDocument();
     void ExportPages();
     void ImportPages();
+    void ShowAlbum(int tab);
+    void NewPage();
+    void PageProperties();
+    // The window cache: makes the window with `make` on first use; the least
+    // recently used window goes when more than FormLim are alive.
+    QDialog* ShowCachedWindow(const std::string& key, const std::function<QDialog*()>& make);
+    void DropWindow(const std::string& key);
+    template <class T, class Make>
+    T* Cached(const std::string& key, Make make) {
+        return static_cast<T*>(ShowCachedWindow(key, [&]() -> QDialog* { return make(); }));
+    }
 
     platform::SettingsStore& store_;
     app::AppSettings settings_;
@@ -66,6 +90,8 @@ private:
     QListWidget* pages_ = nullptr;
     QLabel* status_ = nullptr;
     QTimer saveReminder_;
+    std::unique_ptr<app::WindowCache> cache_;
+    std::map<std::string, std::unique_ptr<QDialog>> windows_;
 };
 
 }  // namespace ovik::ui

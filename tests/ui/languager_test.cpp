@@ -87,6 +87,17 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include <fstream>
 
 #include "platform/settings_store.h"
+#include "convert/hqv_to_txt.h"
+#include "ui/dialogs/album.h"
+#include "ui/dialogs/delete_objects.h"
+#include "ui/dialogs/errors.h"
+#include "ui/dialogs/export_import.h"
+#include "ui/dialogs/hypertext_options.h"
+#include "ui/dialogs/new_page.h"
+#include "ui/dialogs/page_properties.h"
+#include "ui/dialogs/program_options.h"
+#include "ui/dialogs/character.h"
+#include "ui/dialogs/styles.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 
@@ -99,7 +110,29 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TestApp();
     platform::InMemorySettings store;
     TMainForm main(store);
-    std::vector<QWidget*> windows{&main};
+    platform::RecordingMessages messages;
+    THQVset set(messages);
+    THQVtoTxt txt(&set);
+    TFPropIper hyp(set, store);
+    TFOpzioni options(store);
+    TFPropTesto page(set, store);
+    TFExport exp(set, txt, store);
+    TFImport imp(txt, store);
+    TFAlbum album(set, store);
+    TFCancella del(set, store);
+    TFNuova nuova(set, store);
+    TFErrori errors(store);
+    TFStili styles(set, store);
+    TFCarattere character(store);
+    TFSimbolo symbol(store);
+    std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,
+                                  &album, &del,   &nuova,   &errors,    &styles, &character, &symbol};
+    if (!std::getenv("OVIK_REGENERATE")) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles, &character, &symbol}) {
+            SCOPED_TRACE(d->objectName().toStdString());
+            EXPECT_TRUE(d->BlockApplied());
+        }
+    }
     for (QWidget* w : windows) {
         SCOPED_TRACE(w->objectName().toStdString());
         std::string now = TZtLanguager(w).CurrentBlock();

@@ -36,7 +36,7 @@ TEST_F(MainWindowTest, CommandsHaveTheirCaptionsAndShortcuts) {
         {"EditUndo", "&Undo", "Alt+Backspace", false},
         {"SearchAgain", "&Ripeti ultima ricerca nella pagina", "F3", false},
         {"HypReadOnly", "Solo &lettura", "F11", true},
-        {"HypAlbum", "&Album immagini - files - pagine e cancellazioni...", "F12", false},
+        {"HypAlbum", "&Album immagini - files - pagine e cancellazioni...", "F12", true},
         {"ToolsSpellPage", "&Controllo ortografia pagina...", "F7", false},
     };
     for (auto& r : rows) {

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Saves a picture of each dialog window, shown over a small sample hypertext
+# under a virtual X display, so that their look can be checked by eye.
+# Usage: scripts/screenshots.sh [BUILD_DIR [OUT_DIR]]
+# Needs xvfb-run (package xvfb). Not part of the tests.
+set -eu
+build=${1:-build}
+out=${2:-$build/screenshots}
+ovik="$build/src/ui/ovik"
+if [ ! -x "$ovik" ]; then
+    echo "no editor at $ovik; build first" >&2
+    exit 1
+fi
+mkdir -p "$out"
+status=0
+for name in fpropiper fopzioni fproptesto fexport fimport falbum fcancella fnuova ferrori fstili fcarattere fsimbolo; do
+    if xvfb-run -a -s "-screen 0 1280x1024x24" "$ovik" --screenshot-window "$name" "$out/$name.png"; then
+        echo "$out/$name.png"
+    else
+        echo "failed: $name" >&2
+        status=1
+    fi
+done
+exit $status

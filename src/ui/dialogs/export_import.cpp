@@ -1,0 +1,301 @@
+#include "ui/dialogs/export_import.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QStandardItemModel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "core/codepage.h"
+#include "platform/messages.h"
+
+namespace ovik::ui {
+
+bool ExportModeAvailable(int mode) { return mode == 4; }
+bool ImportModeAvailable(int mode) { return mode == 4; }
+
+namespace fs = std::filesystem;
+
+bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error) {
+    error.clear();
+    if (!ExportModeAvailable(r.mode)) {
+        error = "Formato non disponibile.";
+        return false;
+    }
+    std::error_code ec;
+    if (r.folder.empty() || (!fs::is_directory(r.folder, ec) && !fs::create_directories(r.folder, ec)) ||
+        !fs::is_directory(r.folder, ec)) {
+        error = "Errore nella creazione directory: \"" + r.folder.string() + "\" controlla la linguetta \"path\".";
+        return false;
+    }
+    // Only the file part of the main name counts: the file stays in the folder.
+    fs::path name = fs::path(r.mainFileName).filename();
+    std::string n = name.string();
+    if (n.empty() || n == "." || n == "..") {
+        error = "Nome file non valido!";
+        return false;
+    }
+    txt.ExportPath = r.folder / "";
+    txt.ExportFileName = r.folder / name;
+    if (!txt.ExportPages(r.pages)) {
+        error = txt.LastError.empty() ? "Errore nella scrittura file " + txt.ExportFileName.string() : txt.LastError;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// Progress goes to the window's status line.
+THQVconv::TMyExpProgressEvent ProgressInto(QLabel* status) {
+    return [status](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
+        status->setText(QString::fromStdString(ExportProgressText(pag, tot, phase)));
+        QApplication::processEvents();
+    };
+}
+
+QPushButton* AddButton(QDialogButtonBox* box, const char* text, const char* name, QDialogButtonBox::ButtonRole role) {
+    return Named(box->addButton(text, role), name);
+}
+
+void FillModes(QComboBox* combo, const std::vector<ConvMode>& modes, bool (*available)(int)) {
+    combo->clear();
+    auto* model = qobject_cast<QStandardItemModel*>(combo->model());
+    for (const ConvMode& m : modes) {
+        combo->addItem(QString::fromUtf8(m.entry), m.mode);
+        if (!available(m.mode)) model->item(combo->count() - 1)->setEnabled(false);
+    }
+}
+}  // namespace
+
+TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent)
+    : TFDialog(store, "fexport", parent), set_(set), txt_(txt) {
+    setWindowTitle("Esportazione");
+    auto* listLabel = NamedLabel("Pagine da esportare:", "lpagine");
+    pages = new QListWidget;
+    listLabel->setBuddy(pages);
+    auto* all = Named(new QPushButton("Tutte"), "btutte");
+    connect(all, &QPushButton::clicked, this, &TFExport::ToggleAll);
+
+    auto* form = new QFormLayout;
+    format = new QComboBox;
+    auto* fl = NamedLabel("Scegli formato:", "lformato");
+    form->addRow(fl, format);
+    folder = new QLineEdit;
+    auto* browse = new QToolButton;
+    browse->setText("...");
+    auto* fw = new QWidget;
+    auto* fh = new QHBoxLayout(fw);
+    fh->setContentsMargins(0, 0, 0, 0);
+    fh->addWidget(folder, 1);
+    fh->addWidget(browse);
+    auto* dl = NamedLabel("Directory per i files esportati:", "ldirectory");
+    form->addRow(dl, fw);
+    dl->setBuddy(folder);
+    mainFileName = new QLineEdit;
+    auto* nl = NamedLabel("Nome file principale:", "lnomefile");
+    form->addRow(nl, mainFileName);
+    SetBuddies(form);
+    connect(browse, &QToolButton::clicked, this, [this] {
+        QString d = QFileDialog::getExistingDirectory(this, "Directory per i files esportati:", folder->text());
+        if (!d.isEmpty()) folder->setText(d);
+    });
+
+    status = new QLabel;
+    auto* box = new QDialogButtonBox;
+    auto* go = AddButton(box, "&Esporta", "besporta", QDialogButtonBox::AcceptRole);
+    auto* close = AddButton(box, "&Chiudi", "bchiudi", QDialogButtonBox::RejectRole);
+    connect(go, &QPushButton::clicked, this, [this] {
+        if (Export()) accept();
+    });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(listLabel, 0, 0);
+    grid->addWidget(pages, 1, 0, 2, 1);
+    grid->addWidget(all, 1, 1, Qt::AlignTop);
+    grid->addLayout(form, 3, 0, 1, 2);
+    grid->addWidget(status, 4, 0, 1, 2);
+    grid->addWidget(box, 5, 0, 1, 2);
+    grid->setRowStretch(2, 1);
+    resize(560, 440);
+    FinishCreation();
+    FillModes(format, ExportModes(false), ExportModeAvailable);
+    connect(format, &QComboBox::activated, this, [this](int) {
+        SelectMode(Mode());
+        mainFileName->setText(QString::fromStdString(MainFileNameFor(Mode(), set_.HQVFileName().empty()
+                                                                                  ? fs::path("senza titolo.hqv")
+                                                                                  : set_.HQVFileName())));
+    });
+}
+
+int TFExport::Mode() const { return format->currentData().toInt(); }
+
+void TFExport::SelectMode(int mode) {
+    int i = format->findData(mode);
+    if (i >= 0) format->setCurrentIndex(i);
+    ExportModeSettings s = ExportModeSettings::Load(Store(), mode);
+    folder->setText(QString::fromStdString(s.expPathInWindow.string()));
+}
+
+void TFExport::Load(const std::string& proposedFile) {
+    pages->clear();
+    for (int32_t n = 0; n < set_.ObjectCount(testoHtml); ++n) {
+        THQVtesto* p = set_.Page(n);
+        if (!p || p->IsFree()) continue;
+        auto* item = new QListWidgetItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())), pages);
+        item->setData(Qt::UserRole, n);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+    allChecked_ = true;
+    int mode = proposedFile.empty() ? -1 : ModeForFileName(ExportModes(false), proposedFile);
+    if (mode < 0 || !ExportModeAvailable(mode)) mode = 4;
+    SelectMode(mode);
+    fs::path hyp = set_.HQVFileName().empty() ? fs::path("senza titolo.hqv") : set_.HQVFileName();
+    if (!proposedFile.empty()) {
+        fs::path p(proposedFile);
+        if (p.has_parent_path()) folder->setText(QString::fromStdString(p.parent_path().string()));
+        mainFileName->setText(QString::fromStdString(p.filename().string()));
+    } else {
+        mainFileName->setText(QString::fromStdString(MainFileNameFor(mode, hyp)));
+    }
+    status->clear();
+}
+
+void TFExport::ToggleAll() {
+    allChecked_ = !allChecked_;
+    for (int i = 0; i < pages->count(); ++i) pages->item(i)->setCheckState(allChecked_ ? Qt::Checked : Qt::Unchecked);
+}
+
+ExportRequest TFExport::Request() const {
+    ExportRequest r;
+    r.mode = Mode();
+    r.folder = folder->text().toStdString();
+    r.mainFileName = mainFileName->text().toStdString();
+    for (int i = 0; i < pages->count(); ++i) {
+        QListWidgetItem* it = pages->item(i);
+        int32_t n = it->data(Qt::UserRole).toInt();
+        THQVtesto* p = set_.Page(n);
+        if (it->checkState() == Qt::Checked && p && !p->IsFree()) r.pages.push_back(n);
+    }
+    return r;
+}
+
+bool TFExport::Export() {
+    ExportRequest r = Request();
+    txt_.OnExpProgress = ProgressInto(status);
+    std::string error;
+    bool ok = RunExport(txt_, r, error);
+    txt_.OnExpProgress = nullptr;
+    if (!ok) {
+        set_.Messages().Error(error);
+        return false;
+    }
+    ExportModeSettings s = ExportModeSettings::Load(Store(), r.mode);
+    s.expPathInWindow = r.folder;
+    s.Save(Store(), r.mode);
+    status->setText(QString("Esportate %1 pagine.").arg(r.pages.size()));
+    return true;
+}
+
+TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent)
+    : TFDialog(store, "fimport", parent), txt_(txt) {
+    setWindowTitle("Importazione");
+    setAcceptDrops(true);
+    auto* fl = NamedLabel("Scegli uno o più files da importare:", "lfiles");
+    files = new QListWidget;
+    files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fl->setBuddy(files);
+    auto* add = Named(new QPushButton("&Aggiungi..."), "baggiungi");
+    auto* remove = Named(new QPushButton("&Rimuovi"), "brimuovi");
+    connect(add, &QPushButton::clicked, this, [this] {
+        QString masks;
+        for (const ConvMode& m : ImportModes(false))
+            if (m.mode == Mode()) masks = QString(m.masks).replace(";", " ").trimmed();
+        AddFiles(QFileDialog::getOpenFileNames(this, "Importazione", QString(),
+                                               masks.isEmpty() ? "Tutti i files (*)" : masks + ";;Tutti i files (*)"));
+    });
+    connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files->selectedItems()); });
+    auto* form = new QFormLayout;
+    format = new QComboBox;
+    auto* fo = NamedLabel("Scegli formato:", "lformato");
+    form->addRow(fo, format);
+    backColour = new ColourButton;
+    backColour->SetColour(0xFFFFFF);
+    auto* bl = NamedLabel("Colore sfondo:", "lsfondo");
+    form->addRow(bl, backColour);
+    SetBuddies(form);
+    status = new QLabel;
+    auto* box = new QDialogButtonBox;
+    auto* go = AddButton(box, "&Importa", "bimporta", QDialogButtonBox::AcceptRole);
+    auto* close = AddButton(box, "A&nnulla", "bannulla", QDialogButtonBox::RejectRole);
+    connect(go, &QPushButton::clicked, this, [this] {
+        if (Import() >= 0) accept();
+    });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(fl, 0, 0);
+    grid->addWidget(files, 1, 0, 3, 1);
+    grid->addWidget(add, 1, 1);
+    grid->addWidget(remove, 2, 1);
+    grid->addLayout(form, 4, 0, 1, 2);
+    grid->addWidget(status, 5, 0, 1, 2);
+    grid->addWidget(box, 6, 0, 1, 2);
+    grid->setRowStretch(3, 1);
+    resize(520, 380);
+    FinishCreation();
+    FillModes(format, ImportModes(false), ImportModeAvailable);
+    // The first format is RTF, whose converter is not there yet: the text
+    // format is chosen instead.
+    format->setCurrentIndex(std::max(0, format->findData(4)));
+}
+
+int TFImport::Mode() const { return format->currentData().toInt(); }
+
+void TFImport::AddFiles(const QStringList& list) {
+    for (const QString& f : list) {
+        if (f.isEmpty() || !files->findItems(f, Qt::MatchExactly).isEmpty()) continue;
+        files->addItem(f);
+    }
+}
+
+void TFImport::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void TFImport::dropEvent(QDropEvent* e) {
+    QStringList list;
+    for (const QUrl& u : e->mimeData()->urls())
+        if (u.isLocalFile()) list << u.toLocalFile();
+    AddFiles(list);
+}
+
+int32_t TFImport::Import() {
+    if (files->count() == 0) {
+        txt_.LinkedHQVset->Messages().Information("Occorre scegliere almeno un file");
+        return -1;
+    }
+    if (!ImportModeAvailable(Mode())) {
+        txt_.LinkedHQVset->Messages().Information("Formato non disponibile.");
+        return -1;
+    }
+    std::vector<fs::path> list;
+    for (int i = 0; i < files->count(); ++i) list.push_back(files->item(i)->text().toStdString());
+    txt_.ImportBackColor = backColour->Colour();
+    txt_.ImportBackPicture = nullptr;
+    txt_.OnExpProgress = ProgressInto(status);
+    int32_t first = txt_.ImportFiles(list, 1);
+    txt_.OnExpProgress = nullptr;
+    txt_.ImportBackColor = 0xFFFFFF;
+    if (first >= 0) txt_.LinkedHQVset->SetModified(true);
+    return first;
+}
+
+}  // namespace ovik::ui

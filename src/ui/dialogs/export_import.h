@@ -1,0 +1,85 @@
+// The export window ("Esportazione") and the import window ("Importazione").
+// Only the formats whose converters exist are enabled: the plain-text format
+// (mode 4) for now.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <filesystem>
+
+#include "convert/conv_modes.h"
+#include "convert/hqv_to_txt.h"
+#include "document/hqv_set.h"
+#include "ui/dialogs/dialog_support.h"
+
+namespace ovik::ui {
+
+// Whether a format's converter exists.
+bool ExportModeAvailable(int mode);
+bool ImportModeAvailable(int mode);
+
+struct ExportRequest {
+    int mode = 4;
+    std::filesystem::path folder;
+    std::string mainFileName;  // a file name; any folder part is dropped
+    std::vector<int32_t> pages;
+};
+
+// Runs an export: creates the folder when missing and writes the pages. False
+// with the message for the user in `error`. The file always lands inside the
+// folder given.
+bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error);
+
+class TFExport : public TFDialog {
+    Q_OBJECT
+public:
+    TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent = nullptr);
+    // Lists the pages and picks the format for a proposed file name (empty:
+    // the text format), with that format's settings.
+    void Load(const std::string& proposedFile);
+    void SelectMode(int mode);
+    int Mode() const;
+    ExportRequest Request() const;
+    // Runs the export with what the window holds (the Esporta button); false
+    // when it failed (the message has been shown).
+    bool Export();
+    void ToggleAll();
+
+    QListWidget* pages;
+    QLineEdit *folder, *mainFileName;
+    QComboBox* format;
+    QLabel* status;
+
+private:
+    THQVset& set_;
+    THQVtoTxt& txt_;
+    bool allChecked_ = true;
+};
+
+class TFImport : public TFDialog {
+    Q_OBJECT
+public:
+    TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent = nullptr);
+    void AddFiles(const QStringList& files);
+    int Mode() const;
+    // Imports the listed files (the Importa button). The number of the first
+    // page made, or -1 when nothing was imported (a message says why).
+    int32_t Import();
+
+    QListWidget* files;
+    QComboBox* format;
+    ColourButton* backColour;
+    QLabel* status;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    THQVtoTxt& txt_;
+};
+
+}  // namespace ovik::ui

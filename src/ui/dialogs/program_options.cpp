@@ -1,0 +1,203 @@
+#include "ui/dialogs/program_options.h"
+
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/dialogs/hypertext_options.h"
+
+namespace ovik::ui {
+
+namespace {
+std::string Key(const char* section, const char* name) { return std::string(section) + "\\" + name; }
+}  // namespace
+
+const std::vector<OptionRow>& OptionTable() {
+    using K = OptionKind;
+    static const std::vector<OptionRow> rows{
+        {"options", "FormLim", K::Number, 3, 3, 99, "Finestre di dialogo tenute in memoria:"},
+        {"options", "maxCacheImg", K::Number, 20, 1, 9999, "Immagini nella cache:"},
+        {"options", "undoDeep", K::Number, 20, 1, 9999, "Livelli di undo:"},
+        {"options", "TimeSave", K::Number, 5, 1, 9999, "Minuti tra i promemoria:"},
+        {"options", "DefaultLib", K::Text, 0, 0, 0, "Libreria dei componenti (.cus):"},
+        {"orto", "lang", K::Number, 1040, 0, 65535, "Lingua ortografia:"},
+        {"options", "PromemSave", K::Flag, 0, 0, 0, "Promemoria di salvataggio"},
+        {"options", "Bak", K::FlagOnByDefault, 1, 0, 0, "Copia di sicurezza (.bak) al salvataggio"},
+        {"options", "Virgolette", K::Flag, 0, 0, 0, "Virgolette tipografiche"},
+        {"options", "Alt", K::Flag, 0, 0, 0, "Nome dell'immagine come testo alternativo"},
+        {"options", "AtStartBlank", K::Flag, 0, 0, 0, "All'avvio un nuovo ipertesto"},
+        {"options", "autoHideTip", K::Flag, 0, 0, 0, "Non mostrare i suggerimenti all'avvio"},
+        {"options", "NotSaveTool", K::InvertedFlag, 0, 0, 0, "Ripristina le toolbars all'avvio"},
+        {"options", "BordoSx", K::Flag, 0, 0, 0, "Pannello sul bordo sinistro"},
+        {"options", "CercaTop", K::Flag, 0, 0, 0, "Finestra di ricerca in primo piano"},
+        {"orto", "auto", K::FlagOnByDefault, 1, 0, 0, "Controllo ortografico automatico"},
+        {"options", "DBdebug", K::Flag, 0, 0, 0, "DBdebug"},
+        {"options", "DBdebugMap", K::Flag, 0, 0, 0, "DBdebugMap"},
+    };
+    return rows;
+}
+
+ProgramOptions ProgramOptions::Load(const app::AppSettings& s) {
+    ProgramOptions o;
+    for (const OptionRow& r : OptionTable()) {
+        std::string v = s.ReadSetting(r.section, r.name);
+        std::string out;
+        switch (r.kind) {
+            case OptionKind::Flag: out = v == "1" ? "1" : "0"; break;
+            case OptionKind::FlagOnByDefault: out = v == "0" ? "0" : "1"; break;
+            case OptionKind::InvertedFlag: out = v == "0" ? "0" : (v.empty() ? "" : v); break;
+            case OptionKind::Number: {
+                int n = app::SettingNumber(v, r.def);
+                if (n < r.min || n > r.max) n = n < r.min && std::string(r.name) == "FormLim" ? r.min : r.def;
+                out = std::to_string(n);
+                break;
+            }
+            case OptionKind::Text: out = v; break;
+        }
+        o.values[Key(r.section, r.name)] = out;
+    }
+    return o;
+}
+
+void ProgramOptions::Save(app::AppSettings& s) const {
+    for (const OptionRow& r : OptionTable()) {
+        auto it = values.find(Key(r.section, r.name));
+        if (it != values.end()) s.WriteSetting(r.section, r.name, it->second);
+    }
+}
+
+std::string ProgramOptions::Get(const char* section, const char* name) const {
+    auto it = values.find(Key(section, name));
+    return it == values.end() ? std::string() : it->second;
+}
+
+void ProgramOptions::Set(const char* section, const char* name, const std::string& v) {
+    values[Key(section, name)] = v;
+}
+
+TFOpzioni::TFOpzioni(platform::SettingsStore& store, QWidget* parent) : TFDialog(store, "fopzioni", parent) {
+    setWindowTitle("Opzioni del programma");
+    auto* values = new QGroupBox("Valori");
+    values->setObjectName("gvalori");
+    auto* form = new QFormLayout(values);
+    auto* flags = new QGroupBox("Impostazioni");
+    flags->setObjectName("gimpostazioni");
+    auto* grid = new QGridLayout(flags);
+    int flagCount = 0;
+    for (const OptionRow& r : OptionTable()) {
+        std::string key = Key(r.section, r.name);
+        QString objName = QString("o%1%2").arg(r.section, r.name).toLower();
+        QWidget* field = nullptr;
+        switch (r.kind) {
+            case OptionKind::Number:
+                if (std::string(r.name) == "lang") {
+                    auto* c = new QComboBox;
+                    for (auto& [id, name] : SpellLanguages()) c->addItem(QString("%1 (%2)").arg(name).arg(id), id);
+                    field = c;
+                } else {
+                    auto* sp = new QSpinBox;
+                    sp->setRange(r.min, r.max);
+                    field = sp;
+                }
+                break;
+            case OptionKind::Text: {
+                auto* w = new QWidget;
+                auto* h = new QHBoxLayout(w);
+                h->setContentsMargins(0, 0, 0, 0);
+                auto* e = new QLineEdit;
+                auto* b = new QToolButton;
+                b->setText("...");
+                h->addWidget(e, 1);
+                h->addWidget(b);
+                connect(b, &QToolButton::clicked, this, [this, e] {
+                    QString f = QFileDialog::getOpenFileName(this, "Libreria dei componenti", e->text(),
+                                                             "Librerie (*.cus);;Tutti i files (*)");
+                    if (!f.isEmpty()) e->setText(f);
+                });
+                fields_[key] = e;
+                form->addRow(new QLabel(r.label), w);
+                continue;
+            }
+            default: {
+                auto* c = new QCheckBox(r.label);
+                c->setObjectName(objName);
+                grid->addWidget(c, flagCount / 2, flagCount % 2);
+                ++flagCount;
+                fields_[key] = c;
+                continue;
+            }
+        }
+        auto* label = new QLabel(r.label);
+        label->setObjectName("l" + objName);
+        form->addRow(label, field);
+        fields_[key] = field;
+    }
+    SetBuddies(form);
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(values);
+    v->addWidget(flags);
+    v->addStretch();
+    v->addWidget(OkCancelBox(this, [this] { Apply(); }));
+    connect(static_cast<QCheckBox*>(fields_["options\\PromemSave"]), &QCheckBox::toggled,
+            fields_["options\\TimeSave"], &QWidget::setEnabled);
+    FinishCreation();
+    Load();
+}
+
+QWidget* TFOpzioni::Field(const std::string& key) const {
+    auto it = fields_.find(key);
+    return it == fields_.end() ? nullptr : it->second;
+}
+
+void TFOpzioni::Load() {
+    app::AppSettings s(Store());
+    ProgramOptions o = ProgramOptions::Load(s);
+    for (const OptionRow& r : OptionTable()) {
+        std::string key = Key(r.section, r.name);
+        std::string v = o.values[key];
+        QWidget* w = fields_[key];
+        if (auto* c = qobject_cast<QCheckBox*>(w))
+            c->setChecked(r.kind == OptionKind::InvertedFlag ? v == "0" : v == "1");
+        else if (auto* sp = qobject_cast<QSpinBox*>(w))
+            sp->setValue(std::stoi(v));
+        else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+            int id = std::stoi(v);
+            if (cb->findData(id) < 0) cb->addItem(QString::number(id), id);
+            SelectData(cb, id);
+        } else if (auto* e = qobject_cast<QLineEdit*>(w))
+            e->setText(QString::fromStdString(v));
+    }
+    fields_["options\\TimeSave"]->setEnabled(o.Get("options", "PromemSave") == "1");
+}
+
+ProgramOptions TFOpzioni::Values() const {
+    ProgramOptions o;
+    for (const OptionRow& r : OptionTable()) {
+        std::string key = Key(r.section, r.name);
+        QWidget* w = fields_.at(key);
+        std::string v;
+        if (auto* c = qobject_cast<QCheckBox*>(w))
+            v = r.kind == OptionKind::InvertedFlag ? (c->isChecked() ? "0" : "1") : (c->isChecked() ? "1" : "0");
+        else if (auto* sp = qobject_cast<QSpinBox*>(w))
+            v = std::to_string(sp->value());
+        else if (auto* cb = qobject_cast<QComboBox*>(w))
+            v = std::to_string(cb->currentData().toInt());
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+            v = e->text().toStdString();
+        o.values[key] = v;
+    }
+    return o;
+}
+
+void TFOpzioni::Apply() {
+    app::AppSettings s(Store());
+    Values().Save(s);
+}
+
+}  // namespace ovik::ui

@@ -1,0 +1,62 @@
+// The program options window ("Opzioni del programma"): the options table of
+// section "options" (and the spell checker's language and background check of
+// section "orto"), with their defaults.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <map>
+
+#include "app/startup.h"
+#include "ui/dialogs/dialog_support.h"
+
+namespace ovik::ui {
+
+enum class OptionKind {
+    Flag,       // on only when "1"
+    FlagOnByDefault,  // on unless "0"
+    Number,     // a whole number; the default when not a number, at least `min`
+    Text,
+    InvertedFlag,  // NotSaveTool: shown checked when "0"
+};
+
+struct OptionRow {
+    const char* section;
+    const char* name;
+    OptionKind kind;
+    int def;         // numbers and flags (0/1)
+    int min, max;    // numbers
+    const char* label;
+};
+
+// The options the window shows, in its order.
+const std::vector<OptionRow>& OptionTable();
+
+// The options as the window holds them: one normalised string per value
+// ("1"/"0" for flags, a number in range for numbers).
+struct ProgramOptions {
+    std::map<std::string, std::string> values;  // key: section + "\\" + name
+    static ProgramOptions Load(const app::AppSettings& s);
+    void Save(app::AppSettings& s) const;
+    std::string Get(const char* section, const char* name) const;
+    void Set(const char* section, const char* name, const std::string& v);
+};
+
+class TFOpzioni : public TFDialog {
+    Q_OBJECT
+public:
+    TFOpzioni(platform::SettingsStore& store, QWidget* parent = nullptr);
+    void Load();
+    ProgramOptions Values() const;
+    // Writes the widgets into the settings store (the Ok button); the caller
+    // then runs ApplyOptions.
+    void Apply();
+    QWidget* Field(const std::string& key) const;
+
+private:
+    std::map<std::string, QWidget*> fields_;
+};
+
+}  // namespace ovik::ui

@@ -1,0 +1,78 @@
+// The style window: "Proprietà stili" for the whole style sheet, "Modifica
+// stile" for one style, "Crea stile" for a new one. It edits a scratch style
+// shown in the example; Ok stores it into the set.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFontComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <memory>
+
+#include "document/hqv_set.h"
+#include "ui/dialogs/dialog_support.h"
+
+namespace ovik::ui {
+
+// Stores the scratch style: into `modified`, or into a new style object when
+// there is none. A name that differs (ignoring case) from the style's current
+// one is made unique in the set and cut to 32 characters; an empty name keeps
+// the current one. The style is in use (state 1) and registered. Returns it.
+THQVoggetto* StoreStyle(THQVset& set, const THQVoggetto& scratch, THQVoggetto* modified, const std::string& name);
+
+// Turning line spacing on gives the line height of the font size (points to
+// pixels); off gives the automatic height.
+int32_t LineHeightFor(bool on, int32_t fontSizePoints, int32_t pixelsPerInch);
+
+class TFStili : public TFDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Sheet, Modify, Create };
+    TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent = nullptr);
+
+    // Starts editing: the whole sheet (first style selected), one style, or a
+    // new style. False (with a message) for Modify without a style.
+    bool Edit(Mode mode, THQVoggetto* style = nullptr);
+    // Stores the scratch style (the Ok button); the style stored.
+    THQVoggetto* Apply();
+    const THQVoggetto& Scratch() const { return *scratch_; }
+    THQVoggetto* Modified() const { return modified_; }
+    // Changes the unit; the shown lengths follow.
+    void SetUnit(int unit);
+
+    QListWidget* styles;
+    QLineEdit* name;
+    QFontComboBox* face;
+    QSpinBox* size;
+    ColourButton *colour, *linkColour;
+    QCheckBox *bold, *italic, *underline, *lineSpacing, *linkBold, *linkItalic, *linkUnderline, *linkSizeOn;
+    QDoubleSpinBox *indent, *left, *right, *lineHeight, *above, *below;
+    QComboBox *align, *unit;
+    QRadioButton *listNone, *listBullet;
+    QSpinBox* linkSize;
+    QLabel* example;
+
+private:
+    void ToWidgets();
+    void FromWidgets();
+    void UpdateExample();
+    void ChooseStyle(int row);
+
+    THQVset& set_;
+    std::unique_ptr<THQVoggetto> scratch_;
+    THQVoggetto* modified_ = nullptr;
+    Mode mode_ = Mode::Sheet;
+    bool loading_ = false;
+    bool changed_ = false;
+    // The family the face box showed for the stored face: the stored name (a
+    // face this system may lack, shown by a stand-in) changes only when the
+    // user picks another face.
+    QString shownFamily_;
+};
+
+}  // namespace ovik::ui

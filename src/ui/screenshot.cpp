@@ -1,0 +1,51 @@
+#include "ui/screenshot.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPixmap>
+#include <cstdio>
+
+#include "app/album.h"
+#include "core/codepage.h"
+#include "platform/settings_store.h"
+#include "ui/dialogs/album.h"
+#include "ui/dialogs/character.h"
+#include "ui/dialogs/delete_objects.h"
+#include "ui/dialogs/errors.h"
+#include "ui/main_window.h"
+
+namespace ovik::ui {
+
+int ScreenshotWindow(const std::string& name, const std::string& out) {
+    platform::InMemorySettings store;
+    TMainForm main(store);
+    THQVset& set = main.Set();
+    set.NewHypertext();
+    set.SetTitle(cp1252::FromUtf8("Ipertesto di prova"));
+    const char* titles[] = {"Copertina", "Sommario", "Capitolo primo", "Capitolo secondo"};
+    for (int i = 0; i < 4; ++i) {
+        int32_t n = app::NewEmptyPage(set);
+        if (THQVtesto* p = set.Page(n)) {
+            p->SetTitle(titles[i]);
+            std::string text = std::string("<Z S0 >") + titles[i] + "<Z S0 >Testo della pagina.";
+            p->SetContent(Bytes(text.begin(), text.end() + 1));
+        }
+    }
+    QDialog* w = main.PrepareWindow(name);
+    if (!w) {
+        std::fprintf(stderr, "unknown window: %s\n", name.c_str());
+        return 1;
+    }
+    if (name == "fsimbolo") static_cast<TFSimbolo*>(w)->Select(0xE8);
+    if (name == "falbum") static_cast<TFAlbum*>(w)->ShowTab(TFAlbum::Pages);
+    if (name == "fcancella") static_cast<TFCancella*>(w)->Load({MakeId(testoHtml, 0), MakeId(testoHtml, 3)});
+    if (name == "ferrori")
+        static_cast<TFErrori*>(w)->Load("Salvataggio non riuscito!", {"Errore nella scrittura file /tmp/a.hqv"});
+    w->show();
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    if (!w->grab().save(QString::fromStdString(out), "PNG")) return 1;
+    w->hide();
+    return 0;
+}
+
+}  // namespace ovik::ui
