@@ -154,9 +154,9 @@ TFSimbolo::TFSimbolo(platform::SettingsStore& store, QWidget* parent) : TFDialog
     v->addWidget(box);
     FinishCreation();
     connect(face, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
-        QFont f(font);
-        f.setPointSize(13);
-        table->setFont(f);
+        QFont shown(font);
+        shown.setPointSize(13);
+        table->setFont(shown);
     });
     connect(table, &QTableWidget::currentCellChanged, this, [this](int r, int c) {
         uint8_t b = CodeAt(r, c);
