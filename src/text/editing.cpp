@@ -765,7 +765,11 @@ int32_t CharInLine(const THQVparag& p, int32_t li, int32_t x, bool under) {
         if (under ? x < cx + w : x < cx + w / 2) return (under && x < cx) ? -1 : i;
         cx += w;
     }
-    return under ? -1 : first + count;
+    if (under) return -1;
+    // Past the end of a line that wraps: before its last character, so the
+    // position stays on this line.
+    const bool wraps = li + 1 < int32_t(p.Lines().size()) && count > 0;
+    return wraps ? first + count - 1 : first + count;
 }
 
 // The paragraph whose lines cover y (the nearest one above or below).
