@@ -96,6 +96,9 @@ TextPosition BoxEditor::Clamp(TextPosition p) const {
 }
 
 bool BoxEditor::HoldsTable(const THQVparag& p) const {
+    bool anyTable = false;
+    for (const PlacedObject* o : p.Objects()) anyTable = anyTable || (o && o->IsTable());
+    if (!anyTable) return false;
     for (const CharRecord& r : p.Records())
         if (r.object >= 0 && p.Objects()[size_t(r.object)] && p.Objects()[size_t(r.object)]->IsTable())
             return true;
@@ -122,6 +125,7 @@ void BoxEditor::CloseGroups() {
     ta.typingGroup = ta.deletionGroup = false;
     ta.pending = THQVTextAttributes::Pending{};
     groupParagraph_ = -1;
+    typingRunPara_ = nullptr;
 }
 
 void BoxEditor::SplitParagraph(int32_t i, int32_t at) {
@@ -172,6 +176,7 @@ bool BoxEditor::TypeChar(uint8_t byte) {
         ta.pending = keep;
         RecordBox("Inserimento caratteri", box_.caret.paragraphIndex, box_.caret.paragraphIndex);
         ta.typingGroup = true;
+        typingRunPara_ = nullptr;
         actions_.Post({EditAction::TypingGroupBegan});
     }
     ta.deletionGroup = false;
@@ -187,7 +192,14 @@ bool BoxEditor::TypeChar(uint8_t byte) {
     }
     groupParagraph_ = pi;
     THQVparag& p = box_.Paragraph(pi);
-    const TMyFont before = c > 0 ? p.FontAt(c - 1) : p.Font();
+    // The run in force before the caret; while a typing group goes on it is
+    // the run of the character typed last, kept so that typing into a long
+    // paragraph does not scan back for every character.
+    const bool cached = c > 0 && typingRunPara_ == &p && typingRunAt_ == c - 1 &&
+                        typingRunFonts_ == p.RunFonts().size() &&
+                        typingRun_ < int32_t(p.RunFonts().size());
+    const int32_t runBefore = c > 0 ? (cached ? typingRun_ : p.RunFontIndexAt(c - 1)) : -1;
+    const TMyFont before = runBefore >= 0 ? p.RunFont(runBefore).Font() : p.Font();
 
     if (autoEngQuote && (byte == '"' || byte == '\'')) {
         const uint8_t prev = c > 0 ? uint8_t(p.Text()[size_t(c - 1)]) : 0;
@@ -209,8 +221,18 @@ bool BoxEditor::TypeChar(uint8_t byte) {
         if (p.Records()[size_t(c + 1)].runFont < 0) StartRunWith(p, c + 1, before);
         ta.pending = THQVTextAttributes::Pending{};
     }
-    p.MeasureChar(c);
-    p.MeasureChar(c + 1);  // its pairwise width follows the new character
+    // The new character's font is known; the next one's pairwise width
+    // follows the new character.
+    const TMyFont typed = pending ? p.RunFont(p.Records()[size_t(c)].runFont).Font() : before;
+    p.MeasureChar(c, typed);
+    if (c + 1 < p.Length()) {
+        const int32_t next = p.Records()[size_t(c + 1)].runFont;
+        p.MeasureChar(c + 1, next >= 0 ? p.RunFont(next).Font() : typed);
+    }
+    typingRunPara_ = &p;
+    typingRunAt_ = c;
+    typingRun_ = p.Records()[size_t(c)].runFont >= 0 ? p.Records()[size_t(c)].runFont : runBefore;
+    typingRunFonts_ = p.RunFonts().size();
     Layout(pi, pi);
     box_.caret = Clamp(box_.MakePosition(pi, c + 1));
     preferredX_ = -1;

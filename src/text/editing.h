@@ -243,6 +243,11 @@ private:
     int32_t groupParagraph_ = -1;
     int32_t preferredX_ = -1;
     BoxEditor* pendingDropSource_ = nullptr;
+    // The run in force at the character typed last (see TypeChar).
+    const THQVparag* typingRunPara_ = nullptr;
+    int32_t typingRunAt_ = -1;
+    int32_t typingRun_ = -1;
+    size_t typingRunFonts_ = 0;
 };
 
 // --- objects data: a selection with the objects its markup needs ---------------------

@@ -126,6 +126,11 @@ void THQVparag::SplitInto(int32_t at, THQVparag& tail) {
 
 void THQVparag::MeasureChar(int32_t i) {
     if (i < 0 || i >= Length()) return;
+    MeasureChar(i, FontAt(i));
+}
+
+void THQVparag::MeasureChar(int32_t i, const TMyFont& font) {
+    if (i < 0 || i >= Length()) return;
     CharRecord& r = records_[size_t(i)];
     if (r.object >= 0) {
         const PlacedObject* o = objects_[size_t(r.object)];
@@ -136,7 +141,7 @@ void THQVparag::MeasureChar(int32_t i) {
         }
         return;
     }
-    TMyFont f = FontAt(i);
+    TMyFont f = font;
     if (r.link != kNoLink) {
         f.colour = style_.Get(Attr::LinkColour);
         if (style_.Get(Attr::LinkSize) > 0) f.size = style_.Get(Attr::LinkSize);

@@ -322,6 +322,8 @@ public:
     void SplitInto(int32_t at, THQVparag& tail);
     // Width, height and ascent of record i from its font and link.
     void MeasureChar(int32_t i);
+    // The same when the font of character i (links not applied) is known.
+    void MeasureChar(int32_t i, const TMyFont& font);
 
 private:
     friend class MarkupReader;

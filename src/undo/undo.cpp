@@ -304,6 +304,13 @@ void THQVundoList::Clear() {
     redo_.clear();
 }
 
+size_t THQVundoList::SavedBytes() const {
+    size_t n = 0;
+    for (auto& e : undo_) n += sizeof(*e) + e->SavedBytes();
+    for (auto& e : redo_) n += sizeof(*e) + e->SavedBytes();
+    return n;
+}
+
 std::vector<std::string> THQVundoList::UndoDescriptions() const {
     std::vector<std::string> out;
     for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) out.push_back((*it)->description);

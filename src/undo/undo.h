@@ -92,6 +92,8 @@ public:
     // An entry that would bring back the current state of the target (the
     // state Restore is about to replace), or null when the kind has none.
     virtual std::unique_ptr<THQVbackup> Inverse(THQVundoList& history) = 0;
+    // Bytes of saved data the entry holds (for the history's memory figure).
+    virtual size_t SavedBytes() const { return description.size(); }
 };
 
 // Box entry: paragraphs saved in flat markup, the range they came from, and
@@ -107,6 +109,8 @@ public:
     }
     THQVbox* Restore(THQVundoList& history) override;
     std::unique_ptr<THQVbackup> Inverse(THQVundoList& history) override;
+
+    size_t SavedBytes() const override { return description.size() + saved.capacity(); }
 
     Bytes saved;  // flat markup, ended by a zero byte
     int32_t savedFirst = 0, savedCount = 0;
@@ -220,6 +224,8 @@ public:
     std::vector<std::string> UndoDescriptions() const;
     std::vector<std::string> RedoDescriptions() const;
     size_t UndoCount() const { return undo_.size(); }
+    // Bytes held by the entries of both sides.
+    size_t SavedBytes() const;
     size_t RedoCount() const { return redo_.size(); }
     THQVbackup* NewestUndo() const { return undo_.empty() ? nullptr : undo_.back().get(); }
 
