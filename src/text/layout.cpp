@@ -384,8 +384,10 @@ TextPosition PositionAtPoint(const THQVbox& box, int32_t x, int32_t y) {
     const THQVparag& p = box.Paragraph(k);
     const std::vector<THQVline>& lines = p.Lines();
     const int64_t rel = int64_t(y) - p.top - SpaceAbove(p);
-    int32_t line = 0;
-    for (size_t l = 1; l < lines.size() && lines[l].y <= rel; ++l) line = int32_t(l);
+    // Lines are in order of y: the last one that starts at or above rel.
+    auto it = std::upper_bound(lines.begin(), lines.end(), rel,
+                               [](int64_t v, const THQVline& l) { return v < l.y; });
+    const int32_t line = it == lines.begin() ? 0 : int32_t(it - lines.begin()) - 1;
     TextPosition pos = PositionOnLine(box, k, line, CharAtX(p, line, x));
     pos.preferredX = x;
     return pos;
