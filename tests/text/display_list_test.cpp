@@ -13,7 +13,7 @@
 #include "document/picture.h"
 #include "text/display_list.h"
 #include "text/layout.h"
-#include "text/text_test_support.h"
+#include "text/layout_test_support.h"
 
 namespace ovik::testing {
 namespace {
@@ -39,22 +39,7 @@ std::vector<T> ItemsOf(const DisplayList& list) {
     return out;
 }
 
-class DisplayListTest : public TextFixture {
-protected:
-    void LayOut(std::string_view markup, int32_t width, const char* header = nullptr,
-                const char* footer = nullptr) {
-        InstallLayout(box);
-        box.geometry = BoxGeometry{};
-        box.geometry.clientWidth = width;
-        box.geometry.clientHeight = 400;
-        box.ClearParagraphs();
-        BoxStream m(markup);
-        std::unique_ptr<BoxStream> h, f;
-        if (header) h = std::make_unique<BoxStream>(std::string_view(header));
-        if (footer) f = std::make_unique<BoxStream>(std::string_view(footer));
-        box.LoadText(&m, h.get(), f.get());
-    }
-};
+class DisplayListTest : public LayoutFixture {};
 
 // A page with a header and a footer, a numbered and a bulleted list, a link, a
 // selection across two paragraphs and a misspelt word.
@@ -175,13 +160,9 @@ TEST_F(DisplayListTest, RunsOffByMoreThanFourPixelsAreDrawnCharByChar) {
 }
 
 TEST_F(DisplayListTest, InactiveCellsAreHatchedAndBordered) {
-    THQVoggetto table(&set, tabellaHtml);
-    THQVbox cell(set, measurer);
-    cell.cellOwner = &table;
-    cell.geometry.layoutWidth = cell.geometry.neededWidth = 60;
+    auto cellBox = CellBox("<Z S1 >x", 60);
+    THQVbox& cell = *cellBox;
     cell.geometry.cellBorder = 1;
-    BoxStream s(std::string_view("<Z S1 >x"));
-    cell.ReadParagraphs(s, 0);
     RelayoutBox(cell);
     PaintOptions o;
     o.inactiveCell = true;
@@ -224,7 +205,6 @@ TEST_F(DisplayListTest, BackgroundTiling) {
         {"cell: grid runs on across cells", 30, 20, false, true, false, {0, 0, 50, 50}, 0, true, -10, -5},
         {"fixed: grid at the scroll position", 30, 20, false, false, true, {0, 100, 50, 150}, 0, true, -23, 97},
     };
-    THQVoggetto table(&set, tabellaHtml);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto pic = Picture(set, row.w, row.h, row.transparent);

@@ -7,22 +7,13 @@
 
 #include "text/display_list.h"
 #include "text/layout.h"
-#include "text/text_test_support.h"
+#include "text/layout_test_support.h"
 
 namespace ovik::testing {
 namespace {
 
-class LayoutTest : public TextFixture {
+class LayoutTest : public LayoutFixture {
 protected:
-    // Loads `markup` into a page box whose page is `width` pixels wide; loading
-    // lays it out through the box's layout hook.
-    void LayOut(std::string_view markup, int32_t width) {
-        InstallLayout(box);
-        box.geometry = BoxGeometry{};
-        box.geometry.clientWidth = width;
-        box.geometry.clientHeight = 400;
-        Load(markup);
-    }
     std::string LineText(int k, int line) {
         const THQVline& l = P(k).Lines()[size_t(line)];
         return P(k).Text().substr(size_t(l.first), size_t(l.count));
@@ -302,15 +293,11 @@ TEST_F(LayoutTest, VerticalScrollKeepsItsDistanceToTheEnd) {
 }
 
 TEST_F(LayoutTest, CellBoxesUseTheirInsetAndTellTheirTable) {
-    THQVoggetto table(&set, tabellaHtml);
-    THQVbox cell(set, measurer);
-    cell.cellOwner = &table;
-    cell.geometry.layoutWidth = cell.geometry.neededWidth = 60;
+    auto cellBox = CellBox("<Z S1 >aaa bb ccc", 60);
+    THQVbox& cell = *cellBox;
     cell.geometry.cellInset = 2;
     int told = 0;
     cell.OnCellHeightChanged = [&](THQVbox&) { ++told; };
-    BoxStream s(std::string_view("<Z S1 >aaa bb ccc"));
-    cell.ReadParagraphs(s, 0);
     RelayoutBox(cell);
     const THQVparag& p = cell.Paragraph(0);
     EXPECT_EQ(p.top, 2);
@@ -369,6 +356,24 @@ TEST_F(LayoutTest, ExtremeLengthsNeverCrash) {
     }
     LayOut("<Z S0 >abc", 0);
     EXPECT_EQ(box.geometry.layoutWidth, kMinBoxWidth);
+}
+
+// Lines left over from an older text (an edit not laid out yet) and boxes never
+// laid out are painted and hit-tested without reading past the text.
+TEST_F(LayoutTest, StaleLinesNeverCrash) {
+    LayOut("<Z S0 >abc def<Z S0 >ghi", 40);
+    P(0).Lines()[0].first = 1000;
+    P(0).Lines()[0].count = 50;
+    P(1).Lines().back().count = -7;
+    P(1).spellMask = "!!!!!!!!!!!!!!!!!!!!";
+    for (int32_t x : {-5, 0, 20, 5000})
+        for (int32_t y : {-5, 8, 30, 5000}) PositionAtPoint(box, x, y);
+    PositionOf(box, 0, 3);
+    BuildDisplayList(box, {0, 0, 100, 100});
+    box.OnLayout = nullptr;
+    Load("<Z S0 >abc<Z S0 >def");  // no layout hook: every top is 0
+    BuildDisplayList(box, {0, 0, 100, 100});
+    EXPECT_EQ(PositionAtPoint(box, 0, 0).paragraphIndex, 1);
 }
 
 }  // namespace
