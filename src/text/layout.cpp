@@ -148,7 +148,8 @@ int32_t LayOutParagraph(THQVbox& box, int32_t index, int32_t top) {
 
     THQVline line;
     line.left = ClampToInt32(left + indent);
-    int32_t remaining = ClampToInt32(int64_t(fullWidth) - indent);
+    const int32_t firstWidth = ClampToInt32(int64_t(fullWidth) - indent);
+    int32_t remaining = firstWidth;
     int32_t breakPoint = -1;       // first character of the next line, -1 = none
     int32_t breakRemaining = 0;    // the remaining width at the break point
     int32_t y = 0;
@@ -168,7 +169,7 @@ int32_t LayOutParagraph(THQVbox& box, int32_t index, int32_t top) {
     };
 
     for (int32_t i = 0; i < n; ++i) {
-        if (rec[size_t(i)].object >= 0) SizePlacedObject(box, p, i, lines.empty() ? remaining : fullWidth);
+        if (rec[size_t(i)].object >= 0) SizePlacedObject(box, p, i, lines.empty() ? firstWidth : fullWidth);
         const int32_t w = rec[size_t(i)].width;
         if (int64_t(remaining) - w > 0) {
             add(i);

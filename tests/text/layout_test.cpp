@@ -176,7 +176,12 @@ public:
     using FakeObject::FakeObject;
     bool HiddenInMode(bool readOnly) const override { return readOnly; }
     void Unplace() override { ++unplaced; }
+    void SetAvailableWidth(int32_t w) override { available = w; }
+    bool HasParent() const override { return parent != nullptr; }
+    void SetParentBox(THQVbox& b) override { parent = &b; }
     int unplaced = 0;
+    int32_t available = -1;
+    THQVbox* parent = nullptr;
 };
 
 TEST_F(LayoutTest, HiddenObjectsCountAsZeroWideAndTenHigh) {
@@ -184,8 +189,10 @@ TEST_F(LayoutTest, HiddenObjectsCountAsZeroWideAndTenHigh) {
     HiddenWhenReading obj(set, 0);
     index.controls = {&obj};
     box.controls = &index;
-    LayOut("<Z S0 >a<$FF000000>b", 200);
+    LayOut("<Z S0 I16 >a<$FF000000>b", 200);
     EXPECT_EQ(P().Records()[1].width, 32);
+    EXPECT_EQ(obj.available, 200 - 10 - 10 - 16) << "the first line's width";
+    EXPECT_EQ(obj.parent, &box) << "a control without parent gets the box";
     box.geometry.readOnly = true;
     const int before = obj.unplaced;
     RelayoutBox(box);
