@@ -1,5 +1,6 @@
 #include "platform/text_measurer.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace ovik::platform {
@@ -61,6 +62,15 @@ FontCell FixedMetricsMeasurer::Metrics(const FontDesc& font) {
     int32_t h = int32_t((size * ppi_ + 36) / 72);
     if (h < 1) h = 1;
     return {h, h * 4 / 5};
+}
+
+bool FixedMetricsMeasurer::HasFace(std::string_view face) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (const std::string& m : missing_)
+        if (std::equal(m.begin(), m.end(), face.begin(), face.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }))
+            return false;
+    return true;
 }
 
 TextMeasurer& DefaultMeasurer() {

@@ -46,6 +46,9 @@ public:
     virtual FontCell Metrics(const FontDesc& font) = 0;
     // Screen resolution used to convert lengths between units and pixels.
     virtual int32_t PixelsPerInch() const = 0;
+    // True when the host has a font of this face (painting falls back to a
+    // bullet glyph when "Wingdings" is missing). Hosts that cannot tell say yes.
+    virtual bool HasFace(std::string_view /*face*/) { return true; }
 
     // Width of `c` after `previous` (-1 = first character after a font change).
     int32_t CharWidth(const FontDesc& font, int previous, uint8_t c);
@@ -94,10 +97,14 @@ public:
     int32_t Extent(const FontDesc& font, std::string_view text) override;
     FontCell Metrics(const FontDesc& font) override;
     int32_t PixelsPerInch() const override { return ppi_; }
+    // Every face exists except those named missing (compared without case).
+    bool HasFace(std::string_view face) override;
+    void SetMissingFaces(std::vector<std::string> faces) { missing_ = std::move(faces); }
 
 private:
     int32_t glyphWidth_;
     int32_t ppi_;
+    std::vector<std::string> missing_;
 };
 
 // A process-wide fixed-metrics measurer for places that were given none.

@@ -149,7 +149,41 @@ public:
     virtual void ReadCells(BoxStream& /*s*/, const Renumbering* /*renumber*/) {}
     // Appends the cells: each cell box's own paragraphs in mode Whole, then "<T>".
     virtual void WriteCells(Bytes& /*out*/) const {}
+
+    // --- layout and painting (text/layout.h, text/display_list.h) ---------------
+    // Every call has a default, so a control only overrides what it supports.
+    //
+    // Vertical alignment against the baseline: 3 = the object's top on the
+    // baseline (it hangs below), 4 = centred on the baseline, 5 and every other
+    // value = standing on the baseline. The default: a picture placement
+    // (immagineNew) reads its alignment byte (record byte 13); every other
+    // object counts as 4.
+    virtual int32_t VerticalAlignment() const;
+    // True when the control does not show in the box's mode (read-only or
+    // editing); layout then counts it as 0 wide and 10 high.
+    virtual bool HiddenInMode(bool /*readOnly*/) const { return false; }
+    // Layout tells the control the width a line offers before it asks its size:
+    // tables lay their columns out for it, other controls may fit it.
+    virtual void SetAvailableWidth(int32_t /*width*/) {}
+    // A control without a parent is given the box as its parent before it is
+    // measured, and is told so.
+    virtual bool HasParent() const { return true; }
+    virtual void SetParentBox(THQVbox& /*box*/) {}
+    // Layout marks the control as needing placing and moves it out of sight
+    // (x = kUnplacedX); painting places it again where its character lands.
+    virtual void Unplace() {}
+    virtual bool NeedsPlacing() const { return false; }
+    virtual bool MustTakeFocus() const { return false; }
+    virtual bool IsVisible() const { return true; }
+    // Moves the control to box coordinates (its top left), with the box as
+    // parent, and shows it; a control that must take the focus takes it.
+    virtual void Place(int32_t /*x*/, int32_t /*y*/) {}
+    // Whether the control lies in the selection (it draws a selection frame).
+    virtual void SetInSelection(bool /*selected*/) {}
 };
+
+// Where controls waiting to be placed stand.
+inline constexpr int32_t kUnplacedX = -20000;
 
 // The page's list of controls by index, through which object tags are resolved.
 class PlacedObjectIndex {
@@ -200,6 +234,37 @@ struct THQVline {
     int32_t alignOffset = 0;
     int32_t left = 0;
     int32_t usedWidth = 0;
+};
+
+// The layout state of a box: the widths it is laid out for and, for a page
+// box, the page's client area and scroll bars (text/layout.h fills them).
+struct BoxGeometry {
+    // The width paragraphs are laid out for: the page's client width for a page
+    // box, the cell's width for a cell box.
+    int32_t layoutWidth = 0;
+    // The greatest width any line needed (layout width plus overflow); at least
+    // the layout width.
+    int32_t neededWidth = 0;
+    // Cell boxes: added to every paragraph's left and right margin and to the
+    // first paragraph's top; and the width of the border drawn round the cell.
+    int32_t cellInset = 0;
+    int32_t cellBorder = 0;
+    // The box's size (never narrower than kMinBoxWidth once laid out) and the
+    // height asked for by its owner (the box is never lower than that).
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t requestedHeight = 0;
+    // Page boxes: the page's client area and scroll bars. The horizontal range is
+    // 0 when nothing overflows; the vertical range is the text height.
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    int32_t hScrollRange = 0;
+    int32_t hScrollPos = 0;
+    int32_t vScrollRange = 0;
+    int32_t vScrollPos = 0;
+    // The box is shown read-only (placed objects may hide; header and footer
+    // paragraphs are not hatched).
+    bool readOnly = false;
 };
 
 // A caret position or one end of a selection.
@@ -442,6 +507,12 @@ public:
     std::function<void(THQVbox&)> OnChanged;
     // The box wants repainting (background changes).
     std::function<void(THQVbox&)> OnRepaint;
+
+    // Layout state (text/layout.h).
+    BoxGeometry geometry;
+    // A cell box whose height changed in a relayout tells its table, which lays
+    // its rows out again.
+    std::function<void(THQVbox&)> OnCellHeightChanged;
 
     THQVTextAttributes& TextAttributes() { return *textAttributes_; }
     THQVParaAttributes& ParaAttributes() { return *paraAttributes_; }
