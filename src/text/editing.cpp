@@ -7,6 +7,7 @@
 #include "document/hqv_object.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
+#include "text/layout.h"
 
 namespace ovik {
 
@@ -90,9 +91,7 @@ THQVparag* BoxEditor::CaretParagraph() { return box_.Resolve(box_.caret); }
 TextPosition BoxEditor::Clamp(TextPosition p) const {
     if (box_.ParagraphCount() == 0) return p;
     int32_t pi = std::clamp(p.paragraphIndex, 0, box_.ParagraphCount() - 1);
-    TextPosition q = box_.MakePosition(pi, std::clamp(p.charIndex, 0, box_.Paragraph(pi).Length()));
-    q.lineIndex = LineOf(box_.Paragraph(pi), q.charIndex);
-    return q;
+    return PositionOf(box_, pi, p.charIndex);
 }
 
 bool BoxEditor::HoldsTable(const THQVparag& p) const {
@@ -744,91 +743,40 @@ void BoxEditor::FollowLinkAtCaret() {
 
 // --- geometry -----------------------------------------------------------------------------------
 
-int32_t BoxEditor::LineOf(const THQVparag& p, int32_t charIndex) const {
-    const auto& lines = p.Lines();
-    if (lines.empty()) return 0;
-    // The last line starting at or before the character: a position at a line
-    // break belongs to the line it starts.
-    int32_t li = 0;
-    for (int32_t k = 1; k < int32_t(lines.size()); ++k) {
-        if (lines[size_t(k)].first > charIndex) break;
-        li = k;
-    }
-    return li;
-}
-
-int32_t BoxEditor::XOf(const TextPosition& pos) const {
-    if (pos.paragraphIndex < 0 || pos.paragraphIndex >= box_.ParagraphCount()) return 0;
-    const THQVparag& p = box_.Paragraph(pos.paragraphIndex);
-    const int32_t li = LineOf(p, pos.charIndex);
-    int32_t x = 0, from = 0;
-    if (!p.Lines().empty()) {
-        const THQVline& l = p.Lines()[size_t(li)];
-        x = l.left + l.alignOffset;
-        from = l.first;
-    }
-    const int32_t to = std::min(pos.charIndex, p.Length());
-    for (int32_t i = std::max(from, 0); i < to; ++i) x += p.Records()[size_t(i)].width;
-    return x;
-}
-
 namespace {
-// The position in line li of p nearest to x.
-int32_t CharInLine(const THQVparag& p, int32_t li, int32_t x, bool under) {
-    int32_t first = 0, count = p.Length(), cx = 0;
-    if (!p.Lines().empty() && li >= 0 && li < int32_t(p.Lines().size())) {
-        const THQVline& l = p.Lines()[size_t(li)];
-        first = std::clamp(l.first, 0, p.Length());
-        count = std::clamp(l.count, 0, p.Length() - first);
-        cx = l.left + l.alignOffset;
-    }
-    for (int32_t i = first; i < first + count; ++i) {
-        const int32_t w = p.Records()[size_t(i)].width;
-        if (under ? x < cx + w : x < cx + w / 2) return (under && x < cx) ? -1 : i;
-        cx += w;
-    }
-    if (under) return -1;
-    // Past the end of a line that wraps: before its last character, so the
-    // position stays on this line.
-    const bool wraps = li + 1 < int32_t(p.Lines().size()) && count > 0;
-    return wraps ? first + count - 1 : first + count;
-}
-
-// The paragraph whose lines cover y (the nearest one above or below).
-int32_t ParagraphAtY(const THQVbox& box, int32_t y) {
-    const auto& list = box.Paragraphs();
-    auto it = std::partition_point(list.begin(), list.end(),
-                                   [&](const std::unique_ptr<THQVparag>& p) { return p->bottom <= y; });
-    if (it == list.end()) return box.ParagraphCount() - 1;
-    return int32_t(it - list.begin());
-}
-
-int32_t LineAtY(const THQVparag& p, int32_t y) {
+// The position reached at x on line `line` of paragraph k; past the end of a
+// line that wraps it stays before the line's last character, so that it
+// belongs to this line and not to the next.
+int32_t CharOnLine(const THQVparag& p, int32_t line, int32_t x) {
+    const int32_t j = CharAtX(p, line, x);
     const auto& lines = p.Lines();
-    for (int32_t k = 0; k < int32_t(lines.size()); ++k)
-        if (y < p.top + lines[size_t(k)].y + lines[size_t(k)].height) return k;
-    return std::max(int32_t(lines.size()) - 1, 0);
+    if (line >= 0 && line + 1 < int32_t(lines.size()) && j >= lines[size_t(line) + 1].first &&
+        j > lines[size_t(line)].first)
+        return lines[size_t(line) + 1].first - 1;
+    return j;
 }
 }  // namespace
 
 TextPosition BoxEditor::PositionAt(int32_t x, int32_t y) const {
     if (box_.ParagraphCount() == 0) return TextPosition{};
-    const int32_t pi = ParagraphAtY(box_, y);
-    const THQVparag& p = box_.Paragraph(pi);
-    const int32_t li = LineAtY(p, y);
-    TextPosition pos = box_.MakePosition(pi, CharInLine(p, li, x, false));
-    pos.lineIndex = li;
-    pos.x = x;
+    TextPosition pos = PositionAtPoint(box_, x, y);
+    if (pos.lineIndex >= 0 && pos.paragraphIndex >= 0 && pos.paragraphIndex < box_.ParagraphCount())
+        pos = PositionOf(box_, pos.paragraphIndex,
+                         CharOnLine(box_.Paragraph(pos.paragraphIndex), pos.lineIndex, x));
     return pos;
 }
 
 int32_t BoxEditor::CharAt(int32_t x, int32_t y, int32_t& paragraph) const {
-    paragraph = -1;
-    if (box_.ParagraphCount() == 0) return -1;
     paragraph = ParagraphAtY(box_, y);
+    if (paragraph < 0) return -1;
     const THQVparag& p = box_.Paragraph(paragraph);
-    if (y < p.top || y >= p.bottom) return -1;
-    return CharInLine(p, LineAtY(p, y), x, true);
+    if (y < p.top || y > p.bottom) return -1;
+    const TextPosition pos = PositionAtPoint(box_, x, y);
+    const int32_t j = pos.charIndex - 1;
+    if (j < 0 || j >= p.Length()) return -1;
+    const TextPosition at = PositionOf(box_, paragraph, j);
+    if (at.lineIndex != pos.lineIndex || x < at.x || x >= at.x + p.Records()[size_t(j)].width) return -1;
+    return j;
 }
 
 // --- caret moves --------------------------------------------------------------------------------
@@ -869,7 +817,7 @@ TextPosition BoxEditor::MoveRight(const TextPosition& from) {
 TextPosition BoxEditor::LineMove(const TextPosition& from, int dir) {
     exitCode = kExitNone;
     TextPosition f = Clamp(from);
-    if (preferredX_ < 0) preferredX_ = XOf(f);
+    if (preferredX_ < 0) preferredX_ = PositionOf(box_, f.paragraphIndex, f.charIndex).x;
     const THQVparag& p = box_.Paragraph(f.paragraphIndex);
     int32_t li = LineOf(p, f.charIndex) + dir;
     int32_t pi = f.paragraphIndex;
@@ -886,9 +834,7 @@ TextPosition BoxEditor::LineMove(const TextPosition& from, int dir) {
             tableParagraph = &box_.Paragraph(pi);
         }
     }
-    TextPosition to = box_.MakePosition(pi, CharInLine(box_.Paragraph(pi), li, preferredX_, false));
-    to.lineIndex = li;
-    return to;
+    return PositionOf(box_, pi, CharOnLine(box_.Paragraph(pi), li, preferredX_));
 }
 
 TextPosition BoxEditor::MoveUp(const TextPosition& from) { return LineMove(from, -1); }

@@ -9,9 +9,8 @@
 // focus another box) are posted to a DeferredActions queue that the host
 // drains after the current event.
 //
-// Geometry: a paragraph's lines come from the layout (THQVparag::Lines); a
-// line's y is relative to its paragraph's top, characters start at the line's
-// left plus its alignment offset and follow each other by their record widths.
+// Geometry comes from the line layout (text/layout.h): positions of
+// characters, the character at an x on a line, the position under a point.
 //
 // Typical use by the view
 //   DeferredActions actions;
@@ -201,13 +200,10 @@ public:
     TextPosition ParagraphUp(const TextPosition& from);
     TextPosition ParagraphDown(const TextPosition& from);
 
-    // Geometry: the text position nearest to (x, y), the character under it
-    // (-1 when none), and the x of a position.
+    // Geometry (text/layout.h): the text position for a click at (x, y), and
+    // the character under it (-1 when none).
     TextPosition PositionAt(int32_t x, int32_t y) const;
     int32_t CharAt(int32_t x, int32_t y, int32_t& paragraph) const;
-    int32_t XOf(const TextPosition& p) const;
-    // The line of a position within its paragraph.
-    int32_t LineOf(const THQVparag& p, int32_t charIndex) const;
 
     // --- building blocks of the commands (no undo entry of their own) ----------------
     void Layout(int32_t first, int32_t last);

@@ -1,10 +1,10 @@
-// Fixture of the editing tests: a box on a page of a view, registered in the
-// index lists of an undo history, with a simple line layout (a line every
-// `charsPerLine` characters, 20 pixels high, paragraphs stacked from y = 0) and
-// an editor driven the way the editing view drives it.
+// Fixture of the editing tests: a page box laid out `pageWidth` pixels wide,
+// registered in the index lists of an undo history, and an editor driven the
+// way the editing view drives it.
 #pragma once
 
 #include "text/editing.h"
+#include "text/layout.h"
 #include "text/text_test_support.h"
 #include "undo/undo.h"
 
@@ -18,33 +18,16 @@ protected:
         box.controlIndex = page.list.Add(&boxNode);
         box.undo = &recorder;
         box.controls = &controls;
-        box.OnLayout = [this](THQVbox& b, int32_t, int32_t) { LayOut(b); };
-    }
-
-    void LayOut(THQVbox& b) {
-        int32_t y = 0;
-        for (auto& p : b.Paragraphs()) {
-            p->Lines().clear();
-            int32_t first = 0;
-            do {
-                THQVline& l = p->NewLine();
-                l.first = first;
-                l.count = std::min(charsPerLine, p->Length() - first);
-                l.left = 0;
-                l.height = 20;
-                l.y = int32_t(p->Lines().size() - 1) * 20;
-                first += l.count;
-            } while (first < p->Length());
-            p->top = y;
-            p->bottom = y + int32_t(p->Lines().size()) * 20;
-            y = p->bottom;
-        }
     }
 
     // Loads markup, lays it out and puts the caret at the start.
     void Open(std::string_view markup) {
+        InstallLayout(box);
+        box.geometry = BoxGeometry{};
+        box.geometry.clientWidth = pageWidth;
+        box.geometry.clientHeight = 400;
         Load(markup);
-        LayOut(box);
+        RelayoutBox(box);
         box.caret = box.FirstEditable();
         box.hasSelection = false;
         editor.CloseGroups();
@@ -64,10 +47,12 @@ protected:
     }
     void Key(EditKey k, uint8_t mods = 0) { editor.KeyDown(k, mods); }
     // The point in the middle of character `ch` of paragraph `para`.
+    // The x of the caret position before character `ch`.
+    int32_t XBefore(int32_t para, int32_t ch) { return PositionOf(box, para, ch).x; }
     int32_t XAt(int32_t para, int32_t ch) {
-        return editor.XOf(box.MakePosition(para, ch)) + P(para).Records()[size_t(ch)].width / 2;
+        return PositionOf(box, para, ch).x + P(para).Records()[size_t(ch)].width / 2;
     }
-    int32_t YAt(int32_t para) { return P(para).top + 5; }
+    int32_t YAt(int32_t para, int32_t ch = 0) { return PositionOf(box, para, ch).y + 2; }
     std::vector<EditAction> Drain() {
         std::vector<EditAction> out;
         while (auto a = actions.Take()) out.push_back(*a);
@@ -82,7 +67,7 @@ protected:
     FakeIndex controls;
     DeferredActions actions;
     BoxEditor editor;
-    int32_t charsPerLine = 1000;
+    int32_t pageWidth = 1000;
 };
 
 }  // namespace ovik::testing

@@ -375,30 +375,41 @@ TEST_F(Edit, CaretMovesAndExitCodes) {
 }
 
 TEST_F(Edit, LineMovesKeepThePreferredX) {
-    charsPerLine = 10;
-    Open("<Z S0 >0123456789abcdefghijXY<Z S0 >klmnopqrst");
-    Caret(0, 7);
+    pageWidth = 100;  // about ten characters a line
+    Open("<Z S0 >aaaa bbbb cccc dddd eeee ffff<Z S0 >kkkk llll");
+    const auto& lines = P(0).Lines();
+    ASSERT_GE(lines.size(), 3u);
+    const int32_t col = 2;
+    Caret(0, lines[0].first + col);
     Key(EditKey::Down);
-    EXPECT_EQ(box.caret.charIndex, 17);
-    Key(EditKey::Down);  // the short third line
-    EXPECT_EQ(box.caret.charIndex, 22);
-    Key(EditKey::Down);  // the next paragraph, back at the preferred x
-    EXPECT_EQ(box.caret.paragraphIndex, 1);
-    EXPECT_EQ(box.caret.charIndex, 7);
-    Key(EditKey::Up, kCtrl);
     EXPECT_EQ(box.caret.paragraphIndex, 0);
-    EXPECT_EQ(box.caret.charIndex, 0);
-    Caret(0, 13);
-    Key(EditKey::Home);
-    EXPECT_EQ(box.caret.charIndex, 10);
+    EXPECT_EQ(box.caret.charIndex, lines[1].first + col);
+    Key(EditKey::Down, kShift);
+    EXPECT_EQ(box.caret.charIndex, lines[2].first + col);
+    EXPECT_TRUE(box.hasSelection);
+    Key(EditKey::Down);  // collapses to the selection end
     Key(EditKey::End);
-    EXPECT_EQ(box.caret.charIndex, 20);
+    Key(EditKey::Down);  // from the end of a line: the next line, not past it
+    EXPECT_EQ(LineOf(P(box.caret.paragraphIndex), box.caret.charIndex), box.caret.lineIndex);
+    Caret(0, lines[1].first + 1);
+    Key(EditKey::Home);
+    EXPECT_EQ(box.caret.charIndex, lines[1].first);
+    Key(EditKey::End);
+    EXPECT_EQ(box.caret.charIndex, lines[1].first + lines[1].count);
+    Key(EditKey::Up, kCtrl);
+    EXPECT_EQ(editor.exitCode, kExitUp);  // already in the first paragraph
+    Key(EditKey::Down, kCtrl);
+    EXPECT_EQ(box.caret.paragraphIndex, 1);
+    EXPECT_EQ(box.caret.charIndex, 0);
     Key(EditKey::End, kCtrl);
     EXPECT_EQ(box.caret.paragraphIndex, 1);
-    EXPECT_EQ(box.caret.charIndex, 10);
+    EXPECT_EQ(box.caret.charIndex, 9);
     Key(EditKey::PageUp);
     EXPECT_EQ(box.caret.paragraphIndex, 0);
     EXPECT_EQ(editor.exitCode, kExitUp);
+    Key(EditKey::PageDown);
+    EXPECT_EQ(box.caret.paragraphIndex, 1);
+    EXPECT_EQ(editor.exitCode, kExitDown);
 }
 
 TEST_F(Edit, ShiftExtendsAndPlainKeysCollapse) {
@@ -459,9 +470,9 @@ TEST_F(Edit, ReadOnlyLockedAndF9) {
 TEST_F(Edit, MouseSelectsPlacesAndFollows) {
     Open("<Z S0 >alfa beta  gamma<Z S0 >vai <$03000002>qui<%>");
     // Press, move, release: a selection.
-    editor.MouseDown(MouseButton::Left, XAt(0, 1) - 3, YAt(0), 0);
-    editor.MouseMove(XAt(0, 7) - 3, YAt(0), true);
-    editor.MouseUp(MouseButton::Left, XAt(0, 7) - 3, YAt(0), 0);
+    editor.MouseDown(MouseButton::Left, XBefore(0, 1), YAt(0), 0);
+    editor.MouseMove(XBefore(0, 7), YAt(0), true);
+    editor.MouseUp(MouseButton::Left, XBefore(0, 7), YAt(0), 0);
     ASSERT_TRUE(box.hasSelection);
     EXPECT_EQ(box.SelectionStart().charIndex, 1);
     EXPECT_EQ(box.SelectionEnd().charIndex, 7);
@@ -507,7 +518,7 @@ TEST_F(Edit, DraggingTheSelectionMovesOrCopies) {
     editor.MouseMove(XAt(0, 9), YAt(0), true);
     ASSERT_EQ(Drain().back().kind, EditAction::StartDrag);
     EXPECT_FALSE(editor.DragOver(editor, XAt(0, 2), YAt(0)));  // onto itself
-    editor.Drop(editor, XAt(0, 8) - 3, YAt(0), MouseButton::Left, 0);
+    editor.Drop(editor, XBefore(0, 8), YAt(0), MouseButton::Left, 0);
     EXPECT_EQ(Text(), "due uno tre");
     EXPECT_EQ(history.UndoDescriptions(),
               (std::vector<std::string>{"Inserimento tramite trascina selezione", "Cancella selezione"}));
