@@ -169,11 +169,43 @@ TEST_F(History, ObjectEntriesRestoreRegisteredObjectsOnly) {
     EXPECT_EQ(refreshed, 2);  // the redo of the style, nothing for the loose one
 }
 
+TEST_F(History, UndoingADeletionBringsTheTableBackWithItsCells) {
+    FakeTable table(set, 5, 1, 2);
+    controls.controls.push_back(&table);
+    Open("<Z S0 >ab<Z S0 ><$FF000005><Z S1 >prima<T><Z S1 >seconda<T><Z S0 >cd");
+    ASSERT_EQ(box.ParagraphCount(), 3);
+    const std::string loaded = Own();
+    Sel(0, 1, 2, 1);
+    Key(EditKey::Delete);
+    EXPECT_EQ(box.ParagraphCount(), 1);
+    EXPECT_EQ(Text(), "ad");
+    table.Cell(0).Paragraph(0).ResetToEmpty();  // the cells change meanwhile
+    history.UndoOne();
+    EXPECT_EQ(Own(), loaded);
+    EXPECT_EQ(table.Cell(0).Paragraph(0).Text(), "prima");
+    ASSERT_GE(P(1).Records()[0].object, 0);
+    EXPECT_EQ(P(1).Objects()[size_t(P(1).Records()[0].object)], &table);
+    EXPECT_TRUE(box.hasSelection);  // more than one character comes back selected
+    ExpectInvariants(box);
+}
+
+TEST_F(History, ApplyingAStyleIsUndone) {
+    THQVoggetto* style = set.GetObject(stileParagrafo, 1);
+    ASSERT_NE(style, nullptr);
+    Open("<Z S0 A2 >ab<Y y1 >cd");
+    const std::string loaded = Own();
+    ASSERT_TRUE(box.ParaAttributes().ApplyStyle(style->Name()));
+    EXPECT_NE(Own(), loaded);
+    EXPECT_EQ(history.UndoDescriptions().front(), "Stile " + style->Name());
+    history.UndoOne();
+    EXPECT_EQ(Own(), loaded);
+}
+
 // A page of generated paragraphs edited at random; undoing everything gives
 // the markup right after loading, redoing everything the edited markup.
 TEST_F(History, RandomEditsUndoAndRedoByteForByte) {
     const char* words[] = {"alfa", "beta", "gamma", "delta", "eco"};
-    for (uint32_t seed = 1; seed <= 40; ++seed) {
+    for (uint32_t seed = 1; seed <= 150; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed);
         auto pick = [&](int n) { return int32_t(rng() % uint32_t(n)); };
