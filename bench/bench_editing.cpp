@@ -3,8 +3,9 @@
 // undo history holds afterwards. "Grouped" types in one typing group (one undo
 // entry); "ungrouped" moves the caret before each character, so every
 // character records its own entry (the history keeps UndoDeep of them).
-// The box has no line layout attached: the figures are those of editing and
-// undo recording alone.
+// "layout" 0: no line layout attached, the figures are those of editing and
+// undo recording alone; 1: the box's layout hook relays out the changed
+// paragraph and moves the paragraphs below it, as in the editor.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "platform/text_measurer.h"
 #include "text/editing.h"
 #include "text/hqv_box.h"
+#include "text/layout.h"
 #include "undo/undo.h"
 
 namespace {
@@ -36,6 +38,7 @@ std::string PageMarkup(int paragraphs) {
 void BM_Typing(benchmark::State& state) {
     const int paragraphs = int(state.range(0));
     const bool grouped = state.range(1) != 0;
+    const bool layout = state.range(2) != 0;
     constexpr int kChars = 10000;
     const std::string markup = PageMarkup(paragraphs);
     for (auto _ : state) {
@@ -45,6 +48,11 @@ void BM_Typing(benchmark::State& state) {
         set.UndoDeep = 20;
         platform::FixedMetricsMeasurer measurer(8, 96);
         THQVbox box(set, measurer);
+        if (layout) {
+            InstallLayout(box);
+            box.geometry.clientWidth = 600;
+            box.geometry.clientHeight = 400;
+        }
         BoxStream st(markup);
         box.LoadText(&st, nullptr, nullptr);
         THQVundoList history(set);
@@ -80,11 +88,13 @@ void BM_Typing(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kChars);
 }
 BENCHMARK(BM_Typing)
-    ->ArgNames({"paragraphs", "grouped"})
-    ->Args({10, 1})
-    ->Args({50000, 1})
-    ->Args({10, 0})
-    ->Args({50000, 0})
+    ->ArgNames({"paragraphs", "grouped", "layout"})
+    ->Args({10, 1, 0})
+    ->Args({50000, 1, 0})
+    ->Args({10, 0, 0})
+    ->Args({50000, 0, 0})
+    ->Args({10, 1, 1})
+    ->Args({50000, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 

@@ -91,7 +91,11 @@ THQVparag* BoxEditor::CaretParagraph() { return box_.Resolve(box_.caret); }
 TextPosition BoxEditor::Clamp(TextPosition p) const {
     if (box_.ParagraphCount() == 0) return p;
     int32_t pi = std::clamp(p.paragraphIndex, 0, box_.ParagraphCount() - 1);
-    return PositionOf(box_, pi, p.charIndex);
+    // Paragraph, character and line only: the caret's x and y come from the
+    // layout when the view draws it (PositionOf), not on every keystroke.
+    TextPosition q = box_.MakePosition(pi, std::clamp(p.charIndex, 0, box_.Paragraph(pi).Length()));
+    q.lineIndex = LineOf(box_.Paragraph(pi), q.charIndex);
+    return q;
 }
 
 bool BoxEditor::HoldsTable(const THQVparag& p) const {
