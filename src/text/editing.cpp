@@ -69,6 +69,11 @@ TMyFont WithPending(TMyFont f, const THQVTextAttributes::Pending& p) {
     return f;
 }
 
+// A selection that holds at least one character.
+bool HasSelectionText(const THQVbox& b) {
+    return b.hasSelection && Before(b.SelectionStart(), b.SelectionEnd());
+}
+
 bool AnyPending(const THQVTextAttributes::Pending& p) {
     return p.colourSet || p.faceSet || p.sizeSet || p.styleSet || p.positionSet;
 }
@@ -317,7 +322,7 @@ void BoxEditor::DeleteRange(TextPosition s, TextPosition e) {
 void BoxEditor::ForwardDelete() {
     if (Locked() || !Editable() || box_.ParagraphCount() == 0) return;
     THQVTextAttributes& ta = box_.TextAttributes();
-    if (box_.hasSelection && Before(box_.SelectionStart(), box_.SelectionEnd())) {
+    if (HasSelectionText(box_)) {
         DeleteSelection();
         ta.deletionGroup = false;
         groupParagraph_ = -1;
@@ -339,7 +344,7 @@ void BoxEditor::ForwardDelete() {
 
 void BoxEditor::Backspace() {
     if (Locked() || !Editable() || box_.ParagraphCount() == 0) return;
-    if (box_.hasSelection && Before(box_.SelectionStart(), box_.SelectionEnd())) {
+    if (HasSelectionText(box_)) {
         ForwardDelete();
         return;
     }
@@ -356,7 +361,7 @@ void BoxEditor::Backspace() {
 void BoxEditor::InsertParagraph() {
     if (Locked() || !Editable() || box_.ParagraphCount() == 0) return;
     CloseGroups();
-    if (box_.hasSelection && Before(box_.SelectionStart(), box_.SelectionEnd())) DeleteSelection();
+    if (HasSelectionText(box_)) DeleteSelection();
     CloseGroups();
     box_.hasSelection = false;
     TextPosition c = Clamp(box_.caret);
@@ -374,7 +379,7 @@ void BoxEditor::InsertParagraph() {
 void BoxEditor::InsertObject(PlacedObject* object, bool focus) {
     if (!object || Locked() || box_.ParagraphCount() == 0) return;
     CloseGroups();
-    if (box_.hasSelection && Before(box_.SelectionStart(), box_.SelectionEnd())) DeleteSelection();
+    if (HasSelectionText(box_)) DeleteSelection();
     CloseGroups();
     box_.hasSelection = false;
     TextPosition c = Clamp(box_.caret);
@@ -509,10 +514,6 @@ void BoxEditor::RunCommand(const std::string& text, F change) {
     Layout(s.paragraphIndex, e.paragraphIndex);
     box_.Unlock();
 }
-
-namespace {
-bool HasSelectionText(const THQVbox& b) { return b.hasSelection && Before(b.SelectionStart(), b.SelectionEnd()); }
-}  // namespace
 
 void BoxEditor::SetColour(int32_t colour) {
     CloseGroups();
@@ -1296,7 +1297,7 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         return false;
     const size_t markupAt = pos;
 
-    if (box.hasSelection && Before(box.SelectionStart(), box.SelectionEnd())) editor.DeleteSelection();
+    if (HasSelectionText(box)) editor.DeleteSelection();
     box.hasSelection = false;
     TextPosition c = box.caret;
     c.paragraphIndex = std::clamp(c.paragraphIndex, 0, box.ParagraphCount() - 1);
