@@ -84,6 +84,13 @@ void StartRunWith(THQVparag& p, int32_t i, const TMyFont& f) {
     p.StartRunAt(i, p.AddRunFont(fs));
 }
 
+// Gives a paragraph another paragraph's style; its run fonts follow the new
+// base, as every run font has its paragraph's style as base.
+void TakeStyle(THQVparag& p, const THQVParaStyle& style, int32_t ppi) {
+    p.Style().Assign(style, ppi);
+    for (auto& f : p.RunFonts()) f->SetBase(p.Style().Base());
+}
+
 void MeasureAll(THQVparag& p) {
     p.MeasureBaseHeight();
     for (int32_t i = 0; i < p.Length(); ++i) p.MeasureChar(i);
@@ -1335,9 +1342,9 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         const int32_t ppi = box.Measurer().PixelsPerInch();
         if (keepStyle) {
             const THQVoggetto* st = firstPasted.Style().Base();
-            if (!headEmpty || (st && st->Number() > 1)) box.Paragraph(head).Style().Assign(firstPasted.Style(), ppi);
+            if (!headEmpty || (st && st->Number() > 1)) TakeStyle(box.Paragraph(head), firstPasted.Style(), ppi);
         } else if (!headEmpty) {
-            firstPasted.Style().Assign(tail.Style(), ppi);
+            TakeStyle(firstPasted, tail.Style(), ppi);
         }
         int32_t h = head;
         if (!editor.HoldsTable(box.Paragraph(h)) && !editor.HoldsTable(box.Paragraph(h + 1))) {

@@ -571,5 +571,38 @@ TEST_F(Edit, ObjectsDataCarriesTextStylesAndObjects) {
     ExpectInvariants(box);
 }
 
+TEST_F(Edit, PastingIntoAnEmptyParagraphKeepsTheCopiedStyle) {
+    THQVoggetto* titolo = set.AddNewObject(stileParagrafo);
+    titolo->SetName("Titolo");
+    titolo->SetState(1);
+    SetStyleValue(*titolo, Attr::Size, 24);
+    ASSERT_GT(titolo->Number(), 1);
+    const std::string src = "<Z S" + std::to_string(titolo->Number()) + " >ab<Y y1 >cd";
+    Open(src);
+    Bytes data = WriteObjectsData(box, box.MakePosition(0, 0), box.MakePosition(0, 4), false);
+
+    struct Row {
+        const char* name;
+        const char* target;
+        bool keepStyle;
+        bool takesTitolo;
+    } rows[] = {
+        {"empty paragraph, keep style", "<Z S0 ><Y y2 >", true, true},
+        {"middle of text, keep style", "<Z S0 >xy", true, true},
+        {"middle of text, target style", "<Z S0 >xy", false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Open(row.target);
+        const std::string before = Own();
+        Caret(0, P().Length() / 2);
+        ASSERT_TRUE(ReadObjectsData(editor, data, "Inserimento da Cartella appunti", row.keepStyle));
+        EXPECT_EQ(P().Style().Base() == titolo, row.takesTitolo);
+        ExpectInvariants(box);
+        history.UndoOne();
+        EXPECT_EQ(Own(), before);
+    }
+}
+
 }  // namespace
 }  // namespace ovik::testing
