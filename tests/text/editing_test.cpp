@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "text/editing_fixture.h"
 
 namespace ovik::testing {
@@ -601,6 +603,49 @@ TEST_F(Edit, PastingIntoAnEmptyParagraphKeepsTheCopiedStyle) {
         ExpectInvariants(box);
         history.UndoOne();
         EXPECT_EQ(Own(), before);
+    }
+}
+
+// Every entry point at random, with positions and values outside any sense:
+// the model keeps its invariants and undoing everything restores the page.
+TEST_F(Edit, RandomInputKeepsTheModelSound) {
+    FakeObject pic(set, 2);
+    controls.controls.push_back(&pic);
+    const EditKey keys[] = {EditKey::Backspace, EditKey::Enter, EditKey::PageUp, EditKey::PageDown,
+                            EditKey::Home,      EditKey::End,   EditKey::Left,   EditKey::Right,
+                            EditKey::Up,        EditKey::Down,  EditKey::Delete, EditKey::F9,
+                            EditKey::Other};
+    for (uint32_t seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        auto pick = [&](int n) { return int32_t(rng() % uint32_t(n)); };
+        pageWidth = 60 + pick(300);
+        Open("<Z S0 >uno <$03000002>due<%> tre<Z S0 M1 l5 ><Y y1 s20 >quattro <$FF000002> cinque<Z S0 >");
+        history.SetDepth(1000);
+        const std::string loaded = Own();
+        for (int s = 0; s < 150; ++s) {
+            const int32_t x = pick(500) - 50, y = pick(300) - 50;
+            const MouseButton b = pick(3) == 0 ? MouseButton::Right : MouseButton::Left;
+            switch (pick(14)) {
+                case 0: case 1: case 2: editor.KeyDown(keys[pick(13)], uint8_t(pick(8))); break;
+                case 3: case 4: editor.KeyPress(uint8_t(pick(256))); break;
+                case 5: editor.MouseDown(b, x, y, 0); break;
+                case 6: editor.MouseMove(x, y, pick(2) == 0); break;
+                case 7: editor.MouseUp(b, x, y, 0); break;
+                case 8: editor.DoubleClick(x, y); break;
+                case 9: editor.Drop(editor, x, y, b, uint8_t(pick(3))); break;
+                case 10: editor.DropChoice(BoxEditor::DropKind(pick(3))); break;
+                case 11: editor.SetStyleBits(uint8_t(pick(16))); break;
+                case 12: editor.ReplaceSelection(pick(2) ? "zz" : "w"); break;
+                case 13: editor.SetListKind(uint8_t(pick(2) * 10)); break;
+            }
+            ExpectInvariants(box);
+            if (HasFailure()) return;
+        }
+        actions.Clear();
+        EXPECT_GT(history.UndoCount(), 5u);
+        while (history.CanUndo()) history.UndoOne();
+        EXPECT_EQ(Own(), loaded);
     }
 }
 
