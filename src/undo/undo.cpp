@@ -83,12 +83,31 @@ void TboBackup::SaveSelection(const THQVbox& box) {
     }
 }
 
-void TboBackup::Replace(THQVbox& box, ReadKind kind) {
+namespace {
+// The placed objects that paragraphs first..last hold.
+std::vector<PlacedObject*> ObjectsIn(const THQVbox& box, int32_t first, int32_t last) {
+    std::vector<PlacedObject*> out;
+    last = std::min(last, box.ParagraphCount() - 1);
+    for (int32_t i = std::max(first, 0); i <= last; ++i) {
+        const THQVparag& p = box.Paragraph(i);
+        for (const CharRecord& r : p.Records())
+            if (r.object >= 0 && p.Objects()[size_t(r.object)]) out.push_back(p.Objects()[size_t(r.object)]);
+    }
+    return out;
+}
+}  // namespace
+
+void TboBackup::Replace(THQVundoList& history, THQVbox& box, ReadKind kind) {
     box.Lock();
+    std::vector<PlacedObject*> added = ObjectsIn(box, currentFirst, currentLast);
     RemoveParagraphs(box, currentFirst, currentLast);
     BoxStream s(saved);
     int32_t n = savedCount > 0 ? box.InsertParagraphsAt(s, savedFirst, kind) : 0;
     if (box.ParagraphCount() == 0) box.AddParagraph();
+    for (PlacedObject* o : ObjectsIn(box, savedFirst, savedFirst + n - 1))
+        added.erase(std::remove(added.begin(), added.end(), o), added.end());
+    if (history.destroyControl)
+        for (PlacedObject* o : added) history.destroyControl(box, o);
     Relayout(box, savedFirst, savedFirst + std::max(n, 1) - 1);
     auto clampPos = [&](int32_t para, int32_t ch) {
         para = std::clamp(para, 0, box.ParagraphCount() - 1);
@@ -106,7 +125,7 @@ THQVbox* TboBackup::Restore(THQVundoList& history) {
     THQVbox* box = history.ResolveBox(targetPath);
     restoredBox = box;
     if (!box) return nullptr;
-    Replace(*box, ReadKind::Flat);
+    Replace(history, *box, ReadKind::Flat);
     return box;
 }
 
@@ -172,7 +191,7 @@ THQVbox* TcancelBackup::Restore(THQVundoList& history) {
         if (!exists && history.recreateControl)
             history.recreateControl(*box, so.controlIndex, so.kind, so.stream);
     }
-    Replace(*box, ReadKind::Full);
+    Replace(history, *box, ReadKind::Full);
     const bool oneChar = startParagraph == endParagraph && endChar - startChar == 1;
     const bool join = endParagraph == startParagraph + 1 && endChar == 0 &&
                       startChar == box->Paragraph(startParagraph).Length();

@@ -122,8 +122,10 @@ public:
 protected:
     TboBackup() = default;
     void SaveSelection(const THQVbox& box);
-    // Replaces the current range of `box` by the saved paragraphs.
-    void Replace(THQVbox& box, ReadKind kind);
+    // Replaces the current range of `box` by the saved paragraphs; placed
+    // objects of the replaced paragraphs that the saved ones do not hold (those
+    // the change added) go to the history's destroyControl.
+    void Replace(THQVundoList& history, THQVbox& box, ReadKind kind);
 };
 
 // Deletion entry: the selection range, the placed objects inside it (control
@@ -242,6 +244,8 @@ public:
     // that no longer exists (the page model supplies it): box, saved control
     // index, kind, object stream.
     std::function<void(THQVbox&, int32_t, int32_t, const Bytes&)> recreateControl;
+    // Destroys a placed object, and its control, that an undone change had added.
+    std::function<void(THQVbox&, PlacedObject*)> destroyControl;
 
 private:
     void Trim(std::vector<std::unique_ptr<THQVbackup>>& side, size_t keep);
