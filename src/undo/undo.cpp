@@ -106,8 +106,8 @@ void TboBackup::Replace(THQVundoList& history, THQVbox& box, ReadKind kind) {
     if (box.ParagraphCount() == 0) box.AddParagraph();
     for (PlacedObject* o : ObjectsIn(box, savedFirst, savedFirst + n - 1))
         added.erase(std::remove(added.begin(), added.end(), o), added.end());
-    if (history.destroyControl)
-        for (PlacedObject* o : added) history.destroyControl(box, o);
+    if (history.detachControl)
+        for (PlacedObject* o : added) history.detachControl(box, o);
     Relayout(box, savedFirst, savedFirst + std::max(n, 1) - 1);
     auto clampPos = [&](int32_t para, int32_t ch) {
         para = std::clamp(para, 0, box.ParagraphCount() - 1);

@@ -124,7 +124,7 @@ protected:
     void SaveSelection(const THQVbox& box);
     // Replaces the current range of `box` by the saved paragraphs; placed
     // objects of the replaced paragraphs that the saved ones do not hold (those
-    // the change added) go to the history's destroyControl.
+    // the change added) go to the history's detachControl.
     void Replace(THQVundoList& history, THQVbox& box, ReadKind kind);
 };
 
@@ -244,8 +244,10 @@ public:
     // that no longer exists (the page model supplies it): box, saved control
     // index, kind, object stream.
     std::function<void(THQVbox&, int32_t, int32_t, const Bytes&)> recreateControl;
-    // Destroys a placed object, and its control, that an undone change had added.
-    std::function<void(THQVbox&, PlacedObject*)> destroyControl;
+    // A placed object that an undone change had added left the text. The host
+    // hides its control but keeps it at its index, so that a redo, which reads
+    // the text back with tags naming that index, finds it again.
+    std::function<void(THQVbox&, PlacedObject*)> detachControl;
 
 private:
     void Trim(std::vector<std::unique_ptr<THQVbackup>>& side, size_t keep);

@@ -273,14 +273,14 @@ TEST_F(Edit, InsertingObjectsAndTables) {
     Type("z");
     EXPECT_EQ(box.ParagraphCount(), 4);
     EXPECT_EQ(Text(2), "z");
-    std::vector<PlacedObject*> destroyed;
-    history.destroyControl = [&](THQVbox&, PlacedObject* o) { destroyed.push_back(o); };
+    std::vector<PlacedObject*> detached;
+    history.detachControl = [&](THQVbox&, PlacedObject* o) { detached.push_back(o); };
     history.UndoOne();
-    EXPECT_TRUE(destroyed.empty());  // undoing the typing keeps the table
+    EXPECT_TRUE(detached.empty());  // undoing the typing keeps the table
     history.UndoOne();
-    EXPECT_EQ(destroyed, std::vector<PlacedObject*>{&table});
+    EXPECT_EQ(detached, std::vector<PlacedObject*>{&table});
     history.UndoOne();
-    EXPECT_EQ(destroyed, (std::vector<PlacedObject*>{&table, &pic}));
+    EXPECT_EQ(detached, (std::vector<PlacedObject*>{&table, &pic}));
     EXPECT_EQ(Own(), loaded);
 }
 
