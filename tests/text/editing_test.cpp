@@ -273,6 +273,7 @@ TEST_F(Edit, InsertingObjectsAndTables) {
     Type("z");
     EXPECT_EQ(box.ParagraphCount(), 4);
     EXPECT_EQ(Text(2), "z");
+    const std::string edited = Own();
     std::vector<PlacedObject*> detached;
     history.detachControl = [&](THQVbox&, PlacedObject* o) { detached.push_back(o); };
     history.UndoOne();
@@ -282,6 +283,10 @@ TEST_F(Edit, InsertingObjectsAndTables) {
     history.UndoOne();
     EXPECT_EQ(detached, (std::vector<PlacedObject*>{&table, &pic}));
     EXPECT_EQ(Own(), loaded);
+    // Redo reads the tags back and finds the detached controls again.
+    while (history.CanRedo()) history.RedoOne();
+    EXPECT_EQ(Own(), edited);
+    ExpectInvariants(box);
 }
 
 TEST_F(Edit, ReplacingTheSelection) {
