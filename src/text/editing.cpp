@@ -1099,7 +1099,9 @@ void BoxEditor::MouseUp(MouseButton b, int32_t x, int32_t y, uint8_t /*modifiers
         return;
     }
     if (b == MouseButton::Left) {
-        box_.caret = box_.hasSelection ? box_.selectionEnd : Clamp(PositionAt(x, y));
+        const TextPosition pos = Clamp(PositionAt(x, y));
+        if (!box_.hasSelection && box_.Paragraph(pos.paragraphIndex).origin != 0) return;
+        box_.caret = box_.hasSelection ? box_.selectionEnd : pos;
         caretVisible = true;
     }
 }

@@ -479,6 +479,48 @@ TEST_F(Edit, ReadOnlyLockedAndF9) {
     EXPECT_EQ(acts[0].kind, EditAction::Cut);
 }
 
+TEST_F(Edit, KeysThatDoNothingAndHeaderParagraphs) {
+    Open("<Z S0 >abc");
+    Caret(0, 2);
+    struct Row {
+        const char* name;
+        EditKey key;
+        uint8_t mods;
+    } rows[] = {
+        {"Ctrl+Backspace", EditKey::Backspace, kCtrl},
+        {"Ctrl+Delete", EditKey::Delete, kCtrl},
+        {"Alt+Delete", EditKey::Delete, kAlt},
+        {"another key", EditKey::Other, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(editor.KeyDown(row.key, row.mods));
+        EXPECT_EQ(Text(), "abc");
+        EXPECT_EQ(history.UndoCount(), 0u);
+    }
+    // Backspace at the first editable position deletes nothing.
+    Caret(0, 0);
+    Key(EditKey::Backspace);
+    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(history.UndoCount(), 0u);
+
+    // Header paragraphs: presses on them are ignored, moves stop before them.
+    box.ClearParagraphs();
+    BoxStream main(std::string_view("<Z S0 >own")), head(std::string_view("<Z S0 >header"));
+    box.LoadText(&main, &head, nullptr);
+    RelayoutBox(box);
+    ASSERT_EQ(box.headerCount, 1);
+    Caret(1, 1);
+    editor.MouseDown(MouseButton::Left, XBefore(0, 2), YAt(0), 0);
+    editor.MouseUp(MouseButton::Left, XBefore(0, 2), YAt(0), 0);
+    EXPECT_EQ(box.caret.paragraphIndex, 1);
+    Key(EditKey::Up);
+    EXPECT_EQ(editor.exitCode, kExitUp);
+    Key(EditKey::Home, kCtrl);
+    EXPECT_EQ(box.caret.paragraphIndex, 1);
+    EXPECT_EQ(box.caret.charIndex, 0);
+}
+
 TEST_F(Edit, MouseSelectsPlacesAndFollows) {
     Open("<Z S0 >alfa beta  gamma<Z S0 >vai <$03000002>qui<%>");
     // Press, move, release: a selection.
