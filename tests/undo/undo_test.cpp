@@ -201,6 +201,57 @@ TEST_F(History, ApplyingAStyleIsUndone) {
     EXPECT_EQ(Own(), loaded);
 }
 
+// A placed-object control whose data the entry keeps.
+class FakeState : public PlacedObjectNode, public PlacedObjectState {
+public:
+    PlacedObjectState* State() override { return this; }
+    Data Save() const override { return data; }
+    void Load(const Data& d) override {
+        data = d;
+        ++loads;
+    }
+    Data data;
+    int loads = 0;
+};
+
+TEST_F(History, PlacedObjectEntriesRestoreTheControlsData) {
+    FakeState control;
+    const int32_t index = page.list.Add(&control);
+    control.data.record = Bytes(668, 1);
+    control.data.zone = 3;
+    history.Add(std::make_unique<TimBackup>(control, std::vector<int32_t>{index, pageIndex, viewIndex},
+                                            "Sposta oggetto"));
+    control.data.record[0] = 9;
+    control.data.zone = 5;
+    history.UndoOne();
+    EXPECT_EQ(control.loads, 1);
+    EXPECT_EQ(control.data.record[0], 1);
+    EXPECT_EQ(control.data.zone, 3);
+    history.RedoOne();
+    EXPECT_EQ(control.data.record[0], 9);
+    EXPECT_EQ(control.data.zone, 5);
+}
+
+// Entries name their targets by indexes: a page shown again (after a save
+// reloads the file) that hands out the same indexes finds its entries.
+TEST_F(History, EntriesFindARebuiltPage) {
+    Open("<Z S0 >abc");
+    const std::string loaded = Own();
+    Caret(0, 3);
+    Type("def");
+    const std::string edited = Own();
+    THQVbox again(set, measurer);
+    BoxStream s{std::string_view(edited)};
+    again.LoadText(&s, nullptr, nullptr);
+    ListNode newPage;
+    BoxNode newNode(again);
+    again.controlIndex = newPage.list.Add(&newNode);
+    view.list.PutAt(pageIndex, &newPage);
+    history.UndoOne();
+    EXPECT_EQ(Str(again.OwnText()), loaded);
+    EXPECT_EQ(Own(), edited);  // the old box is no longer reached
+}
+
 // A page of generated paragraphs edited at random; undoing everything gives
 // the markup right after loading, redoing everything the edited markup.
 TEST_F(History, RandomEditsUndoAndRedoByteForByte) {
