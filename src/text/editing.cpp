@@ -313,7 +313,7 @@ void BoxEditor::DeleteRange(TextPosition s, TextPosition e) {
         // end stays apart from the text before it; otherwise the two join.
         if (first.Length() == 0) {
             list.erase(list.begin() + a);
-        } else if (lastTable || !JoinParagraphs(a)) {
+        } else if (lastTable || HoldsTable(first) || !JoinParagraphs(a)) {
             current = a + 1;
         }
         if (box_.undo) box_.undo->SetCurrentRange(box_, a, current);
@@ -341,6 +341,10 @@ void BoxEditor::ForwardDelete() {
         box_.Select(c, box_.MakePosition(c.paragraphIndex, c.charIndex + 1));
         DeleteSelection();
     } else if (c.paragraphIndex < box_.LastEditable().paragraphIndex) {
+        // A table keeps its paragraph of its own: nothing joins it (an empty
+        // paragraph before a table still goes).
+        const THQVparag& next = box_.Paragraph(c.paragraphIndex + 1);
+        if (HoldsTable(p) || (HoldsTable(next) && p.Length() > 0)) return;
         ta.deletionGroup = false;
         box_.Select(c, box_.MakePosition(c.paragraphIndex + 1, 0));
         DeleteSelection();

@@ -268,6 +268,17 @@ TEST_F(Edit, InsertingObjectsAndTables) {
     EXPECT_EQ(Text(1), " ");
     EXPECT_EQ(Text(2), "b cd");
     ExpectInvariants(box);
+    // Delete and Backspace next to the table leave its paragraph alone.
+    const std::string withTable = Own();
+    const size_t entries = history.UndoCount();
+    Caret(0, 1);
+    Key(EditKey::Delete);
+    Caret(2, 0);
+    Key(EditKey::Backspace);
+    Caret(1, 1);
+    Key(EditKey::Delete);
+    EXPECT_EQ(Own(), withTable);
+    EXPECT_EQ(history.UndoCount(), entries);
     // Typing next to the table goes into a new paragraph.
     Caret(1, 1);
     Type("z");
