@@ -19,6 +19,7 @@
 //   ed.KeyPress('a');                    // a typed byte (Windows-1252)
 //   ed.MouseDown(MouseButton::Left, x, y, 0); ed.MouseMove(x2, y2, true); ed.MouseUp(...);
 //   while (auto a = actions.Take()) ...  // carry out posted actions
+//   PositionOf(box, box.caret.paragraphIndex, box.caret.charIndex);  // caret x, y, height
 //   history.UndoOne(); history.RedoOne();  // Ctrl+Z / Ctrl+Y (undo/undo.h)
 #pragma once
 
