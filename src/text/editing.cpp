@@ -526,88 +526,62 @@ void BoxEditor::RunCommand(const std::string& text, F change) {
     box_.Unlock();
 }
 
-void BoxEditor::SetColour(int32_t colour) {
+template <class P, class F>
+void BoxEditor::RunOrPending(const std::string& text, P setPending, F change) {
     CloseGroups();
     if (!HasSelectionText(box_)) {
-        box_.TextAttributes().pending.colour = colour;
-        box_.TextAttributes().pending.colourSet = true;
+        setPending(box_.TextAttributes().pending);
         return;
     }
-    RunCommand("Applica colore " + ColourName(colour), [&](TMyFont f) {
-        f.colour = colour;
-        return f;
-    });
+    RunCommand(text, change);
+}
+
+using Pending = THQVTextAttributes::Pending;
+
+void BoxEditor::SetColour(int32_t colour) {
+    RunOrPending(
+        "Applica colore " + ColourName(colour),
+        [&](Pending& p) { p.colour = colour; p.colourSet = true; },
+        [&](TMyFont f) { f.colour = colour; return f; });
 }
 
 void BoxEditor::SetFace(std::string_view face) {
-    CloseGroups();
-    std::string name(face.substr(0, kMarkupFaceMax));
-    if (!HasSelectionText(box_)) {
-        box_.TextAttributes().pending.face = name;
-        box_.TextAttributes().pending.faceSet = true;
-        return;
-    }
-    RunCommand("Applica font " + std::string(face), [&](TMyFont f) {
-        f.face = name;
-        return f;
-    });
+    const std::string name(face.substr(0, kMarkupFaceMax));
+    RunOrPending(
+        "Applica font " + std::string(face), [&](Pending& p) { p.face = name; p.faceSet = true; },
+        [&](TMyFont f) { f.face = name; return f; });
 }
 
 void BoxEditor::SetPosition(uint8_t position) {
-    if (position > 2) return;
-    CloseGroups();
-    if (!HasSelectionText(box_)) {
-        box_.TextAttributes().pending.position = position;
-        box_.TextAttributes().pending.positionSet = true;
-        return;
-    }
     static const char* const kNames[] = {"Normale", "Pedice", "Apice"};
-    RunCommand(std::string("Applica font ") + kNames[position], [&](TMyFont f) {
-        f.position = position;
-        return f;
-    });
+    if (position > 2) return;
+    RunOrPending(
+        std::string("Applica font ") + kNames[position],
+        [&](Pending& p) { p.position = position; p.positionSet = true; },
+        [&](TMyFont f) { f.position = position; return f; });
 }
 
 void BoxEditor::SetStyleBits(uint8_t bits) {
-    CloseGroups();
     bits &= 0xF;
-    if (!HasSelectionText(box_)) {
-        box_.TextAttributes().pending.style = bits;
-        box_.TextAttributes().pending.styleSet = true;
-        return;
-    }
-    RunCommand("Applica stile font: " + StyleText(bits), [&](TMyFont f) {
-        f.style = bits;
-        return f;
-    });
+    RunOrPending(
+        "Applica stile font: " + StyleText(bits), [&](Pending& p) { p.style = bits; p.styleSet = true; },
+        [&](TMyFont f) { f.style = bits; return f; });
 }
 
 void BoxEditor::SetAndClearStyleBits(uint8_t toClear, uint8_t toSet) {
+    auto apply = [&](uint8_t v) { return uint8_t((v | toSet) & ~toClear & 0xF); };
     const uint8_t current = box_.TextAttributes().Style();
-    CloseGroups();
-    if (!HasSelectionText(box_)) {
-        box_.TextAttributes().pending.style = uint8_t((current | toSet) & ~toClear & 0xF);
-        box_.TextAttributes().pending.styleSet = true;
-        return;
-    }
-    RunCommand("Applica stile font: ", [&](TMyFont f) {
-        f.style = uint8_t((f.style | toSet) & ~toClear & 0xF);
-        return f;
-    });
+    RunOrPending(
+        "Applica stile font: ", [&](Pending& p) { p.style = apply(current); p.styleSet = true; },
+        [&](TMyFont f) { f.style = apply(f.style); return f; });
 }
 
 void BoxEditor::SetSize(int32_t points) {
     if (points <= 0) return;
-    CloseGroups();
-    if (!HasSelectionText(box_)) {
-        box_.TextAttributes().pending.size = points;
-        box_.TextAttributes().pending.sizeSet = true;
-        return;
-    }
-    RunCommand("Applica dimensione font " + NumberText(points), [&](TMyFont f) {
-        f.size = points;
-        return f;
-    });
+    RunOrPending(
+        "Applica dimensione font " + NumberText(points),
+        [&](Pending& p) { p.size = points; p.sizeSet = true; },
+        [&](TMyFont f) { f.size = points; return f; });
 }
 
 void BoxEditor::SetLink(int32_t linkValue) {

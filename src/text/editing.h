@@ -227,6 +227,10 @@ private:
     // Applies a font change to the selection (or sets it pending).
     template <class F>
     void RunCommand(const std::string& text, F change);
+    // Closes the groups; with a selection runs the command, else sets the
+    // pending value.
+    template <class P, class F>
+    void RunOrPending(const std::string& text, P setPending, F change);
     template <class F>
     void ParaCommand(const std::string& text, F change, bool remeasure);
     void MoveKey(EditKey key, uint8_t modifiers);
