@@ -991,6 +991,14 @@ void BoxEditor::MoveKey(EditKey key, uint8_t modifiers) {
 
 // --- mouse --------------------------------------------------------------------------------------
 
+void BoxEditor::PostAt(EditAction::Kind kind, int32_t x, int32_t y) {
+    EditAction a{kind};
+    a.x = x;
+    a.y = y;
+    a.editor = this;
+    actions_.Post(a);
+}
+
 int32_t BoxEditor::LinkUnder(int32_t x, int32_t y) const {
     int32_t pi = -1;
     const int32_t ci = CharAt(x, y, pi);
@@ -1030,11 +1038,7 @@ void BoxEditor::MouseDown(MouseButton b, int32_t x, int32_t y, uint8_t /*modifie
 void BoxEditor::MouseMove(int32_t x, int32_t y, bool leftDown) {
     if (dragPending && (std::abs(x - mouseDownX) > 2 || std::abs(y - mouseDownY) > 2)) {
         dragPending = false;
-        EditAction a{EditAction::StartDrag};
-        a.editor = this;
-        a.x = x;
-        a.y = y;
-        actions_.Post(a);
+        PostAt(EditAction::StartDrag, x, y);
         return;
     }
     if (!mouseSelecting || !leftDown) return;
@@ -1122,11 +1126,7 @@ void BoxEditor::Drop(BoxEditor& source, int32_t x, int32_t y, MouseButton b, uin
     dropPosition = Clamp(PositionAt(x, y));
     if (b == MouseButton::Right) {
         pendingDropSource_ = &source;
-        EditAction a{EditAction::DragMenu};
-        a.x = x;
-        a.y = y;
-        a.editor = this;
-        actions_.Post(a);
+        PostAt(EditAction::DragMenu, x, y);
         return;
     }
     PerformDrop(source, !(modifiers & kCtrl));

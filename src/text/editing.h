@@ -238,6 +238,8 @@ private:
     void SelectWordAt(const TextPosition& p);
     void PerformDrop(BoxEditor& source, bool move);
     int32_t LinkUnder(int32_t x, int32_t y) const;
+    // Posts an action of this editor at box point (x, y).
+    void PostAt(EditAction::Kind kind, int32_t x, int32_t y);
 
     THQVbox& box_;
     DeferredActions& actions_;
