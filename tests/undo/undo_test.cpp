@@ -256,6 +256,7 @@ TEST_F(History, EntriesFindARebuiltPage) {
 // the markup right after loading, redoing everything the edited markup.
 TEST_F(History, RandomEditsUndoAndRedoByteForByte) {
     const char* words[] = {"alfa", "beta", "gamma", "delta", "eco"};
+    int changed = 0;
     for (uint32_t seed = 1; seed <= 150; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed);
@@ -274,13 +275,14 @@ TEST_F(History, RandomEditsUndoAndRedoByteForByte) {
         }
         Open(markup);
         history.Clear();
-        history.SetDepth(1000);
+        set.UndoDeep = 1000;
+        history.SetDepth(set.UndoDeep);
         const std::string loaded = Own();
         const int steps = 10 + pick(40);
         for (int s = 0; s < steps; ++s) {
             const int32_t pi = pick(box.ParagraphCount());
             const int32_t ci = pick(P(pi).Length() + 1);
-            const int op = pick(9);
+            const int op = pick(12);
             if (op > 1 && pick(3) == 0) Caret(pi, ci);  // otherwise go on from the caret
             const int32_t qi = pick(box.ParagraphCount());
             switch (op) {
@@ -305,11 +307,25 @@ TEST_F(History, RandomEditsUndoAndRedoByteForByte) {
                     Sel(pi, ci, qi, pick(P(qi).Length() + 1));
                     editor.SetSize(8 + pick(10));
                     break;
+                case 9:
+                    Sel(pi, ci, qi, pick(P(qi).Length() + 1));
+                    editor.SetColour(pick(2) ? 255 : 0);
+                    break;
+                case 10:
+                    Sel(pi, ci, qi, pick(P(qi).Length() + 1));
+                    editor.SetListKind(uint8_t(pick(2) * 10));
+                    break;
+                case 11:
+                    Sel(pi, ci, qi, pick(P(qi).Length() + 1));
+                    editor.SetAlignment(uint8_t(pick(3)));
+                    editor.SetFace(pick(2) ? "Arial" : "Courier New");
+                    break;
             }
             ExpectInvariants(box);
             if (HasFailure()) return;
         }
         const std::string edited = Own();
+        changed += edited != loaded;
         const size_t entries = history.UndoCount();
         while (history.CanUndo()) history.UndoOne();
         ASSERT_EQ(Own(), loaded);
@@ -318,6 +334,7 @@ TEST_F(History, RandomEditsUndoAndRedoByteForByte) {
         ASSERT_EQ(Own(), edited);
         ExpectInvariants(box);
     }
+    EXPECT_GT(changed, 140);
 }
 
 }  // namespace
