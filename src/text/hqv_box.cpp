@@ -86,6 +86,76 @@ void THQVparag::AppendChar(uint8_t c, int32_t link) {
     if (!lines_.empty()) lines_.back().count++;
 }
 
+void THQVparag::InsertChar(int32_t at, uint8_t c, const CharRecord& r) {
+    at = std::clamp(at, 0, Length());
+    text_.insert(text_.begin() + at, char(c));
+    records_.insert(records_.begin() + at, r);
+    spellMask.clear();
+}
+
+void THQVparag::EraseChars(int32_t from, int32_t to) {
+    from = std::clamp(from, 0, Length());
+    to = std::clamp(to, from, Length());
+    if (from == to) return;
+    text_.erase(size_t(from), size_t(to - from));
+    records_.erase(records_.begin() + from, records_.begin() + to);
+    spellMask.clear();
+}
+
+void THQVparag::SplitInto(int32_t at, THQVparag& tail) {
+    at = std::clamp(at, 0, Length());
+    tail.text_ = text_.substr(size_t(at));
+    tail.records_.assign(records_.begin() + at, records_.end());
+    tail.runFonts_.clear();
+    for (auto& f : runFonts_) {
+        tail.runFonts_.push_back(std::make_unique<THQVFontStyle>(tail.style_.Base()));
+        tail.runFonts_.back()->Assign(*f);
+        tail.runFonts_.back()->SetBase(tail.style_.Base());
+    }
+    tail.objects_ = objects_;
+    CharRecord end = records_.back();
+    end.runFont = -1;
+    end.object = -1;
+    end.link = kNoLink;
+    text_.resize(size_t(at));
+    records_.resize(size_t(at));
+    records_.push_back(end);
+    spellMask.clear();
+    tail.spellMask.clear();
+}
+
+void THQVparag::MeasureChar(int32_t i) {
+    if (i < 0 || i >= Length()) return;
+    MeasureChar(i, FontAt(i));
+}
+
+void THQVparag::MeasureChar(int32_t i, const TMyFont& font) {
+    if (i < 0 || i >= Length()) return;
+    CharRecord& r = records_[size_t(i)];
+    if (r.object >= 0) {
+        const PlacedObject* o = objects_[size_t(r.object)];
+        if (o) {
+            r.width = o->Width();
+            r.height = o->Height();
+            r.ascent = o->Height();
+        }
+        return;
+    }
+    TMyFont f = font;
+    if (r.link != kNoLink) {
+        f.colour = style_.Get(Attr::LinkColour);
+        if (style_.Get(Attr::LinkSize) > 0) f.size = style_.Get(Attr::LinkSize);
+        f.style = uint8_t(f.style | style_.Get(Attr::LinkStyle));
+    }
+    const platform::FontDesc d = f.Desc();
+    const bool alone = i == 0 || r.runFont >= 0 || records_[size_t(i - 1)].link != r.link;
+    const platform::FontCell cell = box_->Measurer().Cell(d, f.position);
+    r.width = box_->Measurer().CharWidth(d, alone ? -1 : uint8_t(text_[size_t(i - 1)]),
+                                         uint8_t(text_[size_t(i)]));
+    r.height = cell.height;
+    r.ascent = cell.ascent;
+}
+
 std::string THQVparag::CheckInvariants() const {
     if (records_.size() != text_.size() + 1)
         return "records: " + std::to_string(records_.size()) + " for " +
@@ -157,6 +227,23 @@ int32_t THQVbox::ReadParagraphs(BoxStream& s, uint8_t origin, const Renumbering*
         if (end || s.Position() == before || s.AtEnd()) break;
     }
     return n;
+}
+
+int32_t THQVbox::InsertParagraphsAt(BoxStream& s, int32_t at, ReadKind kind,
+                                    const Renumbering* renumber, int32_t maxCount, uint8_t origin) {
+    std::vector<std::unique_ptr<THQVparag>> read;
+    while (int32_t(read.size()) < maxCount) {
+        auto p = std::make_unique<THQVparag>(*this, origin);
+        size_t before = s.Position();
+        bool end = p->Read(s, kind, renumber);
+        if (!end && s.Position() == before && !read.empty()) break;
+        read.push_back(std::move(p));
+        if (end || s.Position() == before || s.AtEnd()) break;
+    }
+    at = std::clamp<int32_t>(at, 0, ParagraphCount());
+    paragraphs_.insert(paragraphs_.begin() + at, std::make_move_iterator(read.begin()),
+                       std::make_move_iterator(read.end()));
+    return int32_t(read.size());
 }
 
 void THQVbox::LoadText(BoxStream* main, BoxStream* header, BoxStream* footer, uint8_t origin,

@@ -68,6 +68,7 @@ class THQVtesto;
 class THQVbox;
 class THQVTextAttributes;
 class THQVParaAttributes;
+struct TextPosition;
 
 inline constexpr int32_t kNoLink = -1;
 inline constexpr uint32_t kObjectValueBase = 0xFF000000u;
@@ -200,6 +201,12 @@ public:
     // A snapshot of paragraphs first..last of the box, described by `text`.
     virtual void RecordBoxEntry(THQVbox& box, const std::string& text, int32_t first,
                                 int32_t last) = 0;
+    // The entry of deleting the selection start..end (both resolved).
+    virtual void RecordDeletionEntry(THQVbox& /*box*/, const std::string& /*text*/,
+                                     const TextPosition& /*start*/,
+                                     const TextPosition& /*end*/) {}
+    // The newest entry's change now occupies paragraphs first..last.
+    virtual void SetCurrentRange(THQVbox& /*box*/, int32_t /*first*/, int32_t /*last*/) {}
 };
 
 struct CharRecord {
@@ -359,6 +366,30 @@ public:
     // Starts a run with run font `runFontIndex` at record i (0 .. Length()).
     void StartRunAt(int32_t i, int32_t runFontIndex) { records_[size_t(i)].runFont = runFontIndex; }
 
+    // Editing access. Inserts character c with record r before character `at`
+    // (0 .. Length()); the spell mask is emptied.
+    void InsertChar(int32_t at, uint8_t c, const CharRecord& r);
+    // Removes characters from..to-1 with their records (run fonts and objects
+    // stay in their lists, so the indexes other records hold stay valid).
+    void EraseChars(int32_t from, int32_t to);
+    // Replaces character i (its record stays).
+    void SetChar(int32_t i, uint8_t c) { text_[size_t(i)] = char(c); }
+    THQVFontStyle& RunFont(int32_t i) { return *runFonts_[size_t(i)]; }
+    // Adds a placed object to the list; returns its index.
+    int32_t AddObject(PlacedObject* o) {
+        objects_.push_back(o);
+        return int32_t(objects_.size() - 1);
+    }
+    // Moves characters from `at` on, with their records and the end record, to
+    // the empty paragraph `tail` (run fonts and objects are copied so the
+    // indexes stay valid); this paragraph gets a copy of the end record without
+    // a run font.
+    void SplitInto(int32_t at, THQVparag& tail);
+    // Width, height and ascent of record i from its font and link.
+    void MeasureChar(int32_t i);
+    // The same when the font of character i (links not applied) is known.
+    void MeasureChar(int32_t i, const TMyFont& font);
+
 private:
     friend class MarkupReader;
     friend class MarkupWriter;
@@ -399,6 +430,11 @@ public:
     // the end of the data (or the stream stops moving). Returns how many were read.
     int32_t ReadParagraphs(BoxStream& s, uint8_t origin, const Renumbering* renumber = nullptr,
                            ReadKind kind = ReadKind::Full);
+    // Reads paragraphs as ReadParagraphs does (at most `maxCount`) and inserts
+    // them before paragraph `at` (clamped). Returns how many.
+    int32_t InsertParagraphsAt(BoxStream& s, int32_t at, ReadKind kind,
+                               const Renumbering* renumber = nullptr, int32_t maxCount = INT32_MAX,
+                               uint8_t origin = 0);
     // Loads the box: header paragraphs (origin 1), the main stream from its
     // position, footer paragraphs (origin 2). Nothing happens without a main stream.
     void LoadText(BoxStream* main, BoxStream* header, BoxStream* footer, uint8_t origin = 0,
