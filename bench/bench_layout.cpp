@@ -2,7 +2,7 @@
 //  - relayout after a change in one paragraph of a page of 10 or 50,000
 //    paragraphs: a change that keeps the paragraph's height (the usual case for
 //    typing a character) lays out that paragraph only; one that adds a line
-//    also shifts every paragraph below;
+//    also shifts every paragraph below; and typing characters one by one;
 //  - laying out a whole 5 MB page (many paragraphs, or one long one);
 //  - the display list of one screen of the 50,000-paragraph page.
 // Widths come from the fixed-metrics measurer, so the figures are layout's own.
@@ -81,6 +81,34 @@ void BM_RelayoutSameHeight(benchmark::State& state) { Relayout(state, false); }
 void BM_RelayoutAddsALine(benchmark::State& state) { Relayout(state, true); }
 BENCHMARK(BM_RelayoutSameHeight)->Arg(10)->Arg(50000);
 BENCHMARK(BM_RelayoutAddsALine)->Arg(10)->Arg(50000);
+
+// Typing: one character appended to the middle paragraph (measured as it
+// enters), then that paragraph laid out again. Every 64 characters the
+// paragraph gets its old text back, outside the timing.
+void BM_TypeOneCharacter(benchmark::State& state) {
+    Page page(int(state.range(0)), 90);
+    const int32_t k = page.box.ParagraphCount() / 2;
+    THQVparag& p = page.box.Paragraph(k);
+    const std::string text = p.Text();
+    int typed = 0;
+    int64_t shifted = 0;
+    for (auto _ : state) {
+        if (++typed == 64) {
+            state.PauseTiming();
+            p.ResetToEmpty();
+            for (char c : text) p.AppendChar(uint8_t(c));
+            RelayoutRange(page.box, k, k);
+            typed = 0;
+            state.ResumeTiming();
+        }
+        p.AppendChar(typed % 6 == 5 ? ' ' : 'x');
+        LayoutDamage d = RelayoutRange(page.box, k, k);
+        shifted += d.shift != 0;
+        benchmark::DoNotOptimize(d);
+    }
+    state.counters["shifts"] = double(shifted) / double(state.iterations());
+}
+BENCHMARK(BM_TypeOneCharacter)->Arg(10)->Arg(50000);
 
 // Whole-page layout of about 5 MB of markup: arg 0 = paragraphs of 90
 // characters, arg 1 = a single paragraph.

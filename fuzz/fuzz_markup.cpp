@@ -2,7 +2,8 @@
 // The input is read into a box (with a table control and a picture control the
 // object tags can name), checked against the model's invariants, written back
 // in every mode, and the whole-mode output is read and written again, which
-// must give the same bytes.
+// must give the same bytes. The box is also laid out at a width the input
+// picks, painted into a display list, hit-tested and re-measured.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,9 @@
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
 #include "text/fake_controls.h"
+#include "text/display_list.h"
 #include "text/hqv_box.h"
+#include "text/layout.h"
 
 namespace {
 
@@ -49,7 +52,19 @@ Bytes ReadWrite(World& w, const uint8_t* data, size_t size) {
     }
     for (WriteMode m : {WriteMode::Flat, WriteMode::Continuation, WriteMode::Range})
         (void)box.Markup(m, 1, 7);
-    return box.Markup();
+    Bytes out = box.Markup();
+    const int32_t width = size > 0 ? int32_t(data[0]) * 4 : 100;
+    ResizePageBox(box, width, 300);
+    if (box.ParagraphCount() > 0) {
+        box.Select(box.MakePosition(0, 1), box.AbsoluteLast());
+        (void)BuildDisplayList(box, {0, 0, width, 2000});
+        for (int32_t y : {-10, 0, 15, 40, 400}) (void)PositionAtPoint(box, width / 2, y);
+        RemeasureRange(box, 0, box.ParagraphCount() / 2);
+        RelayoutRange(box, 0, box.ParagraphCount() / 2);
+        box.hasSelection = false;
+        (void)BuildDisplayList(box, {0, 0, width, 2000});
+    }
+    return out;
 }
 
 }  // namespace

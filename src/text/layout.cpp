@@ -211,10 +211,15 @@ int32_t LayOutParagraph(THQVbox& box, int32_t index, int32_t top) {
     close(remaining);
 
     const THQVline& last = lines.back();
-    const int64_t next = int64_t(top) + SpaceAbove(p) + last.y + last.height + SpaceBelow(p);
+    // Negative spaces may pull the next paragraph up, but never above this one's
+    // top: tops stay in order, which painting and hit testing search by.
+    const int64_t next = std::max<int64_t>(
+        int64_t(top) + SpaceAbove(p) + last.y + last.height + SpaceBelow(p), int64_t(top) + 1);
     p.Lines() = std::move(lines);
-    p.bottom = ClampToInt32(next - 1);
-    return ClampToInt32(next);
+    // Saturated as a whole, so that the next top is always bottom + 1.
+    const int32_t nextTop = ClampToInt32(std::max<int64_t>(next, int64_t(INT32_MIN) + 1));
+    p.bottom = nextTop - 1;
+    return nextTop;
 }
 
 void RelayoutBox(THQVbox& box) {

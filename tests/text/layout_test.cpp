@@ -8,6 +8,7 @@
 #include "text/display_list.h"
 #include "text/layout.h"
 #include "text/layout_test_support.h"
+#include "text/markup_generator.h"
 
 namespace ovik::testing {
 namespace {
@@ -363,6 +364,78 @@ TEST_F(LayoutTest, ExtremeLengthsNeverCrash) {
     }
     LayOut("<Z S0 >abc", 0);
     EXPECT_EQ(box.geometry.layoutWidth, kMinBoxWidth);
+}
+
+// Generated pages (hostile ones too) at many widths: lines cover the text in
+// order, break only after blanks, paragraphs follow each other without gaps,
+// hit testing finds every character again, the display list shows every
+// character, and a range relayout after typing equals a whole layout.
+TEST_F(LayoutTest, GeneratedPagesKeepLayoutProperties) {
+    FakeTable table(set, 0, 1, 2);
+    FakeObject picture(set, 1);
+    FakeIndex index;
+    index.controls = {&table, &picture};
+    box.controls = &index;
+    for (uint32_t seed = 1; seed <= 120; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        MarkupGenerator g(seed);
+        LayOut(g.Page(int(seed % 40), seed % 2 == 0), int32_t(20 + seed * 7 % 400));
+        ExpectInvariants(box);
+        for (int32_t k = 0; k < box.ParagraphCount(); ++k) {
+            const THQVparag& p = P(k);
+            if (k > 0) ASSERT_EQ(int64_t(p.top), int64_t(P(k - 1).bottom) + 1);
+            int32_t next = 0;
+            for (size_t l = 0; l < p.Lines().size(); ++l) {
+                const THQVline& line = p.Lines()[l];
+                ASSERT_EQ(line.first, next);
+                next += line.count;
+                if (l + 1 < p.Lines().size())
+                    EXPECT_TRUE(line.count == 1 || p.Text()[size_t(next - 1)] == ' ')
+                        << "line " << l << " of paragraph " << k;
+            }
+            ASSERT_EQ(next, p.Length());
+            for (int32_t j = 0; j <= p.Length(); j += 3) {
+                TextPosition at = PositionOf(box, k, j);
+                if (at.height <= 0 || at.y > (1 << 30) || at.y < -(1 << 30)) continue;  // saturated
+                // Negative spaces let text stand outside its paragraph's rows.
+                const int32_t y = at.y + at.height / 2;
+                if (y < p.top || y > p.bottom) continue;
+                TextPosition hit = PositionAtPoint(box, at.x, y);
+                // Zero-width characters share their x: the hit is the first of them.
+                EXPECT_EQ(hit.paragraphIndex, k);
+                EXPECT_EQ(hit.x, at.x) << "paragraph " << k << " character " << j;
+                EXPECT_EQ(hit.y, at.y) << "paragraph " << k << " character " << j;
+            }
+        }
+        // Saturated coordinates (hostile spaces) fall outside any clip.
+        const bool saturated = TextBottom(box) > (1 << 30) || P(0).top < -(1 << 30);
+        std::vector<std::string> shown(size_t(box.ParagraphCount()));
+        DisplayList list = BuildDisplayList(box, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+        int objects = 0;
+        for (auto& item : list.items) {
+            if (auto* t = std::get_if<TextItem>(&item)) shown[size_t(t->paragraph)] += t->text;
+            if (std::holds_alternative<ObjectItem>(item)) ++objects;
+        }
+        int stored = 0;
+        for (int32_t k = 0; k < box.ParagraphCount(); ++k) {
+            std::string text;
+            for (int32_t i = 0; i < P(k).Length(); ++i)
+                if (P(k).Records()[size_t(i)].object < 0) text += P(k).Text()[size_t(i)];
+                else ++stored;
+            if (!saturated) EXPECT_EQ(shown[size_t(k)], text) << "paragraph " << k;
+        }
+        if (!saturated) EXPECT_EQ(objects, stored);
+        const int32_t k = int32_t(seed % uint32_t(box.ParagraphCount()));
+        for (char c : std::string(" typed words")) P(k).AppendChar(uint8_t(c));
+        RelayoutRange(box, k, k);
+        std::vector<std::pair<int32_t, int32_t>> ranged;
+        for (auto& p : box.Paragraphs()) ranged.emplace_back(p->top, p->bottom);
+        RelayoutBox(box);
+        if (TextBottom(box) > (1 << 30) || P(0).top < -(1 << 30)) continue;  // saturated
+        for (int32_t m = 0; m < box.ParagraphCount(); ++m)
+            ASSERT_EQ(ranged[size_t(m)], std::make_pair(P(m).top, P(m).bottom)) << "paragraph " << m;
+    }
+    box.controls = nullptr;
 }
 
 // Lines left over from an older text (an edit not laid out yet) and boxes never
