@@ -357,8 +357,13 @@ bool StorePage(PageWorkingCopy& wc, PlacedObjectIndex* controls, int32_t number,
 
     page.SetU8(page_rec::kContentFormat, 2);
     if (raiseRevision) RaiseRevision(page, set->Revision());
-    PageRecord rec(page);
-    rec.SetExtraHtmlName(rec.ExtraHtmlName());
+    // A name made only of blanks is stored as empty. Other bytes are left as
+    // they are: a field never set holds 0xFF bytes, not a name.
+    const uint8_t nameLen = page.U8(page_rec::kExtraHtmlName);
+    if (nameLen >= 1 && nameLen <= kExtraHtmlNameMax) {
+        std::string name = PageRecord(page).ExtraHtmlName();
+        if (name.find_first_not_of(' ') == std::string::npos) PageRecord(page).SetExtraHtmlName("");
+    }
     ApplyAutomaticTitle(page);
 
     bool ok = true;
