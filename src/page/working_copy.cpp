@@ -116,6 +116,12 @@ std::unique_ptr<PageWorkingCopy> OpenForEditing(THQVtesto& page, bool asHeaderOr
     Bytes& c = *copy.MutableContent();
     ForEachObjectTag(c, [&](size_t pos, uint32_t value) {
         const uint8_t k = IdKind(int32_t(value));
+        if (k == kPageLocalKind || k == kFragmentKind) {
+            // Local forms never belong in a stored page: read as they are they
+            // would name this copy's links and controls. The tag goes.
+            std::fill(c.begin() + long(pos), c.begin() + long(pos + 11), uint8_t(3));
+            return;
+        }
         if (!IsTaggedKind(k)) return;
         THQVoggetto* o = set->GetObject(k, IdNumber(int32_t(value)));
         if (!o) return;  // a missing object leaves its tag as it is

@@ -356,9 +356,30 @@ TEST_F(PageModel, StoringFreesObjectsThePageNoLongerNames) {
     EXPECT_EQ(keep->I32(73), spec->Id());
 }
 
-TEST_F(PageModel, RepeatedFontTagsAreVoidedAndLostLinksDropTheirTag) {
-    THQVtesto* p = AddPage("P", "<Z S0 >a<Y y1 ><Y y0 >b<$6f000005>c<%>");
+TEST_F(PageModel, LocalTagsInAStoredPageAreDroppedOnOpening) {
+    AddLink("http://esempio.it/");
+    THQVoggetto* pic = set.AddNewObject(immagineNew);
+    THQVtesto* p = AddPage("P", "<Z S0 >" + Tag(MakeId(internetLink, 0)) + "a<%><$6f000000>b<%>" +
+                                    Tag(pic->Id()) + "<$ff000000>c");
     auto wc = OpenForEditing(*p, false);
+    EXPECT_EQ(Text(*wc->Page().MemContent()),
+              "<Z S0 ><$6f000000>a<%>" + std::string(11, '\3') + "b<%><$ff000000>" +
+                  std::string(11, '\3') + "c");
+    THQVpage view(host);
+    view.BuildBox(*wc);
+    EXPECT_EQ(view.Controls().size(), 1u);
+    ASSERT_TRUE(StorePage(*wc, &view, p->Number(), false));
+    EXPECT_EQ(ObjectTagsIn(*p->MemContent()),
+              (std::vector<int32_t>{MakeId(internetLink, 0), pic->Id()}));
+}
+
+TEST_F(PageModel, RepeatedFontTagsAreVoidedAndLostLinksDropTheirTag) {
+    THQVtesto* p = AddPage("P", "<Z S0 >a<Y y1 ><Y y0 >bc<%>");
+    auto wc = OpenForEditing(*p, false);
+    // A link the page-local list no longer has (as after an edit that dropped it).
+    Bytes& c = *wc->Page().MutableContent();
+    const std::string lost = "<$6f000005>";
+    c.insert(c.begin() + 23, lost.begin(), lost.end());
     ASSERT_TRUE(StorePage(*wc, nullptr, p->Number(), false));
     const std::string stored = Text(*p->MemContent());
     EXPECT_EQ(stored, "<Z S0 >a" + std::string(7, '\3') + "<Y y0 >b" + std::string(11, '\3') +
