@@ -38,8 +38,9 @@ THQVtesto* THQVpage::ShowPage(THQVtesto* page) {
 }
 
 void THQVpage::BuildBox(PageWorkingCopy& wc) {
-    THQVset& set = *wc.Page().Owner();
     FreeBox();
+    if (!wc.Page().Owner()) return;  // a page of no hypertext has nothing to show
+    THQVset& set = *wc.Page().Owner();
     platform::TextMeasurer& measurer =
         host_.measurer ? *host_.measurer : platform::DefaultMeasurer();
     box_ = std::make_unique<THQVbox>(set, measurer);
