@@ -92,7 +92,9 @@ void ExpectSameHypertext(THQVset& before, THQVset& after,
                 EXPECT_EQ(FirstDifference(WithoutStreamPlaces(*a), WithoutStreamPlaces(*b)), -1);
                 EXPECT_EQ(ContentOf(*a), ContentOf(*b));
                 EXPECT_EQ(a->HasWrapper(), b->HasWrapper());
-                if (a->HasWrapper() && b->HasWrapper()) EXPECT_EQ(*a->Wrapper(), *b->Wrapper());
+                if (a->HasWrapper() && b->HasWrapper()) {
+                    EXPECT_EQ(*a->Wrapper(), *b->Wrapper());
+                }
                 continue;
             }
             auto ra = WithoutStreamPlaces(*a), rb = WithoutStreamPlaces(*b);
