@@ -246,6 +246,36 @@ TEST_F(PageModel, HeaderAndFooterFollowTheMinusOneAndMinusTwoRules) {
     }
 }
 
+TEST_F(PageModel, HeaderObjectsAreShownInactiveAndNeverStored) {
+    THQVoggetto* headAnchor = set.AddNewObject(shortObj);
+    headAnchor->SetState(14);
+    headAnchor->SetI32(5, 9);
+    THQVoggetto* headPic = set.AddNewObject(immagineNew);
+    THQVtesto* head = AddPage("H", "<Z S0 >" + Tag(headAnchor->Id()) + Tag(headPic->Id()) + "testata");
+    const Bytes headContent = *head->MemContent();
+    THQVoggetto* own = set.AddNewObject(immagineNew);
+    THQVtesto* p = AddPage("P", "<Z S0 >" + Tag(own->Id()) + "testo");
+    PageRecord(*p).SetHeaderPage(head->Number());
+    THQVpage view(host);
+    view.ShowPage(p);
+    ASSERT_EQ(view.Controls().size(), 3u);
+    EXPECT_FALSE(view.Controls()[0]->Inactive());
+    EXPECT_TRUE(view.Controls()[1]->Inactive());
+    EXPECT_TRUE(view.Controls()[2]->Inactive());
+    // The header's anchor is not the page's.
+    EXPECT_FALSE(view.HasAnchors());
+    EXPECT_EQ(view.NextFreeAnchorNumber(), 0);
+    THQVbox& box = *view.Box();
+    ASSERT_EQ(box.headerCount, 1);
+    EXPECT_EQ(box.Paragraph(0).Objects().size(), 2u);
+    view.modified = true;
+    ASSERT_TRUE(view.StorePage());
+    EXPECT_EQ(Text(*p->MemContent()), "<Z S0 >" + Tag(own->Id()) + "testo");
+    EXPECT_EQ(*head->MemContent(), headContent);
+    EXPECT_FALSE(headAnchor->IsFree());
+    EXPECT_FALSE(headPic->IsFree());
+}
+
 // --- links and placed objects -------------------------------------------------------------
 
 TEST_F(PageModel, SameLinkTwiceIsStoredOnceAndSharedAcrossPages) {
