@@ -87,14 +87,15 @@ void TranslateFieldsToLocal(THQVoggetto& o, THQVset& set, std::vector<WorkingObj
     }
 }
 
-void OpenHeaderOrFooter(PageWorkingCopy& wc, THQVset& set, int32_t field, size_t defaultField,
+// Opens the header (or footer) page a record field names: -1 is the
+// hypertext's default, which may itself be none; -2 and missing pages give none.
+void OpenHeaderOrFooter(THQVset& set, int32_t field, size_t defaultField,
                         std::unique_ptr<PageWorkingCopy>& into) {
     if (field == kDefaultHeaderPage) field = set.HdrI32(defaultField);
     if (field < 0) return;
     THQVtesto* p = set.Page(field);
     if (!p || p->IsFree()) return;
     into = OpenForEditing(*p, true);
-    (void)wc;
 }
 
 }  // namespace
@@ -138,8 +139,8 @@ std::unique_ptr<PageWorkingCopy> OpenForEditing(THQVtesto& page, bool asHeaderOr
 
     if (!asHeaderOrFooter) {
         PageRecord rec(copy);
-        OpenHeaderOrFooter(*wc, *set, rec.HeaderPage(), hdr::kDefaultHeader, wc->header);
-        OpenHeaderOrFooter(*wc, *set, rec.FooterPage(), hdr::kDefaultFooter, wc->footer);
+        OpenHeaderOrFooter(*set, rec.HeaderPage(), hdr::kDefaultHeader, wc->header);
+        OpenHeaderOrFooter(*set, rec.FooterPage(), hdr::kDefaultFooter, wc->footer);
     }
     return wc;
 }
@@ -151,8 +152,8 @@ std::unique_ptr<PageWorkingCopy> WorkOnNewPage(std::unique_ptr<THQVtesto> page) 
     PrepareContent(*wc->page_);
     if (THQVset* set = wc->page_->Owner()) {
         PageRecord rec(*wc->page_);
-        OpenHeaderOrFooter(*wc, *set, rec.HeaderPage(), hdr::kDefaultHeader, wc->header);
-        OpenHeaderOrFooter(*wc, *set, rec.FooterPage(), hdr::kDefaultFooter, wc->footer);
+        OpenHeaderOrFooter(*set, rec.HeaderPage(), hdr::kDefaultHeader, wc->header);
+        OpenHeaderOrFooter(*set, rec.FooterPage(), hdr::kDefaultFooter, wc->footer);
     }
     return wc;
 }

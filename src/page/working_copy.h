@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/format1.h"
 #include "document/hqv_object.h"
 #include "page/placed_objects.h"
 
@@ -82,14 +83,6 @@ bool StorePage(PageWorkingCopy& wc, PlacedObjectIndex* controls, int32_t number,
 
 // Calls fn(position, value) for every "<$" object tag of a content (up to its
 // first zero byte); the eight digits stand at position + 2.
-template <class Fn>
-void ForEachObjectTag(const Bytes& content, Fn&& fn);
-
-}  // namespace ovik
-
-#include "document/format1.h"
-
-namespace ovik {
 template <class Fn>
 void ForEachObjectTag(const Bytes& content, Fn&& fn) {
     const uint8_t* p = content.data();
