@@ -180,7 +180,8 @@ struct RichPage {
     std::string markup;
 
     explicit RichPage(THQVset& set) {
-        web = THQVoggetto::Register(*new auto(set.NewInternetLink("http://esempio.it/")), -1);
+        auto address = set.NewInternetLink("http://esempio.it/");
+        web = THQVoggetto::Register(address, -1);
         spec = set.AddNewObject(speclink);
         spec->SetState(1);
         spec->SetI32(9, 2);
