@@ -1,6 +1,7 @@
 #include "page/placed_objects.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "document/hqv_set.h"
 
@@ -50,11 +51,18 @@ void PlaceholderObject::ReadCells(BoxStream& s, const Renumbering* renumber) {
     cells_.clear();
     const size_t start = s.Position();
     const int32_t n = CellsExpected();
-    for (int32_t i = 0; i < n && !s.AtEnd(); ++i) {
+    cellsComplete_ = true;
+    for (int32_t i = 0; i < n; ++i) {
+        if (s.AtEnd()) {
+            cellsComplete_ = false;
+            break;
+        }
         auto cell = std::make_unique<THQVbox>(*set_, *measurer_);
         cell->cellOwner = working_.object.get();
         cell->controls = controls_;
         cell->ReadParagraphs(s, 0, renumber, ReadKind::Full);
+        const size_t at = s.Position();
+        if (at < start + 3 || std::memcmp(s.Data() + at - 3, "<T>", 3) != 0) cellsComplete_ = false;
         cells_.push_back(std::move(cell));
     }
     const size_t end = std::max(start, s.Position());
@@ -63,12 +71,20 @@ void PlaceholderObject::ReadCells(BoxStream& s, const Renumbering* renumber) {
 }
 
 void PlaceholderObject::WriteCells(Bytes& out) const {
-    if (cellsRead_) {
+    if (cellsRead_ && cellsComplete_) {
         out.insert(out.end(), cellMarkup_.begin(), cellMarkup_.end());
         return;
     }
-    // Cells never read: empty cells keep the markup well formed.
-    for (int32_t i = 0; i < CellsExpected(); ++i) AppendString(out, "<Z S1 ><T>");
+    // Cells cut short by damaged text would take in what follows them: each
+    // cell is written from its box and ended, missing cells are empty ones.
+    for (int32_t i = 0; i < CellsExpected(); ++i) {
+        if (size_t(i) < cells_.size())
+            cells_[size_t(i)]->WriteParagraphs(out, 0, cells_[size_t(i)]->ParagraphCount() - 1,
+                                                WriteMode::Whole);
+        else
+            AppendString(out, "<Z S1 >");
+        AppendString(out, "<T>");
+    }
 }
 
 THQVbox* PlaceholderObject::Cell(int32_t i) const {

@@ -49,7 +49,8 @@ ObjectSize StoredSize(const THQVoggetto& o);
 // Keeps an object of any kind exactly as stored until its own model exists: it
 // has the stored size, its tag is written back with its control index, and a
 // table keeps the markup of its cells byte for byte (the cells are also read
-// into cell boxes, so that find and spell checking see their text).
+// into cell boxes, so that find and spell checking see their text). Only cells
+// cut short by damaged text are written again from their boxes.
 class PlaceholderObject : public PagePlacedObject {
 public:
     PlaceholderObject(WorkingObject w, THQVset& set, platform::TextMeasurer& measurer,
@@ -67,8 +68,9 @@ public:
     void WriteCells(Bytes& out) const override;
     int32_t CellCount() const override { return int32_t(cells_.size()); }
     THQVbox* Cell(int32_t i) const override;
-    // The cells' markup as read.
+    // The cells' markup as read, and whether every cell ended with "<T>".
     const Bytes& CellMarkup() const { return cellMarkup_; }
+    bool CellsComplete() const { return cellsComplete_; }
 
     // The control was made invisible; the box shows it where its tag lands.
     bool visible = false;
@@ -85,6 +87,7 @@ private:
     std::vector<std::unique_ptr<THQVbox>> cells_;
     Bytes cellMarkup_;
     bool cellsRead_ = false;
+    bool cellsComplete_ = false;
 };
 
 }  // namespace ovik

@@ -266,55 +266,58 @@ int32_t PageStorer::RegisterPlaced(PagePlacedObject& po) {
 }
 
 void PageStorer::TranslateTags(Bytes& c) {
+    // Object tags are found wherever "<$" stands, as opening finds them, so
+    // that a tag opening made local is always made stored again.
     size_t n = 0;
     while (n < c.size() && c[n] != 0) ++n;
     size_t prevY = SIZE_MAX, prevYEnd = SIZE_MAX;
     std::unordered_map<int32_t, int32_t> pendingIds;
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i + 1 < n; ++i) {
         if (c[i] != '<') continue;
-        size_t gt = i + 1;
-        while (gt < n && c[gt] != '>') ++gt;
-        if (gt >= n) break;
         if (c[i + 1] == 'Y') {
+            size_t gt = i + 2;
+            while (gt < n && c[gt] != '>') ++gt;
+            if (gt >= n) continue;
             // A font tag straight after another one replaces it.
             if (prevYEnd == i) std::fill(c.begin() + long(prevY), c.begin() + long(prevYEnd), uint8_t(3));
             prevY = i;
             prevYEnd = gt + 1;
-        } else if (c[i + 1] == '$' && n - i >= 11) {
-            const int32_t value = int32_t(ParseTagDigits(c.data() + i + 2));
-            const uint8_t k = IdKind(value);
-            int32_t id = INT32_MIN;
-            if (k == kPageLocalKind) {
-                id = RegisterLocal(IdNumber(value));
-            } else if (k == kFragmentKind) {
-                id = -1;
-                const int32_t index = IdNumber(value);
-                if (controls_) {
-                    if (auto* po = dynamic_cast<PagePlacedObject*>(controls_->ControlAt(index)))
-                        id = RegisterPlaced(*po);
-                } else if (size_t(index) < wc_.pending.size()) {
-                    // Stored without a box: the tags still name pending objects.
-                    auto it = pendingIds.find(index);
-                    if (it != pendingIds.end()) {
-                        id = it->second;
-                    } else {
-                        WorkingObject& w = wc_.pending[size_t(index)].working;
-                        TranslateFieldsBack(*w.object);
-                        id = pendingIds[index] = AssignOrRegister(w);
-                    }
-                }
-            } else {
-                if (value >= 0) kept_.insert(value);
-            }
-            if (id >= 0) {
-                WriteTag(c, i, id);
-            } else if (id != INT32_MIN) {
-                // Nothing left to name: the tag goes rather than name the wrong object.
-                std::fill(c.begin() + long(i), c.begin() + long(i + 11), uint8_t(3));
-            }
-            gt = i + 10;
+            continue;
         }
-        i = gt;
+        if (c[i + 1] != '$') continue;
+        if (n - i < 11) break;
+        const int32_t value = int32_t(ParseTagDigits(c.data() + i + 2));
+        const uint8_t k = IdKind(value);
+        int32_t id = INT32_MIN;
+        if (k == kPageLocalKind) {
+            id = RegisterLocal(IdNumber(value));
+        } else if (k == kFragmentKind) {
+            id = -1;
+            const int32_t index = IdNumber(value);
+            if (controls_) {
+                if (auto* po = dynamic_cast<PagePlacedObject*>(controls_->ControlAt(index)))
+                    id = RegisterPlaced(*po);
+            } else if (size_t(index) < wc_.pending.size()) {
+                // Stored without a box: the tags still name pending objects.
+                auto it = pendingIds.find(index);
+                if (it != pendingIds.end()) {
+                    id = it->second;
+                } else {
+                    WorkingObject& w = wc_.pending[size_t(index)].working;
+                    TranslateFieldsBack(*w.object);
+                    id = pendingIds[index] = AssignOrRegister(w);
+                }
+            }
+        } else if (value >= 0) {
+            kept_.insert(value);
+        }
+        if (id >= 0) {
+            WriteTag(c, i, id);
+        } else if (id != INT32_MIN) {
+            // Nothing left to name: the tag goes rather than name the wrong object.
+            std::fill(c.begin() + long(i), c.begin() + long(i + 11), uint8_t(3));
+        }
+        i += 10;
     }
 }
 

@@ -364,6 +364,31 @@ TEST_F(PageModel, OpeningTranslatesTagsAndStoringPutsEveryObjectBack) {
     EXPECT_EQ(LiveCount(internetLink), 1);
 }
 
+TEST_F(PageModel, TableCellsCutShortAreEndedWhenStored) {
+    THQVoggetto* table = set.AddNewObject(tabellaHtml);
+    table->SetU8(93, 2);
+    table->SetU8(94, 2);
+    auto address = set.NewInternetLink("http://esempio.it/");
+    THQVoggetto* web = THQVoggetto::Register(address, -1);
+    // Two of four cells, the second without its end: it would take in all
+    // that follows, and a link open around the table would close again after
+    // it at every storing.
+    THQVtesto* p = AddPage("P", "<Z S0 >" + Tag(web->Id()) + "x" + Tag(table->Id()) +
+                                    "<Z S1 >a<T><Z S1 >b");
+    std::vector<std::string> stored;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        THQVpage view(host);
+        view.ShowPage(p);
+        ASSERT_EQ(view.Controls().size(), 1u);
+        EXPECT_EQ(view.Controls()[0]->CellsComplete(), cycle == 1);
+        ASSERT_TRUE(view.StorePage());
+        stored.push_back(Text(*p->MemContent()));
+    }
+    EXPECT_EQ(stored[0], "<Z S0 >" + Tag(web->Id()) + "x" + Tag(table->Id()) +
+                             "<Z S1 >a<T><Z S1 >b<T><Z S1 ><T><Z S1 ><T><%>");
+    EXPECT_EQ(stored[1], stored[0]);
+}
+
 TEST_F(PageModel, StoringFreesObjectsThePageNoLongerNames) {
     THQVoggetto* spec = set.AddNewObject(speclink);
     spec->SetState(1);
