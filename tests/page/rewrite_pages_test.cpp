@@ -285,6 +285,31 @@ TEST(RewritePages, TablesPicturesMarkersAndFormsComeThroughUnchanged) {
     EXPECT_TRUE(msgs.entries().empty()) << msgs.joined();
 }
 
+TEST(RewritePages, OldRecordsAndOldMarkupAreBroughtUpToDate) {
+    TempDir dir;
+    testing::HqvBuilder b;
+    b.AddDefaultStyles();
+    b.SetI32(hdr::kRevision, 6);
+    b.Add(0, b.PageRecord("Vecchia", std::string("<B>Ciao</B> mondo") + '\0', 242), 242);
+    b.WriteTo(dir / "old.hqv");
+    auto r = RunOvikc({"rewrite-pages", (dir / "old.hqv").string(), (dir / "new.hqv").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    platform::RecordingMessages msgs;
+    THQVset out(msgs);
+    ASSERT_TRUE(out.OpenHypertext(dir / "new.hqv"));
+    PageRecord rec(*out.Page(0));
+    EXPECT_EQ(rec.ContentFormat(), 2);
+    EXPECT_EQ(rec.Title(), "Vecchia");
+    EXPECT_EQ(rec.Revision(), 5);  // read as the hypertext's revision less one, not raised
+    EXPECT_EQ(rec.SlideDelay(), 5);
+    EXPECT_EQ(rec.HeaderPage(), -1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.Page(0)->MemContent()->data())),
+              "<Z S0 ><Y y1 >Ciao<Y > mondo");
+    r = RunOvikc({"rewrite-pages", (dir / "new.hqv").string(), (dir / "again.hqv").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectSameFile(dir / "new.hqv", dir / "again.hqv");
+}
+
 TEST(RewritePages, ChosenPagesOnlyAndBadLists) {
     TempDir dir;
     testing::HqvBuilder b;
