@@ -309,19 +309,19 @@ TEST_F(PageModel, SameLinkTwiceIsStoredOnceAndSharedAcrossPages) {
 
 TEST_F(PageModel, OpeningTranslatesTagsAndStoringPutsEveryObjectBack) {
     THQVoggetto* web = AddLink("http://esempio.it/");
-    THQVoggetto* spec = set.AddNewObject(speclink);
-    spec->SetState(1);
-    spec->SetI32(13, web->Id());  // a special link to an address
+    THQVoggetto* special = set.AddNewObject(speclink);
+    special->SetState(1);
+    special->SetI32(13, web->Id());  // a special link to an address
     THQVoggetto* pic = set.AddNewObject(immagineNew);
     pic->SetI16(19, 40);
     pic->SetI16(21, 30);
-    pic->SetI32(73, spec->Id());  // zone 0 links through the special link
+    pic->SetI32(73, special->Id());  // zone 0 links through the special link
     pic->SetI32(73 + 16, web->Id());
     THQVoggetto* anchor = set.AddNewObject(shortObj);
     anchor->SetState(14);
     anchor->SetI32(5, 3);
-    const std::string markup = "<Z S0 >" + Tag(web->Id()) + "web<%> " + Tag(spec->Id()) +
-                               "spec<%> " + Tag(pic->Id()) + " " + Tag(anchor->Id()) + " " +
+    const std::string markup = "<Z S0 >" + Tag(web->Id()) + "web<%> " + Tag(special->Id()) +
+                               "special<%> " + Tag(pic->Id()) + " " + Tag(anchor->Id()) + " " +
                                Tag(MakeId(immagineNew, 99)) + "fine";
     THQVtesto* p = AddPage("P", markup);
     const auto picRecord = pic->Record();
@@ -355,10 +355,10 @@ TEST_F(PageModel, OpeningTranslatesTagsAndStoringPutsEveryObjectBack) {
 
     auto stored = ObjectTagsIn(*set.Page(p->Number())->MemContent());
     // The dangling tag was not read into the box, so it is not written back.
-    EXPECT_EQ(stored, (std::vector<int32_t>{web->Id(), spec->Id(), pic->Id(), anchor->Id()}));
+    EXPECT_EQ(stored, (std::vector<int32_t>{web->Id(), special->Id(), pic->Id(), anchor->Id()}));
     EXPECT_EQ(set.GetObjectById(pic->Id())->Record(), picRecord);
-    EXPECT_EQ(set.GetObjectById(spec->Id())->I32(13), web->Id());
-    EXPECT_FALSE(set.GetObjectById(spec->Id())->IsFree());
+    EXPECT_EQ(set.GetObjectById(special->Id())->I32(13), web->Id());
+    EXPECT_FALSE(set.GetObjectById(special->Id())->IsFree());
     EXPECT_EQ(LiveCount(speclink), 1);
     EXPECT_EQ(LiveCount(immagineNew), 1);
     EXPECT_EQ(LiveCount(internetLink), 1);
@@ -390,12 +390,12 @@ TEST_F(PageModel, TableCellsCutShortAreEndedWhenStored) {
 }
 
 TEST_F(PageModel, StoringFreesObjectsThePageNoLongerNames) {
-    THQVoggetto* spec = set.AddNewObject(speclink);
-    spec->SetState(1);
+    THQVoggetto* special = set.AddNewObject(speclink);
+    special->SetState(1);
     THQVoggetto* keep = set.AddNewObject(immagineNew);
-    keep->SetI32(73, spec->Id());
+    keep->SetI32(73, special->Id());
     THQVoggetto* drop = set.AddNewObject(immagineNew);
-    drop->SetI32(73, spec->Id());  // shares the special link with the kept picture
+    drop->SetI32(73, special->Id());  // shares the special link with the kept picture
     THQVtesto* p = AddPage("P", "<Z S0 >" + Tag(keep->Id()) + Tag(drop->Id()) + "x");
     auto wc = OpenForEditing(*p, false);
     // Without a box the tags still name the pending objects: drop the second.
@@ -407,8 +407,8 @@ TEST_F(PageModel, StoringFreesObjectsThePageNoLongerNames) {
     ASSERT_TRUE(StorePage(*wc, nullptr, p->Number(), false));
     EXPECT_FALSE(keep->IsFree());
     EXPECT_TRUE(drop->IsFree());
-    EXPECT_FALSE(spec->IsFree());  // still named by the kept picture
-    EXPECT_EQ(keep->I32(73), spec->Id());
+    EXPECT_FALSE(special->IsFree());  // still named by the kept picture
+    EXPECT_EQ(keep->I32(73), special->Id());
 }
 
 TEST_F(PageModel, LocalTagsInAStoredPageAreDroppedOnOpening) {

@@ -31,8 +31,8 @@ TEST(PageRobustness, DamagedPagesSurviveAnEditingCycle) {
 
     auto address = set.NewInternetLink("http://esempio.it/");
     THQVoggetto* web = THQVoggetto::Register(address, -1);
-    THQVoggetto* spec = set.AddNewObject(speclink);
-    spec->SetI32(13, web->Id());
+    THQVoggetto* special = set.AddNewObject(speclink);
+    special->SetI32(13, web->Id());
     THQVoggetto* table = set.AddNewObject(tabellaHtml);
     table->SetU8(93, 2);
     table->SetU8(94, 2);
@@ -40,11 +40,11 @@ TEST(PageRobustness, DamagedPagesSurviveAnEditingCycle) {
     wide->SetU8(93, 255);
     wide->SetU8(94, 255);
     THQVoggetto* pic = set.AddNewObject(immagineNew);
-    pic->SetI32(73, spec->Id());
+    pic->SetI32(73, special->Id());
     pic->SetI32(89, MakeId(kPageLocalKind, 7));  // a local field in a stored object
     THQVoggetto* anchor = set.AddNewObject(shortObj);
     anchor->SetState(14);
-    const std::string tags[] = {Tag(web->Id()),   Tag(spec->Id()),   Tag(table->Id()),
+    const std::string tags[] = {Tag(web->Id()),   Tag(special->Id()),   Tag(table->Id()),
                                 Tag(wide->Id()),  Tag(pic->Id()),    Tag(anchor->Id()),
                                 Tag(MakeId(immagineNew, 500)), "<T>", "<Z S1 >", "<@>"};
 

@@ -175,18 +175,18 @@ TEST(RewritePages, GeneratedHypertextKeepsEverythingButTitlesAndMergedLinks) {
 // picture with click zones, markers, a form with its elements, a multimedia
 // object and a database object.
 struct RichPage {
-    THQVoggetto *web, *spec, *table, *cellPic, *pic, *anchor, *comment, *form, *edit, *button,
+    THQVoggetto *web, *special, *table, *cellPic, *pic, *anchor, *comment, *form, *edit, *button,
         *media, *db;
     std::string markup;
 
     explicit RichPage(THQVset& set) {
         auto address = set.NewInternetLink("http://esempio.it/");
         web = THQVoggetto::Register(address, -1);
-        spec = set.AddNewObject(speclink);
-        spec->SetState(1);
-        spec->SetI32(9, 2);
-        spec->SetI32(13, MakeId(testoHtml, 0));
-        spec->SetStr(19, 19, "destra");
+        special = set.AddNewObject(speclink);
+        special->SetState(1);
+        special->SetI32(9, 2);
+        special->SetI32(13, MakeId(testoHtml, 0));
+        special->SetStr(19, 19, "destra");
         table = set.AddNewObject(tabellaHtml);
         table->SetU8(93, 2);
         table->SetU8(94, 3);
@@ -207,7 +207,7 @@ struct RichPage {
             pic->SetI16(at + 8, int16_t(10 * z));
             pic->SetI16(at + 12, 15);
         }
-        pic->SetI32(73, spec->Id());
+        pic->SetI32(73, special->Id());
         pic->SetI32(73 + 16, web->Id());
         pic->SetI32(73 + 32, MakeId(testoHtml, 0));
         anchor = set.AddNewObject(shortObj);
@@ -223,7 +223,7 @@ struct RichPage {
         edit->SetState(1);
         edit->SetStr(17, 20, "nome");
         button = set.AddNewObject(bottoneCGI);
-        button->SetI32(181, spec->Id());
+        button->SetI32(181, special->Id());
         media = set.AddNewObject(multiMedia);
         media->SetI16(33, 64);
         media->SetI16(35, 48);
