@@ -1,0 +1,396 @@
+#include "page/thqv_page.h"
+
+#include <functional>
+
+#include "core/codepage.h"
+#include "document/hqv_set.h"
+#include "page/page_record.h"
+#include "platform/messages.h"
+
+namespace ovik {
+
+THQVpage::THQVpage(PageHost& host) : host_(host) { ApplyScrollBarMode(); }
+
+THQVpage::~THQVpage() { ClosePage(); }
+
+// --- showing, storing, closing ------------------------------------------------------
+
+THQVtesto* THQVpage::ShowPage(THQVtesto* page) {
+    StopSpellCheck();
+    ClosePage();
+    if (!host_.set) return nullptr;
+    if (page && page->IsRegistered() && page->Owner() == host_.set) {
+        wc_ = OpenForEditing(*page, false);
+        storedPage_ = page;
+        pageNumber_ = page->Number();
+        newPage_ = false;
+    } else {
+        wc_ = WorkOnNewPage(NewPage(host_.set));
+        storedPage_ = nullptr;
+        pageNumber_ = -1;
+        newPage_ = true;
+    }
+    stored_ = false;
+    modified = false;
+    BuildBox(*wc_);
+    ScheduleSpellCheck(0);
+    return newPage_ ? &wc_->Page() : storedPage_;
+}
+
+void THQVpage::BuildBox(PageWorkingCopy& wc) {
+    FreeBox();
+    if (!wc.Page().Owner()) return;  // a page of no hypertext has nothing to show
+    THQVset& set = *wc.Page().Owner();
+    platform::TextMeasurer& measurer =
+        host_.measurer ? *host_.measurer : platform::DefaultMeasurer();
+    box_ = std::make_unique<THQVbox>(set, measurer);
+    box_->controls = this;
+    box_->controlIndex = int32_t(index_.size());
+    index_.push_back(nullptr);  // the box's own entry
+    PageRecord rec(wc.Page());
+    int32_t picture = rec.BackgroundPicture();
+    box_->SetBackgroundPicture(picture >= 0 ? set.GetObject(immagine, picture) : nullptr);
+    box_->SetBackgroundColour(rec.BackgroundColour());
+    box_->SetFixedBackground(rec.FixedBackground());
+
+    for (PageWorkingCopy* part : {&wc, wc.header.get(), wc.footer.get()}) {
+        if (!part) continue;
+        Bytes* content = part->Page().MutableContent();
+        for (PendingPlacedObject& p : part->pending) {
+            auto control = std::make_unique<PlaceholderObject>(std::move(p.working), set, measurer, this);
+            const int32_t index = int32_t(index_.size());
+            control->SetControlIndex(index);
+            index_.push_back(control.get());
+            if (content && p.tagPosition + 11 <= content->size())
+                WriteTagDigits(content->data() + p.tagPosition + 2,
+                               uint32_t(MakeId(kFragmentKind, index)));
+            if (!control->Inactive() && control->AnchorNumber() >= 0) AddAnchor(control.get());
+            controls_.push_back(std::move(control));
+        }
+        part->pending.clear();
+    }
+    wc.box = box_.get();
+    box_->LoadPage(wc.Page(), wc.header ? &wc.header->Page() : nullptr,
+                   wc.footer ? &wc.footer->Page() : nullptr);
+}
+
+bool THQVpage::StorePage() {
+    StopSpellCheck();
+    if (!wc_ || stored_) return false;
+    stored_ = true;
+    if (!newPage_ && (!host_.set || host_.set->Page(pageNumber_) != storedPage_)) {
+        // The page was replaced in the set meanwhile: nothing to store it into.
+        storedPage_ = nullptr;
+        return false;
+    }
+    const bool raise = modified || host_.modified;
+    bool ok = ovik::StorePage(*wc_, this, newPage_ ? -1 : pageNumber_, raise);
+    if (ok && newPage_) {
+        storedPage_ = &wc_->Page();
+        pageNumber_ = storedPage_->Number();
+        newPage_ = false;
+    }
+    if (modified) host_.modified = true;
+    return ok;
+}
+
+void THQVpage::FreeBox() {
+    anchors_.clear();
+    previews_.clear();
+    lastBox_ = nullptr;
+    lastParagraph_ = nullptr;
+    if (wc_ && wc_->box == box_.get()) wc_->box = nullptr;
+    box_.reset();
+    controls_.clear();
+    index_.clear();
+}
+
+void THQVpage::ClosePage() {
+    StopSpellCheck();
+    const bool wasShown = wc_ != nullptr;
+    FreeBox();
+    wc_.reset();
+    storedPage_ = nullptr;
+    pageNumber_ = -1;
+    newPage_ = false;
+    if (wasShown && host_.pageClosed) host_.pageClosed(*this);
+}
+
+PlacedObject* THQVpage::ControlAt(int32_t n) {
+    return n >= 0 && size_t(n) < index_.size() ? index_[size_t(n)] : nullptr;
+}
+
+// --- flags ----------------------------------------------------------------------------
+
+void THQVpage::SetReadOnly(bool f) {
+    readOnly_ = f;
+    ApplyScrollBarMode();
+}
+
+void THQVpage::SetFramesOnly(bool f) {
+    framesOnly_ = f;
+    if (!f) return;
+    border_ = false;
+    verticalRange_ = 0;
+    SetReadOnly(true);
+}
+
+void THQVpage::SetScrollBarMode(int mode) {
+    scrollBarMode_ = mode;
+    ApplyScrollBarMode();
+}
+
+void THQVpage::ApplyScrollBarMode() {
+    if (!readOnly_) {
+        hBar_ = vBar_ = true;
+    } else if (scrollBarMode_ == 0 || scrollBarMode_ == 1) {
+        hBar_ = vBar_ = false;
+    } else if (scrollBarMode_ == 2 || scrollBarMode_ == 3) {
+        hBar_ = vBar_ = true;
+    }
+}
+
+void THQVpage::Click() {
+    if (framesOnly_ && host_.selectFrame) host_.selectFrame(*this);
+}
+
+// --- anchors and frame sets ------------------------------------------------------------------
+
+void THQVpage::RefreshFrameSets() {
+    for (NestedFrameSet* f : frameSets_) f->Refresh();
+}
+
+FramePanel* THQVpage::FindFramePanel(std::string_view name) const {
+    for (NestedFrameSet* f : frameSets_)
+        if (FramePanel* p = f->FindPanel(name)) return p;
+    return nullptr;
+}
+
+int32_t THQVpage::NextFreeAnchorNumber() {
+    int32_t highest = -1;
+    for (PagePlacedObject* a : anchors_) highest = std::max(highest, a->AnchorNumber());
+    return highest + 1;
+}
+
+bool THQVpage::FindControl(const PlacedObject* c, THQVbox*& box, int32_t& paragraph,
+                           int32_t& ch) const {
+    std::function<bool(THQVbox&, int)> search = [&](THQVbox& b, int depth) {
+        for (int32_t pi = 0; pi < b.ParagraphCount(); ++pi) {
+            const THQVparag& p = b.Paragraph(pi);
+            for (int32_t i = 0; i < p.Length(); ++i) {
+                int32_t o = p.Records()[size_t(i)].object;
+                if (o < 0 || size_t(o) >= p.Objects().size()) continue;
+                PlacedObject* here = p.Objects()[size_t(o)];
+                if (here == c) {
+                    box = &b;
+                    paragraph = pi;
+                    ch = i;
+                    return true;
+                }
+                auto* table = dynamic_cast<PagePlacedObject*>(here);
+                if (table && depth < 64)
+                    for (int32_t k = 0; k < table->CellCount(); ++k)
+                        if (THQVbox* cell = table->Cell(k); cell && search(*cell, depth + 1)) return true;
+            }
+        }
+        return false;
+    };
+    return box_ && search(*box_, 0);
+}
+
+bool THQVpage::JumpToAnchor(int32_t number) {
+    PagePlacedObject* found = nullptr;
+    if (number >= 0)
+        for (PagePlacedObject* a : anchors_)
+            if (a->AnchorNumber() == number) {
+                found = a;
+                break;
+            }
+    THQVbox* box = nullptr;
+    int32_t paragraph = 0, ch = 0;
+    if (found && FindControl(found, box, paragraph, ch)) {
+        box->SetCaret(paragraph, ch);
+        box->hasSelection = false;
+        caretShown = true;
+        return true;
+    }
+    if (!readOnly_ && host_.set)
+        host_.set->Messages().Warning("Ancora non trovata: a" + std::to_string(number));
+    return false;
+}
+
+// --- find ----------------------------------------------------------------------------------
+
+namespace {
+
+bool IsSeparator(uint8_t c) {
+    return (c >= 32 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) ||
+           (c >= 123 && c <= 126);
+}
+
+// The first match of `what` in `text` at or after `from`, or -1.
+int32_t SearchText(const std::string& text, const std::string& what, int32_t from,
+                   TZtSearchTypes options) {
+    const bool matchCase = options & stMatchCase;
+    const std::string t = matchCase ? text : cp1252::Lower(text);
+    const std::string w = matchCase ? what : cp1252::Lower(what);
+    const int32_t n = int32_t(t.size()), m = int32_t(w.size());
+    if (m == 0) return -1;
+    for (int32_t i = std::max(from, 0); i + m <= n; ++i) {
+        if (t[size_t(i)] != w[0] || t.compare(size_t(i), size_t(m), w) != 0) continue;
+        if (options & stWholeWord) {
+            if (i > 0 && !IsSeparator(uint8_t(t[size_t(i - 1)]))) continue;
+            if (i + m < n && !IsSeparator(uint8_t(t[size_t(i + m)]))) continue;
+        }
+        return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void THQVpage::StartFind() {
+    findStarted_ = true;
+    lastBox_ = nullptr;
+    lastParagraph_ = nullptr;
+    lastEnd_ = 0;
+}
+
+bool THQVpage::FindNext(const std::string& text, bool fromCursor) {
+    if (!box_) return false;
+    ParagraphWalk walk(*box_);
+    const THQVbox* startBox = nullptr;
+    int32_t startParagraph = 0, startChar = 0;
+    if (fromCursor) {
+        startBox = box_.get();
+        startParagraph = box_->caret.paragraphIndex;
+        startChar = box_->caret.charIndex;
+    } else if (lastParagraph_ && lastBox_) {
+        startBox = lastBox_;
+        startParagraph = ParagraphIndexInBox(*lastParagraph_);
+        startChar = lastEnd_;
+    }
+    bool first = false;
+    if (startBox) first = walk.PositionAt(*startBox, startParagraph);
+    while (THQVparag* p = walk.Next()) {
+        const int32_t from = first ? startChar : 0;
+        first = false;
+        // Header and footer paragraphs are not searched.
+        if (p->origin != 0 && p->origin != 3 && p->origin != 4) continue;
+        int32_t at = SearchText(p->Text(), text, from, host_.SearchOptions);
+        if (at < 0) continue;
+        THQVbox& b = p->Box();
+        const int32_t pi = ParagraphIndexInBox(*p);
+        b.Select(b.MakePosition(pi, at), b.MakePosition(pi, at + int32_t(text.size())));
+        lastBox_ = &b;
+        lastParagraph_ = p;
+        lastEnd_ = at + int32_t(text.size());
+        return true;
+    }
+    // Not found: an empty selection at the start of the last paragraph.
+    box_->SetCaret(std::max(box_->ParagraphCount() - 1, 0), 0);
+    box_->hasSelection = false;
+    lastBox_ = nullptr;
+    lastParagraph_ = nullptr;
+    lastEnd_ = 0;
+    return false;
+}
+
+// --- background spell check ---------------------------------------------------------------------
+
+void THQVpage::ScheduleSpellCheck(int request) {
+    if (host_.scheduler) host_.scheduler->StopTimer();
+    if (spellInfo_ && spellInfo_->thread) spellInfo_->thread->Terminate();
+    timerTag_ = request & 0x7F;
+    if (host_.scheduler) host_.scheduler->StartTimer(kSpellDelay, [this] { SpellTimerFired(); });
+}
+
+void THQVpage::SpellTimerFired() {
+    if (host_.scheduler) host_.scheduler->StopTimer();
+    const int tag = timerTag_;
+    timerTag_ = -1;
+    if (tag >= 0) StartBackgroundCheck(tag == 1);
+}
+
+void THQVpage::StartBackgroundCheck(bool checkAll) {
+    if (!box_ || !host_.AutoSpellCheck || host_.ReadOnly) return;
+    if (!host_.spellChecker || !host_.spellChecker->Active()) return;
+    if (spellInfo_) {
+        // The previous check is forgotten; its callbacks find nothing to do.
+        spellInfo_->page = nullptr;
+        spellInfo_->walk.reset();
+        spellInfo_->paragraph = nullptr;
+    }
+    auto info = std::make_shared<TParInfoForThread>();
+    info->page = this;
+    info->walk = std::make_unique<ParagraphWalk>(*box_);
+    info->checkAll = checkAll;
+    spellInfo_ = info;
+    threadFinished_ = false;
+    std::weak_ptr<TParInfoForThread> weak = info;
+
+    platform::SpellCallbacks cb;
+    cb.nextText = [weak](std::string& text) {
+        auto in = weak.lock();
+        if (!in || !in->page || !in->walk) return false;
+        THQVpage& page = *in->page;
+        if (page.host_.stopRequested && page.host_.stopRequested()) {
+            if (in->thread) in->thread->Terminate();
+            return false;
+        }
+        while (THQVparag* p = in->walk->Next()) {
+            if (!p->spellMask.empty() && !in->checkAll) continue;
+            p->spellMask.assign(size_t(p->Length()), ' ');
+            in->paragraph = p;
+            in->index = ParagraphIndexInBox(*p);
+            text = p->Text();
+            return true;
+        }
+        in->paragraph = nullptr;
+        return false;
+    };
+    cb.mark = [weak](int32_t start, int32_t length) {
+        auto in = weak.lock();
+        if (!in || !in->page || !in->paragraph) return;
+        THQVparag& p = *in->paragraph;
+        if (p.spellMask.size() != size_t(p.Length())) p.spellMask.assign(size_t(p.Length()), ' ');
+        if (start < 0 || length <= 0 || int64_t(start) + length > p.Length()) return;
+        std::fill_n(p.spellMask.begin() + start, length, '!');
+    };
+    cb.paragraphDone = [weak] {
+        auto in = weak.lock();
+        if (!in || !in->page || !in->paragraph) return;
+        if (in->paragraph->spellMask != " " && in->page->host_.repaintParagraph)
+            in->page->host_.repaintParagraph(*in->paragraph);
+    };
+    cb.finished = [weak] {
+        auto in = weak.lock();
+        if (!in) return;
+        in->walk.reset();
+        in->paragraph = nullptr;
+        if (THQVpage* page = in->page) {
+            page->threadFinished_ = true;
+            if (page->spellInfo_ == in) page->spellInfo_.reset();
+        }
+    };
+    auto thread = host_.spellChecker->Start(std::move(cb));
+    info->thread = std::move(thread);
+}
+
+void THQVpage::StopSpellCheck() {
+    if (host_.scheduler) host_.scheduler->StopTimer();
+    timerTag_ = -1;
+    std::shared_ptr<TParInfoForThread> info = spellInfo_;
+    if (!info) return;
+    for (int round = 0; round < 41 && !threadFinished_; ++round) {
+        if (info->thread) info->thread->Terminate();
+        if (host_.scheduler) host_.scheduler->ProcessMessagesFor(50);
+        else break;
+    }
+    info->page = nullptr;
+    info->walk.reset();
+    info->paragraph = nullptr;
+    spellInfo_.reset();
+}
+
+}  // namespace ovik

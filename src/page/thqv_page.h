@@ -1,0 +1,203 @@
+// THQVpage: the page shown in a frame of an editing view, as an engine model.
+// It owns the working copy of the shown page, its main box and the controls of
+// the placed objects (in an index list that resolves object tags), and carries
+// the page's flags, anchors, preview markers and nested frame sets, page-level
+// find and the scheduling of background spell checks.
+//
+//   PageHost host{&set, &measurer};
+//   THQVpage page(host);
+//   page.ShowPage(set.Page(2));      // working copy, box, spell check in 2 s
+//   page.FindNext("gatto", false);
+//   page.StorePage();                // once per showing
+//   page.ClosePage();
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "page/placed_objects.h"
+#include "page/thqv_par.h"
+#include "page/working_copy.h"
+#include "platform/spelling.h"
+#include "platform/text_measurer.h"
+#include "text/hqv_box.h"
+
+namespace ovik {
+
+class THQVpage;
+
+// Search options of the editing view.
+enum TZtSearchType : uint8_t { stWholeWord = 1, stMatchCase = 2 };
+using TZtSearchTypes = uint8_t;
+
+// A frame panel of a nested frame set (the frames code defines it).
+struct FramePanel;
+
+// A frame set nested in a page.
+class NestedFrameSet {
+public:
+    virtual ~NestedFrameSet() = default;
+    virtual void Refresh() = 0;
+    virtual FramePanel* FindPanel(std::string_view name) = 0;
+};
+
+// What a page needs from the editing view that shows it.
+struct PageHost {
+    THQVset* set = nullptr;
+    platform::TextMeasurer* measurer = nullptr;
+    bool modified = false;  // the editing view's modified flag
+    bool AutoSpellCheck = false;
+    bool ReadOnly = false;
+    TZtSearchTypes SearchOptions = 0;
+    platform::SpellChecker* spellChecker = nullptr;
+    platform::Scheduler* scheduler = nullptr;
+    // The view asks running background work to stop.
+    std::function<bool()> stopRequested;
+    // A paragraph's misspelling marks changed.
+    std::function<void(THQVparag&)> repaintParagraph;
+    // A click on a frames-only page selects the frame that holds it.
+    std::function<void(THQVpage&)> selectFrame;
+    // The page is gone (the hypertext's undo list forgets it).
+    std::function<void(THQVpage&)> pageClosed;
+};
+
+// The hand-over record between a page and its spell thread.
+struct TParInfoForThread {
+    THQVpage* page = nullptr;  // null once the page forgot the check
+    std::unique_ptr<ParagraphWalk> walk;
+    int32_t index = -1;
+    THQVparag* paragraph = nullptr;
+    bool checkAll = false;
+    std::shared_ptr<platform::SpellThread> thread;
+};
+
+class THQVpage : public PlacedObjectIndex {
+public:
+    explicit THQVpage(PageHost& host);
+    ~THQVpage() override;
+    THQVpage(const THQVpage&) = delete;
+    THQVpage& operator=(const THQVpage&) = delete;
+
+    // --- showing, storing, closing ---------------------------------------------
+    // Shows a registered page of the host's set (a working copy of it), or a new
+    // unregistered page when `page` is null. Returns the page object shown.
+    THQVtesto* ShowPage(THQVtesto* page);
+    // Stores the shown page once per showing. False when nothing was stored.
+    bool StorePage();
+    void ClosePage();
+    // Builds the main box and the controls of the pending placed objects of the
+    // working copy and of its header and footer copies.
+    void BuildBox(PageWorkingCopy& wc);
+
+    THQVbox* Box() const { return box_.get(); }
+    PageWorkingCopy* WorkingCopy() const { return wc_.get(); }
+    THQVtesto* StoredPage() const { return storedPage_; }
+    int32_t PageNumber() const { return pageNumber_; }
+    bool IsNewPage() const { return newPage_; }
+    bool IsStored() const { return stored_; }
+    bool modified = false;
+
+    // --- index list -------------------------------------------------------------
+    PlacedObject* ControlAt(int32_t n) override;
+    const std::vector<std::unique_ptr<PlaceholderObject>>& Controls() const { return controls_; }
+
+    // --- flags --------------------------------------------------------------------
+    void SetReadOnly(bool f);
+    bool ReadOnly() const { return readOnly_; }
+    void SetActive(bool f) { active_ = f; }
+    bool Active() const { return active_; }
+    void SetFramesOnly(bool f);
+    bool FramesOnly() const { return framesOnly_; }
+    void SetScrollBarMode(int mode);
+    int ScrollBarMode() const { return scrollBarMode_; }
+    bool HorizontalBarVisible() const { return hBar_; }
+    bool VerticalBarVisible() const { return vBar_; }
+    int32_t VerticalRange() const { return verticalRange_; }
+    bool BorderVisible() const { return border_; }
+    // While a page is shown the page does not erase its background.
+    bool ErasesBackground() const { return !box_; }
+    void Click();
+
+    // --- anchors, previews, nested frame sets -------------------------------------------
+    void AddAnchor(PagePlacedObject* marker) { AddOnce(anchors_, marker); }
+    void RemoveAnchor(PagePlacedObject* marker) { RemoveFrom(anchors_, marker); }
+    void AddPreview(PagePlacedObject* marker) { AddOnce(previews_, marker); }
+    void RemovePreview(PagePlacedObject* marker) { RemoveFrom(previews_, marker); }
+    void AddFrameSet(NestedFrameSet* f) { AddOnce(frameSets_, f); }
+    void RemoveFrameSet(NestedFrameSet* f) { RemoveFrom(frameSets_, f); }
+    const std::vector<PagePlacedObject*>& Anchors() const { return anchors_; }
+    const std::vector<PagePlacedObject*>& Previews() const { return previews_; }
+    void RefreshFrameSets();
+    FramePanel* FindFramePanel(std::string_view name) const;
+    int32_t NextFreeAnchorNumber();
+    bool HasAnchors() const { return !anchors_.empty(); }
+    bool JumpToAnchor(int32_t number);
+    bool caretShown = false;
+
+    // --- find -----------------------------------------------------------------------------
+    void StartFind();
+    // Finds `text` from the last match (or, with `fromCursor`, from the caret).
+    bool FindNext(const std::string& text, bool fromCursor = false);
+    THQVbox* LastMatchBox() const { return lastBox_; }
+    THQVparag* LastMatchParagraph() const { return lastParagraph_; }
+
+    // --- background spell check ------------------------------------------------------------
+    // Arms the timer: after 2000 ms a check starts (tag 0 new paragraphs, 1 all).
+    void ScheduleSpellCheck(int request);
+    int SpellTimerTag() const { return timerTag_; }
+    void StopSpellCheck();
+    bool SpellCheckRunning() const { return spellInfo_ != nullptr; }
+    bool SpellThreadFinished() const { return threadFinished_; }
+    static constexpr int kSpellDelay = 2000;
+
+private:
+    template <class T>
+    static void AddOnce(std::vector<T*>& v, T* x) {
+        if (x && std::find(v.begin(), v.end(), x) == v.end()) v.push_back(x);
+    }
+    template <class T>
+    static void RemoveFrom(std::vector<T*>& v, T* x) {
+        v.erase(std::remove(v.begin(), v.end(), x), v.end());
+    }
+    void ApplyScrollBarMode();
+    void FreeBox();
+    void SpellTimerFired();
+    void StartBackgroundCheck(bool checkAll);
+    // The box, paragraph and character where control `c` stands.
+    bool FindControl(const PlacedObject* c, THQVbox*& box, int32_t& paragraph, int32_t& ch) const;
+
+    PageHost& host_;
+    std::unique_ptr<PageWorkingCopy> wc_;
+    THQVtesto* storedPage_ = nullptr;
+    int32_t pageNumber_ = -1;
+    std::unique_ptr<THQVbox> box_;
+    // Index list: entry i is a box or a placed-object control.
+    std::vector<PlacedObject*> index_;
+    std::vector<std::unique_ptr<PlaceholderObject>> controls_;
+    std::vector<PagePlacedObject*> anchors_, previews_;
+    std::vector<NestedFrameSet*> frameSets_;
+    bool newPage_ = false;
+    bool stored_ = false;
+    bool readOnly_ = false;
+    bool active_ = true;
+    bool framesOnly_ = false;
+    int scrollBarMode_ = 3;
+    bool hBar_ = true, vBar_ = true, border_ = true;
+    int32_t verticalRange_ = 1024;
+
+    int timerTag_ = -1;
+    std::shared_ptr<TParInfoForThread> spellInfo_;
+    bool threadFinished_ = true;
+
+    THQVbox* lastBox_ = nullptr;
+    THQVparag* lastParagraph_ = nullptr;
+    int32_t lastEnd_ = 0;
+    bool findStarted_ = false;
+};
+
+}  // namespace ovik
