@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QInputDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -38,9 +40,23 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
         *set_, messages_, app::ProgramFolders(QApplication::applicationDirPath().toStdString()),
         app::kApplicationTitle);
     WireDocument();
+    history_ = std::make_unique<THQVundoList>(*set_);
+    history_->SetDepth(set_->UndoDeep);
+    view_ = new TPageView(this);
+    view_->SetHistory(history_.get());
+    setCentralWidget(view_);
+    connect(view_, &TPageView::Changed, this, [this] { UpdateEditActions(); });
+    // The pages of the hypertext, in a panel beside the view.
     pages_ = new QListWidget(this);
     pages_->setObjectName("pagelist");
-    setCentralWidget(pages_);
+    auto* dock = new QDockWidget("Pagine", this);
+    dock->setObjectName("pagedock");
+    dock->setWidget(pages_);
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row < int(pageNumbers_.size()) && pageNumbers_[size_t(row)] != view_->PageNumber())
+            ShowPage(pageNumbers_[size_t(row)]);
+    });
     status_ = new QLabel(this);
     statusBar()->addWidget(status_, 1);
     BuildMenus();
@@ -131,13 +147,21 @@ void TMainForm::BuildMenus() {
     QMenu* m = bar->addMenu("&Modifica");
     QAction* undo = AddCommand(m, "EditUndo", "&Undo", QKeySequence("Alt+Backspace"));
     undo->setShortcuts({QKeySequence("Alt+Backspace"), QKeySequence("Ctrl+Z")});
-    AddCommand(m, "EditRedo", "&Annulla undo", QKeySequence("Ctrl+Y"));
+    connect(AddCommand(m, "EditRedo", "&Annulla undo", QKeySequence("Ctrl+Y")), &QAction::triggered, this, [this] {
+        view_->Redo();
+        UpdateEditActions();
+    });
+    connect(undo, &QAction::triggered, this, [this] {
+        view_->Undo();
+        UpdateEditActions();
+    });
     m->addSeparator();
     AddCommand(m, "EditCut", "&Taglia", QKeySequence("Shift+Del"));
     AddCommand(m, "EditCopy", "&Copia", QKeySequence("Ctrl+Ins"));
     AddCommand(m, "EditPaste", "&Incolla", QKeySequence("Shift+Ins"));
     AddCommand(m, "EditPastePage", "Incolla &pagina da...");
-    AddCommand(m, "EditSelectAll", "&Seleziona tutto", QKeySequence("Ctrl+F2"));
+    connect(AddCommand(m, "EditSelectAll", "&Seleziona tutto", QKeySequence("Ctrl+F2")), &QAction::triggered,
+            this, [this] { view_->Run([](BoxEditor& e) { e.SelectAll(); }); });
 
     QMenu* c = bar->addMenu("&Cerca");
     AddCommand(c, "SearchFind", "&Cerca...", QKeySequence("Ctrl+F"));
@@ -181,6 +205,17 @@ void TMainForm::BuildMenus() {
 
     QMenu* fo = bar->addMenu("F&ormato");
     AddCommand(fo, "FormatFont", "&Carattere...");
+    auto toggle = [this](uint8_t bit) {
+        view_->Run([bit](BoxEditor& e) {
+            uint8_t current = e.Box().TextAttributes().Style();
+            e.SetAndClearStyleBits(current & bit ? bit : 0, current & bit ? 0 : bit);
+        });
+    };
+    connect(AddCommand(fo, "FormatBold", "&Grassetto", QKeySequence("Ctrl+B"), true), &QAction::triggered, this,
+            [toggle] { toggle(1); });
+    connect(AddCommand(fo, "FormatItalic", "C&orsivo", {}, true), &QAction::triggered, this, [toggle] { toggle(2); });
+    connect(AddCommand(fo, "FormatUnderline", "&Sottolineato", QKeySequence("Ctrl+U"), true), &QAction::triggered,
+            this, [toggle] { toggle(4); });
     AddCommand(fo, "FormatSuperscript", "Apice");
     AddCommand(fo, "FormatSubscript", "Pedice");
     connect(AddCommand(fo, "FormatStyles", "&Stili...", {}, true), &QAction::triggered, this, [this] {
@@ -210,9 +245,20 @@ void TMainForm::BuildMenus() {
     h->addSeparator();
     AddCommand(h, "HypPrevious", "P&agina precedente");
     AddCommand(h, "HypNext", "Pagi&na seguente");
-    AddCommand(h, "HypPagePlus", "Pagina +1", QKeySequence("Ctrl++"));
-    AddCommand(h, "HypPageMinus", "Pagina -1", QKeySequence("Ctrl+-"));
-    AddCommand(h, "HypGoTo", "&Vai a pagina");
+    auto step = [this](int delta) {
+        int row = pages_->currentRow() + delta;
+        if (row >= 0 && row < pages_->count()) pages_->setCurrentRow(row);
+    };
+    connect(AddCommand(h, "HypPagePlus", "Pagina +1", QKeySequence("Ctrl++"), true), &QAction::triggered, this,
+            [step] { step(1); });
+    connect(AddCommand(h, "HypPageMinus", "Pagina -1", QKeySequence("Ctrl+-"), true), &QAction::triggered, this,
+            [step] { step(-1); });
+    connect(AddCommand(h, "HypGoTo", "&Vai a pagina", {}, true), &QAction::triggered, this, [this] {
+        bool ok = false;
+        int n = QInputDialog::getInt(this, "Vai a pagina", "Pagina:", std::max(0, view_->PageNumber()), 0,
+                                     std::max(0, set_->ObjectCount(testoHtml) - 1), 1, &ok);
+        if (ok) ShowPage(n);
+    });
     AddCommand(h, "HypAllPages", "Tutte le pagine dell'&ipertesto...");
     h->addSeparator();
     connect(AddCommand(h, "HypDeletePages", "&Cancella pagine...", {}, true), &QAction::triggered, this,
@@ -283,6 +329,7 @@ void TMainForm::ApplyOptions() {
             if (auto drop = cache->Show(key)) DropWindow(*drop);
     cache_ = std::move(cache);
     set_->MaxCacheImg = options_.maxCacheImg;
+    if (history_) history_->SetDepth(options_.undoDeep);
     set_->UndoDeep = options_.undoDeep;
     set_->Alt = options_.alt;
     set_->Bak = options_.bak;
@@ -332,7 +379,51 @@ void TMainForm::WireDocument() {
     ui.startReminder = [this] {
         if (options_.saveReminder) saveReminder_.start();
     };
-    ui.viewShowStartPage = [this](bool preview) { SetEditMode(!preview); };
+    ui.viewShowStartPage = [this](bool preview) {
+        SetEditMode(!preview);
+        RefreshPages();
+        int32_t start = set_->ContentsPage();
+        if (!set_->Page(start) || set_->Page(start)->IsFree()) start = pageNumbers_.empty() ? -1 : pageNumbers_[0];
+        ShowPage(start);
+    };
+    ui.viewDropPage = [this] { view_->ShowPage(*set_, -1); };
+    ui.viewStorePage = [this] { view_->StorePage(); };
+    ui.viewShowPageAgain = [this] {
+        int32_t n = lastShown_;
+        RefreshPages();
+        ShowPage(n);
+    };
+    ui.viewReset = [this] {
+        history_->Clear();
+        UpdateEditActions();
+    };
+    ui.viewReloadPage = [this] {
+        int32_t n = view_->PageNumber();
+        view_->ShowPage(*set_, -1);
+        ShowPage(n);
+    };
+    ui.viewModified = [this] { return view_->Modified(); };
+}
+
+void TMainForm::ShowPage(int32_t number) {
+    if (number >= 0) lastShown_ = number;
+    view_->ShowPage(*set_, number);
+    for (size_t i = 0; i < pageNumbers_.size(); ++i)
+        if (pageNumbers_[i] == number && pages_->currentRow() != int(i)) {
+            QSignalBlocker block(pages_);
+            pages_->setCurrentRow(int(i));
+        }
+    UpdateEditActions();
+}
+
+void TMainForm::UpdateEditActions() {
+    bool editing = view_->Box() && !view_->ReadOnly();
+    Action("EditUndo")->setEnabled(editing && history_->CanUndo());
+    Action("EditRedo")->setEnabled(editing && history_->CanRedo());
+    Action("EditSelectAll")->setEnabled(view_->Box() != nullptr);
+    for (const char* name : {"FormatBold", "FormatItalic", "FormatUnderline"}) Action(name)->setEnabled(editing);
+    if (!history_->UndoDescriptions().empty())
+        Action("EditUndo")->setStatusTip(QString::fromStdString(cp1252::ToUtf8(history_->UndoDescriptions().front())));
 }
 
 QString TMainForm::CaptionText() const { return QString::fromStdString(doc_->Caption()); }
@@ -340,15 +431,26 @@ QString TMainForm::CaptionText() const { return QString::fromStdString(doc_->Cap
 void TMainForm::UpdateCaption() { setWindowTitle(CaptionText()); }
 
 void TMainForm::RefreshPages() {
+    QSignalBlocker block(pages_);
     pages_->clear();
+    pageNumbers_.clear();
     for (int32_t n = 0; n < set_->ObjectCount(testoHtml); ++n) {
         THQVtesto* p = set_->Page(n);
         if (!p || p->IsFree()) continue;
         auto* item = new QListWidgetItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())), pages_);
         item->setData(Qt::UserRole, n);
+        pageNumbers_.push_back(n);
+        if (n == view_->PageNumber()) pages_->setCurrentItem(item);
     }
     status_->setText(QString("%1 pagine").arg(pages_->count()));
     UpdateCaption();
+    // The document commands decide the mode; the view and the switch follow.
+    if (view_->ReadOnly() == doc_->EditMode()) {
+        view_->SetReadOnly(!doc_->EditMode());
+        Action("ModeSwitch")->setChecked(!doc_->EditMode());
+        Action("HypReadOnly")->setCheckable(true);
+        Action("HypReadOnly")->setChecked(!doc_->EditMode());
+    }
 }
 
 void TMainForm::RefreshRecentFiles() {
@@ -372,6 +474,12 @@ void TMainForm::RefreshRecentFiles() {
 
 void TMainForm::SetEditMode(bool edit) {
     doc_->SetEditMode(edit);
+    if (view_->ReadOnly() == edit) {
+        // Preview shows pages as a reader sees them: the page is stored first.
+        view_->StorePage();
+        view_->SetReadOnly(!edit);
+        ShowPage(view_->PageNumber());
+    }
     Action("ModeSwitch")->setChecked(!edit);
     Action("HypReadOnly")->setCheckable(true);
     Action("HypReadOnly")->setChecked(!edit);
@@ -383,7 +491,10 @@ bool TMainForm::OpenDocument(const QString& file, bool asTemplate) {
     return ok;
 }
 
-void TMainForm::ExportPages() { PrepareWindow("fexport")->exec(); }
+void TMainForm::ExportPages() {
+    view_->StorePage();
+    PrepareWindow("fexport")->exec();
+}
 
 void TMainForm::ImportPages() {
     auto* w = static_cast<TFImport*>(PrepareWindow("fimport"));
@@ -399,10 +510,17 @@ int32_t TMainForm::CurrentPage() const {
 }
 
 void TMainForm::ShowAlbum(int tab) {
+    // The album changes objects the shown page may use: it is stored and
+    // shown again afterwards.
+    int32_t shown = view_->PageNumber();
+    view_->StorePage();
+    view_->ShowPage(*set_, -1);
     auto* w = static_cast<TFAlbum*>(PrepareWindow("falbum"));
     w->ShowTab(TFAlbum::Tab(tab));
     w->exec();
     RefreshPages();
+    THQVtesto* p = set_->Page(shown);
+    ShowPage(p && !p->IsFree() ? shown : (pageNumbers_.empty() ? -1 : pageNumbers_[0]));
 }
 
 void TMainForm::NewPage() {
@@ -410,18 +528,20 @@ void TMainForm::NewPage() {
     if (w->exec() != QDialog::Accepted) return;
     int32_t n = w->Created();
     RefreshPages();
-    for (int i = 0; i < pages_->count(); ++i)
-        if (pages_->item(i)->data(Qt::UserRole).toInt() == n) pages_->setCurrentRow(i);
+    ShowPage(n);
 }
 
 void TMainForm::PageProperties() {
+    view_->StorePage();
     int32_t n = CurrentPage();
     int row = pages_->currentRow();
     auto* w = static_cast<TFPropTesto*>(PrepareWindow("fproptesto"));
     if (!w->Load(n)) return;
     if (w->exec() == QDialog::Accepted) {
+        view_->ShowPage(*set_, -1);
         RefreshPages();
         pages_->setCurrentRow(row);
+        ShowPage(n);
     }
 }
 

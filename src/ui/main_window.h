@@ -16,7 +16,9 @@
 #include "app/startup.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
+#include "ui/page_view.h"
 #include "ui/qt_platform.h"
+#include "undo/undo.h"
 
 namespace ovik::ui {
 
@@ -29,6 +31,7 @@ public:
     // Runs the command line once the window shows (file, switches, reader).
     void StartupShow(const app::CommandLine& cmd);
     THQVset& Set() { return *set_; }
+    TPageView* View() const { return view_; }
     QAction* Action(const QString& objectName) const;
     bool EditMode() const { return doc_->EditMode(); }
     // The caption rules: "Senza titolo", or the file part, " - " and the title.
@@ -88,6 +91,13 @@ private:
     QAction* recentSeparator_ = nullptr;
     std::vector<QAction*> recentActions_;
     QListWidget* pages_ = nullptr;
+    TPageView* view_ = nullptr;
+    std::unique_ptr<THQVundoList> history_;
+    // Shows a page in the view (storing the one shown before).
+    void ShowPage(int32_t number);
+    void UpdateEditActions();
+    std::vector<int32_t> pageNumbers_;  // page number of each row of the list
+    int32_t lastShown_ = -1;
     QLabel* status_ = nullptr;
     QTimer saveReminder_;
     std::unique_ptr<app::WindowCache> cache_;

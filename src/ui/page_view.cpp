@@ -1,7 +1,12 @@
 #include "ui/page_view.h"
 
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
+
+#include "core/codepage.h"
 
 #include "document/hqv_set.h"
 #include "text/layout.h"
@@ -23,24 +28,66 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
 
 TPageView::~TPageView() = default;
 
+void TPageView::SetHistory(THQVundoList* history) {
+    history_ = history;
+    viewIndex_ = history_ ? history_->views.Add(&viewNode_) : -1;
+}
+
 bool TPageView::ShowPage(THQVset& set, int32_t number) {
+    StorePage();
+    editor_.reset();
+    recorder_.reset();
+    boxNode_.reset();
+    if (page_) {
+        if (pageNumber_ >= 0) viewNode_.list.Release(pageNumber_);
+        page_->ClosePage();
+        page_.reset();
+    }
+    box_ = nullptr;
     set_ = &set;
+    modified_ = false;
     pictures_.Clear();
-    THQVtesto* page = number >= 0 ? set.Page(number) : nullptr;
-    if (!page || page->IsFree()) {
-        box_.reset();
+    THQVtesto* stored = number >= 0 ? set.Page(number) : nullptr;
+    if (!stored || stored->IsFree()) {
         pageNumber_ = -1;
+        caretTimer_.stop();
+        UpdateScrollBars();
         viewport()->update();
         return number < 0;
     }
-    box_ = std::make_unique<THQVbox>(set, measurer_);
+    host_.set = &set;
+    host_.measurer = &measurer_;
+    host_.modified = false;
+    host_.ReadOnly = readOnly_;
+    page_ = std::make_unique<THQVpage>(host_);
+    page_->SetReadOnly(readOnly_);
+    page_->ShowPage(stored);
+    box_ = page_->Box();
+    if (!box_) {
+        page_.reset();
+        pageNumber_ = -1;
+        return false;
+    }
     box_->OnRepaint = [this](THQVbox&) { viewport()->update(); };
-    box_->SetBackgroundColour(page->I32(page_rec::kBackColour));
-    box_->SetBackgroundPicture(page->PictureObject());
-    box_->SetFixedBackground(page->I32(page_rec::kFixedBackground) == 1);
-    box_->LoadPage(*page);
     InstallLayout(*box_);
     ResizePageBox(*box_, viewport()->width(), viewport()->height());
+    // Edits are recorded under stable indexes: the view, the page by its
+    // number, the page's main box at 0.
+    if (history_) {
+        viewNode_.list.PutAt(number, &pageNode_);
+        boxNode_ = std::make_unique<BoxNode>(*box_);
+        pageNode_.list.PutAt(0, boxNode_.get());
+        box_->controlIndex = 0;
+        recorder_ = std::make_unique<HistoryRecorder>(*history_, number, viewIndex_);
+        box_->undo = recorder_.get();
+    }
+    box_->OnChanged = [this](THQVbox&) {
+        modified_ = true;
+        emit Changed();
+    };
+    editor_ = std::make_unique<BoxEditor>(*box_, actions_);
+    box_->geometry.readOnly = readOnly_;
+    editor_->PlaceCaretAtFirstEditable();
     pageNumber_ = number;
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -54,6 +101,9 @@ bool TPageView::ShowPage(THQVset& set, int32_t number) {
 
 void TPageView::SetReadOnly(bool r) {
     readOnly_ = r;
+    if (box_) box_->geometry.readOnly = r;
+    host_.ReadOnly = r;
+    if (page_) page_->SetReadOnly(r);
     if (r) caretTimer_.stop();
     else if (box_) caretTimer_.start();
     viewport()->update();
@@ -116,5 +166,164 @@ void TPageView::resizeEvent(QResizeEvent* e) {
 }
 
 void TPageView::scrollContentsBy(int, int) { viewport()->update(); }
+
+bool TPageView::StorePage() {
+    // A page is stored once per showing, through its working copy (objects,
+    // links and cells come back as they were), and only when it changed.
+    if (!page_ || !box_ || !set_ || !modified_ || readOnly_) return false;
+    if (editor_) editor_->CloseGroups();
+    host_.modified = true;
+    bool ok = page_->StorePage();
+    if (ok) set_->SetModified(true);
+    modified_ = false;
+    return ok;
+}
+
+void TPageView::EnsureCaretVisible() {
+    if (!box_) return;
+    TextPosition p = PositionOf(*box_, box_->caret.paragraphIndex, box_->caret.charIndex);
+    if (p.height < 0) return;
+    int top = verticalScrollBar()->value();
+    int bottom = top + viewport()->height();
+    if (p.y < top) verticalScrollBar()->setValue(p.y);
+    else if (p.y + p.height > bottom) verticalScrollBar()->setValue(p.y + p.height - viewport()->height());
+    int left = horizontalScrollBar()->value();
+    if (p.x < left) horizontalScrollBar()->setValue(p.x);
+    else if (p.x > left + viewport()->width() - 4) horizontalScrollBar()->setValue(p.x - viewport()->width() + 4);
+}
+
+void TPageView::AfterInput() {
+    while (auto a = actions_.Take()) {
+        switch (a->kind) {
+            case EditAction::FollowLink: emit FollowLink(a->link); break;
+            case EditAction::Scroll:
+                verticalScrollBar()->setValue(verticalScrollBar()->value() + a->dy);
+                horizontalScrollBar()->setValue(horizontalScrollBar()->value() + a->dx);
+                break;
+            case EditAction::ContextMenu: {
+                QMenu menu(this);
+                menu.addAction("Taglia");
+                menu.addAction("Copia");
+                menu.addAction("Incolla");
+                menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                break;
+            }
+            default: break;
+        }
+    }
+    UpdateScrollBars();
+    EnsureCaretVisible();
+    caretOn_ = true;
+    if (!readOnly_ && box_) caretTimer_.start();
+    viewport()->update();
+}
+
+void TPageView::Run(const std::function<void(BoxEditor&)>& command) {
+    if (!editor_ || readOnly_) return;
+    command(*editor_);
+    AfterInput();
+}
+
+void TPageView::Undo() {
+    if (!history_ || !box_) return;
+    editor_->CloseGroups();
+    history_->UndoOne();
+    AfterInput();
+}
+
+void TPageView::Redo() {
+    if (!history_ || !box_) return;
+    history_->RedoOne();
+    AfterInput();
+}
+
+namespace {
+uint8_t Modifiers(Qt::KeyboardModifiers m) {
+    uint8_t r = 0;
+    if (m & Qt::ShiftModifier) r |= kShift;
+    if (m & Qt::ControlModifier) r |= kCtrl;
+    if (m & Qt::AltModifier) r |= kAlt;
+    return r;
+}
+
+EditKey KeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Backspace: return EditKey::Backspace;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return EditKey::Enter;
+        case Qt::Key_PageUp: return EditKey::PageUp;
+        case Qt::Key_PageDown: return EditKey::PageDown;
+        case Qt::Key_Home: return EditKey::Home;
+        case Qt::Key_End: return EditKey::End;
+        case Qt::Key_Left: return EditKey::Left;
+        case Qt::Key_Right: return EditKey::Right;
+        case Qt::Key_Up: return EditKey::Up;
+        case Qt::Key_Down: return EditKey::Down;
+        case Qt::Key_Delete: return EditKey::Delete;
+        case Qt::Key_F9: return EditKey::F9;
+        default: return EditKey::Other;
+    }
+}
+
+MouseButton ButtonOf(Qt::MouseButton b) {
+    return b == Qt::RightButton ? MouseButton::Right : b == Qt::MiddleButton ? MouseButton::Middle : MouseButton::Left;
+}
+}  // namespace
+
+void TPageView::keyPressEvent(QKeyEvent* e) {
+    if (!editor_) return QAbstractScrollArea::keyPressEvent(e);
+    EditKey key = KeyOf(e->key());
+    uint8_t mods = Modifiers(e->modifiers());
+    bool handled = false;
+    if (key != EditKey::Other) {
+        handled = editor_->KeyDown(key, mods);
+    } else if (!e->text().isEmpty() && !(mods & (kCtrl | kAlt)) && !readOnly_) {
+        // Typed text reaches the engine as Windows-1252 bytes.
+        std::string bytes = cp1252::FromUtf8(e->text().toStdString());
+        for (char c : bytes)
+            if (uint8_t(c) >= 32) handled |= editor_->KeyPress(uint8_t(c));
+    }
+    if (!handled && key == EditKey::Other && e->text().isEmpty()) return QAbstractScrollArea::keyPressEvent(e);
+    AfterInput();
+}
+
+void TPageView::mousePressEvent(QMouseEvent* e) {
+    if (!editor_) return;
+    setFocus();
+    QPoint p = BoxPoint(e->position().toPoint());
+    editor_->MouseDown(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
+    AfterInput();
+}
+
+void TPageView::mouseMoveEvent(QMouseEvent* e) {
+    if (!editor_) return;
+    QPoint p = BoxPoint(e->position().toPoint());
+    editor_->MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
+    if (e->buttons()) AfterInput();
+}
+
+void TPageView::mouseReleaseEvent(QMouseEvent* e) {
+    if (!editor_) return;
+    QPoint p = BoxPoint(e->position().toPoint());
+    editor_->MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
+    AfterInput();
+}
+
+void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (!editor_) return;
+    QPoint p = BoxPoint(e->position().toPoint());
+    editor_->DoubleClick(p.x(), p.y());
+    AfterInput();
+}
+
+void TPageView::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    viewport()->update();
+}
+
+void TPageView::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    viewport()->update();
+}
 
 }  // namespace ovik::ui

@@ -7,8 +7,11 @@
 #include <QTimer>
 #include <memory>
 
+#include "page/thqv_page.h"
 #include "text/display_list.h"
+#include "text/editing.h"
 #include "text/hqv_box.h"
+#include "undo/undo.h"
 #include "ui/display_painter.h"
 #include "ui/qt_measurer.h"
 
@@ -29,7 +32,8 @@ public:
     // such page.
     bool ShowPage(THQVset& set, int32_t number);
     int32_t PageNumber() const { return pageNumber_; }
-    THQVbox* Box() const { return box_.get(); }
+    THQVbox* Box() const { return box_; }
+    THQVpage* Page() const { return page_.get(); }
     // Preview: pages are shown as a reader sees them (no caret).
     void SetReadOnly(bool r);
     bool ReadOnly() const { return readOnly_; }
@@ -37,10 +41,34 @@ public:
     // The display list of what is visible (for tests and printing).
     DisplayList VisibleList();
 
+    // The history edits are recorded in (owned by the window, one per hypertext).
+    void SetHistory(THQVundoList* history);
+    BoxEditor* Editor() const { return editor_.get(); }
+    // Writes the box back into its page when it changed since it was shown
+    // (once per showing). Returns true when something was stored.
+    bool StorePage();
+    bool Modified() const { return modified_; }
+    // Makes the caret visible by scrolling.
+    void EnsureCaretVisible();
+    // Runs a command on the editor and refreshes the view after it.
+    void Run(const std::function<void(BoxEditor&)>& command);
+    // Undo and redo of the history, then refresh.
+    void Undo();
+    void Redo();
+
 signals:
     void PageShown(int number);
+    void Changed();
+    void FollowLink(int32_t linkValue);
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -48,15 +76,30 @@ protected:
 private:
     void UpdateScrollBars();
     QPoint Offset() const;
+    QPoint BoxPoint(const QPoint& viewportPos) const { return viewportPos + Offset(); }
+    // Carries out what the last event posted, then repaints.
+    void AfterInput();
 
     QtTextMeasurer measurer_;
     PictureImages pictures_;
-    std::unique_ptr<THQVbox> box_;
+    PageHost host_;
+    std::unique_ptr<THQVpage> page_;
+    THQVbox* box_ = nullptr;  // the page's main box
     THQVset* set_ = nullptr;
     int32_t pageNumber_ = -1;
     bool readOnly_ = false;
     bool caretOn_ = true;
+    bool modified_ = false;
+    bool stored_ = false;
     QTimer caretTimer_;
+    DeferredActions actions_;
+    std::unique_ptr<BoxEditor> editor_;
+    THQVundoList* history_ = nullptr;
+    ListNode viewNode_;
+    ListNode pageNode_;
+    std::unique_ptr<BoxNode> boxNode_;
+    std::unique_ptr<HistoryRecorder> recorder_;
+    int32_t viewIndex_ = -1;
 };
 
 }  // namespace ovik::ui

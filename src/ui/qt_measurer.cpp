@@ -38,7 +38,7 @@ QFont QtTextMeasurer::ToQFont(const platform::FontDesc& f) {
     return q;
 }
 
-bool QtTextMeasurer::HasFace(const std::string& face) {
+bool QtTextMeasurer::FaceInstalled(const std::string& face) {
     InstallSubstitutes();
     QString name = QString::fromStdString(cp1252::ToUtf8(face));
     if (QFontDatabase::hasFamily(name)) return true;

@@ -24,7 +24,8 @@ public:
     // pixels per inch, so layout does not depend on the screen).
     static QFont ToQFont(const platform::FontDesc& font);
     // True when the face (or its metric-compatible stand-in) is installed.
-    static bool HasFace(const std::string& face);
+    bool HasFace(std::string_view face) override { return FaceInstalled(std::string(face)); }
+    static bool FaceInstalled(const std::string& face);
 
 private:
     const QFontMetricsF& MetricsOf(const platform::FontDesc& font);

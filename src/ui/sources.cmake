@@ -32,4 +32,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/character.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.h
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.cpp)
-# The page view joins the build once line layout lands.
+list(APPEND OVIK_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/display_painter.h
+  ${CMAKE_CURRENT_LIST_DIR}/display_painter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page_view.h
+  ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp)

@@ -11,9 +11,9 @@ namespace {
 TEST(QtMeasurer, StandInFacesAndPairwiseWidths) {
     TestApp();
     QtTextMeasurer m;
-    EXPECT_TRUE(QtTextMeasurer::HasFace("Times New Roman"));
-    EXPECT_TRUE(QtTextMeasurer::HasFace("Arial"));
-    EXPECT_FALSE(QtTextMeasurer::HasFace("Nessun carattere simile"));
+    EXPECT_TRUE(m.HasFace("Times New Roman"));
+    EXPECT_TRUE(m.HasFace("Arial"));
+    EXPECT_FALSE(m.HasFace("Nessun carattere simile"));
     platform::FontDesc mono{"Courier New", 10, 0};
     // A fixed-pitch face: every character has the same advance.
     EXPECT_EQ(m.Extent(mono, "iiii"), m.Extent(mono, "WWWW"));
