@@ -251,10 +251,15 @@ LayoutDamage RelayoutRange(THQVbox& box, int32_t first, int32_t last) {
     if (first > last) return d;
     const int32_t oldBottom = box.Paragraph(last).bottom;
     const int32_t oldTextBottom = TextBottom(box);
-    int32_t top = first == 0 ? FirstParagraphTop(box) : box.Paragraph(first).top;
+    // The range starts right below the paragraph before it, and the paragraphs
+    // after it move to right below its end: paragraphs that were just inserted
+    // (undo, paste) carry no positions of their own yet, so neither the range's
+    // own old top nor its old bottom can be trusted.
+    int32_t top = first == 0 ? FirstParagraphTop(box) : box.Paragraph(first - 1).bottom + 1;
     const int32_t rangeTop = std::min(top, box.Paragraph(first).top);
     for (int32_t k = first; k <= last; ++k) top = LayOutParagraph(box, k, top);
-    d.shift = ClampToInt32(int64_t(box.Paragraph(last).bottom) - oldBottom);
+    d.shift = last + 1 < n ? ClampToInt32(int64_t(box.Paragraph(last).bottom) + 1 - box.Paragraph(last + 1).top)
+                           : ClampToInt32(int64_t(box.Paragraph(last).bottom) - oldBottom);
     if (d.shift != 0) {
         for (int32_t k = last + 1; k < n; ++k) {
             THQVparag& p = box.Paragraph(k);

@@ -46,6 +46,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     view_->SetHistory(history_.get());
     setCentralWidget(view_);
     connect(view_, &TPageView::Changed, this, [this] { UpdateEditActions(); });
+    set_->LinkView(&viewLink_);
     // The pages of the hypertext, in a panel beside the view.
     pages_ = new QListWidget(this);
     pages_->setObjectName("pagelist");
@@ -73,7 +74,23 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     resize(900, 650);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    set_->UnlinkView(&viewLink_);
+    view_->ShowPage(*set_, -1);
+}
+
+void TMainForm::ViewLink::StoreAndDropPage() {
+    if (w->view_->PageNumber() >= 0) w->lastShown_ = w->view_->PageNumber();
+    w->view_->StorePage();
+    w->view_->ShowPage(*w->set_, -1);
+}
+
+void TMainForm::ViewLink::ShowPageAgain() {
+    w->RefreshPages();
+    w->ShowPage(w->lastShown_);
+}
+
+void TMainForm::ViewLink::DropPage() { w->view_->ShowPage(*w->set_, -1); }
 
 QAction* TMainForm::AddCommand(QMenu* menu, const char* name, const QString& caption,
                                const QKeySequence& shortcut, bool enabled) {

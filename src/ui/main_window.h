@@ -18,6 +18,7 @@
 #include "document/hqv_set.h"
 #include "ui/page_view.h"
 #include "ui/qt_platform.h"
+#include "document/lifecycle.h"
 #include "undo/undo.h"
 
 namespace ovik::ui {
@@ -97,6 +98,15 @@ private:
     void ShowPage(int32_t number);
     void UpdateEditActions();
     std::vector<int32_t> pageNumbers_;  // page number of each row of the list
+    // The set asks the view to store and drop its page before a save or a
+    // clear, and to show it again after the save has read the file back.
+    struct ViewLink : LinkedView {
+        TMainForm* w;
+        explicit ViewLink(TMainForm* f) : w(f) {}
+        void StoreAndDropPage() override;
+        void ShowPageAgain() override;
+        void DropPage() override;
+    } viewLink_{this};
     int32_t lastShown_ = -1;
     QLabel* status_ = nullptr;
     QTimer saveReminder_;
