@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDockWidget>
 #include <QInputDialog>
 #include <QFileDialog>
@@ -671,6 +672,22 @@ void TMainForm::StartupShow(const app::CommandLine& cmd) {
         OpenStartFile();
     }
     if (cmd.reader) SetEditMode(false);
+    if (cmd.init) settings_.EnsurePublishingDefaults();
+    // The pending action runs once, after the first showing has finished.
+    QTimer::singleShot(300, this, [this, action = cmd.action] {
+        switch (action) {
+            case app::PendingAction::None:
+                app::DetectWordProcessor(settings_, QDate::currentDate().toString(Qt::ISODate).toStdString(),
+                                         app::ProbeLibreOffice);
+                break;
+            case app::PendingAction::Print:
+                // Printing is not available yet: the file stays open for the user.
+                messages_.Information("La stampa non è ancora disponibile.");
+                break;
+            case app::PendingAction::PublishServer:
+            case app::PendingAction::PublishFtp: break;  // these commands perform no action
+        }
+    });
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
