@@ -371,10 +371,10 @@ TEST_F(LayoutTest, ExtremeLengthsNeverCrash) {
 // hit testing finds every character again, the display list shows every
 // character, and a range relayout after typing equals a whole layout.
 TEST_F(LayoutTest, GeneratedPagesKeepLayoutProperties) {
-    FakeTable table(set, 0, 1, 2);
+    FakeTable cells(set, 0, 1, 2);
     FakeObject picture(set, 1);
     FakeIndex index;
-    index.controls = {&table, &picture};
+    index.controls = {&cells, &picture};
     box.controls = &index;
     for (uint32_t seed = 1; seed <= 120; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -383,15 +383,18 @@ TEST_F(LayoutTest, GeneratedPagesKeepLayoutProperties) {
         ExpectInvariants(box);
         for (int32_t k = 0; k < box.ParagraphCount(); ++k) {
             const THQVparag& p = P(k);
-            if (k > 0) ASSERT_EQ(int64_t(p.top), int64_t(P(k - 1).bottom) + 1);
+            if (k > 0) {
+                ASSERT_EQ(int64_t(p.top), int64_t(P(k - 1).bottom) + 1);
+            }
             int32_t next = 0;
             for (size_t l = 0; l < p.Lines().size(); ++l) {
                 const THQVline& line = p.Lines()[l];
                 ASSERT_EQ(line.first, next);
                 next += line.count;
-                if (l + 1 < p.Lines().size())
+                if (l + 1 < p.Lines().size()) {
                     EXPECT_TRUE(line.count == 1 || p.Text()[size_t(next - 1)] == ' ')
                         << "line " << l << " of paragraph " << k;
+                }
             }
             ASSERT_EQ(next, p.Length());
             for (int32_t j = 0; j <= p.Length(); j += 3) {
@@ -420,11 +423,18 @@ TEST_F(LayoutTest, GeneratedPagesKeepLayoutProperties) {
         for (int32_t k = 0; k < box.ParagraphCount(); ++k) {
             std::string text;
             for (int32_t i = 0; i < P(k).Length(); ++i)
-                if (P(k).Records()[size_t(i)].object < 0) text += P(k).Text()[size_t(i)];
-                else ++stored;
-            if (!saturated) EXPECT_EQ(shown[size_t(k)], text) << "paragraph " << k;
+                if (P(k).Records()[size_t(i)].object < 0) {
+                    text += P(k).Text()[size_t(i)];
+                } else {
+                    ++stored;
+                }
+            if (!saturated) {
+                EXPECT_EQ(shown[size_t(k)], text) << "paragraph " << k;
+            }
         }
-        if (!saturated) EXPECT_EQ(objects, stored);
+        if (!saturated) {
+            EXPECT_EQ(objects, stored);
+        }
         const int32_t k = int32_t(seed % uint32_t(box.ParagraphCount()));
         for (char c : std::string(" typed words")) P(k).AppendChar(uint8_t(c));
         RelayoutRange(box, k, k);
