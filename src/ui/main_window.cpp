@@ -43,6 +43,13 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     WireDocument();
     history_ = std::make_unique<THQVundoList>(*set_);
     history_->SetDepth(set_->UndoDeep);
+    // An undone object change (a style) may change the look of the shown page.
+    history_->refreshViews = [this] {
+        int32_t n = view_->PageNumber();
+        view_->StorePage();
+        view_->ShowPage(*set_, -1);
+        ShowPage(n);
+    };
     view_ = new TPageView(this);
     view_->SetHistory(history_.get());
     setCentralWidget(view_);
@@ -638,6 +645,7 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
     }
     if (name == "fstili") {
         auto* w = Cached<TFStili>(name, [&] { return new TFStili(*set_, store_, this); });
+        w->SetHistory(history_.get());
         w->Edit(TFStili::Mode::Sheet);
         return w;
     }

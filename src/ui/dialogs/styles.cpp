@@ -14,15 +14,16 @@
 
 namespace ovik::ui {
 
-THQVoggetto* StoreStyle(THQVset& set, const THQVoggetto& scratch, THQVoggetto* modified, const std::string& name) {
+THQVoggetto* StoreStyle(THQVset& set, const THQVoggetto& scratch, THQVoggetto* modified, const std::string& name,
+                        THQVundoList* history) {
     std::unique_ptr<THQVoggetto> fresh;
     THQVoggetto* target = modified;
     if (!target) {
         fresh = set.NewObject(stileParagrafo);
         target = fresh.get();
     }
-    // The undo entry "Modifica stile: " + name belongs here once the set keeps
-    // an undo list.
+    if (history && modified && modified->IsRegistered())
+        history->Add(std::make_unique<TogBackup>(set, *modified, "Modifica stile: " + modified->Name()));
     for (size_t i = 0; i < style_rec::kAttrBlockLen; ++i)
         target->SetU8(style_rec::kAttrBlock + i, scratch.U8(style_rec::kAttrBlock + i));
     SetStyleFace(*target, StyleFace(&scratch));
@@ -241,7 +242,7 @@ bool TFStili::Edit(Mode mode, THQVoggetto* style) {
 void TFStili::ChooseStyle(int row) {
     if (loading_ || row < 0) return;
     // Changes to the style shown are stored before another one is shown.
-    if (changed_ && modified_) StoreStyle(set_, *scratch_, modified_, ToCp(name->text()));
+    if (changed_ && modified_) StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
     THQVoggetto* s = set_.GetObject(stileParagrafo, styles->item(row)->data(Qt::UserRole).toInt());
     if (!s) return;
     modified_ = s;
@@ -352,7 +353,7 @@ void TFStili::UpdateExample() {
 
 THQVoggetto* TFStili::Apply() {
     FromWidgets();
-    THQVoggetto* s = StoreStyle(set_, *scratch_, modified_, ToCp(name->text()));
+    THQVoggetto* s = StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
     if (mode_ != Mode::Sheet) modified_ = s;
     changed_ = false;
     return s;

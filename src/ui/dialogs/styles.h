@@ -3,6 +3,8 @@
 // shown in the example; Ok stores it into the set.
 #pragma once
 
+#include "undo/undo.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -23,7 +25,10 @@ namespace ovik::ui {
 // there is none. A name that differs (ignoring case) from the style's current
 // one is made unique in the set and cut to 32 characters; an empty name keeps
 // the current one. The style is in use (state 1) and registered. Returns it.
-THQVoggetto* StoreStyle(THQVset& set, const THQVoggetto& scratch, THQVoggetto* modified, const std::string& name);
+// Changing an existing style records "Modifica stile: " + name in `history`
+// first (when given), so undo brings back its old look everywhere.
+THQVoggetto* StoreStyle(THQVset& set, const THQVoggetto& scratch, THQVoggetto* modified, const std::string& name,
+                        THQVundoList* history = nullptr);
 
 // Turning line spacing on gives the line height of the font size (points to
 // pixels); off gives the automatic height.
@@ -42,6 +47,8 @@ public:
     THQVoggetto* Apply();
     const THQVoggetto& Scratch() const { return *scratch_; }
     THQVoggetto* Modified() const { return modified_; }
+    // The history style changes are recorded in.
+    void SetHistory(THQVundoList* h) { history_ = h; }
     // Changes the unit; the shown lengths follow.
     void SetUnit(int unit);
 
@@ -64,6 +71,7 @@ private:
     void ChooseStyle(int row);
 
     THQVset& set_;
+    THQVundoList* history_ = nullptr;
     std::unique_ptr<THQVoggetto> scratch_;
     THQVoggetto* modified_ = nullptr;
     Mode mode_ = Mode::Sheet;
