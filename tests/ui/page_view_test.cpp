@@ -9,6 +9,7 @@
 #include "page/page_record.h"
 #include "platform/messages.h"
 #include "qt_test_app.h"
+#include "text/layout.h"
 #include "ui/page_view.h"
 
 namespace ovik::ui {
@@ -120,6 +121,35 @@ TEST_F(PageViewTest, KeysAndMouseReachTheEditor) {
     EXPECT_EQ(BoxText(), "XIl |ner");
     view.Undo();
     EXPECT_EQ(BoxText(), "XIl gatto|ner");
+}
+
+TEST_F(PageViewTest, DraggingTheSelectionMovesItOrCopiesWithCtrl) {
+    int32_t n = AddPage("<Z S0 >uno due tre");
+    ASSERT_TRUE(view.ShowPage(set, n));
+    QWidget* vp = view.viewport();
+    auto at = [&](int32_t i) {
+        TextPosition p = PositionOf(*view.Box(), 0, i);
+        return QPoint(p.x + 2, p.y + p.height / 2);
+    };
+    auto select = [&](int32_t from, int32_t to) {
+        view.Run([=](BoxEditor& e) { e.SetSelection(e.Box().MakePosition(0, from), e.Box().MakePosition(0, to)); });
+    };
+    // Beyond the end of the line is the end of the paragraph.
+    const QPoint lineEnd(vp->width() - 20, at(0).y());
+    select(0, 4);
+    QTest::mousePress(vp, Qt::LeftButton, {}, at(1));
+    QTest::mouseMove(vp, at(6));
+    EXPECT_TRUE(view.Dragging());
+    QTest::mouseMove(vp, lineEnd);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, lineEnd);
+    EXPECT_FALSE(view.Dragging());
+    EXPECT_EQ(BoxText(), "due treuno ");
+    // With Ctrl the selection is copied.
+    select(0, 3);
+    QTest::mousePress(vp, Qt::LeftButton, {}, at(1));
+    QTest::mouseMove(vp, at(6));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::ControlModifier, lineEnd);
+    EXPECT_EQ(BoxText(), "due treuno due");
 }
 
 TEST_F(PageViewTest, ShowingAnotherPageStoresTheEditedOne) {
