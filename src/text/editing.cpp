@@ -1057,7 +1057,11 @@ void BoxEditor::MouseUp(MouseButton b, int32_t x, int32_t y, uint8_t /*modifiers
         SelectWordAt(Clamp(PositionAt(x, y)));
         return;
     }
-    if (dragPending) {
+    if (dragPending && b == MouseButton::Right) {
+        // A right click inside the selection keeps it and opens the context
+        // menu below (a right press only arms a drag that the menu asks about).
+        dragPending = false;
+    } else if (dragPending) {
         // Released without dragging: the click places the caret.
         dragPending = false;
         box_.hasSelection = false;

@@ -592,6 +592,17 @@ TEST_F(Edit, DraggingTheSelectionMovesOrCopies) {
     history.UndoOne();
     EXPECT_EQ(Own(), loaded);
 
+    // A right click inside the selection keeps it and asks for the context
+    // menu; a left click there places the caret.
+    Sel(0, 0, 0, 3);
+    editor.MouseDown(MouseButton::Right, XAt(0, 1), YAt(0), 0);
+    editor.MouseUp(MouseButton::Right, XAt(0, 1), YAt(0), 0);
+    EXPECT_TRUE(box.hasSelection);
+    EXPECT_EQ(Drain().back().kind, EditAction::ContextMenu);
+    editor.MouseDown(MouseButton::Left, XAt(0, 1), YAt(0), 0);
+    editor.MouseUp(MouseButton::Left, XAt(0, 1), YAt(0), 0);
+    EXPECT_FALSE(box.hasSelection);
+
     // Ctrl copies; the right button asks first.
     Sel(0, 0, 0, 3);
     editor.Drop(editor, 300, YAt(0), MouseButton::Left, kCtrl);
