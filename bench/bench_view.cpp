@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_pages.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
 #include "text/hqv_box.h"
@@ -23,16 +24,7 @@ namespace {
 using namespace ovik;
 using Clock = std::chrono::steady_clock;
 
-std::string PageMarkup(int paragraphs) {
-    std::string s;
-    s.reserve(size_t(paragraphs) * 80);
-    for (int i = 0; i < paragraphs; ++i) {
-        s += "<Z S0 >Il testo della pagina ";
-        if (i % 3 == 0) s += "<Y y1 >in grassetto<Y y0 > ";
-        s += "con un paragrafo ordinario.";
-    }
-    return s;
-}
+using bench::PageMarkup;
 
 struct Result {
     size_t bytes = 0;
