@@ -5,12 +5,17 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 #include "core/codepage.h"
 #include "platform/settings_store.h"
 #include "qt_test_app.h"
 #include "text/box_attributes.h"
+#include "text/layout.h"
 #include "text/text_attributes.h"
 #include "document/hqv_set.h"
 #include "ui/main_window.h"
@@ -136,6 +141,16 @@ TEST_F(EditCommands, UndoListSelectsARunFromTheNewestEntry) {
     EXPECT_EQ(popup.Confirmed(), 0);
     QTest::keyClick(&popup, Qt::Key_Return);
     EXPECT_EQ(popup.Confirmed(), 2);
+    // Moving with the button down selects up to the item under the mouse;
+    // a double click confirms the run up to its item.
+    TUndoPopup mouse({"d", "c", "b", "a"});
+    mouse.resize(TUndoBox::kWidth, 200);
+    const QPoint third = mouse.visualItemRect(mouse.item(2)).center();
+    QMouseEvent drag(QEvent::MouseMove, third, mouse.mapToGlobal(third), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(mouse.viewport(), &drag);
+    EXPECT_EQ(mouse.Rules().Selected(), 3);
+    QTest::mouseDClick(mouse.viewport(), Qt::LeftButton, {}, mouse.visualItemRect(mouse.item(1)).center());
+    EXPECT_EQ(mouse.Confirmed(), 2);
     TUndoPopup cancelled({"b", "a"});
     QTest::keyClick(&cancelled, Qt::Key_Down);
     QTest::keyClick(&cancelled, Qt::Key_Escape);
@@ -154,6 +169,55 @@ TEST_F(EditCommands, UndoFromTheListTakesBackThatManyEntries) {
     EXPECT_TRUE(w.Action("EditRedo")->isEnabled());
     w.Action("EditRedo")->trigger();
     EXPECT_EQ(Text(), "uno|");
+}
+
+TEST_F(EditCommands, UndoButtonOpensTheListBelowItAndUndoesTheConfirmedRun) {
+    Clear();
+    QTest::keyClicks(Viewport(), "uno");
+    QTest::keyClick(Viewport(), Qt::Key_Return);
+    QTest::keyClicks(Viewport(), "due");
+    w.show();
+    auto* button = w.findChild<QToolButton*>("UndoListButton");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled());
+    bool seen = false;
+    // The list runs its own event loop: the keys go to it from a timer.
+    QTimer::singleShot(0, &w, [&] {
+        auto* popup = w.findChild<TUndoPopup*>();
+        ASSERT_NE(popup, nullptr);
+        seen = true;
+        EXPECT_FALSE(button->isEnabled());
+        EXPECT_EQ(popup->count(), 4);  // the clearing, "uno", the Enter, "due"
+        EXPECT_EQ(popup->width(), TUndoBox::kWidth);
+        const QPoint corner = button->mapToGlobal(QPoint(0, button->height()));
+        EXPECT_EQ(popup->geometry().topLeft(), corner);
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    button->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(Text(), "uno");
+}
+
+TEST_F(EditCommands, ContextMenuOffersTheWindowsClipboardCommands) {
+    Clear();
+    QTest::keyClicks(Viewport(), "uno due");
+    w.Action("EditSelectAll")->trigger();
+    w.show();
+    QStringList offered;
+    QTimer::singleShot(0, &w, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                if (a->isEnabled()) offered << a->objectName();
+            menu->close();
+        }
+    });
+    // A right click inside the selection keeps it for the menu's commands.
+    TextPosition p = PositionOf(Box(), 0, 2);
+    QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(p.x + 1, p.y + p.height / 2));
+    EXPECT_EQ(offered, (QStringList{"EditCut", "EditCopy", "EditPaste", "EditSelectAll"}));
+    EXPECT_TRUE(w.View()->HasSelection());
 }
 
 TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
