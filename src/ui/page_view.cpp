@@ -26,7 +26,7 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
     caretTimer_.setInterval(500);
     connect(&caretTimer_, &QTimer::timeout, this, [this] {
         caretOn_ = !caretOn_;
-        viewport()->update();
+        viewport()->update(CaretRect());
     });
 }
 
@@ -112,6 +112,14 @@ void TPageView::SetReadOnly(bool r) {
     if (r) caretTimer_.stop();
     else if (box_) caretTimer_.start();
     viewport()->update();
+}
+
+QRect TPageView::CaretRect() const {
+    if (!box_ || box_->hasSelection) return {};
+    TextPosition c = PositionOf(*box_, box_->caret.paragraphIndex, box_->caret.charIndex);
+    if (c.height < 0) return {};
+    // The bar is two pixels wide; one more on each side for safety.
+    return QRect(c.x - 1, c.y, 4, c.height).translated(-Offset());
 }
 
 QPoint TPageView::Offset() const {

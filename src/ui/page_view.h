@@ -105,6 +105,8 @@ protected:
 private:
     void UpdateScrollBars();
     QPoint Offset() const;
+    // Where the caret is drawn, in viewport coordinates (empty when none).
+    QRect CaretRect() const;
     QPoint BoxPoint(const QPoint& viewportPos) const { return viewportPos + Offset(); }
     // Carries out what the last event posted, then repaints.
     void AfterInput();

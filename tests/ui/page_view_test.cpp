@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTest>
 
 #include "document/hqv_set.h"
@@ -83,6 +85,30 @@ TEST_F(PageViewTest, PaintsTheBackgroundAndTheTextOfTheDisplayList) {
         for (int x = texts[0].x; x < texts[0].x + 80; ++x)
             if (shot.pixelColor(x, y) != QColor(0, 0, 255)) ++textPixels;
     EXPECT_GT(textPixels, 20);
+}
+
+// Records the rectangles the viewport is asked to repaint.
+struct PaintSpy : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+TEST_F(PageViewTest, CaretBlinkRepaintsOnlyTheCaret) {
+    int32_t n = AddPage("<Z S0 >Il gatto nero");
+    ASSERT_TRUE(view.ShowPage(set, n));
+    view.viewport()->setFocus();
+    QApplication::processEvents();
+    PaintSpy spy;
+    view.viewport()->installEventFilter(&spy);
+    QTest::qWait(600);  // one blink
+    view.viewport()->removeEventFilter(&spy);
+    ASSERT_FALSE(spy.painted.isEmpty());
+    EXPECT_LE(spy.painted.boundingRect().width(), 4);
+    TextPosition caret = PositionOf(*view.Box(), 0, 0);
+    EXPECT_TRUE(spy.painted.boundingRect().contains(QPoint(caret.x, caret.y + 1)));
 }
 
 TEST_F(PageViewTest, KeysAndMouseReachTheEditor) {
