@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QColorDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -117,6 +118,16 @@ TEST_F(EditCommands, FormatToolbarActsOnTheSelectionOrTheCaretParagraph) {
     EXPECT_NEAR(pa.LeftMargin() - before, PixelsToUnit(UnitToPixels(1.0, umCentimetres, 96), pa.Unit(), 96), 0.5);
     for (int i = 0; i < 40; ++i) w.Action("FormatIndentLess")->trigger();
     EXPECT_EQ(pa.LeftMargin(), 0);
+
+    // The colour comes from the colour dialog (a platform colour: low byte red).
+    QTimer::singleShot(0, &w, [] {
+        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+            dialog->setCurrentColor(QColor(0x11, 0x22, 0x33));
+            dialog->accept();
+        }
+    });
+    w.Action("FormatColour")->trigger();
+    EXPECT_EQ(Box().Paragraph(1).FontAt(0).colour, 0x332211);
 
     // The style box lists the hypertext's styles and applies one.
     auto names = w.Set().StyleNames();
