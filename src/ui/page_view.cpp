@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 
+#include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
 
 #include "document/hqv_set.h"
@@ -321,22 +322,19 @@ void TPageView::Cut() {
 void TPageView::Paste() { PasteText(QGuiApplication::clipboard()->text()); }
 
 void TPageView::PasteText(const QString& text) {
-    if (!editor_ || readOnly_ || text.isEmpty()) return;
+    if (!editor_ || readOnly_ || text.isEmpty() || !set_) return;
+    // The text converter turns the plain text into objects data (one
+    // paragraph per line), which is pasted at the caret as one undo entry.
     std::string bytes = cp1252::FromUtf8(text.toStdString());
+    Bytes source(bytes.begin(), bytes.end());
+    source.push_back(0);
+    Bytes data;
+    THQVtoTxt converter;
+    converter.LinkedHQVset = set_;
+    converter.ImportFragment(source, data, false, 0);
     Run([&](BoxEditor& e) {
         if (HasSelection()) e.DeleteSelection();
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            uint8_t c = uint8_t(bytes[i]);
-            if (c == '\r' || c == '\n') {
-                if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-                e.InsertParagraph();
-            } else if (c == '\t') {
-                e.TypeChar(' ');
-            } else if (c >= 32) {
-                e.TypeChar(c);
-            }
-        }
-        e.CloseGroups();
+        ReadObjectsData(e, data, "Inserimento da Cartella appunti", false);
     });
 }
 

@@ -239,6 +239,11 @@ TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
     clip->setText(QString::fromUtf8("Perché 5€\r\nriga ✓ due"));
     w.Action("EditPaste")->trigger();
     EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? due");
+    // The paste is one undo entry.
+    w.Action("EditUndo")->trigger();
+    EXPECT_EQ(Text(), "");
+    w.Action("EditRedo")->trigger();
+    EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? due");
     w.Action("EditSelectAll")->trigger();
     EXPECT_TRUE(w.Action("EditCopy")->isEnabled());
     w.Action("EditCopy")->trigger();
@@ -253,6 +258,10 @@ TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
     EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? ");
     w.View()->Undo();
     EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? due");
+    // Markup characters in the text stay text.
+    Clear();
+    w.View()->PasteText("<Z S0 >a\\<b>");
+    EXPECT_EQ(Text(), "<Z S0 >a\\<b>");
 }
 
 }  // namespace
