@@ -71,9 +71,9 @@ public:
     void Copy();
     void Cut();
     void Paste();
-    // Types `text` at the caret (replacing the selection): the characters the
-    // code page lacks become the closest one or "?", each line break a new
-    // paragraph.
+    // Pastes `text` at the caret (replacing the selection) as one undo entry:
+    // the characters the code page lacks become the closest one or "?", each
+    // line a paragraph.
     void PasteText(const QString& text);
     // The commands the box's context menu offers (the window's Cut, Copy,
     // Paste and so on).
