@@ -371,6 +371,9 @@ void BoxEditor::Backspace() {
 
 void BoxEditor::InsertParagraph() {
     if (Locked() || !Editable() || box_.ParagraphCount() == 0) return;
+    // Attributes chosen for the next typed characters (bold turned off, a new
+    // size) hold in the new paragraph too.
+    const THQVTextAttributes::Pending keep = box_.TextAttributes().pending;
     CloseGroups();
     if (HasSelectionText(box_)) DeleteSelection();
     CloseGroups();
@@ -385,6 +388,7 @@ void BoxEditor::InsertParagraph() {
     preferredX_ = -1;
     caretVisible = true;
     box_.Unlock();
+    box_.TextAttributes().pending = keep;
 }
 
 void BoxEditor::InsertObject(PlacedObject* object, bool focus) {
