@@ -532,8 +532,12 @@ void BoxEditor::RunCommand(const std::string& text, F change) {
 
 template <class P, class F>
 void BoxEditor::RunOrPending(const std::string& text, P setPending, F change) {
+    // Without a selection the value joins those already chosen for the next
+    // typed characters (bold, then a face: both hold).
+    const THQVTextAttributes::Pending keep = box_.TextAttributes().pending;
     CloseGroups();
     if (!HasSelectionText(box_)) {
+        box_.TextAttributes().pending = keep;
         setPending(box_.TextAttributes().pending);
         return;
     }

@@ -600,6 +600,20 @@ TEST_F(Edit, PendingStyleHoldsOverEnter) {
     }
 }
 
+TEST_F(Edit, PendingValuesAddUp) {
+    Open("<Z S0 >ab");
+    Caret(0, 2);
+    editor.SetAndClearStyleBits(0, 1);
+    editor.SetFace("Arial");
+    editor.SetSize(20);
+    editor.KeyPress('c');
+    const TMyFont f = P(0).FontAt(2);
+    EXPECT_EQ(f.style & 1, 1);
+    EXPECT_EQ(f.face, "Arial");
+    EXPECT_EQ(f.size, 20);
+    ExpectInvariants(box);
+}
+
 TEST_F(Edit, DraggingTheSelectionMovesOrCopies) {
     Open("<Z S0 >uno due tre");
     const std::string loaded = Own();
