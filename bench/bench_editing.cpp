@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_pages.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
@@ -24,16 +25,7 @@ namespace {
 
 using namespace ovik;
 
-std::string PageMarkup(int paragraphs) {
-    std::string s;
-    s.reserve(size_t(paragraphs) * 80);
-    for (int i = 0; i < paragraphs; ++i) {
-        s += "<Z S0 >Il testo della pagina ";
-        if (i % 3 == 0) s += "<Y y1 >in grassetto<Y y0 > ";
-        s += "con un paragrafo ordinario.";
-    }
-    return s;
-}
+using bench::PageMarkup;
 
 void BM_Typing(benchmark::State& state) {
     const int paragraphs = int(state.range(0));

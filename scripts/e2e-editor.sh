@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real editor under a virtual display: opens a hypertext, types a
-# sentence in page 0, makes a word bold with Ctrl+B, presses Enter, undoes and
-# redoes, saves with Ctrl+S and quits; then checks the saved file with ovikc
-# and that the ".bak" holds the old version. Keeps a screenshot.
+# sentence in page 0, makes a word bold with Ctrl+B (and turns bold off again),
+# presses Enter, types, undoes and redoes, saves with Ctrl+S and quits; then
+# checks the saved file with ovikc (the bold run, and no bold after Enter) and
+# that the ".bak" holds the old version. Keeps a screenshot.
 # Not part of CI (a display test may be flaky); run it by hand:
 #   xvfb-run -a -s "-screen 0 1100x800x24" bash scripts/e2e-editor.sh [BUILD]
 set -euo pipefail
@@ -47,6 +48,8 @@ fail=0
 grep -aq "Una frase scritta" <<<"$content" || { echo "FAIL: typed text missing"; fail=1; }
 grep -aqE "<Y[^>]* y1 >grassetto" <<<"$content" || { echo "FAIL: bold run missing"; fail=1; }
 grep -aq "fine" <<<"$content" || { echo "FAIL: text after Enter missing (redo)"; fail=1; }
+# Bold was turned off before Enter: "fine" starts in a run without the bold bit.
+grep -aqE " y1 [^<]*>fine" <<<"$content" && { echo "FAIL: the text after Enter is still bold"; fail=1; }
 [ -f "$work/libro.bak" ] || { echo "FAIL: no .bak"; fail=1; }
 if [ -f "$work/libro.bak" ] && "$build/src/cli/ovikc" dump "$work/libro.bak" 0 0 --content | grep -aq "Una frase"; then
   echo "FAIL: the .bak already holds the new text"; fail=1

@@ -371,6 +371,9 @@ void BoxEditor::Backspace() {
 
 void BoxEditor::InsertParagraph() {
     if (Locked() || !Editable() || box_.ParagraphCount() == 0) return;
+    // Attributes chosen for the next typed characters (bold turned off, a new
+    // size) hold in the new paragraph too.
+    const THQVTextAttributes::Pending keep = box_.TextAttributes().pending;
     CloseGroups();
     if (HasSelectionText(box_)) DeleteSelection();
     CloseGroups();
@@ -385,6 +388,7 @@ void BoxEditor::InsertParagraph() {
     preferredX_ = -1;
     caretVisible = true;
     box_.Unlock();
+    box_.TextAttributes().pending = keep;
 }
 
 void BoxEditor::InsertObject(PlacedObject* object, bool focus) {
@@ -528,8 +532,12 @@ void BoxEditor::RunCommand(const std::string& text, F change) {
 
 template <class P, class F>
 void BoxEditor::RunOrPending(const std::string& text, P setPending, F change) {
+    // Without a selection the value joins those already chosen for the next
+    // typed characters (bold, then a face: both hold).
+    const THQVTextAttributes::Pending keep = box_.TextAttributes().pending;
     CloseGroups();
     if (!HasSelectionText(box_)) {
+        box_.TextAttributes().pending = keep;
         setPending(box_.TextAttributes().pending);
         return;
     }
@@ -1057,7 +1065,11 @@ void BoxEditor::MouseUp(MouseButton b, int32_t x, int32_t y, uint8_t /*modifiers
         SelectWordAt(Clamp(PositionAt(x, y)));
         return;
     }
-    if (dragPending) {
+    if (dragPending && b == MouseButton::Right) {
+        // A right click inside the selection keeps it and opens the context
+        // menu below (a right press only arms a drag that the menu asks about).
+        dragPending = false;
+    } else if (dragPending) {
         // Released without dragging: the click places the caret.
         dragPending = false;
         box_.hasSelection = false;

@@ -11,6 +11,11 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QActionGroup>
+#include <QColorDialog>
+#include <QFontDatabase>
+#include <QIntValidator>
+#include <tuple>
 
 #include "app/app_info.h"
 #include "core/codepage.h"
@@ -27,6 +32,10 @@
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/styles.h"
 #include "ui/languager.h"
+#include "ui/dialogs/dialog_support.h"
+#include "ui/undo_popup.h"
+#include "text/box_attributes.h"
+#include "text/text_attributes.h"
 
 namespace ovik::ui {
 
@@ -181,9 +190,23 @@ void TMainForm::BuildMenus() {
         UpdateEditActions();
     });
     m->addSeparator();
-    AddCommand(m, "EditCut", "&Taglia", QKeySequence("Shift+Del"));
-    AddCommand(m, "EditCopy", "&Copia", QKeySequence("Ctrl+Ins"));
-    AddCommand(m, "EditPaste", "&Incolla", QKeySequence("Shift+Ins"));
+    // Plain text through the system clipboard; Ctrl+X, Ctrl+C and Ctrl+V too,
+    // which no other command takes.
+    QAction* cut = AddCommand(m, "EditCut", "&Taglia", QKeySequence("Shift+Del"));
+    cut->setShortcuts({QKeySequence("Shift+Del"), QKeySequence("Ctrl+X")});
+    connect(cut, &QAction::triggered, this, [this] {
+        view_->Cut();
+        UpdateEditActions();
+    });
+    QAction* copy = AddCommand(m, "EditCopy", "&Copia", QKeySequence("Ctrl+Ins"));
+    copy->setShortcuts({QKeySequence("Ctrl+Ins"), QKeySequence("Ctrl+C")});
+    connect(copy, &QAction::triggered, this, [this] { view_->Copy(); });
+    QAction* paste = AddCommand(m, "EditPaste", "&Incolla", QKeySequence("Shift+Ins"));
+    paste->setShortcuts({QKeySequence("Shift+Ins"), QKeySequence("Ctrl+V")});
+    connect(paste, &QAction::triggered, this, [this] {
+        view_->Paste();
+        UpdateEditActions();
+    });
     AddCommand(m, "EditPastePage", "Incolla &pagina da...");
     connect(AddCommand(m, "EditSelectAll", "&Seleziona tutto", QKeySequence("Ctrl+F2")), &QAction::triggered,
             this, [this] { view_->Run([](BoxEditor& e) { e.SelectAll(); }); });
@@ -338,11 +361,180 @@ void TMainForm::BuildMenus() {
     connect(mode, &QAction::triggered, this, [this] { SetEditMode(!doc_->EditMode()); });
     actions_["ModeSwitch"] = mode;
 
+    BuildToolbars();
+
     // Hints of the commands go to the status line.
     for (auto& [name, action] : actions_) {
         if (action->statusTip().isEmpty()) action->setStatusTip(action->text().remove('&'));
     }
     connect(bar, &QMenuBar::hovered, this, [this](QAction* a) { status_->setText(a->statusTip()); });
+}
+
+void TMainForm::BuildToolbars() {
+    // Undo with its drop-down list, and redo.
+    QToolBar* edit = addToolBar("Modifica");
+    edit->setObjectName("edittoolbar");
+    edit->addAction(Action("EditUndo"));
+    undoListButton_ = new QToolButton(edit);
+    undoListButton_->setObjectName("UndoListButton");
+    undoListButton_->setArrowType(Qt::DownArrow);
+    undoListButton_->setToolTip("Undo multiplo");
+    undoListButton_->setEnabled(false);
+    connect(undoListButton_, &QToolButton::clicked, this, [this] { ShowUndoList(); });
+    edit->addWidget(undoListButton_);
+    edit->addAction(Action("EditRedo"));
+    edit->addSeparator();
+    edit->addAction(Action("EditCut"));
+    edit->addAction(Action("EditCopy"));
+    edit->addAction(Action("EditPaste"));
+
+    // Format: paragraph style, face, size, the style bits, colour, alignment,
+    // lists and indents. Faces and style names are Windows-1252 in the engine.
+    addToolBarBreak();
+    QToolBar* fmt = addToolBar("Formato");
+    fmt->setObjectName("formattoolbar");
+    styleBox_ = new QComboBox(fmt);
+    // The style and face boxes list the document's and the system's names,
+    // not captions: they stay unnamed so the language blocks leave them alone.
+    styleBox_->setMinimumContentsLength(14);
+    styleBox_->setToolTip("Stile paragrafo");
+    connect(styleBox_, &QComboBox::textActivated, this, [this](const QString& name) {
+        view_->ApplyStyle(ToCp(name));
+        view_->setFocus();
+    });
+    fmt->addWidget(styleBox_);
+    faceBox_ = new QComboBox(fmt);
+    faceBox_->setEditable(true);
+    faceBox_->setInsertPolicy(QComboBox::NoInsert);
+    faceBox_->setMinimumContentsLength(16);
+    faceBox_->setToolTip("Carattere");
+    QStringList faces{"Times New Roman", "Arial", "Courier New"};
+    for (const QString& f : QFontDatabase::families())
+        if (!faces.contains(f)) faces << f;
+    faceBox_->addItems(faces);
+    connect(faceBox_, &QComboBox::textActivated, this, [this](const QString& face) {
+        if (face.isEmpty()) return;
+        std::string name = ToCp(face);
+        view_->Run([&](BoxEditor& e) { e.SetFace(name); });
+        view_->setFocus();
+    });
+    fmt->addWidget(faceBox_);
+    sizeBox_ = new QComboBox(fmt);
+    sizeBox_->setObjectName("SizeBox");
+    sizeBox_->setEditable(true);
+    sizeBox_->setInsertPolicy(QComboBox::NoInsert);
+    sizeBox_->setValidator(new QIntValidator(1, 999, sizeBox_));
+    sizeBox_->setToolTip("Dimensione");
+    for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
+        sizeBox_->addItem(QString::number(size));
+    connect(sizeBox_, &QComboBox::textActivated, this, [this](const QString& text) {
+        int points = text.toInt();
+        if (points <= 0) return;
+        view_->Run([points](BoxEditor& e) { e.SetSize(points); });
+        view_->setFocus();
+    });
+    fmt->addWidget(sizeBox_);
+    fmt->addAction(Action("FormatBold"));
+    fmt->addAction(Action("FormatItalic"));
+    fmt->addAction(Action("FormatUnderline"));
+    for (const char* name : {"FormatBold", "FormatItalic", "FormatUnderline"}) Action(name)->setCheckable(true);
+
+    auto command = [this, fmt](const char* name, const QString& caption, auto run) {
+        QAction* a = fmt->addAction(caption);
+        a->setObjectName(name);
+        a->setEnabled(false);
+        actions_[name] = a;
+        connect(a, &QAction::triggered, this, run);
+        return a;
+    };
+    command("FormatColour", "Colore testo...", [this] {
+        if (!view_->Box()) return;
+        int32_t current = view_->Box()->TextAttributes().Colour();
+        QColor c = QColorDialog::getColor(ToQColor(current), this, "Colore");
+        if (!c.isValid()) return;
+        int32_t colour = c.red() | (c.green() << 8) | (c.blue() << 16);
+        view_->Run([colour](BoxEditor& e) { e.SetColour(colour); });
+    });
+    fmt->addSeparator();
+    auto* alignment = new QActionGroup(this);
+    for (auto [name, caption, value] : {std::tuple{"FormatAlignLeft", "Allinea a sinistra", 0},
+                                        {"FormatAlignCentre", "Centra", 2},
+                                        {"FormatAlignRight", "Allinea a destra", 1}}) {
+        QAction* a = command(name, caption, [this, value = value] {
+            view_->Run([value](BoxEditor& e) { e.SetAlignment(uint8_t(value)); });
+        });
+        a->setCheckable(true);
+        a->setData(value);
+        alignment->addAction(a);
+    }
+    fmt->addSeparator();
+    // A list button turns its kind on, or off when the paragraph has it.
+    for (auto [name, caption, kind] : {std::tuple{"FormatBullets", "Elenco puntato", 10},
+                                       {"FormatNumbers", "Elenco numerato", 6}}) {
+        QAction* a = command(name, caption, [this, kind = kind] {
+            if (!view_->Box()) return;
+            uint8_t now = view_->Box()->ParaAttributes().ListKind();
+            view_->Run([&](BoxEditor& e) { e.SetListKind(now == kind ? 0 : uint8_t(kind)); });
+        });
+        a->setCheckable(true);
+    }
+    // Indents move the left margin by one centimetre, in the paragraph's unit.
+    for (auto [name, caption, step] : {std::tuple{"FormatIndentLess", "Riduci rientro", -1},
+                                       {"FormatIndentMore", "Aumenta rientro", 1}}) {
+        command(name, caption, [this, step = step] {
+            if (!view_->Box()) return;
+            THQVParaAttributes& pa = view_->Box()->ParaAttributes();
+            double cm = PixelsToUnit(UnitToPixels(1.0, umCentimetres, 96), pa.Unit(), 96);
+            double margin = std::max(0.0, pa.LeftMargin() + step * cm);
+            view_->Run([margin](BoxEditor& e) { e.SetLeftMargin(margin); });
+        });
+    }
+    connect(view_, &TPageView::InputDone, this, [this] {
+        UpdateFormatBoxes();
+        UpdateEditActions();
+    });
+    connect(view_, &TPageView::ContextMenuAboutToShow, this, [this] { UpdateEditActions(); });
+    view_->SetContextActions({Action("EditCut"), Action("EditCopy"), Action("EditPaste"), Action("EditSelectAll")});
+}
+
+void TMainForm::UpdateFormatBoxes() {
+    THQVbox* box = view_->Box();
+    if (!box) return;
+    QSignalBlocker b1(styleBox_), b2(faceBox_), b3(sizeBox_);
+    QStringList styles;
+    for (const std::string& name : set_->StyleNames()) styles << FromCp(name);
+    bool same = styles.size() == styleBox_->count();
+    for (int i = 0; same && i < styles.size(); ++i) same = styleBox_->itemText(i) == styles[i];
+    if (!same) {
+        styleBox_->clear();
+        styleBox_->addItems(styles);
+    }
+    styleBox_->setCurrentIndex(styleBox_->findText(FromCp(box->ParaAttributes().StyleName())));
+    THQVTextAttributes& ta = box->TextAttributes();
+    faceBox_->setCurrentText(FromCp(ta.Face()));
+    sizeBox_->setCurrentText(QString::number(ta.Size()));
+    uint8_t style = ta.Style();
+    Action("FormatBold")->setChecked(style & 1);
+    Action("FormatItalic")->setChecked(style & 2);
+    Action("FormatUnderline")->setChecked(style & 4);
+    uint8_t align = box->ParaAttributes().Alignment();
+    for (const char* name : {"FormatAlignLeft", "FormatAlignCentre", "FormatAlignRight"})
+        Action(name)->setChecked(Action(name)->data().toInt() == align);
+    uint8_t list = box->ParaAttributes().ListKind();
+    Action("FormatBullets")->setChecked(list == 10);
+    Action("FormatNumbers")->setChecked(list == 6);
+}
+
+void TMainForm::UndoFromList(int32_t k) {
+    view_->UndoMany(k);
+    UpdateEditActions();
+}
+
+void TMainForm::ShowUndoList() {
+    if (!history_->CanUndo() || !view_->Box()) return;
+    TUndoPopup popup(history_->UndoDescriptions(), this);
+    int32_t k = popup.Run(undoListButton_);
+    if (k > 0) UndoFromList(k);
 }
 
 void TMainForm::ApplyOptions() {
@@ -439,6 +631,7 @@ void TMainForm::ShowPage(int32_t number) {
             pages_->setCurrentRow(int(i));
         }
     UpdateEditActions();
+    UpdateFormatBoxes();
 }
 
 void TMainForm::UpdateEditActions() {
@@ -446,7 +639,18 @@ void TMainForm::UpdateEditActions() {
     Action("EditUndo")->setEnabled(editing && history_->CanUndo());
     Action("EditRedo")->setEnabled(editing && history_->CanRedo());
     Action("EditSelectAll")->setEnabled(view_->Box() != nullptr);
-    for (const char* name : {"FormatBold", "FormatItalic", "FormatUnderline"}) Action(name)->setEnabled(editing);
+    for (const char* name : {"FormatBold", "FormatItalic", "FormatUnderline", "FormatColour", "FormatAlignLeft",
+                             "FormatAlignCentre", "FormatAlignRight", "FormatBullets", "FormatNumbers",
+                             "FormatIndentLess", "FormatIndentMore"})
+        Action(name)->setEnabled(editing);
+    for (QWidget* box : {static_cast<QWidget*>(styleBox_), static_cast<QWidget*>(faceBox_),
+                         static_cast<QWidget*>(sizeBox_)})
+        box->setEnabled(editing);
+    undoListButton_->setEnabled(editing && history_->CanUndo());
+    const bool selection = view_->HasSelection();
+    Action("EditCut")->setEnabled(editing && selection);
+    Action("EditCopy")->setEnabled(selection);
+    Action("EditPaste")->setEnabled(editing);
     if (!history_->UndoDescriptions().empty())
         Action("EditUndo")->setStatusTip(QString::fromStdString(cp1252::ToUtf8(history_->UndoDescriptions().front())));
 }

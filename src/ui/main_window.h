@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QAction>
+#include <QComboBox>
+#include <QToolButton>
 #include <QDialog>
 #include <functional>
 #include <QLabel>
@@ -50,12 +52,24 @@ public:
     // The page the page commands act on: the one selected in the page list,
     // else the first page.
     int32_t CurrentPage() const;
+    // Undoes the k newest entries of the history (what the undo drop-down
+    // list confirms).
+    void UndoFromList(int32_t k);
+    // Opens the undo drop-down list below the undo toolbar button.
+    void ShowUndoList();
+    // The boxes of the format toolbar: paragraph style, font face and size.
+    QComboBox* StyleBox() const { return styleBox_; }
+    QComboBox* FaceBox() const { return faceBox_; }
+    QComboBox* SizeBox() const { return sizeBox_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
     void BuildMenus();
+    void BuildToolbars();
+    // Shows the caret's face, size, style and alignment in the format toolbar.
+    void UpdateFormatBoxes();
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut = {}, bool enabled = false);
     void UpdateCaption();
@@ -109,6 +123,10 @@ private:
     } viewLink_{this};
     int32_t lastShown_ = -1;
     QLabel* status_ = nullptr;
+    QComboBox* styleBox_ = nullptr;
+    QComboBox* faceBox_ = nullptr;
+    QComboBox* sizeBox_ = nullptr;
+    QToolButton* undoListButton_ = nullptr;
     QTimer saveReminder_;
     std::unique_ptr<app::WindowCache> cache_;
     std::map<std::string, std::unique_ptr<QDialog>> windows_;

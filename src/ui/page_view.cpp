@@ -1,14 +1,19 @@
 #include "ui/page_view.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
 
+#include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
 
 #include "document/hqv_set.h"
+#include "text/box_attributes.h"
 #include "text/layout.h"
 
 namespace ovik::ui {
@@ -22,7 +27,7 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
     caretTimer_.setInterval(500);
     connect(&caretTimer_, &QTimer::timeout, this, [this] {
         caretOn_ = !caretOn_;
-        viewport()->update();
+        viewport()->update(CaretRect());
     });
 }
 
@@ -44,6 +49,7 @@ bool TPageView::ShowPage(THQVset& set, int32_t number) {
         page_.reset();
     }
     box_ = nullptr;
+    dragging_ = false;
     set_ = &set;
     modified_ = false;
     pictures_.Clear();
@@ -107,6 +113,14 @@ void TPageView::SetReadOnly(bool r) {
     if (r) caretTimer_.stop();
     else if (box_) caretTimer_.start();
     viewport()->update();
+}
+
+QRect TPageView::CaretRect() const {
+    if (!box_ || box_->hasSelection) return {};
+    TextPosition c = PositionOf(*box_, box_->caret.paragraphIndex, box_->caret.charIndex);
+    if (c.height < 0) return {};
+    // The bar is two pixels wide; one more on each side for safety.
+    return QRect(c.x - 1, c.y, 4, c.height).translated(-Offset());
 }
 
 QPoint TPageView::Offset() const {
@@ -201,11 +215,31 @@ void TPageView::AfterInput() {
                 horizontalScrollBar()->setValue(horizontalScrollBar()->value() + a->dx);
                 break;
             case EditAction::ContextMenu: {
+                if (contextActions_.isEmpty()) break;
+                emit ContextMenuAboutToShow();
                 QMenu menu(this);
-                menu.addAction("Taglia");
-                menu.addAction("Copia");
-                menu.addAction("Incolla");
+                menu.addActions(contextActions_);
                 menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                break;
+            }
+            case EditAction::Cut: Cut(); break;
+            case EditAction::StartDrag:
+                // The selection follows the mouse until the button goes up,
+                // where the box drops it (moves, or copies with Ctrl).
+                dragging_ = true;
+                dragButton_ = editor_->dragButton;
+                viewport()->setCursor(Qt::DragMoveCursor);
+                break;
+            case EditAction::DragMenu: {
+                QMenu menu(this);
+                QAction* move = menu.addAction("&Sposta");
+                QAction* copy = menu.addAction("&Copia");
+                menu.addSeparator();
+                menu.addAction("&Annulla");
+                QAction* chosen = menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                editor_->DropChoice(chosen == move   ? BoxEditor::DropKind::Move
+                                    : chosen == copy ? BoxEditor::DropKind::Copy
+                                                     : BoxEditor::DropKind::Cancel);
                 break;
             }
             default: break;
@@ -216,6 +250,18 @@ void TPageView::AfterInput() {
     caretOn_ = true;
     if (!readOnly_ && box_) caretTimer_.start();
     viewport()->update();
+    emit InputDone();
+}
+
+void TPageView::ApplyStyle(const std::string& name) {
+    Run([&](BoxEditor& e) {
+        e.CloseGroups();
+        THQVbox& box = e.Box();
+        int32_t first = box.hasSelection ? box.SelectionStart().paragraphIndex : box.caret.paragraphIndex;
+        int32_t last = box.hasSelection ? box.SelectionEnd().paragraphIndex : box.caret.paragraphIndex;
+        if (!box.ParaAttributes().ApplyStyle(name)) return;
+        e.Layout(first, last);  // lays the paragraphs out again and marks the page changed
+    });
 }
 
 void TPageView::Run(const std::function<void(BoxEditor&)>& command) {
@@ -229,6 +275,67 @@ void TPageView::Undo() {
     editor_->CloseGroups();
     history_->UndoOne();
     AfterInput();
+}
+
+void TPageView::UndoMany(int32_t k) {
+    if (!history_ || !box_ || k <= 0) return;
+    editor_->CloseGroups();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    history_->busy = true;
+    history_->UndoMany(k);
+    history_->busy = false;
+    QApplication::restoreOverrideCursor();
+    AfterInput();
+}
+
+bool TPageView::HasSelection() const {
+    if (!box_ || !box_->hasSelection) return false;
+    TextPosition s = box_->SelectionStart(), e = box_->SelectionEnd();
+    return s.paragraphIndex != e.paragraphIndex || s.charIndex != e.charIndex;
+}
+
+QString TPageView::SelectedText() const {
+    if (!HasSelection()) return {};
+    TextPosition s = box_->SelectionStart(), e = box_->SelectionEnd();
+    std::string text;
+    for (int32_t pi = s.paragraphIndex; pi <= e.paragraphIndex && pi < box_->ParagraphCount(); ++pi) {
+        const THQVparag& p = box_->Paragraph(pi);
+        int32_t from = pi == s.paragraphIndex ? s.charIndex : 0;
+        int32_t to = pi == e.paragraphIndex ? std::min(e.charIndex, p.Length()) : p.Length();
+        if (pi != s.paragraphIndex) text += '\n';
+        for (int32_t i = std::max(0, from); i < to; ++i)
+            if (p.Records()[size_t(i)].object < 0) text += p.Text()[size_t(i)];
+    }
+    return QString::fromStdString(cp1252::ToUtf8(text));
+}
+
+void TPageView::Copy() {
+    if (HasSelection()) QGuiApplication::clipboard()->setText(SelectedText());
+}
+
+void TPageView::Cut() {
+    if (!HasSelection() || readOnly_ || !editor_) return;
+    Copy();
+    Run([](BoxEditor& e) { e.DeleteSelection(); });
+}
+
+void TPageView::Paste() { PasteText(QGuiApplication::clipboard()->text()); }
+
+void TPageView::PasteText(const QString& text) {
+    if (!editor_ || readOnly_ || text.isEmpty() || !set_) return;
+    // The text converter turns the plain text into objects data (one
+    // paragraph per line), which is pasted at the caret as one undo entry.
+    std::string bytes = cp1252::FromUtf8(text.toStdString());
+    Bytes source(bytes.begin(), bytes.end());
+    source.push_back(0);
+    Bytes fragment;
+    THQVtoTxt converter;
+    converter.LinkedHQVset = set_;
+    converter.ImportFragment(source, fragment, false, 0);
+    Run([&](BoxEditor& e) {
+        if (HasSelection()) e.DeleteSelection();
+        ReadObjectsData(e, fragment, "Inserimento da Cartella appunti", false);
+    });
 }
 
 void TPageView::Redo() {
@@ -298,6 +405,11 @@ void TPageView::mousePressEvent(QMouseEvent* e) {
 void TPageView::mouseMoveEvent(QMouseEvent* e) {
     if (!editor_) return;
     QPoint p = BoxPoint(e->position().toPoint());
+    if (dragging_) {
+        viewport()->setCursor(editor_->DragOver(*editor_, p.x(), p.y()) ? Qt::DragMoveCursor
+                                                                        : Qt::ForbiddenCursor);
+        return;
+    }
     editor_->MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
     if (e->buttons()) AfterInput();
 }
@@ -305,6 +417,13 @@ void TPageView::mouseMoveEvent(QMouseEvent* e) {
 void TPageView::mouseReleaseEvent(QMouseEvent* e) {
     if (!editor_) return;
     QPoint p = BoxPoint(e->position().toPoint());
+    if (dragging_) {
+        dragging_ = false;
+        viewport()->unsetCursor();
+        editor_->Drop(*editor_, p.x(), p.y(), dragButton_, Modifiers(e->modifiers()));
+        AfterInput();
+        return;
+    }
     editor_->MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
 }

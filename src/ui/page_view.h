@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QAction>
+#include <QList>
 #include <QTimer>
 #include <memory>
 
@@ -55,11 +57,38 @@ public:
     // Undo and redo of the history, then refresh.
     void Undo();
     void Redo();
+    // Applies the paragraph style `name` (Windows-1252) to the selected
+    // paragraphs, or the caret's, with its undo entry.
+    void ApplyStyle(const std::string& name);
+    // Undoes the k newest entries of the history at once (the undo drop-down).
+    void UndoMany(int32_t k);
+
+    // --- clipboard (plain text) ---------------------------------------------------
+    bool HasSelection() const;
+    // The selected text as Unicode, paragraphs separated by line feeds; placed
+    // objects are left out.
+    QString SelectedText() const;
+    void Copy();
+    void Cut();
+    void Paste();
+    // Pastes `text` at the caret (replacing the selection) as one undo entry:
+    // the characters the code page lacks become the closest one or "?", each
+    // line a paragraph.
+    void PasteText(const QString& text);
+    // The commands the box's context menu offers (the window's Cut, Copy,
+    // Paste and so on).
+    void SetContextActions(QList<QAction*> actions) { contextActions_ = std::move(actions); }
+    // A selection is being dragged inside the box.
+    bool Dragging() const { return dragging_; }
 
 signals:
     void PageShown(int number);
     void Changed();
     void FollowLink(int32_t linkValue);
+    // A context menu is about to show (the window updates its commands).
+    void ContextMenuAboutToShow();
+    // An input event or a command was carried out (the caret may have moved).
+    void InputDone();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -76,6 +105,8 @@ protected:
 private:
     void UpdateScrollBars();
     QPoint Offset() const;
+    // Where the caret is drawn, in viewport coordinates (empty when none).
+    QRect CaretRect() const;
     QPoint BoxPoint(const QPoint& viewportPos) const { return viewportPos + Offset(); }
     // Carries out what the last event posted, then repaints.
     void AfterInput();
@@ -100,6 +131,9 @@ private:
     std::unique_ptr<BoxNode> boxNode_;
     std::unique_ptr<HistoryRecorder> recorder_;
     int32_t viewIndex_ = -1;
+    QList<QAction*> contextActions_;
+    bool dragging_ = false;
+    MouseButton dragButton_ = MouseButton::Left;
 };
 
 }  // namespace ovik::ui

@@ -36,4 +36,6 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/display_painter.h
   ${CMAKE_CURRENT_LIST_DIR}/display_painter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page_view.h
-  ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/undo_popup.h
+  ${CMAKE_CURRENT_LIST_DIR}/undo_popup.cpp)

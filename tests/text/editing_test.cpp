@@ -574,6 +574,46 @@ TEST_F(Edit, MouseSelectsPlacesAndFollows) {
     EXPECT_EQ(Drain().back().kind, EditAction::FollowLink);
 }
 
+TEST_F(Edit, PendingStyleHoldsOverEnter) {
+    // Bold typed, bold turned off, Enter: the new paragraph's text is not
+    // bold; bold turned on with nothing typed yet holds over Enter as well.
+    struct Row {
+        bool typeBold;
+        uint8_t toClear, toSet;
+        uint8_t expected;
+    } rows[] = {{true, 1, 0, 0}, {false, 0, 1, 1}, {true, 0, 0, 1}};
+    for (auto& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.typeBold << int(r.toClear) << int(r.toSet));
+        Open("<Z S0 >ab");
+        Caret(0, 2);
+        if (r.typeBold) {
+            editor.SetAndClearStyleBits(0, 1);
+            editor.KeyPress('c');
+        }
+        if (r.toClear || r.toSet) editor.SetAndClearStyleBits(r.toClear, r.toSet);
+        editor.InsertParagraph();
+        editor.KeyPress('d');
+        ASSERT_EQ(box.ParagraphCount(), 2);
+        EXPECT_EQ(Text(1), "d");
+        EXPECT_EQ(P(1).FontAt(0).style & 1, r.expected);
+        ExpectInvariants(box);
+    }
+}
+
+TEST_F(Edit, PendingValuesAddUp) {
+    Open("<Z S0 >ab");
+    Caret(0, 2);
+    editor.SetAndClearStyleBits(0, 1);
+    editor.SetFace("Arial");
+    editor.SetSize(20);
+    editor.KeyPress('c');
+    const TMyFont f = P(0).FontAt(2);
+    EXPECT_EQ(f.style & 1, 1);
+    EXPECT_EQ(f.face, "Arial");
+    EXPECT_EQ(f.size, 20);
+    ExpectInvariants(box);
+}
+
 TEST_F(Edit, DraggingTheSelectionMovesOrCopies) {
     Open("<Z S0 >uno due tre");
     const std::string loaded = Own();
@@ -591,6 +631,17 @@ TEST_F(Edit, DraggingTheSelectionMovesOrCopies) {
     history.UndoOne();
     history.UndoOne();
     EXPECT_EQ(Own(), loaded);
+
+    // A right click inside the selection keeps it and asks for the context
+    // menu; a left click there places the caret.
+    Sel(0, 0, 0, 3);
+    editor.MouseDown(MouseButton::Right, XAt(0, 1), YAt(0), 0);
+    editor.MouseUp(MouseButton::Right, XAt(0, 1), YAt(0), 0);
+    EXPECT_TRUE(box.hasSelection);
+    EXPECT_EQ(Drain().back().kind, EditAction::ContextMenu);
+    editor.MouseDown(MouseButton::Left, XAt(0, 1), YAt(0), 0);
+    editor.MouseUp(MouseButton::Left, XAt(0, 1), YAt(0), 0);
+    EXPECT_FALSE(box.hasSelection);
 
     // Ctrl copies; the right button asks first.
     Sel(0, 0, 0, 3);

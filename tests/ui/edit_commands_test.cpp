@@ -1,0 +1,268 @@
+// The window's editing commands on the shown page, offscreen: the style-bit
+// toggles, the format toolbar, the undo drop-down list and the plain-text
+// clipboard.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "core/codepage.h"
+#include "platform/settings_store.h"
+#include "qt_test_app.h"
+#include "text/box_attributes.h"
+#include "text/layout.h"
+#include "text/text_attributes.h"
+#include "document/hqv_set.h"
+#include "ui/main_window.h"
+#include "ui/undo_popup.h"
+
+namespace ovik::ui {
+namespace {
+
+struct WithApp {
+    WithApp() { TestApp(); }
+};
+
+struct EditCommands : ::testing::Test, WithApp {
+    platform::InMemorySettings store;
+    TMainForm w{store};
+
+    EditCommands() {
+        w.Document().NewDocument();
+        auto* page = static_cast<THQVtesto*>(w.Set().AddNewObject(testoHtml));
+        const std::string markup = "<Z S0 >x";
+        Bytes content(markup.begin(), markup.end());
+        content.push_back(0);
+        page->SetContent(content);
+        w.View()->ShowPage(w.Set(), page->Number());
+        w.View()->setFocus();
+    }
+    THQVbox& Box() { return *w.View()->Box(); }
+    QWidget* Viewport() { return w.View()->viewport(); }
+    std::string Text() {
+        std::string s;
+        for (int32_t i = 0; i < Box().ParagraphCount(); ++i) {
+            if (i) s += '|';
+            s += Box().Paragraph(i).Text();
+        }
+        return s;
+    }
+    // Style bits of character i of paragraph p.
+    uint8_t StyleAt(int32_t p, int32_t i) { return Box().Paragraph(p).FontAt(i).style; }
+    void Clear() {
+        w.Action("EditSelectAll")->trigger();
+        QTest::keyClick(Viewport(), Qt::Key_Delete);
+    }
+};
+
+TEST_F(EditCommands, BoldTurnsOffForTheNextTypedText) {
+    ASSERT_NE(w.View()->Box(), nullptr);
+    Clear();
+    QTest::keyClicks(Viewport(), "ab");
+    w.Action("FormatBold")->trigger();
+    EXPECT_TRUE(w.Action("FormatBold")->isChecked());
+    QTest::keyClicks(Viewport(), "cd");
+    w.Action("FormatBold")->trigger();
+    EXPECT_FALSE(w.Action("FormatBold")->isChecked());
+    QTest::keyClicks(Viewport(), "ef");
+    w.Action("FormatUnderline")->trigger();
+    QTest::keyClicks(Viewport(), "g");
+    ASSERT_EQ(Text(), "abcdefg");
+    EXPECT_EQ(StyleAt(0, 1) & 1, 0);
+    EXPECT_EQ(StyleAt(0, 2) & 1, 1);
+    EXPECT_EQ(StyleAt(0, 3) & 1, 1);
+    EXPECT_EQ(StyleAt(0, 4) & 1, 0);
+    EXPECT_EQ(StyleAt(0, 5) & 1, 0);
+    EXPECT_EQ(StyleAt(0, 6), 4);
+}
+
+TEST_F(EditCommands, FormatToolbarActsOnTheSelectionOrTheCaretParagraph) {
+    Clear();
+    QTest::keyClicks(Viewport(), "uno");
+    QTest::keyClick(Viewport(), Qt::Key_Return);
+    QTest::keyClicks(Viewport(), "due");
+    w.Action("EditSelectAll")->trigger();
+    emit w.SizeBox()->textActivated("18");
+    emit w.FaceBox()->textActivated("Arial");
+    EXPECT_EQ(Box().Paragraph(0).FontAt(1).size, 18);
+    EXPECT_EQ(Box().Paragraph(1).FontAt(1).face, "Arial");
+    EXPECT_EQ(w.SizeBox()->currentText().toStdString(), "18");
+
+    THQVParaAttributes& pa = Box().ParaAttributes();
+    struct Row {
+        const char* action;
+        uint8_t alignment;
+    } rows[] = {{"FormatAlignCentre", 2}, {"FormatAlignRight", 1}, {"FormatAlignLeft", 0}};
+    for (auto& r : rows) {
+        SCOPED_TRACE(r.action);
+        w.Action(r.action)->trigger();
+        EXPECT_EQ(pa.Alignment(), r.alignment);
+        EXPECT_TRUE(w.Action(r.action)->isChecked());
+    }
+    // A list button sets its kind and takes it away again.
+    w.Action("FormatNumbers")->trigger();
+    EXPECT_EQ(pa.ListKind(), 6);
+    w.Action("FormatBullets")->trigger();
+    EXPECT_EQ(pa.ListKind(), 10);
+    w.Action("FormatBullets")->trigger();
+    EXPECT_EQ(pa.ListKind(), 0);
+    // Indents move the left margin by a centimetre and never below 0.
+    const double before = pa.LeftMargin();
+    w.Action("FormatIndentMore")->trigger();
+    EXPECT_NEAR(pa.LeftMargin() - before, PixelsToUnit(UnitToPixels(1.0, umCentimetres, 96), pa.Unit(), 96), 0.5);
+    for (int i = 0; i < 40; ++i) w.Action("FormatIndentLess")->trigger();
+    EXPECT_EQ(pa.LeftMargin(), 0);
+
+    // The colour comes from the colour dialog (a platform colour: low byte red).
+    QTimer::singleShot(0, &w, [] {
+        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+            dialog->setCurrentColor(QColor(0x11, 0x22, 0x33));
+            dialog->accept();
+        }
+    });
+    w.Action("FormatColour")->trigger();
+    EXPECT_EQ(Box().Paragraph(1).FontAt(0).colour, 0x332211);
+
+    // The style box lists the hypertext's styles and applies one.
+    auto names = w.Set().StyleNames();
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(w.StyleBox()->count(), int(names.size()));
+    const std::string style = names.back();
+    emit w.StyleBox()->textActivated(QString::fromStdString(cp1252::ToUtf8(style)));
+    EXPECT_EQ(pa.StyleName(), style);
+}
+
+TEST_F(EditCommands, UndoListSelectsARunFromTheNewestEntry) {
+    TUndoPopup popup({"c", "b", "a"});
+    struct Step {
+        int key;
+        int32_t selected;
+    } steps[] = {{Qt::Key_Down, 2}, {Qt::Key_Right, 3}, {Qt::Key_Down, 3}, {Qt::Key_Up, 2},
+                 {Qt::Key_Left, 1}, {Qt::Key_Up, 1},    {Qt::Key_Down, 2}};
+    for (auto& s : steps) {
+        QTest::keyClick(&popup, Qt::Key(s.key));
+        EXPECT_EQ(popup.Rules().Selected(), s.selected);
+    }
+    EXPECT_EQ(popup.Confirmed(), 0);
+    QTest::keyClick(&popup, Qt::Key_Return);
+    EXPECT_EQ(popup.Confirmed(), 2);
+    // Moving with the button down selects up to the item under the mouse;
+    // a double click confirms the run up to its item.
+    TUndoPopup mouse({"d", "c", "b", "a"});
+    mouse.resize(TUndoBox::kWidth, 200);
+    const QPoint third = mouse.visualItemRect(mouse.item(2)).center();
+    QMouseEvent drag(QEvent::MouseMove, third, mouse.mapToGlobal(third), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(mouse.viewport(), &drag);
+    EXPECT_EQ(mouse.Rules().Selected(), 3);
+    QTest::mouseDClick(mouse.viewport(), Qt::LeftButton, {}, mouse.visualItemRect(mouse.item(1)).center());
+    EXPECT_EQ(mouse.Confirmed(), 2);
+    TUndoPopup cancelled({"b", "a"});
+    QTest::keyClick(&cancelled, Qt::Key_Down);
+    QTest::keyClick(&cancelled, Qt::Key_Escape);
+    EXPECT_EQ(cancelled.Confirmed(), 0);
+}
+
+TEST_F(EditCommands, UndoFromTheListTakesBackThatManyEntries) {
+    Clear();
+    QTest::keyClicks(Viewport(), "uno");
+    QTest::keyClick(Viewport(), Qt::Key_Return);
+    QTest::keyClicks(Viewport(), "due");
+    QTest::keyClick(Viewport(), Qt::Key_Return);
+    ASSERT_EQ(Text(), "uno|due|");
+    w.UndoFromList(3);  // the Enter, the typing of "due", the first Enter
+    EXPECT_EQ(Text(), "uno");
+    EXPECT_TRUE(w.Action("EditRedo")->isEnabled());
+    w.Action("EditRedo")->trigger();
+    EXPECT_EQ(Text(), "uno|");
+}
+
+TEST_F(EditCommands, UndoButtonOpensTheListBelowItAndUndoesTheConfirmedRun) {
+    Clear();
+    QTest::keyClicks(Viewport(), "uno");
+    QTest::keyClick(Viewport(), Qt::Key_Return);
+    QTest::keyClicks(Viewport(), "due");
+    w.show();
+    auto* button = w.findChild<QToolButton*>("UndoListButton");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled());
+    bool seen = false;
+    // The list runs its own event loop: the keys go to it from a timer.
+    QTimer::singleShot(0, &w, [&] {
+        auto* popup = w.findChild<TUndoPopup*>();
+        ASSERT_NE(popup, nullptr);
+        seen = true;
+        EXPECT_FALSE(button->isEnabled());
+        EXPECT_EQ(popup->count(), 4);  // the clearing, "uno", the Enter, "due"
+        EXPECT_EQ(popup->width(), TUndoBox::kWidth);
+        const QPoint corner = button->mapToGlobal(QPoint(0, button->height()));
+        EXPECT_EQ(popup->geometry().topLeft(), corner);
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    button->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(Text(), "uno");
+}
+
+TEST_F(EditCommands, ContextMenuOffersTheWindowsClipboardCommands) {
+    Clear();
+    QTest::keyClicks(Viewport(), "uno due");
+    w.Action("EditSelectAll")->trigger();
+    w.show();
+    QStringList offered;
+    QTimer::singleShot(0, &w, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                if (a->isEnabled()) offered << a->objectName();
+            menu->close();
+        }
+    });
+    // A right click inside the selection keeps it for the menu's commands.
+    TextPosition p = PositionOf(Box(), 0, 2);
+    QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(p.x + 1, p.y + p.height / 2));
+    EXPECT_EQ(offered, (QStringList{"EditCut", "EditCopy", "EditPaste", "EditSelectAll"}));
+    EXPECT_TRUE(w.View()->HasSelection());
+}
+
+TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
+    Clear();
+    QClipboard* clip = QGuiApplication::clipboard();
+    // Characters Windows-1252 holds come back as they were; others become
+    // the closest one or "?"; line breaks become paragraphs.
+    clip->setText(QString::fromUtf8("Perché 5€\r\nriga ✓ due"));
+    w.Action("EditPaste")->trigger();
+    EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? due");
+    // The paste is one undo entry.
+    w.Action("EditUndo")->trigger();
+    EXPECT_EQ(Text(), "");
+    w.Action("EditRedo")->trigger();
+    EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? due");
+    w.Action("EditSelectAll")->trigger();
+    EXPECT_TRUE(w.Action("EditCopy")->isEnabled());
+    w.Action("EditCopy")->trigger();
+    EXPECT_EQ(clip->text().toStdString(), "Perché 5€\nriga ? due");
+    // Cut: the selection goes to the clipboard and leaves the page.
+    QTest::keyClick(Viewport(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(Viewport(), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(Viewport(), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(Viewport(), Qt::Key_Left, Qt::ShiftModifier);
+    w.Action("EditCut")->trigger();
+    EXPECT_EQ(clip->text().toStdString(), "due");
+    EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? ");
+    w.View()->Undo();
+    EXPECT_EQ(Text(), cp1252::FromUtf8("Perché 5€") + "|riga ? due");
+    // Markup characters in the text stay text.
+    Clear();
+    w.View()->PasteText("<Z S0 >a\\<b>");
+    EXPECT_EQ(Text(), "<Z S0 >a\\<b>");
+}
+
+}  // namespace
+}  // namespace ovik::ui
