@@ -636,6 +636,9 @@ void TMainForm::ShowPage(int32_t number) {
 
 void TMainForm::UpdateEditActions() {
     bool editing = view_->Box() && !view_->ReadOnly();
+    // The editing and format toolbars appear with a page to edit.
+    for (const char* name : {"edittoolbar", "formattoolbar"})
+        if (auto* bar = findChild<QToolBar*>(name)) bar->setVisible(editing);
     Action("EditUndo")->setEnabled(editing && history_->CanUndo());
     Action("EditRedo")->setEnabled(editing && history_->CanRedo());
     Action("EditSelectAll")->setEnabled(view_->Box() != nullptr);
@@ -680,6 +683,7 @@ void TMainForm::RefreshPages() {
         Action("HypReadOnly")->setCheckable(true);
         Action("HypReadOnly")->setChecked(!doc_->EditMode());
     }
+    UpdateEditActions();
 }
 
 void TMainForm::RefreshRecentFiles() {

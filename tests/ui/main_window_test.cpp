@@ -88,3 +88,29 @@ TEST_F(MainWindowTest, SettingsKeepTheProgramsSections) {
 
 }  // namespace
 }  // namespace ovik::ui
+
+#include <QToolBar>
+
+namespace ovik::ui {
+namespace {
+
+TEST_F(MainWindowTest, EditingToolbarsAppearWithAPage) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    w.show();
+    auto visible = [&](const char* name) { return w.findChild<QToolBar*>(name)->isVisible(); };
+    QString file = dir.filePath("p.hqv");
+    w.Set().AddNewObject(testoHtml);
+    ASSERT_TRUE(w.Set().SaveHypertext(file.toStdString()));
+    ASSERT_TRUE(w.OpenDocument(file));
+    ASSERT_NE(w.View()->Box(), nullptr);
+    EXPECT_TRUE(visible("formattoolbar"));
+    EXPECT_TRUE(visible("edittoolbar"));
+    w.Action("HypReadOnly")->trigger();  // preview: nothing to edit
+    EXPECT_FALSE(visible("formattoolbar"));
+    w.Action("HypReadOnly")->trigger();
+    EXPECT_TRUE(visible("formattoolbar"));
+}
+
+}  // namespace
+}  // namespace ovik::ui
