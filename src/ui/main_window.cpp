@@ -55,7 +55,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     // An undone object change (a style) may change the look of the shown page.
     history_->refreshViews = [this] {
         int32_t n = view_->PageNumber();
-        view_->StorePage();
+        view_->StorePage(TPageView::AfterStore::Drop);
         view_->ShowPage(*set_, -1);
         ShowPage(n);
     };
@@ -98,7 +98,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::ViewLink::StoreAndDropPage() {
     if (w->view_->PageNumber() >= 0) w->lastShown_ = w->view_->PageNumber();
-    w->view_->StorePage();
+    w->view_->StorePage(TPageView::AfterStore::Drop);
     w->view_->ShowPage(*w->set_, -1);
 }
 
@@ -709,7 +709,7 @@ void TMainForm::SetEditMode(bool edit) {
     doc_->SetEditMode(edit);
     if (view_->ReadOnly() == edit) {
         // Preview shows pages as a reader sees them: the page is stored first.
-        view_->StorePage();
+        view_->StorePage(TPageView::AfterStore::Drop);
         view_->SetReadOnly(!edit);
         ShowPage(view_->PageNumber());
     }
@@ -746,7 +746,7 @@ void TMainForm::ShowAlbum(int tab) {
     // The album changes objects the shown page may use: it is stored and
     // shown again afterwards.
     int32_t shown = view_->PageNumber();
-    view_->StorePage();
+    view_->StorePage(TPageView::AfterStore::Drop);
     view_->ShowPage(*set_, -1);
     auto* w = static_cast<TFAlbum*>(PrepareWindow("falbum"));
     w->ShowTab(TFAlbum::Tab(tab));

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <algorithm>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -39,7 +40,7 @@ void TPageView::SetHistory(THQVundoList* history) {
 }
 
 bool TPageView::ShowPage(THQVset& set, int32_t number) {
-    StorePage();
+    StorePage(AfterStore::Drop);
     editor_.reset();
     recorder_.reset();
     boxNode_.reset();
@@ -181,15 +182,28 @@ void TPageView::resizeEvent(QResizeEvent* e) {
 
 void TPageView::scrollContentsBy(int, int) { viewport()->update(); }
 
-bool TPageView::StorePage() {
-    // A page is stored once per showing, through its working copy (objects,
-    // links and cells come back as they were), and only when it changed.
+bool TPageView::StorePage(AfterStore after) {
+    // The page goes back through its working copy (objects, links and cells
+    // come back as they were), and only when it changed.
     if (!page_ || !box_ || !set_ || !modified_ || readOnly_) return false;
     if (editor_) editor_->CloseGroups();
     host_.modified = true;
     bool ok = page_->StorePage();
     if (ok) set_->SetModified(true);
     modified_ = false;
+    if (after == AfterStore::KeepEditing && pageNumber_ >= 0) {
+        // The stored working copy takes no second store: edit a fresh one.
+        const int32_t para = box_->caret.paragraphIndex, ch = box_->caret.charIndex;
+        const int x = horizontalScrollBar()->value(), y = verticalScrollBar()->value();
+        THQVset& set = *set_;
+        ShowPage(set, pageNumber_);
+        if (box_ && box_->ParagraphCount() > 0) {
+            const int32_t k = std::clamp(para, 0, box_->ParagraphCount() - 1);
+            box_->SetCaret(k, std::clamp(ch, 0, box_->Paragraph(k).Length()));
+        }
+        horizontalScrollBar()->setValue(x);
+        verticalScrollBar()->setValue(y);
+    }
     return ok;
 }
 

@@ -46,9 +46,12 @@ public:
     // The history edits are recorded in (owned by the window, one per hypertext).
     void SetHistory(THQVundoList* history);
     BoxEditor* Editor() const { return editor_.get(); }
-    // Writes the box back into its page when it changed since it was shown
-    // (once per showing). Returns true when something was stored.
-    bool StorePage();
+    // Writes the box back into its page when it changed. A working copy is
+    // stored once, so to go on editing the view shows the page again at once
+    // (caret and scroll kept); callers about to show another page or none pass
+    // Drop and save that work. Returns true when something was stored.
+    enum class AfterStore { KeepEditing, Drop };
+    bool StorePage(AfterStore after = AfterStore::KeepEditing);
     bool Modified() const { return modified_; }
     // Makes the caret visible by scrolling.
     void EnsureCaretVisible();

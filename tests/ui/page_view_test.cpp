@@ -195,5 +195,20 @@ TEST_F(PageViewTest, ShowingAnotherPageStoresTheEditedOne) {
     EXPECT_FALSE(view.ShowPage(set, 99));
 }
 
+// Storing in the middle of an editing session (before a save, an export or a
+// window that reads the page) must not end it: later edits are stored too.
+TEST_F(PageViewTest, EditsAfterAStoreAreStoredAsWell) {
+    int32_t first = AddPage("<Z S0 >primo");
+    int32_t second = AddPage("<Z S0 >secondo");
+    ASSERT_TRUE(view.ShowPage(set, first));
+    QTest::keyClicks(view.viewport(), "Il ");
+    ASSERT_TRUE(view.StorePage());
+    EXPECT_NE(ContentText(*set.Page(first)).find("Il primo"), std::string::npos);
+    EXPECT_EQ(view.Box()->caret.charIndex, 3);  // the caret stays where it was
+    QTest::keyClicks(view.viewport(), "vero ");
+    ASSERT_TRUE(view.ShowPage(set, second));
+    EXPECT_NE(ContentText(*set.Page(first)).find("Il vero primo"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ovik::ui
