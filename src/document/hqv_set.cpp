@@ -237,6 +237,10 @@ bool THQVset::ReadHeader(const OpenFile& file) {
 bool THQVset::ReadAllObjects(const OpenFile& file) {
     int k = std::min<int>(header_[hdr::kHighestKind], 26);
     const uint64_t b = 1994ull + 12ull * uint64_t(header_[hdr::kHighestKind]);
+    // The records area in one read: ReadHeader has checked that X lies inside
+    // the file and that every kind's records lie inside X.
+    Bytes records;
+    if (!file.ReadAt(b, size_t(dataStart_ - b), records)) return false;
     for (int kind = 0; kind <= k; ++kind) {
         const KindTableEntry& e = kindTable_[size_t(kind)];
         // Kinds 25 and above hold nothing that can be fetched.
@@ -246,8 +250,8 @@ bool THQVset::ReadAllObjects(const OpenFile& file) {
         for (int32_t j = 0; j < e.count; ++j) {
             auto o = THQVoggetto::Create(this, uint8_t(kind));
             o->number_ = j;
-            uint64_t at = b + uint64_t(e.offset) + uint64_t(j) * uint64_t(e.recordSize);
-            ReadRecord(*o, file, at, e.recordSize);
+            size_t at = size_t(e.offset) + size_t(j) * size_t(e.recordSize);
+            ReadRecord(*o, file, records.data() + at, e.recordSize);
             o->registered_ = true;
             list.push_back(std::move(o));
         }
@@ -255,10 +259,10 @@ bool THQVset::ReadAllObjects(const OpenFile& file) {
     return true;
 }
 
-void THQVset::ReadRecord(THQVoggetto& o, const OpenFile& file, uint64_t at, int32_t recordSize) {
+void THQVset::ReadRecord(THQVoggetto& o, const OpenFile& file, const uint8_t* record, int32_t recordSize) {
     o.rec_.fill(0xFF);
     size_t n = size_t(std::min<int64_t>(recordSize, int64_t(kObjectRecordSize)));
-    if (n > 0 && !file.ReadAt(at, o.rec_.data(), n)) return;
+    if (n > 0) std::memcpy(o.rec_.data(), record, n);
     const int32_t prevRevision = Revision() - 1;
     switch (o.kind_) {
         case testoHtml:

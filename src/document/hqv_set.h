@@ -104,7 +104,9 @@ public:
     // Reads header and kind table from the open file. False on any failure (the
     // message has been shown).
     bool ReadHeader(const OpenFile& file);
-    void ReadRecord(THQVoggetto& o, const OpenFile& file, uint64_t at, int32_t recordSize);
+    // Reads one object record (`recordSize` bytes at `record`, within the records
+    // area already read) and loads its streams from the file.
+    void ReadRecord(THQVoggetto& o, const OpenFile& file, const uint8_t* record, int32_t recordSize);
     // Writes the whole set as a new file at `path` (which must not be the open
     // file). Fills the error list; on failure the file is left empty.
     bool WriteHypertext(const std::filesystem::path& path, int version,
