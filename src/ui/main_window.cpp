@@ -605,11 +605,8 @@ void TMainForm::WireDocument() {
     };
     ui.viewDropPage = [this] { view_->ShowPage(*set_, -1); };
     ui.viewStorePage = [this] { view_->StorePage(); };
-    ui.viewShowPageAgain = [this] {
-        int32_t n = lastShown_;
-        RefreshPages();
-        ShowPage(n);
-    };
+    // Showing the page again after a save comes from the set's linked view
+    // (ViewLink::ShowPageAgain), which also covers saves not made here.
     ui.viewReset = [this] {
         history_->Clear();
         UpdateEditActions();
