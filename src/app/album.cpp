@@ -199,47 +199,6 @@ int32_t NewEmptyPage(THQVset& set) {
     return p ? p->Number() : -1;
 }
 
-int32_t NewPageCopying(THQVset& set, int32_t source) {
-    THQVtesto* src = set.Page(source);
-    if (!src || src->IsFree()) return -1;
-    if (src->ContentFormat() < 2) src->ConvertFormat1();
-    Bytes content;
-    if (!src->ReadContent(content)) content.clear();
-    int32_t n = NewEmptyPage(set);
-    THQVtesto* page = set.Page(n);
-    if (!page) return -1;
-    // The placed objects of the copy are its own; links are shared.
-    size_t end = TextEnd(content);
-    int32_t id;
-    for (size_t i = 0; i + 1 < end; ++i) {
-        if (!TagAt(&content[i], end - i, id)) continue;
-        uint8_t k = IdKind(id);
-        bool placed = k == tabellaHtml || k == speclink || k == shortObj || k == dbloc || k == immagineNew ||
-                      (k >= inputStat && k <= multiMedia);
-        THQVoggetto* orig = placed ? set.GetObjectById(id) : nullptr;
-        if (orig && !orig->IsFree()) {
-            auto copy = THQVoggetto::Create(&set, k);
-            copy->Assign(*orig);
-            copy->MarkRegistered(false);
-            if (THQVoggetto* reg = THQVoggetto::Register(copy, -1)) {
-                copy.release();
-                static const char* hex = "0123456789abcdef";
-                uint32_t v = uint32_t(reg->Id());
-                for (int d = 0; d < 8; ++d) content[i + 2 + size_t(d)] = uint8_t(hex[(v >> (28 - 4 * d)) & 0xF]);
-            }
-        }
-        i += 10;
-    }
-    if (!content.empty()) {
-        if (content.back() != 0) content.push_back(0);
-        page->SetContent(std::move(content));
-    }
-    for (size_t off : {page_rec::kBackColour, page_rec::kBackPicture, page_rec::kFixedBackground})
-        page->SetI32(off, src->I32(off));
-    set.SetModified(true);
-    return n;
-}
-
 bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesystem::path& file) {
     if (picture.Kind() != immagine || picture.IsFree()) return false;
     std::vector<const THQVoggetto*> before;

@@ -1,7 +1,6 @@
 // What the album and its windows do to a hypertext, without widgets: where an
-// object is used, deleting objects with their references, new pages (empty or
-// copied from a page of the hypertext), and adding or replacing pictures and
-// embedded files.
+// object is used, deleting objects with their references, new empty pages,
+// and adding or replacing pictures and embedded files.
 #pragma once
 
 #include <cstdint>
@@ -42,11 +41,6 @@ bool DeleteObject(THQVset& set, THQVoggetto& o);
 
 // A new, empty page registered in the first free page slot; its number.
 int32_t NewEmptyPage(THQVset& set);
-// A new page with the text and background of page `source`; the placed
-// objects its text refers to are copied too, links are shared. -1 when the
-// source names no page.
-int32_t NewPageCopying(THQVset& set, int32_t source);
-
 // Replaces a picture's data by a picture file (as AddPictureData reads it).
 // False when the file cannot be read or decoded.
 bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesystem::path& file);

@@ -601,6 +601,37 @@ bool THQVoggetto::LoadFromTransfer(const uint8_t* data, size_t size, size_t& pos
     return true;
 }
 
+std::vector<size_t> LinkFieldOffsets(const THQVoggetto& o, bool storing) {
+    switch (o.Kind()) {
+        case speclink: return {13};
+        case shortObj:
+            if (o.State() == 14 || o.State() == 15) return {};
+            return {5};
+        case immagineNew: {
+            std::vector<size_t> v;
+            for (size_t z = 0; z < 30; ++z) v.push_back(73 + 16 * z);
+            return v;
+        }
+        case bottoneCGI: return {181};
+        case dbloc:
+            if (storing) return {51, 55, 59, 63};
+            return {};
+        default: return {};
+    }
+}
+
+std::vector<PictureField> PictureFields(const THQVoggetto& o) {
+    switch (o.Kind()) {
+        case immagineNew: return {{0, false}, {5, false}, {9, false}};
+        case bottoneCGI: return {{177, false}};
+        case dbloc:
+            if (o.U8(46) == 18) return {{47, true}};  // only a picture element names one
+            return {};
+        case multiMedia: return {{21, true}};
+        default: return {};
+    }
+}
+
 THQVoggetto* THQVoggetto::PictureObject() const {
     if (!owner_) return nullptr;
     int32_t n = -1;

@@ -205,6 +205,24 @@ public:
     void ConvertFormat1();
 };
 
+// Record offsets of an object's link fields, each holding the identifier of a
+// link object (or, on a page being edited, its page-local form). Anchor and
+// catalogue-page markers keep a plain number in theirs. A database object's
+// four fields are only translated when a page is stored (`storing`): opening a
+// page for editing leaves them as identifiers.
+std::vector<size_t> LinkFieldOffsets(const THQVoggetto& o, bool storing);
+
+// A record field that names a picture object (kind `immagine`): by its number,
+// or by its identifier (kind x 2^24 + number). -1 is none.
+struct PictureField {
+    size_t offset;
+    bool identifier;
+};
+// The picture fields of a placed object: a placed picture's main,
+// low-resolution and rollover pictures, a database element's and a form
+// button's picture, a multimedia object's still picture.
+std::vector<PictureField> PictureFields(const THQVoggetto& o);
+
 // Page record offsets used across the engine.
 namespace page_rec {
 inline constexpr size_t kTitle = 5, kBrowseGroup = 77, kBrowseNumber = 79, kFrameLayout = 81,

@@ -84,6 +84,9 @@ public:
     // locked while it is open; when someone else holds it, the set says so and
     // opens it read-only.
     bool OpenHypertext(const std::filesystem::path& name);
+    // Off for a set only read from (a hypertext pages are copied from): it
+    // takes no lock, so it neither keeps others out nor is refused.
+    bool LockOnOpen = true;
     // Writes the set to `target` and reads it back. A save to the open file (by
     // file identity) never touches it until the new file is complete: the new
     // file is written beside the target, flushed and renamed over it.

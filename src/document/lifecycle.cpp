@@ -235,7 +235,7 @@ bool THQVset::OpenHypertext(const fs::path& name) {
         fileName_ = name;
         // Other writers are kept out while the file is open. Someone else (another
         // program, or another set of this one) holding it: open it read-only.
-        if (lock_.Acquire(name) == FileLock::Result::Busy) {
+        if (LockOnOpen && lock_.Acquire(name) == FileLock::Result::Busy) {
             readOnly_ = true;
             messages_.Warning("Il file " + name.string() +
                               " è già aperto da un'altra finestra o da un altro programma: "

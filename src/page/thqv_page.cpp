@@ -57,15 +57,10 @@ void THQVpage::BuildBox(PageWorkingCopy& wc) {
         if (!part) continue;
         Bytes* content = part->Page().MutableContent();
         for (PendingPlacedObject& p : part->pending) {
-            auto control = std::make_unique<PlaceholderObject>(std::move(p.working), set, measurer, this);
-            const int32_t index = int32_t(index_.size());
-            control->SetControlIndex(index);
-            index_.push_back(control.get());
+            const int32_t index = AddControl(std::move(p.working));
             if (content && p.tagPosition + 11 <= content->size())
                 WriteTagDigits(content->data() + p.tagPosition + 2,
                                uint32_t(MakeId(kFragmentKind, index)));
-            if (!control->Inactive() && control->AnchorNumber() >= 0) AddAnchor(control.get());
-            controls_.push_back(std::move(control));
         }
         part->pending.clear();
     }
@@ -114,6 +109,19 @@ void THQVpage::ClosePage() {
     pageNumber_ = -1;
     newPage_ = false;
     if (wasShown && host_.pageClosed) host_.pageClosed(*this);
+}
+
+int32_t THQVpage::AddControl(WorkingObject object) {
+    if (!box_) return -1;
+    platform::TextMeasurer& measurer =
+        host_.measurer ? *host_.measurer : platform::DefaultMeasurer();
+    auto control = std::make_unique<PlaceholderObject>(std::move(object), box_->Set(), measurer, this);
+    const int32_t index = int32_t(index_.size());
+    control->SetControlIndex(index);
+    index_.push_back(control.get());
+    if (!control->Inactive() && control->AnchorNumber() >= 0) AddAnchor(control.get());
+    controls_.push_back(std::move(control));
+    return index;
 }
 
 PlacedObject* THQVpage::ControlAt(int32_t n) {

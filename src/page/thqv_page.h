@@ -104,6 +104,9 @@ public:
 
     // --- index list -------------------------------------------------------------
     PlacedObject* ControlAt(int32_t n) override;
+    // Makes a control for a placed object added to the shown page (pasted);
+    // its index in the index list, -1 when no page is shown.
+    int32_t AddControl(WorkingObject object);
     const std::vector<std::unique_ptr<PlaceholderObject>>& Controls() const { return controls_; }
 
     // --- flags --------------------------------------------------------------------

@@ -26,28 +26,6 @@ bool IsTaggedKind(uint8_t k) {
 // Kinds a page's content owns: they go when the page stops naming them.
 bool IsOwnedKind(uint8_t k) { return IsTaggedKind(k) && k != internetLink; }
 
-// Record offsets of an object's link fields. Anchor and catalogue-page markers
-// keep a plain number in theirs. A database object's four fields are only
-// translated back (they are never made page-local on opening).
-std::vector<size_t> LinkFieldOffsets(const THQVoggetto& o, bool storing) {
-    switch (o.Kind()) {
-        case speclink: return {13};
-        case shortObj:
-            if (o.State() == 14 || o.State() == 15) return {};
-            return {5};
-        case immagineNew: {
-            std::vector<size_t> v;
-            for (size_t z = 0; z < 30; ++z) v.push_back(73 + 16 * z);
-            return v;
-        }
-        case bottoneCGI: return {181};
-        case dbloc:
-            if (storing) return {51, 55, 59, 63};
-            return {};
-        default: return {};
-    }
-}
-
 std::unique_ptr<THQVoggetto> CopyOf(const THQVoggetto& o, THQVset* set) {
     auto c = THQVoggetto::Create(set, o.Kind());
     c->Assign(o);
@@ -143,6 +121,31 @@ std::unique_ptr<PageWorkingCopy> OpenForEditing(THQVtesto& page, bool asHeaderOr
         OpenHeaderOrFooter(*set, rec.FooterPage(), hdr::kDefaultFooter, wc->footer);
     }
     return wc;
+}
+
+void MakeLinkChainsLocal(PageWorkingCopy& wc) {
+    THQVset* set = wc.Set();
+    if (!set) return;
+    std::unordered_map<int32_t, int32_t> copied;  // identifier -> local index
+    for (size_t i = 0; i < wc.localLinks.size(); ++i)
+        if (const WorkingObject& w = wc.localLinks[i]; w.object && w.storedNumber >= 0)
+            copied.emplace(MakeId(w.object->Kind(), w.storedNumber), int32_t(i));
+    for (size_t i = 0; i < wc.localLinks.size(); ++i) {
+        THQVoggetto* o = wc.localLinks[i].object.get();
+        if (!o) continue;
+        for (size_t off : LinkFieldOffsets(*o, false)) {
+            const int32_t v = o->I32(off);
+            if (v < 0 || !IsLinkKind(IdKind(v))) continue;
+            auto done = copied.find(v);
+            if (done == copied.end()) {
+                THQVoggetto* target = set->GetObject(IdKind(v), IdNumber(v));
+                if (!target) continue;
+                wc.localLinks.push_back({CopyOf(*target, set), IdNumber(v), false});
+                done = copied.emplace(v, int32_t(wc.localLinks.size() - 1)).first;
+            }
+            o->SetI32(off, MakeId(kPageLocalKind, done->second));
+        }
+    }
 }
 
 std::unique_ptr<PageWorkingCopy> WorkOnNewPage(std::unique_ptr<THQVtesto> page) {

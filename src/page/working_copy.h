@@ -73,6 +73,12 @@ std::unique_ptr<PageWorkingCopy> OpenForEditing(THQVtesto& page, bool asHeaderOr
 // Edits a new page that is not registered yet: the page itself is the copy.
 std::unique_ptr<PageWorkingCopy> WorkOnNewPage(std::unique_ptr<THQVtesto> page);
 
+// Makes the link fields of the page-local links themselves local: a special
+// link reached through a placed object's field still names its target by
+// identifier, which means nothing outside its hypertext. Each object named is
+// copied once, so chains that loop end.
+void MakeLinkChainsLocal(PageWorkingCopy& wc);
+
 // Stores the working copy under `number` (-1 = a new number): writes the box's
 // text into the content, translates the tags (placed objects through
 // `controls`), registers the objects and the page, gives an untitled page its

@@ -1189,16 +1189,18 @@ Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const Text
     }
     std::vector<int32_t> links;
     std::vector<const PlacedObject*> objects;
-    std::vector<const THQVoggetto*> styles;
+    std::vector<const THQVoggetto*> styles;  // shared records: styles, then pictures
+    auto addLink = [&](int32_t v) {
+        if (v != kNoLink && IdKind(v) == kPageLocalKind && std::find(links.begin(), links.end(), v) == links.end())
+            links.push_back(v);
+    };
     for (int32_t pi = start.paragraphIndex; pi <= end.paragraphIndex; ++pi) {
         const THQVparag& p = box.Paragraph(pi);
         const int32_t from = pi == start.paragraphIndex ? start.charIndex : 0;
         const int32_t to = pi == end.paragraphIndex ? end.charIndex : p.Length();
         for (int32_t i = from; i < to; ++i) {
             const CharRecord& r = p.Records()[size_t(i)];
-            if (r.link != kNoLink && IdKind(r.link) == 0x6F &&
-                std::find(links.begin(), links.end(), r.link) == links.end())
-                links.push_back(r.link);
+            addLink(r.link);
             if (r.object >= 0 && p.Objects()[size_t(r.object)])
                 objects.push_back(p.Objects()[size_t(r.object)]);
         }
@@ -1207,6 +1209,30 @@ Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const Text
             std::find(styles.begin(), styles.end(), st) == styles.end())
             styles.push_back(st);
     }
+    if (!forDragging) {
+        // What the placed objects name: their links and their pictures.
+        std::vector<const THQVoggetto*> pictures;
+        for (const PlacedObject* po : objects) {
+            const THQVoggetto* o = po->Object();
+            if (!o) continue;
+            for (size_t off : LinkFieldOffsets(*o, false)) addLink(o->I32(off));
+            for (PictureField f : PictureFields(*o)) {
+                int32_t n = o->I32(f.offset);
+                if (f.identifier) {
+                    if (n < 0 || IdKind(n) != immagine) continue;
+                    n = IdNumber(n);
+                }
+                const THQVoggetto* pic = n >= 0 ? box.Set().GetObject(immagine, n) : nullptr;
+                if (pic && !pic->IsFree() && std::find(pictures.begin(), pictures.end(), pic) == pictures.end())
+                    pictures.push_back(pic);
+            }
+        }
+        styles.insert(styles.end(), pictures.begin(), pictures.end());
+    }
+    // Special links lead to their targets, which travel with them.
+    for (size_t i = 0; host && i < links.size(); ++i)
+        if (const THQVoggetto* l = host->PageLink(links[i]); l && l->Kind() == speclink)
+            addLink(l->I32(13));
     // Link records.
     Bytes part;
     int32_t n = 0;
@@ -1306,10 +1332,20 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
     box.Lock();
 
     Renumbering ren;
+    std::vector<int32_t> specialLinks;  // new values of the special links read
     for (Rec& r : links) {
+        const bool special = r.object->Kind() == speclink;
         const int32_t nv = host ? host->AddPageLink(std::move(r.object)) : r.old;
         ren.stylesAndLinks[r.old] = nv;
+        if (special) specialLinks.push_back(nv);
     }
+    auto renumbered = [&](int32_t v) {
+        auto it = ren.stylesAndLinks.find(v);
+        return it == ren.stylesAndLinks.end() ? v : it->second;
+    };
+    // A special link's target is one of the links read with it.
+    for (int32_t v : specialLinks)
+        if (THQVoggetto* l = host ? host->PageLink(v) : nullptr) l->SetI32(13, renumbered(l->I32(13)));
     for (Rec& r : shared) {
         const int32_t oldId = int32_t((uint32_t(r.kind) << 24) | (uint32_t(r.object->Number()) & 0xFFFFFF));
         THQVoggetto* use = set.FindEqualObject(*r.object);
@@ -1317,6 +1353,18 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         if (use) ren.stylesAndLinks[oldId] = int32_t((uint32_t(r.kind) << 24) | uint32_t(use->Number()));
     }
     for (Rec& r : objects) {
+        // The object's links and pictures take the numbers they got here.
+        THQVoggetto& o = *r.object;
+        for (size_t off : LinkFieldOffsets(o, false))
+            if (int32_t v = o.I32(off); v >= 0) o.SetI32(off, renumbered(v));
+        for (PictureField f : PictureFields(o)) {
+            const int32_t v = o.I32(f.offset);
+            if (v < 0) continue;
+            if (f.identifier)
+                o.SetI32(f.offset, renumbered(v));
+            else if (const int32_t id = renumbered(MakeId(immagine, v)); IdKind(id) == immagine)
+                o.SetI32(f.offset, IdNumber(id));
+        }
         const int32_t ni = host ? host->CreateControl(std::move(r.object)) : r.old;
         if (ni >= 0) ren.objects[int32_t(kObjectValueBase + uint32_t(r.old))] = int32_t(kObjectValueBase + uint32_t(ni));
     }

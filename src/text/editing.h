@@ -262,7 +262,7 @@ class ObjectsDataHost {
 public:
     virtual ~ObjectsDataHost() = default;
     // The page-local link object with this link value, or null.
-    virtual const THQVoggetto* PageLink(int32_t linkValue) = 0;
+    virtual THQVoggetto* PageLink(int32_t linkValue) = 0;
     // Registers a copy of a link object with the page; returns its new value.
     virtual int32_t AddPageLink(std::unique_ptr<THQVoggetto> link) = 0;
     // Creates a control on the page for a placed object read from the data;
@@ -270,8 +270,11 @@ public:
     virtual int32_t CreateControl(std::unique_ptr<THQVoggetto> object) = 0;
 };
 
-// Writes the objects data (version 1) of the selection start..end of `box`.
-// For dragging, paragraph styles and pictures are not included.
+// Writes the objects data (version 1) of the selection start..end of `box`:
+// the page-local links the text names, the paragraph styles, the placed
+// objects with their markup. Unless for dragging, also the links the placed
+// objects name (following special links to their targets) and the pictures
+// they show, so that the data can be pasted into another hypertext.
 Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const TextPosition& end,
                        bool forDragging, ObjectsDataHost* host = nullptr);
 // Pastes objects data at the caret of the editor's box, recording a box entry

@@ -207,7 +207,8 @@ void TMainForm::BuildMenus() {
         view_->Paste();
         UpdateEditActions();
     });
-    AddCommand(m, "EditPastePage", "Incolla &pagina da...");
+    connect(AddCommand(m, "EditPastePage", "Incolla &pagina da..."), &QAction::triggered, this,
+            [this] { PastePageFrom(); });
     connect(AddCommand(m, "EditSelectAll", "&Seleziona tutto", QKeySequence("Ctrl+F2")), &QAction::triggered,
             this, [this] { view_->Run([](BoxEditor& e) { e.SelectAll(); }); });
 
@@ -651,6 +652,7 @@ void TMainForm::UpdateEditActions() {
     Action("EditCut")->setEnabled(editing && selection);
     Action("EditCopy")->setEnabled(selection);
     Action("EditPaste")->setEnabled(editing);
+    Action("EditPastePage")->setEnabled(editing);
     if (!history_->UndoDescriptions().empty())
         Action("EditUndo")->setStatusTip(QString::fromStdString(cp1252::ToUtf8(history_->UndoDescriptions().front())));
 }
@@ -756,9 +758,33 @@ void TMainForm::ShowAlbum(int tab) {
 void TMainForm::NewPage() {
     auto* w = static_cast<TFNuova*>(PrepareWindow("fnuova"));
     if (w->exec() != QDialog::Accepted) return;
-    int32_t n = w->Created();
+    MakeChosenPage(*w);
+}
+
+void TMainForm::MakeChosenPage(TFNuova& w) {
+    const int32_t n = w.Created();
+    if (n < 0) return;
+    // Showing the new page stores the page shown before, which may put a new
+    // object in the set in place of the source: it is found again by number.
+    THQVtesto* source = w.SourcePage();
+    THQVset* sourceSet = source ? source->Owner() : nullptr;
+    const int32_t sourceNumber = source ? source->Number() : -1;
     RefreshPages();
     ShowPage(n);
+    if (sourceSet)
+        if (THQVtesto* s = sourceSet->Page(sourceNumber)) view_->CopyPageFrom(*s, w.WithBackground());
+    UpdateEditActions();
+}
+
+void TMainForm::PastePageFrom() {
+    if (!view_->Box() || view_->ReadOnly()) return;
+    // The page being edited is stored first, so that pasting it into itself
+    // copies what is on screen.
+    view_->StorePage();
+    auto* w = static_cast<TFNuova*>(PrepareWindow("fincolla"));
+    if (w->exec() != QDialog::Accepted) return;
+    if (THQVtesto* source = w->SourcePage()) view_->CopyPageFrom(*source, w->WithBackground());
+    UpdateEditActions();
 }
 
 void TMainForm::PageProperties() {
@@ -843,8 +869,9 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
         w->Load({});
         return w;
     }
-    if (name == "fnuova") {
-        auto* w = Cached<TFNuova>(name, [&] { return new TFNuova(*set_, store_, this); });
+    if (name == "fnuova" || name == "fincolla") {
+        const auto mode = name == "fnuova" ? TFNuova::Mode::New : TFNuova::Mode::Paste;
+        auto* w = Cached<TFNuova>(name, [&] { return new TFNuova(*set_, store_, doc_->Folders(), mode, this); });
         w->Load();
         return w;
     }

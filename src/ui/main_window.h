@@ -25,6 +25,8 @@
 
 namespace ovik::ui {
 
+class TFNuova;
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,8 +46,9 @@ public:
 
     // The dialog window `name` (its objectName: "fpropiper", "fopzioni",
     // "fproptesto", "fexport", "fimport", "falbum", "fcancella", "fnuova",
-    // "ferrori", "fstili", "fcarattere", "fsimbolo"), taken from the window cache or made, and filled with what it
-    // shows now; not yet shown. Null for an unknown name.
+    // "fincolla", "ferrori", "fstili", "fcarattere", "fsimbolo"), taken from the
+    // window cache or made, and filled with what it shows now; not yet shown.
+    // Null for an unknown name.
     QDialog* PrepareWindow(const std::string& name);
     // A window the cache holds, or null.
     QDialog* CachedWindow(const std::string& name) const;
@@ -66,6 +69,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // Shows the page the new-page window made and copies the chosen page into it.
+    void MakeChosenPage(TFNuova& w);
     void BuildMenus();
     void BuildToolbars();
     // Shows the caret's face, size, style and alignment in the format toolbar.
@@ -83,6 +88,8 @@ private:
     void ImportPages();
     void ShowAlbum(int tab);
     void NewPage();
+    // "Incolla pagina da...": pastes a chosen page into the page being edited.
+    void PastePageFrom();
     void PageProperties();
     // The window cache: makes the window with `make` on first use; the least
     // recently used window goes when more than FormLim are alive.

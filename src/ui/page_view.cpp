@@ -12,8 +12,8 @@
 
 #include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
-
 #include "document/hqv_set.h"
+#include "page/page_copy.h"
 #include "text/box_attributes.h"
 #include "text/layout.h"
 
@@ -350,6 +350,20 @@ void TPageView::PasteText(const QString& text) {
         if (HasSelection()) e.DeleteSelection();
         ReadObjectsData(e, fragment, "Inserimento da Cartella appunti", false);
     });
+}
+
+bool TPageView::CopyPageFrom(THQVtesto& source, bool withBackground) {
+    if (!editor_ || readOnly_ || !page_) return false;
+    bool ok = false;
+    Run([&](BoxEditor& e) {
+        if (HasSelection()) e.DeleteSelection();
+        ok = CopyPageInto(*page_, e, source, withBackground);
+    });
+    if (ok) {
+        modified_ = true;
+        emit Changed();
+    }
+    return ok;
 }
 
 void TPageView::Redo() {

@@ -78,6 +78,11 @@ public:
     // the characters the code page lacks become the closest one or "?", each
     // line a paragraph.
     void PasteText(const QString& text);
+    // Pastes the whole text of `source` (a page of this or another hypertext)
+    // at the caret as one undo entry, "Copio pagina da preesistente"; with
+    // `withBackground` the page takes its background too. False when nothing
+    // could be pasted (no page, read-only, unreadable source).
+    bool CopyPageFrom(THQVtesto& source, bool withBackground);
     // The commands the box's context menu offers (the window's Cut, Copy,
     // Paste and so on).
     void SetContextActions(QList<QAction*> actions) { contextActions_ = std::move(actions); }

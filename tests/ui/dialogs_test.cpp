@@ -407,39 +407,91 @@ TEST_F(Album, ReplacesAPictureInPlaceAndAddsEmbeddedFiles) {
 
 using NewPageWindow = Fixture;
 
-TEST_F(NewPageWindow, MakesAnEmptyPageOrACopyWithItsOwnPlacedObjects) {
+TEST_F(NewPageWindow, ChoosesAPageOfThisHypertextAnotherOrATemplate) {
     AddPages(1);
-    THQVtesto* src = set.Page(1);
-    THQVoggetto* marker = set.AddNewObject(shortObj);
-    ASSERT_TRUE(marker);
-    auto link = set.NewInternetLink("http://a.b");
-    THQVoggetto* l = THQVoggetto::Register(link, -1);
-    link.release();
-    SetText(*src, "<Z S0 >" + Tag(l->Id()) + "x<%>" + Tag(marker->Id()));
-    src->SetI32(page_rec::kBackColour, 0x010203);
-    src->SetI32(page_rec::kFixedBackground, 1);
-    TFNuova w(set, store);
+    SetText(*set.Page(1), "<Z S0 >uno");
+    // Another hypertext, and a template in the data folder's "Templates".
+    auto writeHypertext = [&](const fs::path& file, const std::string& title) {
+        platform::RecordingMessages m;
+        THQVset other(m);
+        other.NewHypertext();
+        app::NewEmptyPage(other);
+        THQVtesto* p = other.Page(app::NewEmptyPage(other));
+        p->SetTitle(title);
+        SetText(*p, "<Z S0 >" + title);
+        ASSERT_TRUE(other.SaveHypertext(file));
+    };
+    fs::create_directories(Dir() / "Templates");
+    writeHypertext(Dir() / "altro.hqv", "Altra");
+    writeHypertext(Dir() / "Templates" / "modello.HQV", "Modello");
+    { std::ofstream(Dir() / "Templates" / "note.txt") << "x"; }
+
+    TFNuova w(set, store, app::ProgramFolders(Dir()));
+    EXPECT_EQ(w.windowTitle(), "Nuova...");
     w.Load();
     EXPECT_EQ(w.pages->count(), 2);
-    w.tabs->setCurrentIndex(TFNuova::Empty);
-    int32_t empty = w.MakePage();
-    ASSERT_EQ(empty, 2);
-    EXPECT_EQ(set.Page(empty)->Title(), "Senza titolo");
-    EXPECT_EQ(Text(*set.Page(empty)), "<Z S0 >");
-    w.tabs->setCurrentIndex(TFNuova::CopyExisting);
+    ASSERT_EQ(w.templates->count(), 1);
+    EXPECT_EQ(w.templates->item(0)->text(), "modello");
+    EXPECT_EQ(w.templatePages->count(), 2);
+
+    struct Row {
+        TFNuova::Tab tab;
+        const char* sourceText;  // null: no page to copy
+    } rows[] = {
+        {TFNuova::Empty, nullptr},
+        {TFNuova::CopyExisting, "<Z S0 >uno"},
+        {TFNuova::OtherHypertext, "<Z S0 >Altra"},
+        {TFNuova::Template, "<Z S0 >Modello"},
+    };
+    ASSERT_TRUE(w.OpenOther(QString::fromStdString((Dir() / "altro.hqv").string())));
+    EXPECT_EQ(w.otherPages->count(), 2);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(int(row.tab));
+        w.ShowTab(row.tab);
+        for (QListWidget* l : {w.pages, w.otherPages, w.templatePages}) l->setCurrentRow(1);
+        const int32_t before = set.ObjectCount(testoHtml);
+        const int32_t made = w.MakePage();
+        ASSERT_EQ(made, before);
+        EXPECT_EQ(Text(*set.Page(made)), "<Z S0 >");  // the copy is the view's
+        THQVtesto* source = w.SourcePage();
+        if (!row.sourceText) {
+            EXPECT_EQ(source, nullptr);
+        } else {
+            ASSERT_NE(source, nullptr);
+            EXPECT_EQ(Text(*source), row.sourceText);
+        }
+        EXPECT_TRUE(w.WithBackground());
+    }
+    // A file that is not a hypertext lists nothing, and a copy without a
+    // chosen page makes no page.
+    { std::ofstream(Dir() / "rotto.hqv") << "non un ipertesto"; }
+    EXPECT_FALSE(w.OpenOther(QString::fromStdString((Dir() / "rotto.hqv").string())));
+    EXPECT_EQ(w.otherPages->count(), 0);
+    w.ShowTab(TFNuova::OtherHypertext);
+    const int32_t count = set.ObjectCount(testoHtml);
+    EXPECT_EQ(w.MakePage(), -1);
+    EXPECT_EQ(set.ObjectCount(testoHtml), count);
+}
+
+TEST_F(NewPageWindow, ThePasteModeHasNoEmptyPageAndAsksForTheBackground) {
+    AddPages(1);
+    TFNuova w(set, store, app::ProgramFolders(Dir()), TFNuova::Mode::Paste);
+    EXPECT_EQ(w.windowTitle(), "Incolla...");
+    EXPECT_EQ(w.objectName(), "fincolla");
+    w.Load();
+    ASSERT_EQ(w.tabs->count(), 4);
+    EXPECT_EQ(w.tabs->tabText(0), "Da pagina esistente");
+    EXPECT_EQ(w.tabs->tabText(3), "Da file Html");
+    EXPECT_FALSE(w.tabs->isTabEnabled(3));
+    EXPECT_EQ(w.Current(), TFNuova::CopyExisting);
     w.pages->setCurrentRow(1);
-    int32_t copy = w.MakePage();
-    ASSERT_EQ(copy, 3);
-    THQVtesto* c = set.Page(copy);
-    EXPECT_EQ(c->I32(page_rec::kBackColour), 0x010203);
-    EXPECT_EQ(c->I32(page_rec::kFixedBackground), 1);
-    std::string text = Text(*c);
-    // The link is shared; the marker is a copy of its own.
-    EXPECT_EQ(text.substr(0, 18), "<Z S0 >" + Tag(l->Id()));
-    EXPECT_EQ(text.find(Tag(marker->Id())), std::string::npos) << text;
-    EXPECT_EQ(set.ObjectCount(shortObj), 2);
-    EXPECT_NE(text.find(Tag(MakeId(shortObj, 1))), std::string::npos) << text;
-    EXPECT_EQ(app::NewPageCopying(set, 99), -1);
+    EXPECT_EQ(w.SourcePage(), set.Page(1));
+    EXPECT_FALSE(w.WithBackground());
+    w.background->setChecked(true);
+    EXPECT_TRUE(w.WithBackground());
+    const int32_t count = set.ObjectCount(testoHtml);
+    EXPECT_EQ(w.MakePage(), -1);  // pasting makes no page
+    EXPECT_EQ(set.ObjectCount(testoHtml), count);
 }
 
 TEST(MainWindowDialogs, TheWindowCacheKeepsFormLimWindowsAndTheCommandsAreEnabled) {
@@ -475,7 +527,7 @@ TEST(DialogPlacement, IsRememberedUnderForms) {
     platform::RecordingMessages messages;
     THQVset set(messages);
     {
-        TFNuova w(set, store);
+        TFNuova w(set, store, app::ProgramFolders(fs::temp_directory_path()));
         w.resize(640, 410);
         w.move(30, 40);
         w.show();
@@ -484,7 +536,7 @@ TEST(DialogPlacement, IsRememberedUnderForms) {
     auto r = ParsePlacement(store.ReadOr("forms", "fnuova", ""));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->size(), QSize(640, 410));
-    TFNuova again(set, store);
+    TFNuova again(set, store, app::ProgramFolders(fs::temp_directory_path()));
     EXPECT_EQ(again.size(), QSize(640, 410));
     for (const char* bad : {"", "1,2,3", "a,b,c,d", "0,0,1,1", "0,0,99999,300"}) {
         SCOPED_TRACE(bad);

@@ -19,6 +19,7 @@
 #include "text/layout.h"
 #include "text/text_attributes.h"
 #include "document/hqv_set.h"
+#include "document/hqv_object.h"
 #include "ui/main_window.h"
 #include "ui/undo_popup.h"
 
@@ -136,6 +137,34 @@ TEST_F(EditCommands, FormatToolbarActsOnTheSelectionOrTheCaretParagraph) {
     const std::string style = names.back();
     emit w.StyleBox()->textActivated(QString::fromStdString(cp1252::ToUtf8(style)));
     EXPECT_EQ(pa.StyleName(), style);
+}
+
+TEST_F(EditCommands, PastingAPageIsOneUndoableActionWithTheBackgroundWhenAsked) {
+    auto* source = static_cast<THQVtesto*>(w.Set().AddNewObject(testoHtml));
+    const std::string markup = "<Z S0 >uno<Z S0 >due";
+    source->SetContent(Bytes(markup.begin(), markup.end() + 1));
+    source->SetI32(page_rec::kBackColour, 0x00FF00);
+    const int32_t colour = Box().BackgroundColour();
+    struct Row {
+        bool withBackground;
+        int32_t expectedColour;
+    } rows[] = {{false, colour}, {true, 0x00FF00}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.withBackground);
+        Box().hasSelection = false;
+        Box().caret = Box().MakePosition(0, 0);
+        ASSERT_TRUE(w.View()->CopyPageFrom(*source, row.withBackground));
+        EXPECT_EQ(Text(), "uno|duex");
+        EXPECT_EQ(Box().BackgroundColour(), row.expectedColour);
+        EXPECT_TRUE(w.Action("EditPastePage")->isEnabled());
+        EXPECT_EQ(w.Action("EditUndo")->statusTip(), "Copio pagina da preesistente");
+        w.Action("EditUndo")->trigger();
+        EXPECT_EQ(Text(), "x");
+        Box().SetBackgroundColour(colour);
+    }
+    w.View()->SetReadOnly(true);
+    EXPECT_FALSE(w.View()->CopyPageFrom(*source, false));
+    EXPECT_EQ(Text(), "x");
 }
 
 TEST_F(EditCommands, UndoListSelectsARunFromTheNewestEntry) {

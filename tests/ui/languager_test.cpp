@@ -120,15 +120,17 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFImport imp(txt, store);
     TFAlbum album(set, store);
     TFCancella del(set, store);
-    TFNuova nuova(set, store);
+    const app::ProgramFolders folders(std::filesystem::temp_directory_path());
+    TFNuova nuova(set, store, folders);
+    TFNuova incolla(set, store, folders, TFNuova::Mode::Paste);
     TFErrori errors(store);
     TFStili styles(set, store);
     TFCarattere character(store);
     TFSimbolo symbol(store);
     std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,
-                                  &album, &del,   &nuova,   &errors,    &styles, &character, &symbol};
+                                  &album, &del,   &nuova,   &incolla, &errors,    &styles, &character, &symbol};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &errors, &styles, &character, &symbol}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

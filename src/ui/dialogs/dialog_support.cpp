@@ -85,6 +85,13 @@ void ColourButton::SetColour(int32_t c) {
 }
 
 QDialogButtonBox* OkCancelBox(QDialog* dialog, std::function<void()> onOk) {
+    return CheckedOkCancelBox(dialog, [onOk] {
+        if (onOk) onOk();
+        return true;
+    });
+}
+
+QDialogButtonBox* CheckedOkCancelBox(QDialog* dialog, std::function<bool()> onOk) {
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     QPushButton* ok = box->button(QDialogButtonBox::Ok);
     ok->setObjectName("bok");
@@ -93,8 +100,7 @@ QDialogButtonBox* OkCancelBox(QDialog* dialog, std::function<void()> onOk) {
     cancel->setObjectName("bannulla");
     cancel->setText("A&nnulla");
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, [dialog, onOk] {
-        if (onOk) onOk();
-        dialog->accept();
+        if (!onOk || onOk()) dialog->accept();
     });
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return box;

@@ -77,6 +77,8 @@ QLabel* NamedLabel(const QString& text, const char* name, QWidget* buddy = nullp
 // "&Ok" and "A&nnulla" buttons (objectNames "bok" and "bannulla"); Ok runs
 // `onOk` and accepts, Annulla rejects.
 QDialogButtonBox* OkCancelBox(QDialog* dialog, std::function<void()> onOk);
+// The same, but Ok accepts only when `onOk` returns true.
+QDialogButtonBox* CheckedOkCancelBox(QDialog* dialog, std::function<bool()> onOk);
 // Gives every label of a form layout its field as buddy (for the & shortcuts).
 void SetBuddies(QFormLayout* form);
 int32_t FromQColor(const QColor& c);

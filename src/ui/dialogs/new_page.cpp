@@ -1,5 +1,8 @@
 #include "ui/dialogs/new_page.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -7,59 +10,175 @@
 
 namespace ovik::ui {
 
-TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, QWidget* parent)
-    : TFDialog(store, "fnuova", parent), set_(set) {
-    setWindowTitle("Nuova...");
-    tabs = new QTabWidget;
-    tabs->setObjectName("schede");
-    auto* empty = new QWidget;
-    auto* ev = new QVBoxLayout(empty);
-    auto* el = new QLabel("Crea una pagina vuota con i colori predefiniti dell'ipertesto.");
-    el->setObjectName("lvuota");
-    el->setWordWrap(true);
-    ev->addWidget(el);
-    ev->addStretch();
-    tabs->addTab(empty, "Nuova pagina vuota");
+namespace {
+
+void FillPages(QListWidget* list, const THQVset* set) {
+    list->clear();
+    if (!set) return;
+    for (const app::PageEntry& e : app::ListPages(*set)) {
+        auto* it = new QListWidgetItem(QString("%1  %2").arg(e.number).arg(FromCp(e.title)), list);
+        it->setData(Qt::UserRole, e.number);
+    }
+    if (list->count()) list->setCurrentRow(0);
+}
+
+int32_t ChosenNumber(const QListWidget* list) {
+    const QListWidgetItem* it = list->currentItem();
+    return it ? it->data(Qt::UserRole).toInt() : -1;
+}
+
+}  // namespace
+
+TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, app::ProgramFolders folders, Mode mode,
+                 QWidget* parent)
+    : TFDialog(store, mode == Mode::New ? "fnuova" : "fincolla", parent),
+      set_(set),
+      folders_(std::move(folders)),
+      mode_(mode),
+      other_(set.Messages()),
+      template_(set.Messages()) {
+    const bool paste = mode == Mode::Paste;
+    setWindowTitle(paste ? "Incolla..." : "Nuova...");
+    tabs = Named(new QTabWidget, "schede");
+    if (!paste) {
+        auto* empty = new QWidget;
+        auto* ev = new QVBoxLayout(empty);
+        auto* el = NamedLabel("Crea una pagina vuota con i colori predefiniti dell'ipertesto.", "lvuota");
+        el->setWordWrap(true);
+        ev->addWidget(el);
+        ev->addStretch();
+        tabs->addTab(empty, "Nuova pagina vuota");
+    }
+
     auto* copy = new QWidget;
     auto* cv = new QVBoxLayout(copy);
-    pages = new QListWidget;
-    auto* cl = NamedLabel("Pagina da copiare:", "lcopia", pages);
-    cv->addWidget(cl);
+    pages = Named(new QListWidget, "pagine");
+    cv->addWidget(NamedLabel("Pagina da copiare:", "lcopia", pages));
     cv->addWidget(pages);
-    tabs->addTab(copy, "Nuova pagina copiando esistente");
-    for (const char* t : {"Nuova copiando da altro ipertesto", "Nuova pagina da modello", "Nuova copiando pagina Html"}) {
-        tabs->addTab(new QWidget, t);
-        tabs->setTabEnabled(tabs->count() - 1, false);
-    }
-    connect(pages, &QListWidget::itemDoubleClicked, this, [this] {
-        if (MakePage() >= 0) accept();
+    tabs->addTab(copy, paste ? "Da pagina esistente" : "Nuova pagina copiando esistente");
+
+    auto* other = new QWidget;
+    auto* ov = new QVBoxLayout(other);
+    otherFile = Named(new QLineEdit, "fileipertesto");
+    otherFile->setReadOnly(true);
+    browse = Named(new QPushButton("&Sfoglia..."), "bsfoglia");
+    auto* row = new QHBoxLayout;
+    row->addWidget(otherFile, 1);
+    row->addWidget(browse);
+    ov->addWidget(NamedLabel("Ipertesto:", "lipertesto", otherFile));
+    ov->addLayout(row);
+    otherPages = Named(new QListWidget, "pagineipertesto");
+    ov->addWidget(NamedLabel("Pagina da copiare:", "lcopiaipertesto", otherPages));
+    ov->addWidget(otherPages);
+    tabs->addTab(other, paste ? "Da altro ipertesto" : "Nuova copiando da altro ipertesto");
+
+    auto* tmpl = new QWidget;
+    auto* th = new QHBoxLayout(tmpl);
+    auto* tl = new QVBoxLayout;
+    templates = Named(new QListWidget, "modelli");
+    tl->addWidget(NamedLabel("Modello:", "lmodello", templates));
+    tl->addWidget(templates);
+    auto* tr = new QVBoxLayout;
+    templatePages = Named(new QListWidget, "paginemodello");
+    tr->addWidget(NamedLabel("Pagina da copiare:", "lcopiamodello", templatePages));
+    tr->addWidget(templatePages);
+    th->addLayout(tl);
+    th->addLayout(tr);
+    tabs->addTab(tmpl, paste ? "Da modello" : "Nuova pagina da modello");
+
+    // HTML files come with the HTML import.
+    tabs->addTab(new QWidget, paste ? "Da file Html" : "Nuova copiando pagina Html");
+    tabs->setTabEnabled(tabs->count() - 1, false);
+
+    background = Named(new QCheckBox("importa sfondo"), "csfondo");
+    background->setVisible(paste);
+
+    connect(browse, &QPushButton::clicked, this, [this] {
+        QString start = otherFile->text().isEmpty() ? QString::fromStdString(set_.HQVFileName().parent_path().string())
+                                                    : QFileInfo(otherFile->text()).path();
+        QString f = QFileDialog::getOpenFileName(this, "Apri ipertesto", start, "Ipertesti (*.hqv *.HQV)");
+        if (!f.isEmpty()) OpenOther(f);
     });
+    connect(templates, &QListWidget::currentRowChanged, this, [this] { ListTemplatePages(); });
+    for (QListWidget* l : {pages, otherPages, templatePages})
+        connect(l, &QListWidget::itemDoubleClicked, this, [this] {
+            if (Accept()) accept();
+        });
+
     auto* v = new QVBoxLayout(this);
     v->addWidget(tabs);
-    v->addWidget(OkCancelBox(this, [this] { MakePage(); }));
-    resize(700, 360);
+    v->addWidget(background);
+    v->addWidget(CheckedOkCancelBox(this, [this] { return Accept(); }));
+    resize(700, 380);
     FinishCreation();
 }
 
 void TFNuova::Load() {
     created_ = -1;
-    pages->clear();
-    for (int32_t n = 0; n < set_.ObjectCount(testoHtml); ++n) {
-        THQVtesto* p = set_.Page(n);
-        if (!p || p->IsFree()) continue;
-        auto* it = new QListWidgetItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())), pages);
-        it->setData(Qt::UserRole, n);
+    FillPages(pages, &set_);
+    templates->clear();
+    for (const auto& f : app::TemplateFiles(folders_)) {
+        auto* it = new QListWidgetItem(QString::fromStdString(f.stem().string()), templates);
+        it->setData(Qt::UserRole, QString::fromStdString(f.string()));
     }
-    if (pages->count()) pages->setCurrentRow(0);
+    if (templates->count()) templates->setCurrentRow(0);
+    ListTemplatePages();
+    // Another hypertext chosen before stays open and listed.
+    FillPages(otherPages, other_.Set());
+}
+
+TFNuova::Tab TFNuova::Current() const {
+    return Tab(tabs->currentIndex() + (mode_ == Mode::Paste ? 1 : 0));
+}
+
+void TFNuova::ShowTab(Tab t) {
+    int i = int(t) - (mode_ == Mode::Paste ? 1 : 0);
+    if (i >= 0 && i < tabs->count()) tabs->setCurrentIndex(i);
+}
+
+bool TFNuova::OpenOther(const QString& file) {
+    otherFile->setText(file);
+    const bool ok = other_.Open(file.toStdString());
+    FillPages(otherPages, other_.Set());
+    return ok;
+}
+
+void TFNuova::ListTemplatePages() {
+    const QListWidgetItem* it = templates->currentItem();
+    const std::string file = it ? it->data(Qt::UserRole).toString().toStdString() : std::string();
+    if (file.empty()) {
+        template_.Close();
+    } else if (template_.File() != file) {
+        template_.Open(file);
+    }
+    FillPages(templatePages, template_.Set());
+}
+
+THQVtesto* TFNuova::SourcePage() const {
+    switch (Current()) {
+        case CopyExisting: {
+            const int32_t n = ChosenNumber(pages);
+            THQVtesto* p = n >= 0 ? set_.Page(n) : nullptr;
+            return p && !p->IsFree() ? p : nullptr;
+        }
+        case OtherHypertext: return other_.Page(ChosenNumber(otherPages));
+        case Template: return template_.Page(ChosenNumber(templatePages));
+        default: return nullptr;
+    }
+}
+
+bool TFNuova::WithBackground() const { return mode_ == Mode::New || background->isChecked(); }
+
+bool TFNuova::Accept() {
+    if (mode_ == Mode::Paste) return SourcePage() != nullptr;
+    return MakePage() >= 0;
 }
 
 int32_t TFNuova::MakePage() {
-    if (tabs->currentIndex() == CopyExisting) {
-        QListWidgetItem* it = pages->currentItem();
-        created_ = it ? app::NewPageCopying(set_, it->data(Qt::UserRole).toInt()) : -1;
-    } else {
-        created_ = app::NewEmptyPage(set_);
-    }
+    created_ = -1;
+    if (mode_ == Mode::Paste) return -1;
+    if (Current() != Empty && !SourcePage()) return -1;
+    created_ = app::NewEmptyPage(set_);
     return created_;
 }
 
