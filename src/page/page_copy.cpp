@@ -3,6 +3,7 @@
 #include "document/hqv_set.h"
 #include "page/page_record.h"
 #include "page/working_copy.h"
+#include "text/layout.h"
 
 namespace ovik {
 
@@ -79,6 +80,24 @@ bool CopyPageInto(THQVpage& target, BoxEditor& editor, THQVtesto& source, bool w
     }
     target.modified = true;
     return true;
+}
+
+bool CopyPageIntoStored(THQVset& set, int32_t number, THQVtesto& source, bool withBackground,
+                        platform::TextMeasurer& measurer) {
+    THQVtesto* page = set.Page(number);
+    if (!page || page->IsFree()) return false;
+    PageHost host;
+    host.set = &set;
+    host.measurer = &measurer;
+    THQVpage view(host);
+    view.ShowPage(page);
+    if (!view.Box()) return false;
+    InstallLayout(*view.Box());
+    DeferredActions actions;
+    BoxEditor editor(*view.Box(), actions);
+    editor.PlaceCaretAtFirstEditable();
+    if (!CopyPageInto(view, editor, source, withBackground)) return false;
+    return view.StorePage();
 }
 
 }  // namespace ovik

@@ -51,4 +51,10 @@ inline constexpr const char* kCopyPageUndoText = "Copio pagina da preesistente";
 bool CopyPageInto(THQVpage& target, BoxEditor& editor, THQVtesto& source, bool withBackground,
                   const std::string& undoText = kCopyPageUndoText);
 
+// The same for a stored page no view is editing: page `number` of `set` is
+// opened, the copy pasted at its start and the page stored again. No undo
+// entry is made. False when the page does not exist or nothing was pasted.
+bool CopyPageIntoStored(THQVset& set, int32_t number, THQVtesto& source, bool withBackground,
+                        platform::TextMeasurer& measurer);
+
 }  // namespace ovik

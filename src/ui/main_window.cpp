@@ -20,6 +20,7 @@
 #include "app/app_info.h"
 #include "core/codepage.h"
 #include "app/program_folders.h"
+#include "page/page_copy.h"
 #include "app/album.h"
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/character.h"
@@ -771,8 +772,14 @@ void TMainForm::MakeChosenPage(TFNuova& w) {
     const int32_t sourceNumber = source ? source->Number() : -1;
     RefreshPages();
     ShowPage(n);
-    if (sourceSet)
-        if (THQVtesto* s = sourceSet->Page(sourceNumber)) view_->CopyPageFrom(*s, w.WithBackground());
+    THQVtesto* s = sourceSet ? sourceSet->Page(sourceNumber) : nullptr;
+    // In preview the view does not edit: the copy goes straight into the
+    // stored page, which is then shown again.
+    if (s && !view_->CopyPageFrom(*s, w.WithBackground())) {
+        view_->ShowPage(*set_, -1);
+        CopyPageIntoStored(*set_, n, *s, w.WithBackground(), view_->Measurer());
+        ShowPage(n);
+    }
     UpdateEditActions();
 }
 

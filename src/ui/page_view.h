@@ -53,6 +53,8 @@ public:
     enum class AfterStore { KeepEditing, Drop };
     bool StorePage(AfterStore after = AfterStore::KeepEditing);
     bool Modified() const { return modified_; }
+    // The measurer the view lays pages out with.
+    platform::TextMeasurer& Measurer() { return measurer_; }
     // Makes the caret visible by scrolling.
     void EnsureCaretVisible();
     // Runs a command on the editor and refreshes the view after it.

@@ -229,6 +229,21 @@ TEST(PageCopy, WithinOneHypertextThePlacedObjectsAreCopiesAndPicturesShared) {
     EXPECT_EQ(src.set.GetObjectById(a[1])->I32(0), src.set.GetObjectById(b[1])->I32(0));
 }
 
+TEST(PageCopy, IntoAStoredPageWithoutAView) {
+    Source src;
+    Target dst;
+    const int32_t number = dst.page->Number();
+    ASSERT_TRUE(CopyPageIntoStored(dst.set, number, *src.page, true, dst.measurer));
+    dst.page = dst.set.Page(number);
+    const std::string text = dst.Stored();
+    // Pasted at the start of the page.
+    EXPECT_EQ(text.find("web"), text.find(">web") + 1) << text;
+    EXPECT_LT(text.find("web"), text.find("prima")) << text;
+    EXPECT_EQ(PageRecord(*dst.page).BackgroundColour(), 0x123456);
+    EXPECT_NE(dst.Tagged(immagineNew), nullptr);
+    EXPECT_FALSE(CopyPageIntoStored(dst.set, 99, *src.page, true, dst.measurer));
+}
+
 TEST(PageCopy, SpecialLinksThatNameEachOtherAreCopiedOnce) {
     Source src;
     THQVoggetto* a = src.set.AddNewObject(speclink);
