@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <algorithm>
 #include <QMenu>
 #include <QMouseEvent>
@@ -324,7 +325,17 @@ QString TPageView::SelectedText() const {
 }
 
 void TPageView::Copy() {
-    if (HasSelection()) QGuiApplication::clipboard()->setText(SelectedText());
+    if (!HasSelection()) return;
+    auto* mime = new QMimeData;
+    // The editor's own format keeps styles, links and placed objects; other
+    // programs take the plain text.
+    if (page_ && page_->WorkingCopy()) {
+        PageObjectsHost host(*page_, *page_->WorkingCopy());
+        Bytes data = WriteObjectsData(*box_, box_->SelectionStart(), box_->SelectionEnd(), false, &host);
+        mime->setData(kObjectsFormat, QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())));
+    }
+    mime->setText(SelectedText());
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 void TPageView::Cut() {
@@ -333,7 +344,24 @@ void TPageView::Cut() {
     Run([](BoxEditor& e) { e.DeleteSelection(); });
 }
 
-void TPageView::Paste() { PasteText(QGuiApplication::clipboard()->text()); }
+void TPageView::Paste() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime) return;
+    if (mime->hasFormat(kObjectsFormat)) {
+        // When the editor's own format is there the paste ends with it, even
+        // when its data is not accepted.
+        if (!editor_ || readOnly_ || !page_ || !page_->WorkingCopy()) return;
+        const QByteArray raw = mime->data(kObjectsFormat);
+        const Bytes data(raw.begin(), raw.end());
+        PageObjectsHost host(*page_, *page_->WorkingCopy());
+        Run([&](BoxEditor& e) {
+            if (HasSelection()) e.DeleteSelection();
+            ReadObjectsData(e, data, "Inserimento da Cartella appunti", false, &host);
+        });
+        return;
+    }
+    PasteText(mime->text());
+}
 
 void TPageView::PasteText(const QString& text) {
     if (!editor_ || readOnly_ || text.isEmpty() || !set_) return;

@@ -68,11 +68,15 @@ public:
     // Undoes the k newest entries of the history at once (the undo drop-down).
     void UndoMany(int32_t k);
 
-    // --- clipboard (plain text) ---------------------------------------------------
+    // --- clipboard -------------------------------------------------------------------
+    // The editor's own clipboard format: objects data of a selection.
+    static constexpr const char* kObjectsFormat = "Ovik30 objects";
     bool HasSelection() const;
     // The selected text as Unicode, paragraphs separated by line feeds; placed
     // objects are left out.
     QString SelectedText() const;
+    // Copy puts the selection as objects data and as plain text; Paste takes
+    // the objects data when there is any, else the text.
     void Copy();
     void Cut();
     void Paste();

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 
 #include "core/codepage.h"
+#include "document/format1.h"
 #include "platform/settings_store.h"
 #include "qt_test_app.h"
 #include "text/box_attributes.h"
@@ -258,6 +260,48 @@ TEST_F(EditCommands, ContextMenuOffersTheWindowsClipboardCommands) {
     QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(p.x + 1, p.y + p.height / 2));
     EXPECT_EQ(offered, (QStringList{"EditCut", "EditCopy", "EditPaste", "EditSelectAll"}));
     EXPECT_TRUE(w.View()->HasSelection());
+}
+
+TEST_F(EditCommands, TheEditorsOwnFormatCarriesStylesAndLinksToAnotherPage) {
+    auto address = w.Set().NewInternetLink("http://esempio.it/");
+    THQVoggetto* web = THQVoggetto::Register(address, -1);
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "<$%08x>", uint32_t(web->Id()));
+    auto addPage = [&](const std::string& markup) {
+        auto* p = static_cast<THQVtesto*>(w.Set().AddNewObject(testoHtml));
+        p->SetContent(Bytes(markup.begin(), markup.end() + 1));
+        return p->Number();
+    };
+    const int32_t from = addPage("<Z S0 >" + std::string(tag) + "web<%> <Y y1 >neretto");
+    const int32_t to = addPage("<Z S0 >x");
+    w.View()->ShowPage(w.Set(), from);
+    w.View()->Run([](BoxEditor& e) { e.SelectAll(); });
+    ASSERT_TRUE(w.View()->HasSelection());
+    w.View()->Copy();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    ASSERT_TRUE(mime->hasFormat(TPageView::kObjectsFormat));
+    EXPECT_EQ(mime->text(), "web neretto");
+
+    w.View()->ShowPage(w.Set(), to);
+    Box().caret = Box().MakePosition(0, 1);
+    w.View()->Paste();
+    w.View()->Paste();
+    EXPECT_EQ(Text(), "xweb nerettoweb neretto");
+    // Each paste gave the page its own page-local copy of the link.
+    const THQVparag& p = Box().Paragraph(0);
+    const int32_t first = p.Records()[1].link, second = p.Records()[12].link;
+    EXPECT_EQ(IdKind(first), kPageLocalKind);
+    EXPECT_EQ(IdKind(second), kPageLocalKind);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(p.FontAt(5).style & 1);  // bold came along
+    EXPECT_EQ(w.Action("EditUndo")->statusTip(), "Inserimento da Cartella appunti");
+    // Stored, the two copies are the one link of that address.
+    w.View()->StorePage();
+    std::vector<int32_t> tags = ObjectTagsIn(*w.Set().Page(to)->MemContent());
+    ASSERT_EQ(tags.size(), 2u);
+    EXPECT_EQ(tags[0], web->Id());
+    EXPECT_EQ(tags[1], web->Id());
 }
 
 TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
