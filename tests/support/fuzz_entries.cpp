@@ -6,8 +6,16 @@
 #include <fstream>
 #include <memory>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "document/hqv_set.h"
+#include "page/page_copy.h"
+#include "page/thqv_page.h"
 #include "platform/messages.h"
+#include "platform/text_measurer.h"
+#include "text/layout.h"
+#include "undo/undo.h"
 
 namespace ovik::fuzz {
 
@@ -60,6 +68,55 @@ void FeedObjectStream(const uint8_t* data, size_t size) {
         Bytes again;
         o->SaveToTransfer(again);
     }
+}
+
+void FeedObjectsData(const uint8_t* data, size_t size) {
+    platform::RecordingMessages msgs;
+    THQVset set(msgs);
+    set.NewHypertext();
+    THQVoggetto* pic = set.AddNewObject(immagine);
+    pic->SetState(1);
+    auto* page = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
+    const std::string markup = "<Z S0 >prima<Z S1 >seconda";
+    page->SetContent(Bytes(markup.begin(), markup.end() + 1));
+    platform::FixedMetricsMeasurer measurer;
+    PageHost host;
+    host.set = &set;
+    host.measurer = &measurer;
+    THQVpage view(host);
+    view.ShowPage(page);
+    THQVbox& box = *view.Box();
+    InstallLayout(box);
+    ResizePageBox(box, 300, 200);
+    THQVundoList history(set);
+    HistoryRecorder recorder(history, 0, 0);
+    ListNode views, pages;
+    BoxNode boxNode{box};
+    history.views.Add(&views);
+    views.list.Add(&pages);
+    box.controlIndex = pages.list.Add(&boxNode);
+    box.undo = &recorder;
+    DeferredActions actions;
+    BoxEditor editor(box, actions);
+    box.caret = box.MakePosition(0, 2);
+    PageObjectsHost objects(view, *view.WorkingCopy());
+    const Bytes bytes(data, data + size);
+    auto check = [&] {
+        for (int32_t i = 0; i < box.ParagraphCount(); ++i)
+            if (std::string e = box.Paragraph(i).CheckInvariants(); !e.empty()) {
+                std::fprintf(stderr, "invariant broken: %s\n", e.c_str());
+                std::abort();
+            }
+    };
+    if (ReadObjectsData(editor, bytes, "Inserimento da Cartella appunti", size % 2 == 0, &objects)) {
+        check();
+        history.UndoOne();
+        check();
+        box.caret = box.MakePosition(box.ParagraphCount() - 1, 0);
+        ReadObjectsData(editor, bytes, "", true, &objects);
+        check();
+    }
+    view.StorePage();
 }
 
 }  // namespace ovik::fuzz

@@ -13,5 +13,9 @@ namespace ovik::fuzz {
 void FeedHqvFile(const uint8_t* data, size_t size);
 // Reads the bytes as a sequence of object streams into a set.
 void FeedObjectStream(const uint8_t* data, size_t size);
+// Pastes the bytes as objects data (what another program may put on the
+// clipboard under the editor's format) into a page being edited, checks the
+// paragraphs, undoes, pastes again and stores the page.
+void FeedObjectsData(const uint8_t* data, size_t size);
 
 }  // namespace ovik::fuzz
