@@ -5,4 +5,5 @@ list(APPEND OVIK_APP_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/language_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languages_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_folders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/reference_search.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp)
