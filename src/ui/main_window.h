@@ -82,6 +82,12 @@ private:
     void ExportPages();
     void ImportPages();
     void ShowAlbum(int tab);
+    // The style box chose a style name for the caret paragraph.
+    void ChooseStyle(const std::string& name);
+    // The character window on the font at the selection, applied to it.
+    void ChooseFont();
+    // The symbol window; the chosen character is typed at the caret.
+    void InsertSymbol();
     void NewPage();
     void PageProperties();
     // The window cache: makes the window with `make` on first use; the least
