@@ -101,14 +101,18 @@ bool RemoveTags(Bytes& c, const std::vector<int32_t>& ids) {
 
 }  // namespace
 
-Usage WhereUsed(const THQVset& set, const THQVoggetto& o) {
+Usage WhereUsed(const THQVset& set, const THQVoggetto& o) { return WhereUsed(set, o, {}); }
+
+Usage WhereUsed(const THQVset& set, const THQVoggetto& o, const std::function<bool()>& stopRequested) {
     Usage u;
     std::vector<int32_t> ids = TagIds(set, o);
     for (int32_t n = 0; n < set.ObjectCount(testoHtml); ++n) {
+        if (stopRequested && stopRequested()) return u;
         THQVtesto* p = set.Page(n);
         if (!p || p->IsFree() || p == &o) continue;
         if (PageRefersTo(*p, o, ids)) u.pages.push_back(n);
     }
+    if (stopRequested && stopRequested()) return u;
     std::vector<THQVoggetto*> customs;
     set.CustomObjectsUsing(o, customs);
     for (THQVoggetto* c : customs)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct Usage {
 // picture; to a page through its header and footer fields; to an embedded
 // file through a multimedia object that plays it.
 Usage WhereUsed(const THQVset& set, const THQVoggetto& o);
+// The same, asking `stopRequested` before each object it examines and giving
+// back what it found so far once that answers true.
+Usage WhereUsed(const THQVset& set, const THQVoggetto& o, const std::function<bool()>& stopRequested);
 // The lines the delete window shows for one object.
 std::vector<std::string> UsageLines(const THQVset& set, const THQVoggetto& o, const Usage& u);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/codepage.h"
 #include "document/hqv_object.h"
 #include "document/hqv_set.h"
 #include "document/style_record.h"
@@ -109,6 +110,18 @@ void THQVTextAttributes::CopyFontIntoStyle(THQVoggetto& style) const {
     SetStyleValue(style, Attr::Colour, Colour());
     SetStyleValue(style, Attr::Style, Style());
     SetStyleValue(style, Attr::Position, 0);
+}
+
+StyleBoxAction StyleBoxChoice(THQVbox& box, std::string_view name) {
+    const std::string own = box.ParaAttributes().StyleName();
+    if (own.empty() || !cp1252::EqualNoCase(own, name)) return StyleBoxAction::Apply;
+    return box.TextAttributes().DiffersFromStyle(name) ? StyleBoxAction::Ask : StyleBoxAction::Apply;
+}
+
+std::unique_ptr<THQVoggetto> StyleExampleFromText(THQVbox& box) {
+    std::unique_ptr<THQVoggetto> example = box.ParaAttributes().StyleFromParagraph();
+    if (example) box.TextAttributes().CopyFontIntoStyle(*example);
+    return example;
 }
 
 // --- THQVParaAttributes -------------------------------------------------------------------------

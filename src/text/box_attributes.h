@@ -125,6 +125,19 @@ private:
     THQVbox& box_;
 };
 
+// What choosing a style name in the style box does. A name other than the
+// caret paragraph's style is applied at once. The paragraph's own style is
+// applied at once too when the text looks like the style; when it does not,
+// the user is asked whether to change the style after the text or to format
+// the text after the style.
+enum class StyleBoxAction { Apply, Ask };
+StyleBoxAction StyleBoxChoice(THQVbox& box, std::string_view name);
+
+// The style window's example for changing the caret paragraph's style after
+// its text: the style from the paragraph, with the font at the reference
+// position.
+std::unique_ptr<THQVoggetto> StyleExampleFromText(THQVbox& box);
+
 // Applies a style object to paragraphs first..last of a box (no undo entry):
 // the rule of THQVParaAttributes::ApplyStyle.
 void ApplyStyleToParagraphs(THQVbox& box, int32_t first, int32_t last, THQVoggetto& style);

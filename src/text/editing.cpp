@@ -592,6 +592,44 @@ void BoxEditor::SetSize(int32_t points) {
         [&](TMyFont f) { f.size = points; return f; });
 }
 
+void BoxEditor::SetFont(const TMyFont& shown, const TMyFont& chosen) {
+    static const char* const kPositions[] = {"Normale", "Pedice", "Apice"};
+    const std::string face = chosen.face.substr(0, kMarkupFaceMax);
+    const bool faceChanged = !face.empty() && chosen.face != shown.face;
+    const bool sizeChanged = chosen.size > 0 && chosen.size != shown.size;
+    const bool colourChanged = chosen.colour != shown.colour;
+    const uint8_t toSet = chosen.style & ~shown.style & 0xF, toClear = shown.style & ~chosen.style & 0xF;
+    const bool styleChanged = (toSet | toClear) != 0;
+    const bool positionChanged = chosen.position <= 2 && chosen.position != shown.position;
+    const int changes = faceChanged + sizeChanged + colourChanged + styleChanged + positionChanged;
+    if (changes == 0) return;
+    // One change reads as the command of that attribute; several as a font.
+    std::string text = "Applica font " + face;
+    if (changes == 1 && sizeChanged) text = "Applica dimensione font " + NumberText(chosen.size);
+    if (changes == 1 && colourChanged) text = "Applica colore " + ColourName(chosen.colour);
+    if (changes == 1 && styleChanged) text = "Applica stile font: " + StyleText(chosen.style);
+    if (changes == 1 && positionChanged) text = std::string("Applica font ") + kPositions[chosen.position];
+    auto bits = [&](uint8_t v) { return uint8_t((v | toSet) & ~toClear & 0xF); };
+    const uint8_t current = box_.TextAttributes().Style();
+    RunOrPending(
+        text,
+        [&](Pending& p) {
+            if (faceChanged) p.face = face, p.faceSet = true;
+            if (sizeChanged) p.size = chosen.size, p.sizeSet = true;
+            if (colourChanged) p.colour = chosen.colour, p.colourSet = true;
+            if (styleChanged) p.style = bits(p.styleSet ? p.style : current), p.styleSet = true;
+            if (positionChanged) p.position = chosen.position, p.positionSet = true;
+        },
+        [&](TMyFont f) {
+            if (faceChanged) f.face = face;
+            if (sizeChanged) f.size = chosen.size;
+            if (colourChanged) f.colour = chosen.colour;
+            if (styleChanged) f.style = bits(f.style);
+            if (positionChanged) f.position = chosen.position;
+            return f;
+        });
+}
+
 void BoxEditor::SetLink(int32_t linkValue) {
     CloseGroups();
     if (!HasSelectionText(box_)) {

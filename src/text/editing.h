@@ -164,6 +164,11 @@ public:
     void SetStyleBits(uint8_t bits);
     void SetAndClearStyleBits(uint8_t toClear, uint8_t toSet);
     void SetSize(int32_t points);
+    // The character window's change: the attributes in which `chosen` differs
+    // from `shown` (the font the window was opened with) are applied together,
+    // as one command and one undo entry; those left alone keep whatever each
+    // run of the selection has. Style bits change only where switched.
+    void SetFont(const TMyFont& shown, const TMyFont& chosen);
     // Sets the link value (-1 removes links) on the selection.
     void SetLink(int32_t linkValue);
 

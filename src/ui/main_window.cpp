@@ -222,7 +222,8 @@ void TMainForm::BuildMenus() {
     AddCommand(c, "SearchOperators", "Cerca con &operatori...");
 
     QMenu* i = bar->addMenu("&Inserisci");
-    AddCommand(i, "InsertSymbol", "&Simbolo...", QKeySequence("Shift+F2"));
+    connect(AddCommand(i, "InsertSymbol", "&Simbolo...", QKeySequence("Shift+F2")), &QAction::triggered, this,
+            [this] { InsertSymbol(); });
     AddCommand(i, "InsertPicture", "&Immagine/mappa...", QKeySequence("Ctrl+I"));
     AddCommand(i, "InsertTable", "&Tabella...", QKeySequence("Ctrl+T"));
     AddCommand(i, "InsertFrame", "C&ornice indipendente...");
@@ -254,7 +255,7 @@ void TMainForm::BuildMenus() {
     AddCommand(t, "TableSelect", "&Seleziona tabella");
 
     QMenu* fo = bar->addMenu("F&ormato");
-    AddCommand(fo, "FormatFont", "&Carattere...");
+    connect(AddCommand(fo, "FormatFont", "&Carattere..."), &QAction::triggered, this, [this] { ChooseFont(); });
     auto toggle = [this](uint8_t bit) {
         view_->Run([bit](BoxEditor& e) {
             uint8_t current = e.Box().TextAttributes().Style();
@@ -401,7 +402,7 @@ void TMainForm::BuildToolbars() {
     styleBox_->setMinimumContentsLength(14);
     styleBox_->setToolTip("Stile paragrafo");
     connect(styleBox_, &QComboBox::textActivated, this, [this](const QString& name) {
-        view_->ApplyStyle(ToCp(name));
+        ChooseStyle(ToCp(name));
         view_->setFocus();
     });
     fmt->addWidget(styleBox_);
@@ -527,6 +528,55 @@ void TMainForm::UpdateFormatBoxes() {
     Action("FormatNumbers")->setChecked(list == 6);
 }
 
+void TMainForm::ChooseStyle(const std::string& name) {
+    THQVbox* box = view_->Box();
+    if (!box || view_->ReadOnly()) return;
+    if (StyleBoxChoice(*box, name) == StyleBoxAction::Apply) {
+        view_->ApplyStyle(name);
+        return;
+    }
+    switch (AskStyleChoice(name, this)) {
+        case StyleChoice::Reformat:
+            view_->ApplyStyle(name);
+            break;
+        case StyleChoice::ModifyStyle: {
+            THQVoggetto* style = set_->FindStyle(name);
+            std::unique_ptr<THQVoggetto> example = StyleExampleFromText(*box);
+            auto* w = static_cast<TFStili*>(PrepareWindow("fstili"));
+            if (!style || !example || !w->Edit(TFStili::Mode::Modify, style, example.get())) break;
+            if (w->exec() == QDialog::Accepted) RefreshPages();
+            break;
+        }
+        case StyleChoice::Cancel:
+            break;
+    }
+    // The box shows the paragraph's style again, whatever was chosen.
+    UpdateFormatBoxes();
+}
+
+void TMainForm::ChooseFont() {
+    THQVbox* box = view_->Box();
+    if (!box || view_->ReadOnly()) return;
+    const THQVTextAttributes& ta = box->TextAttributes();
+    const TMyFont shown{ta.Face(), ta.Style(), ta.Colour(), ta.Size(), ta.Position()};
+    auto* w = static_cast<TFCarattere*>(PrepareWindow("fcarattere"));
+    w->Load(shown);
+    if (w->exec() != QDialog::Accepted) return;
+    const TMyFont chosen = w->Font();
+    view_->Run([&](BoxEditor& e) { e.SetFont(shown, chosen); });
+    view_->setFocus();
+}
+
+void TMainForm::InsertSymbol() {
+    if (!view_->Box() || view_->ReadOnly()) return;
+    auto* w = static_cast<TFSimbolo*>(PrepareWindow("fsimbolo"));
+    if (w->exec() != QDialog::Accepted) return;
+    const uint8_t c = uint8_t(w->Chosen());
+    if (c < 32) return;
+    view_->Run([c](BoxEditor& e) { e.KeyPress(c); });
+    view_->setFocus();
+}
+
 void TMainForm::UndoFromList(int32_t k) {
     view_->UndoMany(k);
     UpdateEditActions();
@@ -641,7 +691,7 @@ void TMainForm::UpdateEditActions() {
     Action("EditUndo")->setEnabled(editing && history_->CanUndo());
     Action("EditRedo")->setEnabled(editing && history_->CanRedo());
     Action("EditSelectAll")->setEnabled(view_->Box() != nullptr);
-    for (const char* name : {"FormatBold", "FormatItalic", "FormatUnderline", "FormatColour", "FormatAlignLeft",
+    for (const char* name : {"FormatFont", "InsertSymbol", "FormatBold", "FormatItalic", "FormatUnderline", "FormatColour", "FormatAlignLeft",
                              "FormatAlignCentre", "FormatAlignRight", "FormatBullets", "FormatNumbers",
                              "FormatIndentLess", "FormatIndentMore"})
         Action(name)->setEnabled(editing);

@@ -87,6 +87,12 @@ private:
     void ExportPages();
     void ImportPages();
     void ShowAlbum(int tab);
+    // The style box chose a style name for the caret paragraph.
+    void ChooseStyle(const std::string& name);
+    // The character window on the font at the selection, applied to it.
+    void ChooseFont();
+    // The symbol window; the chosen character is typed at the caret.
+    void InsertSymbol();
     void NewPage();
     // "Incolla pagina da...": pastes a chosen page into the page being edited.
     void PastePageFrom();

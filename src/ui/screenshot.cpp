@@ -38,7 +38,11 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
     }
     if (name == "fsimbolo") static_cast<TFSimbolo*>(w)->Select(0xE8);
     if (name == "falbum") static_cast<TFAlbum*>(w)->ShowTab(TFAlbum::Pages);
-    if (name == "fcancella") static_cast<TFCancella*>(w)->Load({MakeId(testoHtml, 0), MakeId(testoHtml, 3)});
+    if (name == "fcancella") {
+        auto* d = static_cast<TFCancella*>(w);
+        d->Load({MakeId(testoHtml, 0), MakeId(testoHtml, 3)});
+        d->Wait();  // the picture shows every line
+    }
     if (name == "ferrori")
         static_cast<TFErrori*>(w)->Load("Salvataggio non riuscito!", {"Errore nella scrittura file /tmp/a.hqv"});
     w->show();

@@ -243,6 +243,33 @@ TEST_F(AttributesTest, DiffersFromStyleAndCopyFontIntoStyle) {
     EXPECT_EQ(StyleValue(style.get(), Attr::Position), 0);
 }
 
+TEST_F(AttributesTest, TheStyleBoxAsksOnlyForTheParagraphsOwnStyleWhenTheTextDiffers) {
+    Load("<Z S0 >ab<Y s20 >cd<Z S1 >x");
+    struct Row {
+        int32_t paragraph, index;
+        const char* name;
+        StyleBoxAction action;
+    } rows[] = {
+        {0, 1, "[nessuno stile]", StyleBoxAction::Apply},         // text as the style
+        {0, 3, "[nessuno stile]", StyleBoxAction::Ask},           // larger text
+        {0, 3, "[NESSUNO STILE]", StyleBoxAction::Ask},           // names ignore case
+        {0, 3, "[nessuno stile tabella]", StyleBoxAction::Apply}, // another style
+        {1, 1, "[nessuno stile tabella]", StyleBoxAction::Apply},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.name) + " at " + std::to_string(r.index));
+        box.SetCaret(r.paragraph, r.index);
+        EXPECT_EQ(StyleBoxChoice(box, r.name), r.action);
+    }
+    // The example for changing the style after the text has the text's font.
+    box.SetCaret(0, 3);
+    auto example = StyleExampleFromText(box);
+    ASSERT_TRUE(example);
+    EXPECT_EQ(example->Name(), "[nessuno stile]");
+    EXPECT_EQ(StyleValue(example.get(), Attr::Size), 20);
+    EXPECT_FALSE(example->IsRegistered());
+}
+
 TEST_F(AttributesTest, StyleFromParagraph) {
     Load("<Z S1 s20 A2 M3 l13 >x");
     box.SetCaret(0, 0);

@@ -614,6 +614,77 @@ TEST_F(Edit, PendingValuesAddUp) {
     ExpectInvariants(box);
 }
 
+TEST_F(Edit, TheCharacterWindowsChangeIsOneCommandOverWhatWasChanged) {
+    // Bold and a size at once: the italic run keeps its italic, one entry
+    // takes both back.
+    Open("<Z S0 >ab<Y y2 >cd<Y y0 >ef");
+    const std::string loaded = Own();
+    Sel(0, 0, 0, 6);
+    const TMyFont shown = box.TextAttributes().FontAt();
+    ASSERT_EQ(shown.style, 0);
+    TMyFont chosen = shown;
+    chosen.style = 1;
+    chosen.size = 20;
+    editor.SetFont(shown, chosen);
+    EXPECT_EQ(history.UndoCount(), 1u);
+    EXPECT_EQ(history.UndoDescriptions().front(), "Applica font " + shown.face);
+    struct Char {
+        int32_t index;
+        uint8_t style;
+    } chars[] = {{0, 1}, {2, 3}, {3, 3}, {5, 1}};
+    for (const Char& c : chars) {
+        SCOPED_TRACE(c.index);
+        EXPECT_EQ(P().FontAt(c.index).style, c.style);
+        EXPECT_EQ(P().FontAt(c.index).size, 20);
+        EXPECT_EQ(P().FontAt(c.index).face, shown.face);
+    }
+    ExpectInvariants(box);
+    history.UndoOne();
+    EXPECT_EQ(Own(), loaded);
+
+    // A single change reads as that attribute's command; no change records nothing.
+    struct Row {
+        const char* name;
+        std::function<void(TMyFont&)> change;
+        std::string text;
+    } rows[] = {
+        {"nothing", [](TMyFont&) {}, ""},
+        {"face", [](TMyFont& f) { f.face = "Arial"; }, "Applica font Arial"},
+        {"size", [](TMyFont& f) { f.size = 14; }, "Applica dimensione font 14"},
+        {"colour", [](TMyFont& f) { f.colour = 255; }, "Applica colore Rosso"},
+        {"italic", [](TMyFont& f) { f.style = 2; }, "Applica stile font: Italico "},
+        {"superscript", [](TMyFont& f) { f.position = 2; }, "Applica font Apice"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        Open("<Z S0 >alfa");
+        Sel(0, 0, 0, 4);
+        TMyFont f = box.TextAttributes().FontAt();
+        r.change(f);
+        editor.SetFont(box.TextAttributes().FontAt(), f);
+        if (r.text.empty()) {
+            EXPECT_EQ(history.UndoCount(), 0u);
+            continue;
+        }
+        ASSERT_EQ(history.UndoCount(), 1u);
+        EXPECT_EQ(history.UndoDescriptions().front(), r.text);
+        EXPECT_EQ(P().FontAt(1), f);
+    }
+
+    // Without a selection the change waits for the next typed character.
+    Open("<Z S0 >ab");
+    Caret(0, 2);
+    TMyFont next = box.TextAttributes().FontAt();
+    next.style = 1;
+    next.colour = 255;
+    editor.SetFont(box.TextAttributes().FontAt(), next);
+    EXPECT_EQ(history.UndoCount(), 0u);
+    Type("c");
+    EXPECT_EQ(P().FontAt(2).style, 1);
+    EXPECT_EQ(P().FontAt(2).colour, 255);
+    EXPECT_EQ(P().FontAt(1).style, 0);
+}
+
 TEST_F(Edit, DraggingTheSelectionMovesOrCopies) {
     Open("<Z S0 >uno due tre");
     const std::string loaded = Own();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -329,6 +330,7 @@ TEST_F(Album, DeletesAPictureOnlyThroughTheDeleteWindowAndNeverPage0) {
     // The delete window lists where the picture is used; Annulla deletes nothing.
     std::vector<std::string> shown;
     album.runDeleteWindow = [&](TFCancella& w) {
+        w.Wait();
         for (int i = 0; i < w.list->count(); ++i) shown.push_back(w.list->item(i)->text().toStdString());
         w.reject();
     };
@@ -353,6 +355,7 @@ TEST_F(Album, DeletesAPictureOnlyThroughTheDeleteWindowAndNeverPage0) {
     for (int i = 0; i < 2; ++i) pages->topLevelItem(i)->setCheckState(0, Qt::Checked);
     std::string lines;
     album.runDeleteWindow = [&](TFCancella& w) {
+        w.Wait();
         EXPECT_EQ(w.DeleteListed(), 1);
         for (int i = 0; i < w.list->count(); ++i) lines += w.list->item(i)->text().toStdString() + "\n";
     };
@@ -361,6 +364,67 @@ TEST_F(Album, DeletesAPictureOnlyThroughTheDeleteWindowAndNeverPage0) {
     EXPECT_TRUE(set.Page(1)->IsFree());
     EXPECT_NE(lines.find("sembra inutilizzato. [X] Cancellato"), std::string::npos) << lines;
     EXPECT_EQ(pages->topLevelItemCount(), 1);
+}
+
+TEST_F(Album, TheDeleteWindowShowsTheSearchAsItGoesAndStopsItOnEveryWayOut) {
+    AddPages(3);
+    set.Page(1)->SetTitle("Capitolo");
+    set.Page(2)->SetI32(page_rec::kHeaderPage, 1);
+    TFCancella w(set, store);
+    QSignalSpy finished(&w, &TFCancella::searchFinished);
+    std::vector<int32_t> ids{set.Page(1)->Id(), set.Page(3)->Id(), MakeId(immagine, 40), 0};
+    w.Load(ids);
+    w.Wait();
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(w.Searching());
+    EXPECT_TRUE(w.progress->isHidden());
+    std::vector<std::string> lines;
+    for (int i = 0; i < w.list->count(); ++i) lines.push_back(w.list->item(i)->text().toStdString());
+    std::vector<std::string> expected;
+    for (int32_t id : ids) {
+        THQVoggetto* o = set.GetObjectById(id);
+        if (!o) {
+            expected.push_back("Non definito.");
+            continue;
+        }
+        for (const std::string& l : app::UsageLines(set, *o, app::WhereUsed(set, *o))) expected.push_back(FromCp(l).toStdString());
+    }
+    expected.back() += " (la pagina 0 non si cancella)";
+    EXPECT_EQ(lines, expected);
+
+    // A search that runs when the window is left: Annulla and closing stop it
+    // and nothing arrives afterwards; Ok stops it and deletes every object,
+    // also those it had not reached.
+    AddPages(150);
+    std::string filler(2000, 'x');
+    std::vector<int32_t> many;
+    for (int32_t n = 4; n < set.ObjectCount(testoHtml); ++n) {
+        SetText(*set.Page(n), "<Z S0 >" + filler + Tag(set.Page(n - 1)->Id()));
+        many.push_back(set.Page(n)->Id());
+    }
+    struct Case {
+        const char* name;
+        std::function<void(TFCancella&)> leave;
+    } cases[] = {{"Annulla", [](TFCancella& d) { d.reject(); }},
+                 {"closing", [](TFCancella& d) { d.close(); }}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        w.show();
+        w.Load(many);
+        k.leave(w);
+        EXPECT_FALSE(w.Searching());
+        int shownLines = w.list->count();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.list->count(), shownLines);
+        for (int32_t id : many) EXPECT_FALSE(set.GetObjectById(id)->IsFree());
+    }
+    w.Load(many);
+    EXPECT_EQ(w.DeleteListed(), int(many.size()));
+    EXPECT_FALSE(w.Searching());
+    for (int32_t id : many) EXPECT_TRUE(set.GetObjectById(id)->IsFree());
+    int marked = 0;
+    for (int i = 0; i < w.list->count(); ++i) marked += w.list->item(i)->text().endsWith(" [X] Cancellato") ? 1 : 0;
+    EXPECT_EQ(marked, int(many.size()));
 }
 
 TEST_F(Album, ReplacesAPictureInPlaceAndAddsEmbeddedFiles) {

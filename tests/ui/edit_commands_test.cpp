@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +24,8 @@
 #include "text/text_attributes.h"
 #include "document/hqv_set.h"
 #include "document/hqv_object.h"
+#include "ui/dialogs/character.h"
+#include "ui/dialogs/styles.h"
 #include "ui/main_window.h"
 #include "ui/undo_popup.h"
 
@@ -61,6 +65,17 @@ struct EditCommands : ::testing::Test, WithApp {
     void Clear() {
         w.Action("EditSelectAll")->trigger();
         QTest::keyClick(Viewport(), Qt::Key_Delete);
+    }
+    // The newest undo entry, as the undo command shows it.
+    std::string NewestUndo() { return cp1252::FromUtf8(w.Action("EditUndo")->statusTip().toStdString()); }
+    // Acts on the next modal window once it runs its own event loop.
+    template <class Window>
+    void WhenShown(std::function<void(Window&)> act) {
+        QTimer::singleShot(0, &w, [act] {
+            auto* modal = qobject_cast<Window*>(QApplication::activeModalWidget());
+            ASSERT_NE(modal, nullptr);
+            act(*modal);
+        });
     }
 };
 
@@ -137,7 +152,15 @@ TEST_F(EditCommands, FormatToolbarActsOnTheSelectionOrTheCaretParagraph) {
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(w.StyleBox()->count(), int(names.size()));
     const std::string style = names.back();
+    // For the paragraph's own style the formatted text brings the question of
+    // what to do; reformatting applies the style.
+    QTimer::singleShot(0, &w, [] {
+        if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            for (QAbstractButton* b : question->buttons())
+                if (b->text().startsWith("Riformattare")) b->click();
+    });
     emit w.StyleBox()->textActivated(QString::fromStdString(cp1252::ToUtf8(style)));
+    QCoreApplication::processEvents();
     EXPECT_EQ(pa.StyleName(), style);
 }
 
@@ -335,6 +358,153 @@ TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
     Clear();
     w.View()->PasteText("<Z S0 >a\\<b>");
     EXPECT_EQ(Text(), "<Z S0 >a\\<b>");
+}
+
+}  // namespace
+}  // namespace ovik::ui
+
+namespace ovik::ui {
+namespace {
+
+TEST_F(EditCommands, TheCharacterWindowShowsTheSelectionsFontAndChangesItInOneUndoStep) {
+    Clear();
+    QTest::keyClicks(Viewport(), "abc");
+    EXPECT_TRUE(w.Action("FormatFont")->isEnabled());
+    EXPECT_TRUE(w.Action("InsertSymbol")->isEnabled());
+    emit w.SizeBox()->textActivated("18");  // pending: "d" comes 18 points
+    QTest::keyClicks(Viewport(), "d");
+    w.Action("EditSelectAll")->trigger();
+    const std::string before = NewestUndo();
+    TMyFont shown;
+    WhenShown<TFCarattere>([&](TFCarattere& d) {
+        shown = d.Font();
+        d.bold->setChecked(true);
+        d.accept();
+    });
+    w.Action("FormatFont")->trigger();
+    EXPECT_EQ(shown.style, 0);
+    EXPECT_EQ(shown.size, Box().Paragraph(0).FontAt(0).size);
+    ASSERT_EQ(Text(), "abcd");
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(StyleAt(0, i), 1) << i;
+    EXPECT_EQ(Box().Paragraph(0).FontAt(3).size, 18);  // only what was changed changes
+    EXPECT_EQ(NewestUndo(), "Applica stile font: Grassetto ");
+    w.Action("EditUndo")->trigger();
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(StyleAt(0, i), 0) << i;
+    EXPECT_EQ(Box().Paragraph(0).FontAt(3).size, 18);
+    EXPECT_EQ(NewestUndo(), before);
+
+    // Annulla changes nothing.
+    WhenShown<TFCarattere>([](TFCarattere& d) {
+        d.italic->setChecked(true);
+        d.reject();
+    });
+    w.Action("FormatFont")->trigger();
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(StyleAt(0, i), 0) << i;
+
+    // Without a page to edit both windows are out of reach.
+    w.View()->ShowPage(w.Set(), -1);
+    emit w.View()->Changed();
+    EXPECT_FALSE(w.Action("FormatFont")->isEnabled());
+    EXPECT_FALSE(w.Action("InsertSymbol")->isEnabled());
+}
+
+TEST_F(EditCommands, TheSymbolWindowTypesItsCharacterAtTheCaret) {
+    Clear();
+    QTest::keyClicks(Viewport(), "ab");
+    QTest::keyClick(Viewport(), Qt::Key_Left);
+    WhenShown<TFSimbolo>([](TFSimbolo& d) {
+        d.Select(0xE8);
+        d.accept();
+    });
+    w.Action("InsertSymbol")->trigger();
+    EXPECT_EQ(Text(), "a\xE8" "b");
+    QTest::keyClicks(Viewport(), "x");  // the caret is after the symbol
+    EXPECT_EQ(Text(), "a\xE8" "xb");
+    WhenShown<TFSimbolo>([](TFSimbolo& d) {
+        d.Select(0xE9);
+        d.reject();
+    });
+    w.Action("InsertSymbol")->trigger();
+    EXPECT_EQ(Text(), "a\xE8" "xb");
+}
+
+TEST_F(EditCommands, ChoosingTheParagraphsOwnStyleForDifferentTextAsksWhatToDo) {
+    const std::string own = Box().ParaAttributes().StyleName();
+    ASSERT_FALSE(own.empty());
+    const QString ownText = QString::fromStdString(cp1252::ToUtf8(own));
+    auto prepare = [&] {
+        Clear();
+        QTest::keyClicks(Viewport(), "abc");
+        w.Action("EditSelectAll")->trigger();
+        emit w.SizeBox()->textActivated("30");
+        ASSERT_EQ(Box().Paragraph(0).FontAt(1).size, 30);
+    };
+    // The window asks in so many words.
+    std::unique_ptr<QMessageBox> question = StyleQuestion(own);
+    EXPECT_EQ(question->text(), "Stile \"" + ownText + "\" Si desidera:");
+    QStringList buttons;
+    for (QAbstractButton* b : question->buttons()) buttons << b->text();
+    EXPECT_TRUE(buttons.contains("Modificare lo stile usando come esempio il testo selezionato"));
+    EXPECT_TRUE(buttons.contains("Riformattare la selezione usando lo stile"));
+    EXPECT_TRUE(buttons.contains("A&nnulla"));
+
+    struct Case {
+        const char* button;
+        int32_t size;         // of the text afterwards
+        bool styleUndo;       // the newest undo entry is the style's
+    } cases[] = {{"A&nnulla", 30, false}, {"Riformattare la selezione usando lo stile", 0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        prepare();
+        const std::string before = NewestUndo();
+        QString asked;
+        WhenShown<QMessageBox>([&](QMessageBox& box) {
+            asked = box.text();
+            for (QAbstractButton* b : box.buttons())
+                if (b->text() == c.button) b->click();
+        });
+        emit w.StyleBox()->textActivated(ownText);
+        EXPECT_EQ(asked, "Stile \"" + ownText + "\" Si desidera:");
+        EXPECT_EQ(Text(), "abc");
+        if (c.size) EXPECT_EQ(Box().Paragraph(0).FontAt(1).size, c.size);
+        else EXPECT_NE(Box().Paragraph(0).FontAt(1).size, 30);
+        EXPECT_EQ(NewestUndo(), c.styleUndo ? "Stile " + own : before);
+        EXPECT_EQ(Box().ParaAttributes().StyleName(), own);
+    }
+
+    // Text that looks like its style gets the style without a question.
+    Clear();
+    QTest::keyClicks(Viewport(), "abc");
+    bool questioned = false;
+    QTimer::singleShot(0, &w, [&] {
+        if (auto* modal = QApplication::activeModalWidget()) {
+            questioned = true;
+            modal->close();
+        }
+    });
+    emit w.StyleBox()->textActivated(ownText);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(questioned);
+    EXPECT_EQ(NewestUndo(), "Stile " + own);
+
+    // Modifying opens the style window on the style, with the text's font.
+    prepare();
+    int32_t exampleSize = 0;
+    QString title;
+    WhenShown<QMessageBox>([&](QMessageBox& box) {
+        WhenShown<TFStili>([&](TFStili& d) {
+            exampleSize = StyleValue(&d.Scratch(), Attr::Size);
+            title = d.windowTitle();
+            EXPECT_EQ(d.Modified(), w.Set().FindStyle(own));
+            d.reject();
+        });
+        for (QAbstractButton* b : box.buttons())
+            if (b->text().startsWith("Modificare")) b->click();
+    });
+    emit w.StyleBox()->textActivated(ownText);
+    EXPECT_EQ(exampleSize, 30);
+    EXPECT_EQ(title, "Modifica stile");
+    EXPECT_EQ(Box().Paragraph(0).FontAt(1).size, 30);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/dialogs/delete_objects.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -23,30 +24,99 @@ TFCancella::TFCancella(THQVset& set, platform::SettingsStore& store, QWidget* pa
     FinishCreation();
 }
 
+TFCancella::~TFCancella() { search_.Stop(); }
+
 void TFCancella::Load(const std::vector<int32_t>& ids) {
+    StopSearch();
+    ++generation_;
     ids_ = ids;
-    firstLine_.clear();
+    firstLine_.assign(ids_.size(), -1);
     list->clear();
+    progress->setRange(0, int(ids_.size()));
     progress->setValue(0);
-    for (int32_t id : ids_) {
-        THQVoggetto* o = set_.GetObjectById(id);
-        firstLine_.push_back(list->count());
-        if (!o || o->IsFree()) {
-            list->addItem("Non definito.");
-            continue;
-        }
-        for (const std::string& line : app::UsageLines(set_, *o, app::WhereUsed(set_, *o)))
-            list->addItem(FromCp(line));
-        if (id == 0) list->item(firstLine_.back())->setText(list->item(firstLine_.back())->text() +
-                                                             " (la pagina 0 non si cancella)");
+    progress->setVisible(true);
+    searching_ = true;
+    // The search thread hands each result to the window's thread. The window
+    // outlives its search (its destructor stops it), and a result of an
+    // earlier Load still queued is dropped.
+    uint64_t generation = generation_;
+    search_.Start(
+        set_, ids_,
+        [this, generation](app::ReferenceSearch::Result r) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, r = std::move(r)] {
+                    if (generation_ == generation) ShowResult(r);
+                },
+                Qt::QueuedConnection);
+        },
+        [this, generation](bool) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation_ != generation || !searching_) return;
+                    searching_ = false;
+                    progress->setVisible(false);
+                    emit searchFinished();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void TFCancella::ShowResult(const app::ReferenceSearch::Result& r) {
+    if (r.index >= ids_.size() || firstLine_[r.index] >= 0) return;
+    firstLine_[r.index] = list->count();
+    if (!r.defined) {
+        list->addItem("Non definito.");
+    } else {
+        for (const std::string& line : r.lines) list->addItem(FromCp(line));
+    }
+    if (r.id == 0) {
+        QListWidgetItem* first = list->item(firstLine_[r.index]);
+        first->setText(first->text() + " (la pagina 0 non si cancella)");
+    }
+    progress->setValue(progress->value() + 1);
+}
+
+void TFCancella::ShowPending() {
+    // The results already handed over by the search are waiting in the event
+    // queue of this window.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void TFCancella::Wait() {
+    search_.Wait();
+    ShowPending();
+}
+
+void TFCancella::StopSearch() {
+    search_.Stop();
+    ShowPending();
+    if (searching_) {
+        searching_ = false;
+        progress->setVisible(false);
+        emit searchFinished();
     }
 }
 
+void TFCancella::done(int r) {
+    StopSearch();
+    TFDialog::done(r);
+}
+
 int TFCancella::DeleteListed() {
+    StopSearch();
     int deleted = 0;
     progress->setRange(0, int(ids_.size()));
+    progress->setValue(0);
+    progress->setVisible(true);
     for (size_t i = 0; i < ids_.size(); ++i) {
         THQVoggetto* o = set_.GetObjectById(ids_[i]);
+        // An object the search did not reach gets a line of its own.
+        if (firstLine_[i] < 0) {
+            firstLine_[i] = list->count();
+            list->addItem(o ? FromCp(o->Description()) : QString("Non definito."));
+        }
         if (o && app::DeleteObject(set_, *o)) {
             ++deleted;
             QListWidgetItem* it = list->item(firstLine_[i]);

@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -205,7 +206,32 @@ TFStili::TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     connect(styles, &QListWidget::currentRowChanged, this, &TFStili::ChooseStyle);
 }
 
-bool TFStili::Edit(Mode mode, THQVoggetto* style) {
+std::unique_ptr<QMessageBox> StyleQuestion(const std::string& styleName, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(FromCp(styleName));
+    box->setIcon(QMessageBox::Question);
+    box->setText("Stile \"" + FromCp(styleName) + "\" Si desidera:");
+    auto add = [&](const QString& text, QMessageBox::ButtonRole role, StyleChoice choice) {
+        QPushButton* b = box->addButton(text, role);
+        b->setProperty("choice", int(choice));
+        return b;
+    };
+    add("Modificare lo stile usando come esempio il testo selezionato", QMessageBox::AcceptRole,
+        StyleChoice::ModifyStyle);
+    box->setDefaultButton(add("Riformattare la selezione usando lo stile", QMessageBox::AcceptRole,
+                              StyleChoice::Reformat));
+    box->setEscapeButton(add("A&nnulla", QMessageBox::RejectRole, StyleChoice::Cancel));
+    return box;
+}
+
+StyleChoice AskStyleChoice(const std::string& styleName, QWidget* parent) {
+    std::unique_ptr<QMessageBox> box = StyleQuestion(styleName, parent);
+    box->exec();
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked ? StyleChoice(clicked->property("choice").toInt()) : StyleChoice::Cancel;
+}
+
+bool TFStili::Edit(Mode mode, THQVoggetto* style, const THQVoggetto* example) {
     if (mode == Mode::Modify && !style) {
         set_.Messages().Error("StileDaMod must not be undef");
         return false;
@@ -231,8 +257,8 @@ bool TFStili::Edit(Mode mode, THQVoggetto* style) {
     }
     scratch_->FillRecord(0xFF);
     SetStyleDefaults(*scratch_);
-    if (modified_)
-        for (size_t i = 0; i < 668; ++i) scratch_->SetU8(i, modified_->U8(i));
+    if (const THQVoggetto* from = example ? example : modified_)
+        for (size_t i = 0; i < 668; ++i) scratch_->SetU8(i, from->U8(i));
     name->setText(modified_ ? FromCp(modified_->Name()) : QString());
     changed_ = false;
     ToWidgets();

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <memory>
@@ -34,6 +35,16 @@ THQVoggetto* StoreStyle(THQVset& set, const THQVoggetto& scratch, THQVoggetto* m
 // pixels); off gives the automatic height.
 int32_t LineHeightFor(bool on, int32_t fontSizePoints, int32_t pixelsPerInch);
 
+// The question of the style box when the caret paragraph's own style is
+// chosen for text that looks otherwise: change the style after the text, or
+// format the text after the style.
+enum class StyleChoice { ModifyStyle, Reformat, Cancel };
+// The question window, not yet shown; its buttons carry their choice in the
+// property "choice".
+std::unique_ptr<QMessageBox> StyleQuestion(const std::string& styleName, QWidget* parent = nullptr);
+// Asks the question and waits for the answer; closing the window cancels.
+StyleChoice AskStyleChoice(const std::string& styleName, QWidget* parent = nullptr);
+
 class TFStili : public TFDialog {
     Q_OBJECT
 public:
@@ -41,8 +52,10 @@ public:
     TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent = nullptr);
 
     // Starts editing: the whole sheet (first style selected), one style, or a
-    // new style. False (with a message) for Modify without a style.
-    bool Edit(Mode mode, THQVoggetto* style = nullptr);
+    // new style. False (with a message) for Modify without a style. With an
+    // example, the style's attributes start as the example's (the style keeps
+    // its name).
+    bool Edit(Mode mode, THQVoggetto* style = nullptr, const THQVoggetto* example = nullptr);
     // Stores the scratch style (the Ok button); the style stored.
     THQVoggetto* Apply();
     const THQVoggetto& Scratch() const { return *scratch_; }
