@@ -1,6 +1,6 @@
 #include "app/reference_search.h"
 
-#include "app/album.h"
+#include "app/references.h"
 
 namespace ovik::app {
 
@@ -38,14 +38,13 @@ void ReferenceSearch::Run(const THQVset& set, std::vector<int32_t> ids, ResultFn
             try {
                 const THQVoggetto* o = set.GetObjectById(ids[i]);
                 if (o && !o->IsFree()) {
-                    Usage u = WhereUsed(set, *o, stopRequested);
+                    r.lines = ReferenceLines(set, ids[i], stopRequested);
                     // A search cut short says nothing true about the object.
                     if (stopRequested()) {
                         stopped = true;
                         break;
                     }
                     r.defined = true;
-                    r.lines = UsageLines(set, *o, u);
                 }
             } catch (...) {
                 // An object that cannot be examined is left out.

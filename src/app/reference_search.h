@@ -2,7 +2,8 @@
 // own so that the window shows and answers at once while a large hypertext is
 // searched.
 //
-// The search only reads the set. The caller makes sure that nothing writes the
+// The search only reads the set (pages still in the old content format are
+// read as they are: ConvertOldPages first). The caller makes sure that nothing writes the
 // set while it runs (the delete window is modal) and stops it before anything
 // is deleted; after Stop() returns the search touches neither the set nor the
 // callbacks again.
@@ -26,7 +27,7 @@ public:
         size_t index = 0;                // position in the list given to Start
         int32_t id = 0;
         bool defined = false;            // the object exists and is not free
-        std::vector<std::string> lines;  // UsageLines; empty when not defined
+        std::vector<std::string> lines;  // ReferenceLines; empty when not defined
     };
     // Both are called on the search thread: `onResult` once per identifier, in
     // list order, as soon as that object has been searched; `onFinished` once

@@ -6,5 +6,6 @@ list(APPEND OVIK_APP_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/languages_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page_sources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_folders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/references.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reference_search.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp)

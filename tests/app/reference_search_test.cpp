@@ -7,6 +7,8 @@
 #include <mutex>
 
 #include "app/album.h"
+#include "app/references.h"
+#include "core/codepage.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
 
@@ -61,7 +63,7 @@ protected:
             THQVoggetto* o = set.GetObjectById(ids[i]);
             bool defined = o && !o->IsFree();
             EXPECT_EQ(r.defined, defined);
-            if (defined) EXPECT_EQ(r.lines, UsageLines(set, *o, WhereUsed(set, *o)));
+            if (defined) EXPECT_EQ(r.lines, ReferenceLines(set, ids[i]));
             else EXPECT_TRUE(r.lines.empty());
         }
     }
@@ -106,10 +108,14 @@ TEST_F(ReferenceSearchTest, GivesEachObjectTheLinesOfTheSynchronousSearchInListO
     EXPECT_FALSE(c.stopped);
     // The lines say what they should: page 1 is used by pages 0 and 2, the new
     // page nowhere.
-    EXPECT_EQ(c.results[0].lines.size(), 3u);
-    EXPECT_NE(c.results[0].lines[0].find("Capitolo"), std::string::npos);
-    EXPECT_EQ(c.results[1].lines.size(), 1u);
-    EXPECT_NE(c.results[1].lines[0].find("sembra inutilizzato."), std::string::npos);
+    const std::vector<std::string> used{
+        "+ \"CAPITOLO\" \xE8 presente in/collegato da /utilizzato in:",
+        "    - " + set.Page(0)->Title() + "   {nel testo}",
+        "    - " + set.Page(2)->Title() + "   {come intestazione o pi\xE8 di pagina}",
+    };
+    EXPECT_EQ(c.results[0].lines, used);
+    const std::vector<std::string> unusedLines{"- \"" + cp1252::Upper(unused->Title()) + "\" sembra inutilizzato."};
+    EXPECT_EQ(c.results[1].lines, unusedLines);
 }
 
 TEST_F(ReferenceSearchTest, StopsBeforeTheNextObjectOnceAsked) {

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/album.h"
+#include "app/references.h"
 #include "core/codepage.h"
 #include "convert/hqv_to_txt.h"
 #include "document/picture.h"
@@ -336,8 +337,10 @@ TEST_F(Album, DeletesAPictureOnlyThroughTheDeleteWindowAndNeverPage0) {
     };
     album.DeleteChosen();
     EXPECT_FALSE(pic->IsFree());
-    ASSERT_GE(shown.size(), 3u);
-    EXPECT_NE(shown[0].find("usato in"), std::string::npos);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_NE(shown[0].find("è presente in/collegato da /utilizzato in:"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[1].find("{nello sfondo testo}"), std::string::npos) << shown[1];  // page 0
+    EXPECT_NE(shown[2].find("{nel testo}"), std::string::npos) << shown[2];           // page 1
 
     // Ok deletes it with its placement, the tag and the background reference.
     album.runDeleteWindow = [](TFCancella& w) { w.DeleteListed(); };
@@ -387,7 +390,7 @@ TEST_F(Album, TheDeleteWindowShowsTheSearchAsItGoesAndStopsItOnEveryWayOut) {
             expected.push_back("Non definito.");
             continue;
         }
-        for (const std::string& l : app::UsageLines(set, *o, app::WhereUsed(set, *o))) expected.push_back(FromCp(l).toStdString());
+        for (const std::string& l : app::ReferenceLines(set, id)) expected.push_back(FromCp(l).toStdString());
     }
     expected.back() += " (la pagina 0 non si cancella)";
     EXPECT_EQ(lines, expected);
@@ -718,9 +721,11 @@ TEST_F(Album, RenamesThroughTheListFindsByNameAndTellsWhereAnObjectIsUsed) {
     EXPECT_EQ(list->currentItem()->text(3), "2");
 
     // Page 1 is the header of page 2.
-    app::Usage u = app::WhereUsed(set, *set.Page(1));
-    EXPECT_EQ(u.pages, std::vector<int32_t>{2});
-    EXPECT_TRUE(app::WhereUsed(set, *set.Page(2)).Unused());
+    std::vector<std::string> used = app::ReferenceLines(set, set.Page(1)->Id());
+    ASSERT_EQ(used.size(), 2u);
+    EXPECT_EQ(FromCp(used[1]).toStdString(),
+              "    - " + set.Page(2)->Title() + "   {come intestazione o piè di pagina}");
+    EXPECT_EQ(app::ReferenceLines(set, set.Page(2)->Id()).size(), 1u);
     EXPECT_TRUE(app::DeleteObject(set, *set.Page(1)));
     EXPECT_EQ(set.Page(2)->I32(page_rec::kHeaderPage), -1);
     EXPECT_FALSE(app::DeleteObject(set, *set.Page(1)));  // already free

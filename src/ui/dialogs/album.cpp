@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include "app/album.h"
+#include "app/references.h"
+#include "core/codepage.h"
 #include "convert/hqv_to_txt.h"
 #include "platform/messages.h"
 
@@ -346,7 +348,8 @@ void TFAlbum::ShowUsage() {
     THQVoggetto* o = cur ? set_.GetObjectById(cur->data(0, Qt::UserRole).toInt()) : nullptr;
     if (!o) return;
     std::string text;
-    for (const std::string& line : app::UsageLines(set_, *o, app::WhereUsed(set_, *o))) text += line + "\n";
+    app::ConvertOldPages(set_);
+    for (const std::string& line : app::ReferenceLines(set_, o->Id())) text += cp1252::ToUtf8(line) + "\n";
     set_.Messages().Information(text);
 }
 

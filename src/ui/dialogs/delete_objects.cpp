@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/album.h"
+#include "app/references.h"
 
 namespace ovik::ui {
 
@@ -36,6 +37,8 @@ void TFCancella::Load(const std::vector<int32_t>& ids) {
     progress->setValue(0);
     progress->setVisible(true);
     searching_ = true;
+    // Pages in the old content format are converted here: the search only reads.
+    app::ConvertOldPages(set_);
     // The search thread hands each result to the window's thread. The window
     // outlives its search (its destructor stops it), and a result of an
     // earlier Load still queued is dropped.
