@@ -11,15 +11,12 @@
 #include "core/codepage.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
+#include "support/page_text.h"
 
 namespace ovik::app {
 namespace {
 
-std::string Tag(int32_t id) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08x>", uint32_t(id));
-    return b;
-}
+using testing::Tag;
 
 void SetText(THQVtesto& p, const std::string& markup) { p.SetContent(Bytes(markup.begin(), markup.end() + 1)); }
 

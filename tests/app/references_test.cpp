@@ -11,15 +11,12 @@
 #include "document/hqv_set.h"
 #include "page/page_record.h"
 #include "platform/messages.h"
+#include "support/page_text.h"
 
 namespace ovik::app {
 namespace {
 
-std::string Tag(int32_t id) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08x>", uint32_t(id));
-    return b;
-}
+using testing::Tag;
 
 std::string Hex(int32_t id) { return Tag(id).substr(2, 8); }
 

@@ -15,21 +15,14 @@
 #include "platform/text_measurer.h"
 #include "text/layout.h"
 #include "text/text_attributes.h"
+#include "support/page_text.h"
 
 namespace ovik {
 namespace {
 
-Bytes Content(const std::string& markup) {
-    Bytes b(markup.begin(), markup.end());
-    b.push_back(0);
-    return b;
-}
+using testing::Content;
 
-std::string Tag(int32_t id) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "<$%08x>", uint32_t(id));
-    return buf;
-}
+using testing::Tag;
 
 int32_t LiveCount(const THQVset& set, uint8_t kind) {
     int32_t n = 0;

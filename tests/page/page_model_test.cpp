@@ -13,15 +13,12 @@
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
 #include "support/hqv_builder.h"
+#include "support/page_text.h"
 
 namespace ovik {
 namespace {
 
-Bytes Content(const std::string& markup) {
-    Bytes b(markup.begin(), markup.end());
-    b.push_back(0);
-    return b;
-}
+using testing::Content;
 
 std::string Text(const Bytes& b) {
     std::string s(b.begin(), b.end());
@@ -29,11 +26,7 @@ std::string Text(const Bytes& b) {
     return z == std::string::npos ? s : s.substr(0, z);
 }
 
-std::string Tag(int32_t id) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "<$%08x>", uint32_t(id));
-    return buf;
-}
+using testing::Tag;
 
 struct PageModel : ::testing::Test {
     platform::RecordingMessages msgs;

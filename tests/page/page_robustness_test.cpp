@@ -10,15 +10,12 @@
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
 #include "text/markup_generator.h"
+#include "support/page_text.h"
 
 namespace ovik {
 namespace {
 
-std::string Tag(int32_t id) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "<$%08x>", uint32_t(id));
-    return buf;
-}
+using testing::Tag;
 
 TEST(PageRobustness, DamagedPagesSurviveAnEditingCycle) {
     platform::RecordingMessages msgs;

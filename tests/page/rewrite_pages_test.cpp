@@ -14,6 +14,7 @@
 #include "platform/text_measurer.h"
 #include "support/hqv_builder.h"
 #include "support/run_tool.h"
+#include "support/page_text.h"
 
 namespace ovik {
 namespace {
@@ -21,17 +22,9 @@ namespace {
 using testing::RunOvikc;
 using testing::TempDir;
 
-std::string Tag(int32_t id) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "<$%08x>", uint32_t(id));
-    return buf;
-}
+using testing::Tag;
 
-Bytes Content(const std::string& markup) {
-    Bytes b(markup.begin(), markup.end());
-    b.push_back(0);
-    return b;
-}
+using testing::Content;
 
 // The record with the places of its streams blanked (they move when a file is
 // written again).

@@ -29,6 +29,7 @@
 #include "ui/dialogs/styles.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
+#include "support/page_text.h"
 
 namespace ovik::ui {
 namespace {
@@ -44,11 +45,7 @@ std::string Text(const THQVoggetto& o) {
 
 void SetText(THQVtesto& p, const std::string& markup) { p.SetContent(Bytes(markup.begin(), markup.end() + 1)); }
 
-std::string Tag(int32_t id) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08x>", uint32_t(id));
-    return b;
-}
+using testing::Tag;
 
 fs::path WriteGif(const fs::path& dir, const std::string& name, uint8_t seed) {
     DecodedPicture pic;
