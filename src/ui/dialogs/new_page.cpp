@@ -50,11 +50,16 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, app::ProgramFolde
         tabs->addTab(empty, "Nuova pagina vuota");
     }
 
+    // A list of pages (or templates) under its label.
+    auto labelledList = [](QBoxLayout* into, const char* caption, const char* labelName, const char* listName) {
+        auto* list = Named(new QListWidget, listName);
+        into->addWidget(NamedLabel(caption, labelName, list));
+        into->addWidget(list);
+        return list;
+    };
+
     auto* copy = new QWidget;
-    auto* cv = new QVBoxLayout(copy);
-    pages = Named(new QListWidget, "pagine");
-    cv->addWidget(NamedLabel("Pagina da copiare:", "lcopia", pages));
-    cv->addWidget(pages);
+    pages = labelledList(new QVBoxLayout(copy), "Pagina da copiare:", "lcopia", "pagine");
     tabs->addTab(copy, paste ? "Da pagina esistente" : "Nuova pagina copiando esistente");
 
     auto* other = new QWidget;
@@ -67,21 +72,15 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, app::ProgramFolde
     row->addWidget(browse);
     ov->addWidget(NamedLabel("Ipertesto:", "lipertesto", otherFile));
     ov->addLayout(row);
-    otherPages = Named(new QListWidget, "pagineipertesto");
-    ov->addWidget(NamedLabel("Pagina da copiare:", "lcopiaipertesto", otherPages));
-    ov->addWidget(otherPages);
+    otherPages = labelledList(ov, "Pagina da copiare:", "lcopiaipertesto", "pagineipertesto");
     tabs->addTab(other, paste ? "Da altro ipertesto" : "Nuova copiando da altro ipertesto");
 
     auto* tmpl = new QWidget;
     auto* th = new QHBoxLayout(tmpl);
     auto* tl = new QVBoxLayout;
-    templates = Named(new QListWidget, "modelli");
-    tl->addWidget(NamedLabel("Modello:", "lmodello", templates));
-    tl->addWidget(templates);
     auto* tr = new QVBoxLayout;
-    templatePages = Named(new QListWidget, "paginemodello");
-    tr->addWidget(NamedLabel("Pagina da copiare:", "lcopiamodello", templatePages));
-    tr->addWidget(templatePages);
+    templates = labelledList(tl, "Modello:", "lmodello", "modelli");
+    templatePages = labelledList(tr, "Pagina da copiare:", "lcopiamodello", "paginemodello");
     th->addLayout(tl);
     th->addLayout(tr);
     tabs->addTab(tmpl, paste ? "Da modello" : "Nuova pagina da modello");
