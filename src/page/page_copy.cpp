@@ -63,7 +63,7 @@ bool CopyPageInto(THQVpage& target, BoxEditor& editor, THQVtesto& source, bool w
     const Bytes data = PageObjectsData(source, target.Box()->Measurer());
     if (data.empty()) return false;
     PageObjectsHost host(target, *wc);
-    if (!ReadObjectsData(editor, data, undoText, true, &host)) return false;
+    if (!ReadObjectsData(editor, data, undoText, true, &host, true)) return false;
     if (withBackground) {
         PageRecord from(source), to(wc->Page());
         THQVbox& box = *target.Box();

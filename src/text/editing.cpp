@@ -1324,7 +1324,7 @@ bool ReadI32(const Bytes& d, size_t& pos, int32_t& v) {
 }  // namespace
 
 bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& undoText,
-                     bool keepStyle, ObjectsDataHost* host) {
+                     bool keepStyle, ObjectsDataHost* host, bool wholePage) {
     THQVbox& box = editor.Box();
     size_t pos = 0;
     int32_t version = 0;
@@ -1420,7 +1420,8 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         const int32_t ppi = box.Measurer().PixelsPerInch();
         if (keepStyle) {
             const THQVoggetto* st = firstPasted.Style().Base();
-            if (!headEmpty || (st && st->Number() > 1)) TakeStyle(box.Paragraph(head), firstPasted.Style(), ppi);
+            if (!headEmpty || wholePage || (st && st->Number() > 1))
+                TakeStyle(box.Paragraph(head), firstPasted.Style(), ppi);
         } else if (!headEmpty) {
             TakeStyle(firstPasted, tail.Style(), ppi);
         }

@@ -284,7 +284,11 @@ Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const Text
                        bool forDragging, ObjectsDataHost* host = nullptr);
 // Pastes objects data at the caret of the editor's box, recording a box entry
 // with `undoText` when it is not empty. False when the data is not accepted.
+// With `keepStyle` the paragraph at the caret takes the first pasted
+// paragraph's format; an empty one only when that is a style of the author's
+// (above the two built-in ones) or, with `wholePage`, always: a copied page
+// keeps the look of its first paragraph.
 bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& undoText,
-                     bool keepStyle, ObjectsDataHost* host = nullptr);
+                     bool keepStyle, ObjectsDataHost* host = nullptr, bool wholePage = false);
 
 }  // namespace ovik

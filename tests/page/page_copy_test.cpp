@@ -222,6 +222,18 @@ TEST(PageCopy, WithinOneHypertextThePlacedObjectsAreCopiesAndPicturesShared) {
     EXPECT_EQ(src.set.GetObjectById(a[1])->I32(0), src.set.GetObjectById(b[1])->I32(0));
 }
 
+TEST(PageCopy, AnEmptyPageTakesTheFirstParagraphsFormat) {
+    Target dst;
+    dst.page->SetContent(Content("<Z S0 >"));
+    auto* source = static_cast<THQVtesto*>(dst.set.AddNewObject(testoHtml));
+    source->SetContent(Content("<Z S0 A2 >Titolo<Z S0 >testo"));
+    dst.Show();
+    ASSERT_TRUE(CopyPageInto(*dst.view, *dst.editor, *source, false));
+    ASSERT_TRUE(dst.view->StorePage());
+    EXPECT_EQ(dst.Stored().rfind("<Z S0 A2 >", 0), 0u) << dst.Stored();
+    EXPECT_NE(dst.Stored().find("Titolo<Z S0 >testo"), std::string::npos) << dst.Stored();
+}
+
 TEST(PageCopy, IntoAStoredPageWithoutAView) {
     Source src;
     Target dst;
