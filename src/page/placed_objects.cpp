@@ -67,7 +67,9 @@ void PlaceholderObject::ReadCells(BoxStream& s, const Renumbering* renumber) {
     }
     const size_t end = std::max(start, s.Position());
     cellMarkup_.assign(s.Data() + start, s.Data() + end);
-    cellsRead_ = true;
+    // Cells read with new numbers (pasted) are written from their boxes: the
+    // markup as read still holds the old ones.
+    cellsRead_ = !renumber || (renumber->stylesAndLinks.empty() && renumber->objects.empty());
 }
 
 void PlaceholderObject::WriteCells(Bytes& out) const {

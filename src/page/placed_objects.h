@@ -32,9 +32,6 @@ public:
     // Writes position, size and state (a table: its cells and sizes) back into
     // the working copy before the page is stored.
     virtual void UpdateObject() {}
-    // Tables: the cell boxes, row by row and column by column.
-    virtual int32_t CellCount() const { return 0; }
-    virtual THQVbox* Cell(int32_t /*i*/) const { return nullptr; }
     // Anchor markers (marker subtype 14): their anchor number; -1 for others.
     int32_t AnchorNumber();
 };
@@ -50,7 +47,8 @@ ObjectSize StoredSize(const THQVoggetto& o);
 // has the stored size, its tag is written back with its control index, and a
 // table keeps the markup of its cells byte for byte (the cells are also read
 // into cell boxes, so that find and spell checking see their text). Only cells
-// cut short by damaged text are written again from their boxes.
+// cut short by damaged text, and cells pasted with new numbers, are written
+// again from their boxes.
 class PlaceholderObject : public PagePlacedObject {
 public:
     PlaceholderObject(WorkingObject w, THQVset& set, platform::TextMeasurer& measurer,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 
 #include "document/hqv_object.h"
 #include "document/hqv_set.h"
@@ -1216,6 +1217,42 @@ void BoxEditor::PerformDrop(BoxEditor& source, bool move) {
 
 // --- objects data -------------------------------------------------------------------------------
 
+namespace {
+
+// A table codes a picture background (its own, record offset 207, and each
+// cell's in its content stream) as 0x03000000 + the picture's number.
+constexpr uint32_t kCellPictureCode = 0x03000000u;
+constexpr size_t kTableBackground = 207;
+
+bool IsCellPicture(int32_t v) { return (uint32_t(v) & 0xFF000000u) == kCellPictureCode; }
+
+template <class Fn>
+void ForEachCellPicture(const THQVoggetto& table, Fn&& fn) {
+    if (IsCellPicture(table.I32(kTableBackground))) fn(IdNumber(table.I32(kTableBackground)));
+    Bytes c;
+    if (!table.ReadContent(c)) return;
+    for (size_t off = 0; off + 4 <= c.size(); off += 4)
+        if (const int32_t v = GetI32(&c[off]); IsCellPicture(v)) fn(IdNumber(v));
+}
+
+// Gives each picture background the number `renumber` returns for it.
+template <class Fn>
+void RenumberCellPictures(THQVoggetto& table, Fn&& renumber) {
+    if (const int32_t v = table.I32(kTableBackground); IsCellPicture(v))
+        table.SetI32(kTableBackground, int32_t(kCellPictureCode + uint32_t(renumber(IdNumber(v)))));
+    Bytes c;
+    if (!table.ReadContent(c)) return;
+    bool changed = false;
+    for (size_t off = 0; off + 4 <= c.size(); off += 4)
+        if (const int32_t v = GetI32(&c[off]); IsCellPicture(v)) {
+            PutI32(&c[off], int32_t(kCellPictureCode + uint32_t(renumber(IdNumber(v)))));
+            changed = true;
+        }
+    if (changed) table.SetContent(std::move(c));
+}
+
+}  // namespace
+
 Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const TextPosition& end,
                        bool forDragging, ObjectsDataHost* host) {
     Bytes out;
@@ -1228,45 +1265,64 @@ Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const Text
     std::vector<int32_t> links;
     std::vector<const PlacedObject*> objects;
     std::vector<const THQVoggetto*> styles;  // shared records: styles, then pictures
+    std::vector<const THQVoggetto*> pictures;
     auto addLink = [&](int32_t v) {
         if (v != kNoLink && IdKind(v) == kPageLocalKind && std::find(links.begin(), links.end(), v) == links.end())
             links.push_back(v);
     };
-    for (int32_t pi = start.paragraphIndex; pi <= end.paragraphIndex; ++pi) {
-        const THQVparag& p = box.Paragraph(pi);
-        const int32_t from = pi == start.paragraphIndex ? start.charIndex : 0;
-        const int32_t to = pi == end.paragraphIndex ? end.charIndex : p.Length();
-        for (int32_t i = from; i < to; ++i) {
-            const CharRecord& r = p.Records()[size_t(i)];
-            addLink(r.link);
-            if (r.object >= 0 && p.Objects()[size_t(r.object)])
-                objects.push_back(p.Objects()[size_t(r.object)]);
-        }
-        const THQVoggetto* st = p.Style().Base();
-        if (!forDragging && st && st->IsRegistered() &&
-            std::find(styles.begin(), styles.end(), st) == styles.end())
-            styles.push_back(st);
-    }
-    if (!forDragging) {
-        // What the placed objects name: their links and their pictures.
-        std::vector<const THQVoggetto*> pictures;
-        for (const PlacedObject* po : objects) {
-            const THQVoggetto* o = po->Object();
-            if (!o) continue;
-            for (size_t off : LinkFieldOffsets(*o, false)) addLink(o->I32(off));
-            for (PictureField f : PictureFields(*o)) {
-                int32_t n = o->I32(f.offset);
-                if (f.identifier) {
-                    if (n < 0 || IdKind(n) != immagine) continue;
-                    n = IdNumber(n);
+    auto addPicture = [&](int32_t n) {
+        const THQVoggetto* pic = n >= 0 ? box.Set().GetObject(immagine, n) : nullptr;
+        if (pic && !pic->IsFree() && std::find(pictures.begin(), pictures.end(), pic) == pictures.end())
+            pictures.push_back(pic);
+    };
+    // The characters of paragraphs first..last (from..to in the end ones) and,
+    // for every table among them, the whole text of its cells.
+    std::function<void(const THQVbox&, int32_t, int32_t, int32_t, int32_t, int)> collect =
+        [&](const THQVbox& b, int32_t first, int32_t from, int32_t last, int32_t to, int depth) {
+            for (int32_t pi = first; pi <= last; ++pi) {
+                const THQVparag& p = b.Paragraph(pi);
+                const int32_t a = pi == first ? from : 0;
+                const int32_t z = pi == last ? to : p.Length();
+                for (int32_t i = a; i < z; ++i) {
+                    const CharRecord& r = p.Records()[size_t(i)];
+                    addLink(r.link);
+                    const PlacedObject* o = r.object >= 0 ? p.Objects()[size_t(r.object)] : nullptr;
+                    if (!o || std::find(objects.begin(), objects.end(), o) != objects.end()) continue;
+                    objects.push_back(o);
+                    // Tables nest; a table named inside itself is read as a blank, but
+                    // the walk stops at a depth no real page reaches all the same.
+                    if (depth < 64)
+                        for (int32_t c = 0; c < o->CellCount(); ++c)
+                            if (const THQVbox* cell = o->Cell(c); cell && cell->ParagraphCount() > 0) {
+                                const int32_t l = cell->ParagraphCount() - 1;
+                                collect(*cell, 0, 0, l, cell->Paragraph(l).Length(), depth + 1);
+                            }
                 }
-                const THQVoggetto* pic = n >= 0 ? box.Set().GetObject(immagine, n) : nullptr;
-                if (pic && !pic->IsFree() && std::find(pictures.begin(), pictures.end(), pic) == pictures.end())
-                    pictures.push_back(pic);
+                const THQVoggetto* st = p.Style().Base();
+                if (!forDragging && st && st->IsRegistered() &&
+                    std::find(styles.begin(), styles.end(), st) == styles.end())
+                    styles.push_back(st);
             }
+        };
+    collect(box, start.paragraphIndex, start.charIndex, end.paragraphIndex, end.charIndex, 0);
+    for (const PlacedObject* po : objects) {
+        const THQVoggetto* o = po->Object();
+        if (!o) continue;
+        // The background pictures of tables and their cells always travel.
+        if (o->Kind() == tabellaHtml) ForEachCellPicture(*o, [&](int32_t n) { addPicture(n); });
+        if (forDragging) continue;
+        // What the other placed objects name: their links and their pictures.
+        for (size_t off : LinkFieldOffsets(*o, false)) addLink(o->I32(off));
+        for (PictureField f : PictureFields(*o)) {
+            int32_t n = o->I32(f.offset);
+            if (f.identifier) {
+                if (n < 0 || IdKind(n) != immagine) continue;
+                n = IdNumber(n);
+            }
+            addPicture(n);
         }
-        styles.insert(styles.end(), pictures.begin(), pictures.end());
     }
+    styles.insert(styles.end(), pictures.begin(), pictures.end());
     // Special links lead to their targets, which travel with them.
     for (size_t i = 0; host && i < links.size(); ++i)
         if (const THQVoggetto* l = host->PageLink(links[i]); l && l->Kind() == speclink)
@@ -1393,6 +1449,11 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
     for (Rec& r : objects) {
         // The object's links and pictures take the numbers they got here.
         THQVoggetto& o = *r.object;
+        if (o.Kind() == tabellaHtml)
+            RenumberCellPictures(o, [&](int32_t n) {
+                const int32_t id = renumbered(MakeId(immagine, n));
+                return IdKind(id) == immagine ? IdNumber(id) : n;
+            });
         for (size_t off : LinkFieldOffsets(o, false))
             if (int32_t v = o.I32(off); v >= 0) o.SetI32(off, renumbered(v));
         for (PictureField f : PictureFields(o)) {

@@ -149,6 +149,9 @@ public:
     virtual void ReadCells(BoxStream& /*s*/, const Renumbering* /*renumber*/) {}
     // Appends the cells: each cell box's own paragraphs in mode Whole, then "<T>".
     virtual void WriteCells(Bytes& /*out*/) const {}
+    // The cell boxes, row by row and column by column.
+    virtual int32_t CellCount() const { return 0; }
+    virtual THQVbox* Cell(int32_t /*i*/) const { return nullptr; }
 
     // --- layout and painting (text/layout.h, text/display_list.h) ---------------
     // Every call has a default, so a control only overrides what it supports.

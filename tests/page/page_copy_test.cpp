@@ -222,6 +222,56 @@ TEST(PageCopy, WithinOneHypertextThePlacedObjectsAreCopiesAndPicturesShared) {
     EXPECT_EQ(src.set.GetObjectById(a[1])->I32(0), src.set.GetObjectById(b[1])->I32(0));
 }
 
+TEST(PageCopy, TablesBringTheLinksObjectsAndBackgroundsOfTheirCells) {
+    Source src;
+    // A table of two cells: a link in the first, the placed picture in the
+    // second; the first cell's background is the background picture.
+    THQVoggetto* table = src.set.AddNewObject(tabellaHtml);
+    table->SetU8(93, 2);
+    table->SetU8(94, 1);
+    Bytes cells;
+    AppendI32(cells, 0x03000000 + src.background->Number());
+    AppendI32(cells, -1);
+    table->SetContent(cells);
+    Bytes page;
+    src.page->ReadContent(page);
+    const std::vector<int32_t> tags = ObjectTagsIn(page);  // web, placed picture
+    ASSERT_EQ(tags.size(), 2u);
+    src.page->SetContent(Content("<Z S0 >prima" + Tag(table->Id()) + "<Z S1 >" + Tag(tags[0]) + "cella<%><T><Z S1 >" +
+                                 Tag(tags[1]) + "<T><Z S0 >dopo"));
+    Target dst;
+    AddPicture(dst.set, "PIC-Z");  // the pictures take other numbers here
+    dst.Show();
+    ASSERT_TRUE(CopyPageInto(*dst.view, *dst.editor, *src.page, false));
+    ASSERT_TRUE(dst.view->StorePage());
+    const std::string text = dst.Stored();
+
+    THQVoggetto* copied = dst.Tagged(tabellaHtml);
+    ASSERT_NE(copied, nullptr) << text;
+    Bytes backgrounds;
+    copied->ReadContent(backgrounds);
+    ASSERT_GE(backgrounds.size(), 4u);
+    const int32_t code = GetI32(backgrounds.data());
+    ASSERT_EQ(uint32_t(code) >> 24, 3u);
+    const THQVoggetto* back = dst.set.GetObject(immagine, code & 0xFFFFFF);
+    ASSERT_NE(back, nullptr);
+    Bytes b;
+    back->ReadContent(b);
+    EXPECT_EQ(std::string(b.begin(), b.end()), "PIC-B");
+    // The cells' link and placed picture are the target's own objects.
+    THQVoggetto* web = dst.Tagged(internetLink);
+    ASSERT_NE(web, nullptr) << text;
+    EXPECT_EQ(web->Name(), "http://esempio.it/");
+    THQVoggetto* placed = dst.Tagged(immagineNew);
+    ASSERT_NE(placed, nullptr) << text;
+    const THQVoggetto* shown = dst.set.GetObject(immagine, placed->I32(0));
+    ASSERT_NE(shown, nullptr);
+    shown->ReadContent(b);
+    EXPECT_EQ(std::string(b.begin(), b.end()), "PIC-A");
+    EXPECT_NE(text.find("cella<%><T>"), std::string::npos) << text;
+    EXPECT_NE(text.find("dopo"), std::string::npos) << text;
+}
+
 TEST(PageCopy, AnEmptyPageTakesTheFirstParagraphsFormat) {
     Target dst;
     dst.page->SetContent(Content("<Z S0 >"));
