@@ -1,5 +1,6 @@
 #include "app/references.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -15,7 +16,6 @@ namespace {
 constexpr const char* kPlaceholders[] = {"!RefI:", "!RefL:", "!RefP:", "!RefF:"};
 constexpr size_t kZones = 30, kZoneSlot = 73, kZoneSize = 16;
 constexpr size_t kDbLinks[] = {51, 55, 59, 63};
-constexpr int32_t kCellPicture = 0x03000000;
 
 bool HexDigits(const uint8_t* p) {
     for (int i = 0; i < 8; ++i)
@@ -104,11 +104,9 @@ Reason PictureReference(const THQVset& set, const THQVoggetto& o, int32_t id) {
             return Walk(set, *ContentOf(o, scratch), id);
         }
         case tabellaHtml: {
-            Bytes scratch;
-            const Bytes& c = *ContentOf(o, scratch);
-            for (size_t off = 0; off + 4 <= c.size(); off += 4)
-                if (GetI32(&c[off]) == kCellPicture + n) return Reason::TableBackground;
-            return Reason::None;
+            const std::vector<int32_t> pictures = CellPictures(o);
+            return std::find(pictures.begin(), pictures.end(), n) != pictures.end() ? Reason::TableBackground
+                                                                                     : Reason::None;
         }
         case dbloc:
             // Older elements keep the number, newer ones the identifier.
@@ -313,16 +311,7 @@ void RemoveReferencesTo(THQVset& set, THQVoggetto& o, int32_t id) {
             break;
         }
         case tabellaHtml:
-            if (IdKind(id) == immagine)
-                EditContent(o, [&](Bytes& c) {
-                    bool changed = false;
-                    for (size_t off = 0; off + 4 <= c.size(); off += 4)
-                        if (GetI32(&c[off]) == kCellPicture + IdNumber(id)) {
-                            PutI32(&c[off], -1);
-                            changed = true;
-                        }
-                    return changed;
-                });
+            if (IdKind(id) == immagine) MapCellPictures(o, [&](int32_t n) { return n == IdNumber(id) ? -1 : n; });
             break;
         case speclink:
             if (o.State() == 1) ClearLinkAt(set, o, 13, id);

@@ -632,6 +632,41 @@ std::vector<PictureField> PictureFields(const THQVoggetto& o) {
     }
 }
 
+namespace {
+constexpr size_t kTableBackground = 207;
+bool IsCellPicture(int32_t v) { return (uint32_t(v) & 0xFF000000u) == uint32_t(kCellPictureCode); }
+}  // namespace
+
+std::vector<int32_t> CellPictures(const THQVoggetto& table) {
+    std::vector<int32_t> out;
+    if (const int32_t v = table.I32(kTableBackground); IsCellPicture(v)) out.push_back(IdNumber(v));
+    Bytes c;
+    if (!table.ReadContent(c)) return out;
+    for (size_t off = 0; off + 4 <= c.size(); off += 4)
+        if (const int32_t v = GetI32(&c[off]); IsCellPicture(v)) out.push_back(IdNumber(v));
+    return out;
+}
+
+void MapCellPictures(THQVoggetto& table, const std::function<int32_t(int32_t)>& fn) {
+    auto mapped = [&](int32_t v) {
+        const int32_t n = fn(IdNumber(v));
+        return n < 0 ? -1 : kCellPictureCode + (n & kMaxObjectNumber);
+    };
+    if (const int32_t v = table.I32(kTableBackground); IsCellPicture(v)) table.SetI32(kTableBackground, mapped(v));
+    Bytes c;
+    if (!table.ReadContent(c)) return;
+    bool changed = false;
+    for (size_t off = 0; off + 4 <= c.size(); off += 4) {
+        const int32_t v = GetI32(&c[off]);
+        if (!IsCellPicture(v)) continue;
+        const int32_t w = mapped(v);
+        if (w == v) continue;
+        PutI32(&c[off], w);
+        changed = true;
+    }
+    if (changed) table.SetContent(std::move(c));
+}
+
 THQVoggetto* THQVoggetto::PictureObject() const {
     if (!owner_) return nullptr;
     int32_t n = -1;

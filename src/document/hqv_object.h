@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -222,6 +223,16 @@ struct PictureField {
 // low-resolution and rollover pictures, a database element's and a form
 // button's picture, a multimedia object's still picture.
 std::vector<PictureField> PictureFields(const THQVoggetto& o);
+
+// A table codes a picture background - its own (record offset 207) and each
+// cell's (its content stream holds one int32 per cell) - as 0x03000000 + the
+// picture's number.
+inline constexpr int32_t kCellPictureCode = 0x03000000;
+// The picture numbers of a table's backgrounds, its own first.
+std::vector<int32_t> CellPictures(const THQVoggetto& table);
+// Gives each picture background of a table the number `fn` returns for it, or
+// none (-1).
+void MapCellPictures(THQVoggetto& table, const std::function<int32_t(int32_t)>& fn);
 
 // Page record offsets used across the engine.
 namespace page_rec {

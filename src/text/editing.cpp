@@ -1217,41 +1217,6 @@ void BoxEditor::PerformDrop(BoxEditor& source, bool move) {
 
 // --- objects data -------------------------------------------------------------------------------
 
-namespace {
-
-// A table codes a picture background (its own, record offset 207, and each
-// cell's in its content stream) as 0x03000000 + the picture's number.
-constexpr uint32_t kCellPictureCode = 0x03000000u;
-constexpr size_t kTableBackground = 207;
-
-bool IsCellPicture(int32_t v) { return (uint32_t(v) & 0xFF000000u) == kCellPictureCode; }
-
-template <class Fn>
-void ForEachCellPicture(const THQVoggetto& table, Fn&& fn) {
-    if (IsCellPicture(table.I32(kTableBackground))) fn(IdNumber(table.I32(kTableBackground)));
-    Bytes c;
-    if (!table.ReadContent(c)) return;
-    for (size_t off = 0; off + 4 <= c.size(); off += 4)
-        if (const int32_t v = GetI32(&c[off]); IsCellPicture(v)) fn(IdNumber(v));
-}
-
-// Gives each picture background the number `renumber` returns for it.
-template <class Fn>
-void RenumberCellPictures(THQVoggetto& table, Fn&& renumber) {
-    if (const int32_t v = table.I32(kTableBackground); IsCellPicture(v))
-        table.SetI32(kTableBackground, int32_t(kCellPictureCode + uint32_t(renumber(IdNumber(v)))));
-    Bytes c;
-    if (!table.ReadContent(c)) return;
-    bool changed = false;
-    for (size_t off = 0; off + 4 <= c.size(); off += 4)
-        if (const int32_t v = GetI32(&c[off]); IsCellPicture(v)) {
-            PutI32(&c[off], int32_t(kCellPictureCode + uint32_t(renumber(IdNumber(v)))));
-            changed = true;
-        }
-    if (changed) table.SetContent(std::move(c));
-}
-
-}  // namespace
 
 Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const TextPosition& end,
                        bool forDragging, ObjectsDataHost* host) {
@@ -1309,7 +1274,8 @@ Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const Text
         const THQVoggetto* o = po->Object();
         if (!o) continue;
         // The background pictures of tables and their cells always travel.
-        if (o->Kind() == tabellaHtml) ForEachCellPicture(*o, [&](int32_t n) { addPicture(n); });
+        if (o->Kind() == tabellaHtml)
+            for (int32_t n : CellPictures(*o)) addPicture(n);
         if (forDragging) continue;
         // What the other placed objects name: their links and their pictures.
         for (size_t off : LinkFieldOffsets(*o, false)) addLink(o->I32(off));
@@ -1450,7 +1416,7 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         // The object's links and pictures take the numbers they got here.
         THQVoggetto& o = *r.object;
         if (o.Kind() == tabellaHtml)
-            RenumberCellPictures(o, [&](int32_t n) {
+            MapCellPictures(o, [&](int32_t n) {
                 const int32_t id = renumbered(MakeId(immagine, n));
                 return IdKind(id) == immagine ? IdNumber(id) : n;
             });

@@ -331,8 +331,9 @@ void TPageView::Copy() {
     // programs take the plain text.
     if (page_ && page_->WorkingCopy()) {
         PageObjectsHost host(*page_, *page_->WorkingCopy());
-        Bytes data = WriteObjectsData(*box_, box_->SelectionStart(), box_->SelectionEnd(), false, &host);
-        mime->setData(kObjectsFormat, QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())));
+        const Bytes objects = WriteObjectsData(*box_, box_->SelectionStart(), box_->SelectionEnd(), false, &host);
+        mime->setData(kObjectsFormat,
+                      QByteArray(reinterpret_cast<const char*>(objects.data()), qsizetype(objects.size())));
     }
     mime->setText(SelectedText());
     QGuiApplication::clipboard()->setMimeData(mime);
@@ -352,11 +353,11 @@ void TPageView::Paste() {
         // when its data is not accepted.
         if (!editor_ || readOnly_ || !page_ || !page_->WorkingCopy()) return;
         const QByteArray raw = mime->data(kObjectsFormat);
-        const Bytes data(raw.begin(), raw.end());
+        const Bytes objects(raw.begin(), raw.end());
         PageObjectsHost host(*page_, *page_->WorkingCopy());
         Run([&](BoxEditor& e) {
             if (HasSelection()) e.DeleteSelection();
-            ReadObjectsData(e, data, "Inserimento da Cartella appunti", false, &host);
+            ReadObjectsData(e, objects, "Inserimento da Cartella appunti", false, &host);
         });
         return;
     }

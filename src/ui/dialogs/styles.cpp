@@ -231,7 +231,7 @@ StyleChoice AskStyleChoice(const std::string& styleName, QWidget* parent) {
     return clicked ? StyleChoice(clicked->property("choice").toInt()) : StyleChoice::Cancel;
 }
 
-bool TFStili::Edit(Mode mode, THQVoggetto* style, const THQVoggetto* example) {
+bool TFStili::Edit(Mode mode, THQVoggetto* style, const THQVoggetto* startFrom) {
     if (mode == Mode::Modify && !style) {
         set_.Messages().Error("StileDaMod must not be undef");
         return false;
@@ -257,7 +257,7 @@ bool TFStili::Edit(Mode mode, THQVoggetto* style, const THQVoggetto* example) {
     }
     scratch_->FillRecord(0xFF);
     SetStyleDefaults(*scratch_);
-    if (const THQVoggetto* from = example ? example : modified_)
+    if (const THQVoggetto* from = startFrom ? startFrom : modified_)
         for (size_t i = 0; i < 668; ++i) scratch_->SetU8(i, from->U8(i));
     name->setText(modified_ ? FromCp(modified_->Name()) : QString());
     changed_ = false;

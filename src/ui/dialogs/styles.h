@@ -52,10 +52,10 @@ public:
     TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent = nullptr);
 
     // Starts editing: the whole sheet (first style selected), one style, or a
-    // new style. False (with a message) for Modify without a style. With an
-    // example, the style's attributes start as the example's (the style keeps
-    // its name).
-    bool Edit(Mode mode, THQVoggetto* style = nullptr, const THQVoggetto* example = nullptr);
+    // new style. False (with a message) for Modify without a style. With
+    // `startFrom`, the style's attributes start as that example's (the style
+    // keeps its name).
+    bool Edit(Mode mode, THQVoggetto* style = nullptr, const THQVoggetto* startFrom = nullptr);
     // Stores the scratch style (the Ok button); the style stored.
     THQVoggetto* Apply();
     const THQVoggetto& Scratch() const { return *scratch_; }
