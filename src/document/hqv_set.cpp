@@ -753,6 +753,11 @@ THQVoggetto* THQVset::FindEqualObject(const THQVoggetto& o) const {
     return nullptr;
 }
 
+THQVoggetto* THQVset::EqualOrRegistered(std::unique_ptr<THQVoggetto>& o) {
+    if (THQVoggetto* equal = FindEqualObject(*o)) return equal;
+    return THQVoggetto::Register(o, -1);
+}
+
 THQVoggetto* THQVset::FindByName(const THQVoggetto& o) const {
     if (o.Kind() >= none) return nullptr;
     std::string name = o.Name();

@@ -161,6 +161,10 @@ public:
 
     THQVoggetto* PageFrameLayout(int32_t page) const;
     THQVoggetto* FindEqualObject(const THQVoggetto& o) const;
+    // An object of this set equal to `o` (an unregistered copy), or else `o`
+    // itself, registered under a new number (the set takes it). Null when it
+    // cannot be registered.
+    THQVoggetto* EqualOrRegistered(std::unique_ptr<THQVoggetto>& o);
     THQVoggetto* FindByName(const THQVoggetto& o) const;
     std::unique_ptr<THQVoggetto> NewInternetLink(std::string_view address);
     int ImportCustomObject(const THQVoggetto& o, THQVoggetto*& result, bool replace);

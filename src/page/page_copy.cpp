@@ -15,14 +15,12 @@ THQVoggetto* PageObjectsHost::PageLink(int32_t linkValue) {
 
 int32_t PageObjectsHost::AddPageLink(std::unique_ptr<THQVoggetto> link) {
     link->SetOwner(wc_.Set());
-    link->MarkRegistered(false);
     wc_.localLinks.push_back({std::move(link), -1, false});
     return MakeId(kPageLocalKind, int32_t(wc_.localLinks.size() - 1));
 }
 
 int32_t PageObjectsHost::CreateControl(std::unique_ptr<THQVoggetto> object) {
     object->SetOwner(wc_.Set());
-    object->MarkRegistered(false);
     return page_.AddControl({std::move(object), -1, false});
 }
 
@@ -52,8 +50,7 @@ THQVoggetto* AdoptObject(THQVset& into, const THQVoggetto& o) {
     auto copy = THQVoggetto::Create(&into, o.Kind());
     size_t pos = 0;
     if (!copy->LoadFromTransfer(b.data(), b.size(), pos)) return nullptr;
-    if (THQVoggetto* equal = into.FindEqualObject(*copy); equal && !equal->IsFree()) return equal;
-    return THQVoggetto::Register(copy, -1);
+    return into.EqualOrRegistered(copy);
 }
 
 bool CopyPageInto(THQVpage& target, BoxEditor& editor, THQVtesto& source, bool withBackground,
@@ -73,7 +70,7 @@ bool CopyPageInto(THQVpage& target, BoxEditor& editor, THQVtesto& source, bool w
                 picture = AdoptObject(box.Set(), *p);
         to.SetBackgroundPicture(picture ? picture->Number() : -1);
         to.SetBackgroundColour(from.BackgroundColour());
-        wc->Page().SetI32(page_rec::kFixedBackground, source.I32(page_rec::kFixedBackground));
+        to.SetFixedBackground(from.FixedBackground());
         box.SetBackgroundPicture(picture);
         box.SetBackgroundColour(from.BackgroundColour());
         box.SetFixedBackground(from.FixedBackground());

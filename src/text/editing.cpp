@@ -1217,7 +1217,6 @@ void BoxEditor::PerformDrop(BoxEditor& source, bool move) {
 
 // --- objects data -------------------------------------------------------------------------------
 
-
 Bytes WriteObjectsData(const THQVbox& box, const TextPosition& start, const TextPosition& end,
                        bool forDragging, ObjectsDataHost* host) {
     Bytes out;
@@ -1403,32 +1402,28 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         auto it = ren.stylesAndLinks.find(v);
         return it == ren.stylesAndLinks.end() ? v : it->second;
     };
+    // A picture named by its number: the number of the picture it became.
+    auto renumberedPicture = [&](int32_t n) {
+        const int32_t id = renumbered(MakeId(immagine, n));
+        return IdKind(id) == immagine ? IdNumber(id) : n;
+    };
     // A special link's target is one of the links read with it.
     for (int32_t v : specialLinks)
         if (THQVoggetto* l = host ? host->PageLink(v) : nullptr) l->SetI32(13, renumbered(l->I32(13)));
     for (Rec& r : shared) {
         const int32_t oldId = int32_t((uint32_t(r.kind) << 24) | (uint32_t(r.object->Number()) & 0xFFFFFF));
-        THQVoggetto* use = set.FindEqualObject(*r.object);
-        if (!use) use = THQVoggetto::Register(r.object, -1);
-        if (use) ren.stylesAndLinks[oldId] = int32_t((uint32_t(r.kind) << 24) | uint32_t(use->Number()));
+        if (THQVoggetto* use = set.EqualOrRegistered(r.object)) ren.stylesAndLinks[oldId] = int32_t((uint32_t(r.kind) << 24) | uint32_t(use->Number()));
     }
     for (Rec& r : objects) {
         // The object's links and pictures take the numbers they got here.
         THQVoggetto& o = *r.object;
-        if (o.Kind() == tabellaHtml)
-            MapCellPictures(o, [&](int32_t n) {
-                const int32_t id = renumbered(MakeId(immagine, n));
-                return IdKind(id) == immagine ? IdNumber(id) : n;
-            });
+        if (o.Kind() == tabellaHtml) MapCellPictures(o, renumberedPicture);
         for (size_t off : LinkFieldOffsets(o, false))
             if (int32_t v = o.I32(off); v >= 0) o.SetI32(off, renumbered(v));
         for (PictureField f : PictureFields(o)) {
             const int32_t v = o.I32(f.offset);
             if (v < 0) continue;
-            if (f.identifier)
-                o.SetI32(f.offset, renumbered(v));
-            else if (const int32_t id = renumbered(MakeId(immagine, v)); IdKind(id) == immagine)
-                o.SetI32(f.offset, IdNumber(id));
+            o.SetI32(f.offset, f.identifier ? renumbered(v) : renumberedPicture(v));
         }
         const int32_t ni = host ? host->CreateControl(std::move(r.object)) : r.old;
         if (ni >= 0) ren.objects[int32_t(kObjectValueBase + uint32_t(r.old))] = int32_t(kObjectValueBase + uint32_t(ni));

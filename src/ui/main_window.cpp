@@ -691,9 +691,9 @@ void TMainForm::UpdateEditActions() {
     Action("EditUndo")->setEnabled(editing && history_->CanUndo());
     Action("EditRedo")->setEnabled(editing && history_->CanRedo());
     Action("EditSelectAll")->setEnabled(view_->Box() != nullptr);
-    for (const char* name : {"FormatFont", "InsertSymbol", "FormatBold", "FormatItalic", "FormatUnderline", "FormatColour", "FormatAlignLeft",
-                             "FormatAlignCentre", "FormatAlignRight", "FormatBullets", "FormatNumbers",
-                             "FormatIndentLess", "FormatIndentMore"})
+    for (const char* name : {"FormatFont", "InsertSymbol", "FormatBold", "FormatItalic", "FormatUnderline",
+                             "FormatColour", "FormatAlignLeft", "FormatAlignCentre", "FormatAlignRight",
+                             "FormatBullets", "FormatNumbers", "FormatIndentLess", "FormatIndentMore"})
         Action(name)->setEnabled(editing);
     for (QWidget* box : {static_cast<QWidget*>(styleBox_), static_cast<QWidget*>(faceBox_),
                          static_cast<QWidget*>(sizeBox_)})

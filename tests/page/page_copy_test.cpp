@@ -292,7 +292,7 @@ TEST(PageCopy, IntoAStoredPageWithoutAView) {
     dst.page = dst.set.Page(number);
     const std::string text = dst.Stored();
     // Pasted at the start of the page.
-    EXPECT_EQ(text.find("web"), text.find(">web") + 1) << text;
+    EXPECT_NE(text.find(">web<%>"), std::string::npos) << text;  // the link span came along
     EXPECT_LT(text.find("web"), text.find("prima")) << text;
     EXPECT_EQ(PageRecord(*dst.page).BackgroundColour(), 0x123456);
     EXPECT_NE(dst.Tagged(immagineNew), nullptr);
@@ -331,15 +331,18 @@ TEST(PageCopy, NothingIsPastedWithoutAShownPageOrFromAnEmptySource) {
     Target dst;
     dst.Show();
     THQVtesto empty(&dst.set);  // never registered, no content
-    const std::string before = dst.Stored();
+    auto text = [&] {
+        std::string t;
+        for (int32_t i = 0; i < dst.view->Box()->ParagraphCount(); ++i) t += dst.view->Box()->Paragraph(i).Text() + "|";
+        return t;
+    };
+    const std::string before = text();
     // A page without content still reads as one empty paragraph: pasting it
-    // changes nothing visible.
+    // changes no text.
     CopyPageInto(*dst.view, *dst.editor, empty, false);
-    dst.view->StorePage();
-    EXPECT_EQ(dst.Stored().substr(0, before.size()), before);
+    EXPECT_EQ(text(), before);
 
     THQVpage closed(dst.host);
-    DeferredActions actions;
     Source src;
     EXPECT_FALSE(CopyPageInto(closed, *dst.editor, *src.page, true));
 }
