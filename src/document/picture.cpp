@@ -26,8 +26,10 @@ PictureResult Refuse(std::string why) {
     return r;
 }
 
+uint64_t gPictureDecodeLimit = kMaxPicturePixels;
+
 bool SizeAllowed(uint64_t w, uint64_t h) {
-    return w > 0 && h > 0 && w <= kMaxPicturePixels / h;
+    return w > 0 && h > 0 && w <= gPictureDecodeLimit / h;
 }
 
 bool StartsWith(std::span<const uint8_t> d, std::initializer_list<uint8_t> sig) {
@@ -659,6 +661,10 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
     PictureResult res;
     res.picture = std::move(pic);
     return res;
+}
+
+void SetPictureDecodeLimit(uint64_t pixels) {
+    gPictureDecodeLimit = pixels < kMaxPicturePixels ? pixels : kMaxPicturePixels;
 }
 
 PictureResult DecodePicture(std::span<const uint8_t> data, std::string_view fileName) {

@@ -29,6 +29,11 @@ enum class PictureFormat : uint8_t { Gif, Jpeg, Bmp, Wmf, Emf };
 // each). Larger pictures are refused rather than allocated.
 inline constexpr uint64_t kMaxPicturePixels = uint64_t(1) << 26;
 
+// Lowers (or restores) the largest picture the decoders accept, for the whole
+// process. The fuzzer sets a small limit so that inputs claiming large pictures
+// are refused at once instead of allocating and filling hundreds of megabytes.
+void SetPictureDecodeLimit(uint64_t pixels);
+
 // A metafile whose header gives no size shows at this size, like a placement
 // without a picture.
 inline constexpr int kDefaultMetafileSize = 100;
