@@ -146,6 +146,11 @@ std::string THQVParaAttributes::StyleName() const {
     return p && p->Style().Base() ? p->Style().Base()->Name() : "";
 }
 
+int32_t THQVParaAttributes::StyleNumber() const {
+    const THQVparag* p = Caret();
+    return p && p->Style().Base() ? p->Style().Base()->Number() : 0;
+}
+
 std::unique_ptr<THQVoggetto> THQVParaAttributes::StyleFromParagraph() const {
     auto s = std::make_unique<THQVoggetto>(&box_.Set(), stileParagrafo);
     const THQVparag* p = Caret();
@@ -203,7 +208,8 @@ void ApplyStyleToParagraphs(THQVbox& box, int32_t first, int32_t last, THQVogget
         }
         p.Style().ClearOverrides();
         p.Style().Running().Clear();
-        p.MeasureBaseHeight();
+        // The text takes the style's fonts: its widths change with them.
+        p.Remeasure();
     }
     if (box.OnLayout) box.OnLayout(box, first, last);
     if (box.OnChanged) box.OnChanged(box);

@@ -103,6 +103,9 @@ public:
     uint8_t LinkStyle() const { return uint8_t(Value(Attr::LinkStyle)); }
     // The name of the caret paragraph's style object.
     std::string StyleName() const;
+    // The number of the caret paragraph's style object (what text pasted from
+    // other programs takes); 0 without a caret paragraph.
+    int32_t StyleNumber() const;
 
     // A new, unregistered style object: a copy of the caret paragraph's style
     // with every attribute replaced by the paragraph's effective value (lengths

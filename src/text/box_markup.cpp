@@ -188,13 +188,63 @@ int32_t Renumbering::Object(int32_t v) const {
     return it == objects.end() ? v : it->second;
 }
 
+// --- what a load dropped ---------------------------------------------------------------------
+
+namespace {
+struct ReportCounts {
+    int depth = 0;
+    platform::Messages* messages = nullptr;
+    int64_t errors = 0, infos = 0, tables = 0;
+};
+thread_local ReportCounts report;
+}  // namespace
+
+MarkupReadReport::MarkupReadReport(platform::Messages& messages)
+    : messages_(&messages), outermost_(report.depth == 0) {
+    if (outermost_) report = ReportCounts{0, &messages, 0, 0, 0};
+    ++report.depth;
+}
+
+MarkupReadReport::~MarkupReadReport() {
+    --report.depth;
+    if (!outermost_) return;
+    const ReportCounts c = report;
+    report = ReportCounts{};
+    const std::string text = Text(c.errors, c.infos, c.tables);
+    if (text.empty()) return;
+    if (c.errors > 0) messages_->Error(text);
+    else if (c.tables > 0) messages_->Warning(text);
+    else messages_->Information(text);
+}
+
+// Readers always run inside a report (THQVparag::Read opens one).
+void MarkupReadReport::TruncatedItem(bool error) { ++(error ? report.errors : report.infos); }
+
+void MarkupReadReport::FlattenedTable() { ++report.tables; }
+
+std::string MarkupReadReport::Text(int64_t errors, int64_t infos, int64_t tables) {
+    std::string text;
+    const int64_t items = errors + infos;
+    if (items == 1) text = kTruncatedLine;
+    else if (items > 1)
+        text = std::string(kTruncatedLine) + " (" + std::to_string(items) + " elementi scartati)";
+    if (tables > 0) {
+        if (!text.empty()) text += "\n";
+        text += tables == 1 ? std::string("Una tabella annidata oltre il limite")
+                            : std::to_string(tables) + " tabelle annidate oltre il limite";
+        text += tables == 1 ? " \xC3\xA8 stata letta come testo del paragrafo che la contiene."
+                            : " sono state lette come testo del paragrafo che le contiene.";
+    }
+    return text;
+}
+
 // --- the reader ---------------------------------------------------------------------------
 
 class MarkupReader {
 public:
     MarkupReader(THQVparag& p, BoxStream& s, ReadKind kind, const Renumbering* r)
         : p_(p), s_(s), d_(s.Data()), lim_(s.Limit()), kind_(kind), renum_(r),
-          box_(p.Box()), m_(box_.Measurer()), msgs_(box_.Set().Messages()) {}
+          box_(p.Box()), m_(box_.Measurer()) {}
 
     bool Run();
 
@@ -227,6 +277,9 @@ private:
     // Appends plain characters (all 32 or above).
     void AppendRun(const uint8_t* p, size_t n);
     void AppendObjectBlank(PlacedObject* obj);
+    void FlattenCells(PlacedObject* table, size_t at);
+    // Continues after the block "<D" ... "<d>" (likewise F and R) at i_.
+    void SkipBlock(uint8_t letter);
     bool Finish(bool result);
     void StartEmpty(int32_t style);
 
@@ -238,7 +291,6 @@ private:
     const Renumbering* renum_;
     THQVbox& box_;
     platform::TextMeasurer& m_;
-    platform::Messages& msgs_;
 
     size_t i_ = 0;
     bool stopped_ = false;  // a truncated item: the rest of the tag reads as absent
@@ -260,7 +312,7 @@ bool MarkupReader::ItemValue(char key, size_t& start, size_t& end) {
     size_t j = start;
     while (j < span && d_[j] != ' ' && d_[j] != '>') ++j;
     if (j >= span || d_[j] != ' ') {
-        msgs_.Error(kTruncatedLine);
+        MarkupReadReport::TruncatedItem(true);
         stopped_ = true;
         return false;
     }
@@ -295,7 +347,7 @@ bool MarkupReader::NameItem(std::string& v) {
     if (start > lim_) start = lim_;
     size_t q = Find(start, '"');
     if (q >= lim_) {
-        msgs_.Information(kTruncatedLine);
+        MarkupReadReport::TruncatedItem(false);
         stopped_ = true;
         return false;
     }
@@ -340,12 +392,7 @@ void MarkupReader::SetDisplayFromRunning() { display_ = p_.style_.Running().Font
 
 void MarkupReader::StartLink(int32_t v) {
     link_ = v;
-    const THQVParaStyle& st = p_.style_;
-    display_ = st.Running().Font();
-    display_.colour = st.Get(Attr::LinkColour);
-    display_.style = uint8_t(display_.style ^ st.Get(Attr::LinkStyle));
-    int32_t ls = st.Get(Attr::LinkSize);
-    if (ls != -1) display_.size = ls;
+    display_ = p_.style_.LinkFont(p_.style_.Running().Font());
     Measure();
 }
 
@@ -462,13 +509,8 @@ void MarkupReader::FontTag() {
     } else {
         p_.runFonts_[size_t(rec.runFont)]->Assign(run);
     }
-    if (link_ == kNoLink) {
-        SetDisplayFromRunning();
-    } else if (p_.style_.Get(Attr::LinkSize) == -1) {
-        display_.face = run.Face();
-        display_.size = run.Size();
-        display_.style = uint8_t(run.Style() ^ p_.style_.Get(Attr::LinkStyle));
-    }
+    if (link_ == kNoLink) SetDisplayFromRunning();
+    else display_ = p_.style_.LinkFont(run.Font());
     Measure();
     stopped_ = false;
     AfterTagEnd(bare ? i_ - 1 : i_);
@@ -481,9 +523,8 @@ namespace {
 thread_local std::vector<PlacedObject*> tablesReading;
 constexpr size_t kMaxTableNesting = 64;
 
-bool TableMayRead(PlacedObject* table) {
-    return tablesReading.size() < kMaxTableNesting &&
-           std::find(tablesReading.begin(), tablesReading.end(), table) == tablesReading.end();
+bool TableBeingRead(PlacedObject* table) {
+    return std::find(tablesReading.begin(), tablesReading.end(), table) != tablesReading.end();
 }
 }  // namespace
 
@@ -496,11 +537,17 @@ void MarkupReader::LinkOrObjectTag() {
     if (k == kFragmentKind) {
         if (renum_) value = renum_->Object(value);
         PlacedObject* obj = box_.controls ? box_.controls->ControlAt(IdNumber(value)) : nullptr;
-        if (obj && obj->IsTable() && kind_ == ReadKind::Full && !TableMayRead(obj)) obj = nullptr;
+        if (obj && obj->IsTable() && kind_ == ReadKind::Full && TableBeingRead(obj)) obj = nullptr;
         if (obj && obj->IsTable() && kind_ == ReadKind::Full) {
             size_t after = std::min(tag + 11, lim_);
             if (lim_ - after >= 3 && std::memcmp(d_ + after, "<@>", 3) == 0) {
                 i_ = after + 3;
+            } else if (tablesReading.size() >= kMaxTableNesting) {
+                // Its cells cannot be read into cell boxes: their text stays,
+                // as text of this paragraph, and the table goes.
+                MarkupReadReport::FlattenedTable();
+                FlattenCells(obj, after);
+                return;
             } else {
                 s_.SetPosition(after);
                 tablesReading.push_back(obj);
@@ -523,6 +570,94 @@ void MarkupReader::LinkOrObjectTag() {
     }
     p_.records_.back().link = link_;
     AfterTagEnd(tag + 2);
+}
+
+void MarkupReader::SkipBlock(uint8_t letter) {
+    // A block skipped as a whole, up to its closing tag "<d>".
+    const uint8_t close[3] = {'<', uint8_t(letter + ('a' - 'A')), '>'};
+    size_t j = i_ + 2;
+    for (;;) {
+        j = Find(j, '<');
+        if (j >= lim_ || (lim_ - j >= 3 && std::memcmp(d_ + j, close, 3) == 0)) break;
+        ++j;
+    }
+    i_ = j >= lim_ ? lim_ : j + 3;
+}
+
+// The cells of `table` from `at` on, read as plain text of this paragraph: the
+// characters of every cell in order, a blank between paragraphs and cells,
+// the placed objects other than tables kept where they stand, tables inside
+// read the same way. Fonts and links of the cells are not kept. Works with a
+// list of open tables instead of recursion, so no nesting can exhaust the stack.
+void MarkupReader::FlattenCells(PlacedObject* table, size_t at) {
+    auto cellsOf = [](const PlacedObject* t) {
+        const THQVoggetto* o = t->Object();
+        return o ? int64_t(o->U8(kTableRowsOffset)) * o->U8(kTableColumnsOffset) : 0;
+    };
+    std::vector<int64_t> open{cellsOf(table)};
+    i_ = at;
+    bool gap = !p_.text_.empty();
+    auto separate = [&] {
+        if (gap && !p_.text_.empty() && p_.text_.back() != ' ') AppendByte(' ');
+        gap = false;
+    };
+    while (!open.empty() && i_ < lim_) {
+        if (open.back() <= 0) {
+            open.pop_back();
+            continue;
+        }
+        const uint8_t b = d_[i_];
+        if (b == '&') {
+            separate();
+            size_t next;
+            const uint8_t c = DecodeEntity(d_, i_, lim_, next);
+            i_ = next;
+            AppendByte(c);
+            continue;
+        }
+        if (b != '<') {
+            if (b >= 32) separate();
+            AppendByte(b);
+            ++i_;
+            continue;
+        }
+        const uint8_t n = i_ + 1 < lim_ ? d_[i_ + 1] : 0;
+        if (n == 'T') {
+            --open.back();
+            gap = true;
+            i_ = std::min(i_ + 3, lim_);
+        } else if (n == 'Z') {
+            gap = true;
+            AfterTagEnd(i_ + 1);
+        } else if (n == 'D' || n == 'F' || n == 'R') {
+            SkipBlock(n);
+        } else if (n == '$') {
+            const size_t tag = i_;
+            uint8_t digits[8];
+            for (size_t k = 0; k < 8; ++k) digits[k] = tag + 2 + k < lim_ ? d_[tag + 2 + k] : '0';
+            int32_t value = int32_t(ParseTagDigits(digits));
+            AfterTagEnd(tag + 2);
+            if (IdKind(value) != kFragmentKind) continue;  // links are not kept
+            if (renum_) value = renum_->Object(value);
+            PlacedObject* obj = box_.controls ? box_.controls->ControlAt(IdNumber(value)) : nullptr;
+            if (!obj) continue;
+            if (obj->IsTable()) {
+                const size_t after = std::min(tag + 11, lim_);
+                if (lim_ - after >= 3 && std::memcmp(d_ + after, "<@>", 3) == 0) i_ = after + 3;
+                else {
+                    i_ = after;
+                    open.push_back(cellsOf(obj));
+                    MarkupReadReport::FlattenedTable();
+                }
+                gap = true;
+            } else {
+                separate();
+                AppendObjectBlank(obj);
+            }
+        } else {
+            AfterTagEnd(i_ + 1);
+        }
+    }
 }
 
 void MarkupReader::StartEmpty(int32_t style) {
@@ -601,18 +736,7 @@ bool MarkupReader::Run() {
                     break;
                 case 'D':
                 case 'F':
-                case 'R': {
-                    // A block skipped as a whole, up to its closing tag "<d>".
-                    const uint8_t close[3] = {'<', uint8_t(n + ('a' - 'A')), '>'};
-                    size_t j = i_ + 2;
-                    for (;;) {
-                        j = Find(j, '<');
-                        if (j >= lim_ || (lim_ - j >= 3 && std::memcmp(d_ + j, close, 3) == 0)) break;
-                        ++j;
-                    }
-                    i_ = j >= lim_ ? lim_ : j + 3;
-                    break;
-                }
+                case 'R': SkipBlock(n); break;
                 case 'T':
                     s_.SetPosition(std::min(i_ + 3, lim_));
                     return Finish(true);
@@ -643,6 +767,7 @@ bool MarkupReader::Run() {
 }
 
 bool THQVparag::Read(BoxStream& s, ReadKind kind, const Renumbering* renumber) {
+    MarkupReadReport report(box_->Set().Messages());
     MarkupReader r(*this, s, kind, renumber);
     return r.Run();
 }
@@ -757,11 +882,15 @@ void MarkupWriter::Run(WriteMode mode, int32_t from, int32_t to) {
     const int32_t last = wTo == len ? len : wTo - 1;
     const StyleOverrides* current = &st;
     int32_t lastLink = kNoLink;
+    // Text that continues another paragraph is read against that paragraph's
+    // style, and a font tag at the place of the header only adds to it: its
+    // font tags say every value, so each character keeps its look.
+    const bool fullTags = mode == WriteMode::Continuation;
     for (int32_t i = 0; i <= last; ++i) {
         const CharRecord& r = recs[size_t(i)];
         if (r.runFont >= 0 && size_t(r.runFont) < p_.runFonts_.size()) {
             current = p_.runFonts_[size_t(r.runFont)].get();
-            if (i >= wFrom) FontTag(*current, false);
+            if (i >= wFrom) FontTag(*current, fullTags);
         } else if (i == wFrom && wFrom > 0) {
             FontTag(*current, true);
         }

@@ -36,18 +36,11 @@ int32_t Mod(int64_t v, int32_t step) {
 DisplayFont ToDisplay(const TMyFont& f) { return DisplayFont{f.face, f.size, f.style, f.colour}; }
 
 // The font characters are drawn in: the run font, turned into the link font
-// inside a link (style bits toggled, link colour, link size when set).
+// inside a link (THQVParaStyle::LinkFont, the rule measuring follows too).
 TMyFont DrawFont(const THQVparag& p, int32_t runFont, int32_t link) {
     TMyFont f = runFont >= 0 && size_t(runFont) < p.RunFonts().size() ? p.RunFonts()[size_t(runFont)]->Font()
                                                                       : p.Font();
-    if (link != kNoLink) {
-        const THQVParaStyle& st = p.Style();
-        f.style = uint8_t(f.style ^ uint8_t(st.Get(Attr::LinkStyle)));
-        f.colour = st.Get(Attr::LinkColour);
-        const int32_t size = st.Get(Attr::LinkSize);
-        if (size > 0) f.size = size;
-    }
-    return f;
+    return link != kNoLink ? p.Style().LinkFont(f) : f;
 }
 
 class Painter {

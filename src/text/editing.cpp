@@ -92,10 +92,6 @@ void TakeStyle(THQVparag& p, const THQVParaStyle& style, int32_t ppi) {
     for (auto& f : p.RunFonts()) f->SetBase(p.Style().Base());
 }
 
-void MeasureAll(THQVparag& p) {
-    p.MeasureBaseHeight();
-    for (int32_t i = 0; i < p.Length(); ++i) p.MeasureChar(i);
-}
 
 }  // namespace
 
@@ -318,7 +314,7 @@ void BoxEditor::DeleteRange(TextPosition s, TextPosition e) {
             current = a + 1;
         }
         if (box_.undo) box_.undo->SetCurrentRange(box_, a, current);
-        MeasureAll(box_.Paragraph(a));
+        box_.Paragraph(a).Remeasure();
         Layout(a, current);
     }
     box_.hasSelection = false;
@@ -481,7 +477,7 @@ void BoxEditor::ReplaceSelection(std::string_view text) {
         p.SetChar(s.charIndex + k, ch);
     }
     p.spellMask.clear();
-    MeasureAll(p);
+    p.Remeasure();
     Layout(s.paragraphIndex, s.paragraphIndex);
     box_.Select(s, box_.MakePosition(s.paragraphIndex, s.charIndex + n));
     box_.Unlock();
@@ -526,7 +522,7 @@ void BoxEditor::RunCommand(const std::string& text, F change) {
             if (last.Records()[size_t(i)].runFont >= 0) changeRun(last, i);
     }
     if (last.FontAt(e.charIndex) != oldEnd) StartRunWith(last, e.charIndex, oldEnd);
-    for (int32_t pi = s.paragraphIndex; pi <= e.paragraphIndex; ++pi) MeasureAll(box_.Paragraph(pi));
+    for (int32_t pi = s.paragraphIndex; pi <= e.paragraphIndex; ++pi) box_.Paragraph(pi).Remeasure();
     Layout(s.paragraphIndex, e.paragraphIndex);
     box_.Unlock();
 }
@@ -646,7 +642,7 @@ void BoxEditor::SetLink(int32_t linkValue) {
         const int32_t to = pi == e.paragraphIndex ? e.charIndex : p.Length();
         // End records never carry a link: a link ends with its paragraph.
         for (int32_t i = from; i < to; ++i) p.Records()[size_t(i)].link = linkValue;
-        MeasureAll(p);
+        p.Remeasure();
     }
     Layout(s.paragraphIndex, e.paragraphIndex);
     box_.Unlock();
@@ -670,7 +666,7 @@ void BoxEditor::ParaCommand(const std::string& text, F change, bool remeasure) {
     for (int32_t i = first; i <= last; ++i) {
         THQVparag& p = box_.Paragraph(i);
         change(p);
-        if (remeasure) MeasureAll(p);
+        if (remeasure) p.Remeasure();
         else p.MeasureBaseHeight();
     }
     Layout(first, last);
@@ -1462,10 +1458,7 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
         if (editor.JoinParagraphs(lastPasted)) lastRange = lastPasted;
     }
     editor.SetCurrentRange(head, lastRange);
-    for (int32_t i = head; i <= lastRange && i < box.ParagraphCount(); ++i) {
-        box.Paragraph(i).MeasureBaseHeight();
-        for (int32_t k = 0; k < box.Paragraph(i).Length(); ++k) box.Paragraph(i).MeasureChar(k);
-    }
+    for (int32_t i = head; i <= lastRange && i < box.ParagraphCount(); ++i) box.Paragraph(i).Remeasure();
     editor.Layout(head, lastRange);
     box.caret = box.MakePosition(caretPara, std::min(caretChar, box.Paragraph(caretPara).Length()));
     box.Unlock();

@@ -51,6 +51,16 @@ void THQVparag::MeasureBaseHeight() {
     baseHeight = box_->Measurer().Cell(f.Desc(), f.position).height;
 }
 
+void THQVparag::Remeasure() {
+    MeasureBaseHeight();
+    TMyFont font = style_.Font();
+    for (int32_t i = 0; i < Length(); ++i) {
+        const int32_t run = records_[size_t(i)].runFont;
+        if (run >= 0 && size_t(run) < runFonts_.size()) font = runFonts_[size_t(run)]->Font();
+        MeasureChar(i, font);
+    }
+}
+
 THQVline& THQVparag::NewLine() {
     THQVline l;
     l.left = ClampToInt32(int64_t(LeftMargin()) + Indent());
@@ -141,12 +151,7 @@ void THQVparag::MeasureChar(int32_t i, const TMyFont& font) {
         }
         return;
     }
-    TMyFont f = font;
-    if (r.link != kNoLink) {
-        f.colour = style_.Get(Attr::LinkColour);
-        if (style_.Get(Attr::LinkSize) > 0) f.size = style_.Get(Attr::LinkSize);
-        f.style = uint8_t(f.style | style_.Get(Attr::LinkStyle));
-    }
+    const TMyFont f = r.link != kNoLink ? style_.LinkFont(font) : font;
     const platform::FontDesc d = f.Desc();
     const bool alone = i == 0 || r.runFont >= 0 || records_[size_t(i - 1)].link != r.link;
     const platform::FontCell cell = box_->Measurer().Cell(d, f.position);
@@ -212,6 +217,7 @@ void THQVbox::Unlock() {
 
 int32_t THQVbox::ReadParagraphs(BoxStream& s, uint8_t origin, const Renumbering* renumber,
                                 ReadKind kind) {
+    MarkupReadReport report(set_->Messages());
     int32_t n = 0;
     for (;;) {
         THQVparag& p = AddParagraph(origin);
@@ -231,6 +237,7 @@ int32_t THQVbox::ReadParagraphs(BoxStream& s, uint8_t origin, const Renumbering*
 
 int32_t THQVbox::InsertParagraphsAt(BoxStream& s, int32_t at, ReadKind kind,
                                     const Renumbering* renumber, int32_t maxCount, uint8_t origin) {
+    MarkupReadReport report(set_->Messages());
     std::vector<std::unique_ptr<THQVparag>> read;
     while (int32_t(read.size()) < maxCount) {
         auto p = std::make_unique<THQVparag>(*this, origin);
@@ -249,6 +256,7 @@ int32_t THQVbox::InsertParagraphsAt(BoxStream& s, int32_t at, ReadKind kind,
 void THQVbox::LoadText(BoxStream* main, BoxStream* header, BoxStream* footer, uint8_t origin,
                        const Renumbering* renumber) {
     if (!main) return;
+    MarkupReadReport report(set_->Messages());
     Lock();
     if (header) {
         header->SetPosition(0);

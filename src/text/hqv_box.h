@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "core/bytes.h"
+#include "platform/messages.h"
 #include "platform/text_measurer.h"
 #include "text/text_attributes.h"
 
@@ -73,6 +74,9 @@ struct TextPosition;
 inline constexpr int32_t kNoLink = -1;
 inline constexpr uint32_t kObjectValueBase = 0xFF000000u;
 inline constexpr int32_t kDefaultBoxColour = 12632256;  // 0xC0C0C0
+// A table object's rows and columns (record bytes): its cells in markup are
+// rows x columns.
+inline constexpr size_t kTableRowsOffset = 93, kTableColumnsOffset = 94;
 
 // Read access to a box stream: the bytes, the position, and the limit (the
 // first zero byte at or after the starting position, or the end of the data).
@@ -116,6 +120,33 @@ struct Renumbering {
     int32_t Style(int32_t n) const;
     int32_t Link(int32_t v) const;
     int32_t Object(int32_t v) const;
+};
+
+// What the markup readers of one load dropped or changed. Every read opens a
+// report; the reads nested in it (the paragraphs of a box, the cells of its
+// tables, pasted paragraphs) add to the one opened outermost, which shows one
+// message when it closes. So a page with thousands of bad items shows one box
+// that says how many there were, never one box per item.
+class MarkupReadReport {
+public:
+    explicit MarkupReadReport(platform::Messages& messages);
+    ~MarkupReadReport();
+    MarkupReadReport(const MarkupReadReport&) = delete;
+    MarkupReadReport& operator=(const MarkupReadReport&) = delete;
+
+    // An item cut short ("Truncated line!"): an error for numbers and colours,
+    // information for a face name.
+    static void TruncatedItem(bool error);
+    // A table nested past the limit whose cells were read as text of the
+    // paragraph that holds it.
+    static void FlattenedTable();
+    // The text of the message for `errors` + `infos` truncated items and
+    // `tables` flattened tables ("" when there is nothing to say).
+    static std::string Text(int64_t errors, int64_t infos, int64_t tables);
+
+private:
+    platform::Messages* messages_;
+    bool outermost_;
 };
 
 enum class WriteMode : uint8_t {
@@ -340,6 +371,9 @@ public:
 
     // Sets the base height from the effective font's cell height.
     void MeasureBaseHeight();
+    // Measures the base height and every character again (after a change of
+    // style, fonts or links), in one pass.
+    void Remeasure();
     // Appends an empty line whose left is the left margin plus the indent.
     THQVline& NewLine();
     // Geometry for layout.

@@ -181,6 +181,14 @@ void THQVParaStyle::Assign(const THQVParaStyle& other, int32_t ppi) {
     running_.Assign(other.running_);
 }
 
+TMyFont THQVParaStyle::LinkFont(TMyFont f) const {
+    f.colour = Get(Attr::LinkColour);
+    f.style = uint8_t((f.style ^ Get(Attr::LinkStyle)) & 0xFF);
+    const int32_t size = Get(Attr::LinkSize);
+    if (size > 0) f.size = size;
+    return f;
+}
+
 void THQVParaStyle::Assign(const THQVFontStyle& font) { Assign(font.Font()); }
 
 void THQVParaStyle::Assign(const TMyFont& f) {

@@ -53,7 +53,9 @@ inline constexpr int kAttrCount = 18;
 inline constexpr int kFontAttrCount = 5;
 // The markup key of each attribute, indexed by Attr.
 inline constexpr char kAttrKeys[kAttrCount + 1] = "cFsypPANMLIlrtbCSY";
-inline constexpr size_t kMarkupFaceMax = 20;  // a face name read from markup is cut to this
+// The longest face name a font keeps: what a style record holds (32). Names in
+// markup, typed or chosen longer are cut to this.
+inline constexpr size_t kMarkupFaceMax = 32;
 
 // The attribute's value in a style object's record (Face reads as 0; use
 // StyleFace). A null style reads as the defaults of a new style.
@@ -172,6 +174,12 @@ public:
     // Base, then all eighteen effective values through the override rule
     // (lengths pass through the source's unit), then the running font.
     void Assign(const THQVParaStyle& other, int32_t pixelsPerInch);
+    // The font linked text of this paragraph is measured and drawn in, from the
+    // font of its run: the link colour, the style bits exclusive-or the link
+    // style (a bold link in bold text shows normal), and the link size when
+    // one is set (above 0; -1 = the run's size).
+    TMyFont LinkFont(TMyFont run) const;
+
     // The font attributes only.
     void Assign(const THQVFontStyle& font);
     void Assign(const TMyFont& font);

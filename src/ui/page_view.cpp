@@ -374,7 +374,8 @@ void TPageView::PasteText(const QString& text) {
     Bytes fragment;
     THQVtoTxt converter;
     converter.LinkedHQVset = set_;
-    converter.ImportFragment(source, fragment, false, 0);
+    // The pasted paragraphs take the style of the paragraph at the caret.
+    converter.ImportFragment(source, fragment, false, box_ ? box_->ParaAttributes().StyleNumber() : 0);
     Run([&](BoxEditor& e) {
         if (HasSelection()) e.DeleteSelection();
         ReadObjectsData(e, fragment, "Inserimento da Cartella appunti", false);

@@ -2,6 +2,8 @@
 // interfaces' reading side and the style-sheet operations.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "document/style_record.h"
 #include "text/box_attributes.h"
 #include "text/text_test_support.h"
@@ -291,6 +293,75 @@ struct RecordedUndo : BoxUndoRecorder {
     }
     std::vector<std::string> entries;
 };
+
+// Widths that follow the font: every glyph is as wide as the size in points,
+// three more in bold; cells are twice the size high.
+class SizeMeasurer : public platform::TextMeasurer {
+public:
+    int32_t Extent(const platform::FontDesc& f, std::string_view text) override {
+        return int32_t(text.size()) * (f.size + (f.style & 1 ? 3 : 0));
+    }
+    platform::FontCell Metrics(const platform::FontDesc& f) override { return {2 * f.size, f.size}; }
+    int32_t PixelsPerInch() const override { return 96; }
+};
+
+// Width, height and ascent of every record of every paragraph.
+std::vector<std::array<int32_t, 3>> Measures(const THQVbox& b) {
+    std::vector<std::array<int32_t, 3>> out;
+    for (const auto& p : b.Paragraphs())
+        for (int32_t i = 0; i < p->Length(); ++i)
+            out.push_back({p->Records()[size_t(i)].width, p->Records()[size_t(i)].height,
+                           p->Records()[size_t(i)].ascent});
+    return out;
+}
+
+// Characters measured after an edit have the widths reading gives them; links
+// follow one rule in reading, measuring and painting.
+TEST_F(AttributesTest, MeasuringFollowsStylesAndOneLinkRule) {
+    SizeMeasurer sizes;
+    auto grande = set.NewObject(stileParagrafo);
+    grande->SetName("Grande");
+    SetStyleValue(*grande, Attr::Size, 24);
+    THQVoggetto::Register(grande, -1);
+    THQVbox b(set, sizes);
+    auto load = [&](THQVbox& into, std::string_view m) {
+        into.ClearParagraphs();
+        BoxStream s(m);
+        into.LoadText(&s, nullptr, nullptr);
+    };
+    // What reading the box's own markup measures.
+    auto asRead = [&] {
+        THQVbox fresh(set, sizes);
+        const Bytes own = b.OwnText();
+        load(fresh, std::string_view(reinterpret_cast<const char*>(own.data()), own.size()));
+        return Measures(fresh);
+    };
+    load(b, "<Z S0 >Benvenuto<Z S0 >x");
+    const auto before = Measures(b);
+    b.SetCaret(0, 3);
+    ASSERT_TRUE(b.ParaAttributes().ApplyStyle("Grande"));
+    EXPECT_NE(Measures(b), before);
+    EXPECT_EQ(Measures(b), asRead());
+    EXPECT_EQ(b.Paragraph(0).baseHeight, 48);
+
+    const char* links[] = {
+        "<Z S0 y1 Y1 >a<$0000002a>bc<%>d",         // a bold link in bold text shows normal
+        "<Z S0 Y1 S30 >a<$0000002a>b<Y y1 >c<%>d",  // link size, a run inside the link
+        "<Z S0 S0 >a<$0000002a>bc<%>d",             // a link size of 0 keeps the run's size
+        "<Z S0 C00FF00 Y5 >a<$0000002a><Y s8 >bc<%>d",
+    };
+    for (const char* m : links) {
+        SCOPED_TRACE(m);
+        load(b, m);
+        const auto read = Measures(b);
+        for (int32_t i = 0; i < b.Paragraph(0).Length(); ++i) b.Paragraph(0).MeasureChar(i);
+        EXPECT_EQ(Measures(b), read);
+        // Painting draws the link in the font it was measured in.
+        const TMyFont run = b.Paragraph(0).FontAt(1);
+        const TMyFont drawn = b.Paragraph(0).Style().LinkFont(run);
+        EXPECT_EQ(b.Paragraph(0).Records()[1].width, sizes.Extent(drawn.Desc(), "b"));
+    }
+}
 
 TEST_F(AttributesTest, ApplyingAStyle) {
     RecordedUndo undo;

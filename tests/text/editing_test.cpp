@@ -229,6 +229,60 @@ TEST_F(Edit, JoiningParagraphs) {
     ExpectInvariants(box);
 }
 
+// The second paragraph's characters look the same after a join, whatever
+// the paragraph overrides and whatever style it has.
+TEST_F(Edit, JoinedTextKeepsEachCharactersLook) {
+    auto titolo = set.NewObject(stileParagrafo);
+    titolo->SetName("Titolo");
+    SetStyleValue(*titolo, Attr::Size, 20);
+    const int32_t n = THQVoggetto::Register(titolo, -1)->Number();
+    const std::string S = "<Z S" + std::to_string(n) + " ";
+    struct Row {
+        const char* name;
+        std::string markup;
+        std::vector<std::pair<int32_t, int32_t>> sizeAndStyle;  // per character after the join
+    } rows[] = {
+        {"own font tag at the start", "<Z S0 >aa<Z S0 s20 ><Y y1 >bb", {{12, 0}, {12, 0}, {12, 1}, {12, 1}}},
+        {"paragraph override without runs", "<Z S0 >aa<Z S0 s20 >bb", {{12, 0}, {12, 0}, {20, 0}, {20, 0}}},
+        {"another style's runs", "<Z S0 >aa" + S + "><Y y1 >b<Y >c",
+         {{12, 0}, {12, 0}, {20, 1}, {20, 0}}},
+        {"run after plain text", "<Z S0 >aa<Z S0 y2 >b<Y s8 >c", {{12, 0}, {12, 0}, {12, 2}, {8, 0}}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        Open(r.markup);
+        Caret(0, 2);
+        Key(EditKey::Delete);
+        ASSERT_EQ(box.ParagraphCount(), 1);
+        ASSERT_EQ(P().Length(), int32_t(r.sizeAndStyle.size()));
+        for (int32_t i = 0; i < P().Length(); ++i) {
+            EXPECT_EQ(P().FontAt(i).size, r.sizeAndStyle[size_t(i)].first) << i;
+            EXPECT_EQ(P().FontAt(i).style, r.sizeAndStyle[size_t(i)].second) << i;
+        }
+        ExpectInvariants(box);
+    }
+}
+
+// A run's face keeps every character a style can hold, through the markup.
+TEST_F(Edit, LongFaceNamesOfRunsSurviveStoring) {
+    const std::string face25 = "ABCDEFGHIJKLMNOPQRSTUVWXY";
+    Open("<Z S0 >abc");
+    Sel(0, 1, 0, 2);
+    editor.SetFace(face25);
+    EXPECT_EQ(P().FontAt(1).face, face25);
+    const std::string stored = Own();
+    EXPECT_NE(stored.find("F\"" + face25 + "\""), std::string::npos) << stored;
+    Load(stored);
+    EXPECT_EQ(P().FontAt(1).face, face25);
+    // The character window's choice likewise; names past 32 are cut there.
+    Sel(0, 0, 0, 1);
+    TMyFont chosen = box.TextAttributes().FontAt();
+    const TMyFont shown = chosen;
+    chosen.face = face25 + "0123456789";
+    editor.SetFont(shown, chosen);
+    EXPECT_EQ(P().FontAt(0).face, (face25 + "0123456789").substr(0, 32));
+}
+
 TEST_F(Edit, DeletingOnePlacedObjectRecordsCancellaOggetto) {
     FakeObject pic(set, 1);
     controls.controls.push_back(&pic);

@@ -16,6 +16,8 @@ class FakeTable : public PlacedObject {
 public:
     FakeTable(THQVset& set, int32_t index, int rows, int cols)
         : index_(index), rows_(rows), cols_(cols), object_(&set, tabellaHtml) {
+        object_.SetU8(kTableRowsOffset, uint8_t(rows));
+        object_.SetU8(kTableColumnsOffset, uint8_t(cols));
         for (int i = 0; i < rows * cols; ++i) {
             cells_.push_back(std::make_unique<THQVbox>(set));
             cells_.back()->cellOwner = &object_;

@@ -1,6 +1,8 @@
 // Box markup: reading into paragraphs and writing back in the four modes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "document/style_record.h"
 #include "text/text_test_support.h"
 
@@ -98,8 +100,11 @@ TEST_F(MarkupTest, ParagraphTagEdgeCases) {
         {"items out of order are ignored from the first one", "<Z S0 A2 c0000FF l5 >",
          "<Z S0 A2 >", ""},
         {"value equal to the style is no override", "<Z S0 s12 l10 >", "<Z S0 >", ""},
-        {"25-character face cut to 20", "<Z S0 F\"ABCDEFGHIJKLMNOPQRSTUVWXY\" >",
-         "<Z S0 F\"ABCDEFGHIJKLMNOPQRST\" >", ""},
+        {"25-character face kept whole", "<Z S0 F\"ABCDEFGHIJKLMNOPQRSTUVWXY\" >",
+         "<Z S0 F\"ABCDEFGHIJKLMNOPQRSTUVWXY\" >", ""},
+        {"40-character face cut to the 32 a style holds",
+         "<Z S0 F\"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd\" >",
+         "<Z S0 F\"ABCDEFGHIJKLMNOPQRSTUVWXYZ012345\" >", ""},
         {"empty face ignored", "<Z S0 F\"\" s20 >", "<Z S0 s20 >", ""},
         {"control bytes dropped from a face", "<Z S0 F\"A\x01r\x10ial\" >", "<Z S0 F\"Arial\" >", ""},
         {"style that does not exist falls back to 0", "<Z S77 >a", "<Z S0 >a", ""},
@@ -138,6 +143,70 @@ TEST_F(MarkupTest, TruncatedLineCaptions) {
     ASSERT_EQ(msgs.entries().size(), 1u);
     EXPECT_EQ(msgs.entries()[0].kind, platform::MessageKind::Information);
     EXPECT_EQ(msgs.entries()[0].text, "Truncated line!");
+}
+
+TEST_F(MarkupTest, ALoadShowsOneMessageForAllItsBadItems) {
+    std::string markup;
+    for (int i = 0; i < 500; ++i) markup += "<Z S0 s1234567890123 >a<Y s99999999999999 >b";
+    Load(markup);
+    EXPECT_EQ(box.ParagraphCount(), 500);
+    ASSERT_EQ(msgs.entries().size(), 1u) << msgs.entries()[1].text;
+    EXPECT_EQ(msgs.entries()[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(msgs.entries()[0].text, "Truncated line! (1000 elementi scartati)");
+    // Pasted paragraphs are one load too.
+    msgs.clear();
+    BoxStream s(markup);
+    box.InsertParagraphsAt(s, 1, ReadKind::Full);
+    ASSERT_EQ(msgs.entries().size(), 1u);
+    EXPECT_EQ(msgs.entries()[0].text, "Truncated line! (1000 elementi scartati)");
+    // Face names cut short are information, counted alike.
+    msgs.clear();
+    Load("<Z S0 >a<Y s1234567890123 >b<Z S0 >c<Y F\"Arial >d");
+    ASSERT_EQ(msgs.entries().size(), 1u);
+    EXPECT_EQ(msgs.entries()[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(msgs.entries()[0].text, "Truncated line! (2 elementi scartati)");
+}
+
+// Tables nested deeper than the reader reads cells: the text of the deeper
+// cells becomes text of the cell paragraph that holds the first table past
+// the limit, and nothing after the tables is lost, also through a store.
+TEST_F(MarkupTest, TablesNestedPastTheLimitKeepEveryText) {
+    constexpr int kDepth = 70;
+    FakeIndex index;
+    std::vector<std::unique_ptr<FakeTable>> tables;
+    std::string markup = "<Z S0 >before";
+    for (int d = 0; d < kDepth; ++d) {
+        tables.push_back(std::make_unique<FakeTable>(set, 10 + d, 1, 1));
+        tables.back()->Cell(0).controls = &index;
+        index.controls.push_back(tables.back().get());
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "<$FF%06x>", 10 + d);
+        markup += std::string(tag) + "<Z S1 >t" + std::to_string(d) + (d % 2 ? "&amp;" : "");
+    }
+    for (int d = 0; d < kDepth; ++d) markup += "<T>";
+    markup += "after<Z S0 >next";
+    box.controls = &index;
+    auto check = [&] {
+        ASSERT_EQ(box.ParagraphCount(), 2);
+        EXPECT_EQ(P(0).Text(), "before after");
+        EXPECT_EQ(P(1).Text(), "next");
+        // Tables 0 .. 63 are read into their cells; the 64th cell holds the rest.
+        EXPECT_EQ(tables[0]->Cell(0).Paragraph(0).Text(), "t0 ");
+        std::string deepest;
+        for (int d = 64; d < kDepth; ++d) deepest += " t" + std::to_string(d) + (d % 2 ? "&" : "");
+        EXPECT_EQ(tables[63]->Cell(0).Paragraph(0).Text(), "t63&" + deepest);
+        ExpectInvariants(box);
+    };
+    Load(markup);
+    check();
+    ASSERT_EQ(msgs.entries().size(), 1u);
+    EXPECT_EQ(msgs.entries()[0].kind, platform::MessageKind::Warning);
+    EXPECT_NE(msgs.entries()[0].text.find("6 tabelle annidate oltre il limite"), std::string::npos)
+        << msgs.entries()[0].text;
+    // Stored and read again: the same text.
+    const Bytes stored = box.OwnText();
+    Load(std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
+    check();
 }
 
 TEST_F(MarkupTest, SystemColourKeepsItsLowBytes) {
@@ -196,7 +265,7 @@ TEST_F(MarkupTest, RangeWriteStartsWithTheWholeRunFont) {
     P().Write(out, WriteMode::Continuation, 1, 4);
     EXPECT_EQ(Str(out),
               "<Y c000000 F\"Times New Roman\" s12 y0 p0 ><Y c000000 F\"Times New Roman\" s12 y0 "
-              "p0 >bc<Y s20 y1 >d");
+              "p0 >bc<Y c000000 F\"Times New Roman\" s20 y1 p0 >d");
 }
 
 TEST_F(MarkupTest, LinksAndLinkEnds) {

@@ -366,6 +366,21 @@ TEST_F(EditCommands, ClipboardCarriesPlainUnicodeText) {
 namespace ovik::ui {
 namespace {
 
+// Text from other programs takes the style of the paragraph it is pasted in,
+// in every line, also in an empty paragraph.
+TEST_F(EditCommands, PastedPlainTextTakesTheCaretParagraphsStyle) {
+    for (const char* start : {"x", ""}) {
+        SCOPED_TRACE(std::string("into \"") + start + "\"");
+        Clear();
+        QTest::keyClicks(Viewport(), start);
+        ASSERT_TRUE(Box().ParaAttributes().ApplyStyle("[nessuno stile tabella]"));
+        w.View()->PasteText("uno\ndue\ntre");
+        ASSERT_EQ(Box().ParagraphCount(), 3);
+        for (int32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(Box().Paragraph(i).Style().Base()->Number(), 1) << i;
+    }
+}
+
 TEST_F(EditCommands, TheCharacterWindowShowsTheSelectionsFontAndChangesItInOneUndoStep) {
     Clear();
     QTest::keyClicks(Viewport(), "abc");
