@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bytes.h"
 #include "core/codepage.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     set.Bak = false;
     set.SetTitle("Esempio di ipertesto");
     set.SetExpPrefix("esempio");
+    // The sample is written in Italian: its spell-check language says so.
+    PutU16(&set.Header()[hdr::kSpellLanguage], 1040);
     for (auto& p : pages) {
         std::ifstream in(p, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

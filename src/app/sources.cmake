@@ -8,4 +8,7 @@ list(APPEND OVIK_APP_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/program_folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/references.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reference_search.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/spell_checker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/spell_engine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/spell_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp)

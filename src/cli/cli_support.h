@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ Args Parse(int argc, char** argv, int first, const std::vector<std::string>& val
 // Opens a hypertext for a command; throws Failure when it cannot be read.
 std::unique_ptr<THQVset> OpenOrFail(const std::string& path, platform::Messages& msgs);
 void SaveOrFail(THQVset& set, const std::string& path);
+
+// A page list "1,4,7-9" -> {1, 4, 7, 8, 9}; throws UsageError when malformed.
+std::set<int32_t> PageList(const std::string& text);
 
 // Number argument; throws UsageError when it is not a whole number.
 long long ToNumber(const std::string& s, const char* what);

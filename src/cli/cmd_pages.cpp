@@ -12,26 +12,6 @@
 namespace ovik::cli {
 namespace {
 
-// "1,4,7-9" -> {1, 4, 7, 8, 9}.
-std::set<int32_t> PageList(const std::string& text) {
-    std::set<int32_t> pages;
-    size_t i = 0;
-    while (i <= text.size()) {
-        size_t comma = text.find(',', i);
-        if (comma == std::string::npos) comma = text.size();
-        std::string item = text.substr(i, comma - i);
-        if (item.empty()) throw UsageError{"--pages: empty item in \"" + text + "\""};
-        size_t dash = item.find('-', 1);
-        long long first = ToNumber(item.substr(0, dash), "page");
-        long long last = dash == std::string::npos ? first : ToNumber(item.substr(dash + 1), "page");
-        if (first < 0 || last < first || last - first > 1000000)
-            throw UsageError{"--pages: bad range \"" + item + "\""};
-        for (long long p = first; p <= last; ++p) pages.insert(int32_t(p));
-        i = comma + 1;
-    }
-    return pages;
-}
-
 int RewritePages(const Args& a, platform::ConsoleMessages& m) {
     if (a.positional.size() != 2)
         throw UsageError{"expected 2 arguments, got " + std::to_string(a.positional.size())};

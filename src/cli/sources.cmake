@@ -5,4 +5,5 @@ list(APPEND OVIKC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cmd_convert.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmd_markup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmd_objects.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cmd_pages.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_pages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_spell.cpp)

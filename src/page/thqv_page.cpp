@@ -6,6 +6,7 @@
 #include "document/hqv_set.h"
 #include "page/page_record.h"
 #include "platform/messages.h"
+#include "text/editing.h"
 
 namespace ovik {
 
@@ -399,6 +400,72 @@ void THQVpage::StopSpellCheck() {
     info->walk.reset();
     info->paragraph = nullptr;
     spellInfo_.reset();
+}
+
+// --- interactive spell check -----------------------------------------------------------------
+
+platform::InteractiveSpellCallbacks THQVpage::InteractiveSpellCheck(bool fromCursor) {
+    struct State {
+        std::unique_ptr<ParagraphWalk> walk;
+        THQVparag* paragraph = nullptr;
+        bool first = true;
+    };
+    auto st = std::make_shared<State>();
+    platform::InteractiveSpellCallbacks cb;
+    if (!box_) {
+        cb.getPar = [](std::string& text, int32_t&) { text.clear(); };
+        return cb;
+    }
+    st->walk = std::make_unique<ParagraphWalk>(*box_);
+    int32_t firstOffset = 0;
+    if (fromCursor && box_->ParagraphCount() > 0) {
+        const int32_t pi = std::clamp(box_->caret.paragraphIndex, 0, box_->ParagraphCount() - 1);
+        st->walk->PositionAt(*box_, pi);
+        // The check starts at the word before the caret: back from the caret
+        // to the character after the previous blank.
+        const std::string& t = box_->Paragraph(pi).Text();
+        int32_t at = std::clamp(box_->caret.charIndex, 0, int32_t(t.size()));
+        while (at > 0 && t[size_t(at - 1)] != ' ') --at;
+        firstOffset = at > 0 ? at - 1 : 0;
+    }
+    cb.getPar = [st, firstOffset](std::string& text, int32_t& offset) {
+        text.clear();
+        st->paragraph = st->walk ? st->walk->Next() : nullptr;
+        if (!st->paragraph) return;
+        text = st->paragraph->Text();
+        if (st->first) offset = firstOffset;
+        st->first = false;
+    };
+    cb.misspelling = [st](int, int32_t length, int32_t position) {
+        THQVparag* p = st->paragraph;
+        if (!p) return;
+        THQVbox& b = p->Box();
+        const int32_t pi = ParagraphIndexInBox(*p);
+        if (pi < 0 || position < 0 || position + length > p->Length()) return;
+        b.Select(b.MakePosition(pi, position), b.MakePosition(pi, position + length));
+    };
+    cb.changeText = [this, st](int32_t position, int, const std::string& text, int32_t length) {
+        THQVparag* p = st->paragraph;
+        if (!p) return;
+        THQVbox& b = p->Box();
+        const int32_t pi = ParagraphIndexInBox(*p);
+        if (pi < 0 || position < 0 || length < 0 || position + length > p->Length()) return;
+        if (host_.replaceText) {
+            host_.replaceText(b, pi, position, length, text);
+            return;
+        }
+        DeferredActions actions;
+        BoxEditor editor(b, actions);
+        editor.SetSelection(b.MakePosition(pi, position), b.MakePosition(pi, position + length));
+        if (text.empty()) editor.DeleteSelection();
+        else editor.ReplaceSelection(text);
+        modified = true;
+    };
+    cb.end = [st] {
+        st->walk.reset();
+        st->paragraph = nullptr;
+    };
+    return cb;
 }
 
 }  // namespace ovik

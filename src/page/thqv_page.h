@@ -62,6 +62,12 @@ struct PageHost {
     std::function<void(THQVparag&)> repaintParagraph;
     // A click on a frames-only page selects the frame that holds it.
     std::function<void(THQVpage&)> selectFrame;
+    // The spelling correction of an interactive check: replaces `length`
+    // characters at `start` of paragraph `paragraph` of `box` by `text` (empty:
+    // deletes them) through the box's text commands, keeping the undo history.
+    // Without it the page uses a box editor of its own.
+    std::function<void(THQVbox& box, int32_t paragraph, int32_t start, int32_t length, const std::string& text)>
+        replaceText;
     // The page is gone (the hypertext's undo list forgets it).
     std::function<void(THQVpage&)> pageClosed;
 };
@@ -157,6 +163,11 @@ public:
     bool SpellCheckRunning() const { return spellInfo_ != nullptr; }
     bool SpellThreadFinished() const { return threadFinished_; }
     static constexpr int kSpellDelay = 2000;
+    // The events of an interactive check of this page, to bind to the checker:
+    // the paragraphs in walk order (none skipped), from the word before the
+    // caret with `fromCursor`; errors are selected, corrections go through the
+    // box's text commands.
+    platform::InteractiveSpellCallbacks InteractiveSpellCheck(bool fromCursor);
 
 private:
     template <class T>

@@ -25,6 +25,21 @@ struct SpellCallbacks {
     std::function<void()> finished;
 };
 
+// The events of an interactive check (a modal dialog that walks through the
+// texts its owner hands over), as a page binds them.
+struct InteractiveSpellCallbacks {
+    // The next text (empty when none); `offset` (given as 0) for the first text
+    // is the index of the last character not to check, 0 for all of it.
+    std::function<void(std::string& text, int32_t& offset)> getPar;
+    // An error (code, length, position in the current text) is about to show.
+    std::function<void(int code, int32_t length, int32_t position)> misspelling;
+    // The range (position, length) of the current text became `text`; `flag`
+    // is 1 for a change of every occurrence.
+    std::function<void(int32_t position, int flag, const std::string& text, int32_t length)> changeText;
+    // The check has ended.
+    std::function<void()> end;
+};
+
 // A running check.
 class SpellThread {
 public:

@@ -35,6 +35,7 @@
 #include "ui/languager.h"
 #include "ui/dialogs/dialog_support.h"
 #include "ui/undo_popup.h"
+#include "ui/spell_support.h"
 #include "text/box_attributes.h"
 #include "text/text_attributes.h"
 
@@ -79,8 +80,10 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     status_ = new QLabel(this);
     statusBar()->addWidget(status_, 1);
     BuildMenus();
+    spelling_ = new SpellSupport(*this, settings_);
     settings_.EnsurePublishingDefaults();
     ApplyOptions();
+    spelling_->Start();
     recent_.Load(settings_);
     RefreshRecentFiles();
     connect(&saveReminder_, &QTimer::timeout, this, [this] {
@@ -286,7 +289,9 @@ void TMainForm::BuildMenus() {
     QMenu* h = bar->addMenu("&Ipertesto");
     connect(AddCommand(h, "HypProperties", "&Proprietà dell'ipertesto corrente...", {}, true), &QAction::triggered,
             this, [this] {
-                if (PrepareWindow("fpropiper")->exec() == QDialog::Accepted) RefreshPages();
+                if (PrepareWindow("fpropiper")->exec() != QDialog::Accepted) return;
+                spelling_->FollowHypertext();  // its spell-check language may have changed
+                RefreshPages();
             });
     AddCommand(h, "HypKeywords", "Parole c&hiave...");
     AddCommand(h, "HypCover", "&Copertina");
@@ -605,6 +610,7 @@ void TMainForm::ApplyOptions() {
     set_->DBdebug = options_.dbDebug;
     set_->DBdebugMap = options_.dbDebugMap;
     saveReminder_.setInterval(options_.saveReminderMs);
+    if (spelling_) spelling_->ApplyOptions();
     doc_->PromemSave = options_.saveReminder;
     doc_->TimeSave = options_.saveReminderMs / 60000;
     if (options_.saveReminder)

@@ -26,6 +26,7 @@
 namespace ovik::ui {
 
 class TFNuova;
+class SpellSupport;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -64,6 +65,7 @@ public:
     QComboBox* StyleBox() const { return styleBox_; }
     QComboBox* FaceBox() const { return faceBox_; }
     QComboBox* SizeBox() const { return sizeBox_; }
+    SpellSupport* Spelling() const { return spelling_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -143,6 +145,7 @@ private:
     QTimer saveReminder_;
     std::unique_ptr<app::WindowCache> cache_;
     std::map<std::string, std::unique_ptr<QDialog>> windows_;
+    SpellSupport* spelling_ = nullptr;  // the spell checker and its commands (a child object)
 };
 
 }  // namespace ovik::ui

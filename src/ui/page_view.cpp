@@ -91,6 +91,7 @@ bool TPageView::ShowPage(THQVset& set, int32_t number) {
     }
     box_->OnChanged = [this](THQVbox&) {
         modified_ = true;
+        if (page_) page_->ScheduleSpellCheck(0);  // changed paragraphs lost their marks
         emit Changed();
     };
     editor_ = std::make_unique<BoxEditor>(*box_, actions_);
@@ -234,6 +235,7 @@ void TPageView::AfterInput() {
                 emit ContextMenuAboutToShow();
                 QMenu menu(this);
                 menu.addActions(contextActions_);
+                AddSpellingItems(menu, a->x, a->y);
                 menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
                 break;
             }

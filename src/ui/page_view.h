@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QList>
+#include <QMenu>
 #include <QTimer>
 #include <memory>
 
@@ -21,6 +22,10 @@ namespace ovik {
 class THQVset;
 class THQVtesto;
 }  // namespace ovik
+
+namespace ovik::app {
+class TZtSpellChecker;
+}
 
 namespace ovik::ui {
 
@@ -95,6 +100,17 @@ public:
     // A selection is being dragged inside the box.
     bool Dragging() const { return dragging_; }
 
+    // --- spelling (src/ui/spell_view.cpp) ---------------------------------------------
+    // The linked spell checker (null: none) and background checking.
+    void SetSpellChecker(app::TZtSpellChecker* checker, bool autoCheck);
+    app::TZtSpellChecker* SpellChecker() const { return spell_; }
+    // The interactive check from the caret's word (F7), and of every page (Ctrl+F7).
+    void SpellCheckFromCursor(bool fromCursor = true);
+    void SpellCheckAllPages();
+    // Puts the spelling items (suggestions, "&Ignora tutti", "&Aggiungi",
+    // "&Controllo ortografia") at the top of `menu` when (x, y) is on a misspelt word.
+    void AddSpellingItems(QMenu& menu, int32_t x, int32_t y);
+
 signals:
     void PageShown(int number);
     void Changed();
@@ -148,6 +164,8 @@ private:
     QList<QAction*> contextActions_;
     bool dragging_ = false;
     MouseButton dragButton_ = MouseButton::Left;
+    app::TZtSpellChecker* spell_ = nullptr;
+    std::unique_ptr<platform::Scheduler> spellScheduler_;
 };
 
 }  // namespace ovik::ui

@@ -39,3 +39,10 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.h
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.cpp)
+# Spell checking: the checker's interface side, the view's spelling, the dialog.
+list(APPEND OVIK_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/spell_support.h
+  ${CMAKE_CURRENT_LIST_DIR}/spell_support.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/spell_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/speller.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/speller.cpp)

@@ -94,6 +94,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
 #include "ui/dialogs/new_page.h"
+#include "ui/dialogs/speller.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/character.h"
@@ -127,10 +128,11 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFStili styles(set, store);
     TFCarattere character(store);
     TFSimbolo symbol(store);
-    std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,
-                                  &album, &del,   &nuova,   &incolla, &errors,    &styles, &character, &symbol};
+    TZtSpellerDialog speller(store);
+    std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
+                                  &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

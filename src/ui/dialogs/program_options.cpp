@@ -26,7 +26,7 @@ const std::vector<OptionRow>& OptionTable() {
         {"options", "undoDeep", K::Number, 20, 1, 9999, "Livelli di undo:"},
         {"options", "TimeSave", K::Number, 5, 1, 9999, "Minuti tra i promemoria:"},
         {"options", "DefaultLib", K::Text, 0, 0, 0, "Libreria dei componenti (.cus):"},
-        {"orto", "lang", K::Number, 1040, 0, 65535, "Lingua ortografia:"},
+        {"orto", "lang", K::Number, 1040, 0, 65535, "Lingua:"},
         {"options", "PromemSave", K::Flag, 0, 0, 0, "Promemoria di salvataggio"},
         {"options", "Bak", K::FlagOnByDefault, 1, 0, 0, "Copia di sicurezza (.bak) al salvataggio"},
         {"options", "Virgolette", K::Flag, 0, 0, 0, "Virgolette tipografiche"},
@@ -36,7 +36,15 @@ const std::vector<OptionRow>& OptionTable() {
         {"options", "NotSaveTool", K::InvertedFlag, 0, 0, 0, "Ripristina le toolbars all'avvio"},
         {"options", "BordoSx", K::Flag, 0, 0, 0, "Pannello sul bordo sinistro"},
         {"options", "CercaTop", K::Flag, 0, 0, 0, "Finestra di ricerca in primo piano"},
-        {"orto", "auto", K::FlagOnByDefault, 1, 0, 0, "Controllo ortografico automatico"},
+        {"orto", "auto", K::FlagOnByDefault, 1, 0, 0, "Evidenzia automaticamente gli errori"},
+        {"orto", "userDic", K::FlagOnByDefault, 1, 0, 0, "Usa il dizionario utente"},
+        {"orto", "caps", K::FlagOnByDefault, 1, 0, 0, "Ignora maiuscole"},
+        {"orto", "roman", K::FlagOnByDefault, 1, 0, 0, "Ignora numeri romani"},
+        {"orto", "start", K::Flag, 0, 0, 0, "Trova frasi con inizio errato"},
+        {"orto", "repeat", K::Flag, 0, 0, 0, "Trova parole ripetute"},
+        {"orto", "point", K::Flag, 0, 0, 0, "Trova punteggiatura errata"},
+        {"orto", "rate", K::Flag, 0, 0, 0, "Suggerisci frequenza"},
+        {"orto", "progr", K::FlagOnByDefault, 1, 0, 0, "Mostra finestra di progresso ricerca, se non ci sono errori"},
         {"options", "DBdebug", K::Flag, 0, 0, 0, "DBdebug"},
         {"options", "DBdebugMap", K::Flag, 0, 0, 0, "DBdebugMap"},
     };
@@ -90,7 +98,25 @@ TFOpzioni::TFOpzioni(platform::SettingsStore& store, QWidget* parent) : TFDialog
     flags->setObjectName("gimpostazioni");
     auto* grid = new QGridLayout(flags);
     int flagCount = 0;
+    // The spelling part: its check boxes show only while the checker is open.
+    auto* spelling = Named(new QGroupBox("Ortografia"), "gortografia");
+    auto* spellLayout = new QVBoxLayout(spelling);
+    spellBoxes_ = new QWidget;
+    auto* spellForm = new QFormLayout;
+    auto* spellGrid = new QGridLayout;
+    auto* sv = new QVBoxLayout(spellBoxes_);
+    sv->setContentsMargins(0, 0, 0, 0);
+    sv->addLayout(spellForm);
+    sv->addLayout(spellGrid);
+    spellMissing_ = NamedLabel("Il correttore ortografico non è disponibile su questo sistema (nessun dizionario "
+                               "installato), o non funziona correttamente.",
+                               "lnoorto");
+    spellMissing_->setWordWrap(true);
+    spellLayout->addWidget(spellBoxes_);
+    spellLayout->addWidget(spellMissing_);
+    int spellFlags = 0;
     for (const OptionRow& r : OptionTable()) {
+        const bool orto = std::string(r.section) == "orto";
         std::string key = Key(r.section, r.name);
         QString objName = QString("o%1%2").arg(r.section, r.name).toLower();
         QWidget* field = nullptr;
@@ -127,21 +153,28 @@ TFOpzioni::TFOpzioni(platform::SettingsStore& store, QWidget* parent) : TFDialog
             default: {
                 auto* c = new QCheckBox(r.label);
                 c->setObjectName(objName);
-                grid->addWidget(c, flagCount / 2, flagCount % 2);
-                ++flagCount;
+                if (orto) {
+                    spellGrid->addWidget(c, spellFlags / 2, spellFlags % 2);
+                    ++spellFlags;
+                } else {
+                    grid->addWidget(c, flagCount / 2, flagCount % 2);
+                    ++flagCount;
+                }
                 fields_[key] = c;
                 continue;
             }
         }
         auto* label = new QLabel(r.label);
         label->setObjectName("l" + objName);
-        form->addRow(label, field);
+        (orto ? spellForm : form)->addRow(label, field);
         fields_[key] = field;
     }
     SetBuddies(form);
+    SetBuddies(spellForm);
     auto* v = new QVBoxLayout(this);
     v->addWidget(values);
     v->addWidget(flags);
+    v->addWidget(spelling);
     v->addStretch();
     v->addWidget(OkCancelBox(this, [this] { Apply(); }));
     connect(static_cast<QCheckBox*>(fields_["options\\PromemSave"]), &QCheckBox::toggled,
@@ -156,6 +189,17 @@ QWidget* TFOpzioni::Field(const std::string& key) const {
 }
 
 void TFOpzioni::Load() {
+    if (spellAvailability) {
+        SpellAvailability a = spellAvailability();
+        spellBoxes_->setVisible(a.open);
+        spellMissing_->setVisible(!a.open);
+        if (auto* c = qobject_cast<QComboBox*>(fields_["orto\\lang"])) {
+            c->clear();
+            for (auto& [id, name] : a.languages) c->addItem(FromCp(name), id);
+        }
+    } else {
+        spellMissing_->setVisible(false);
+    }
     app::AppSettings s(Store());
     ProgramOptions o = ProgramOptions::Load(s);
     for (const OptionRow& r : OptionTable()) {

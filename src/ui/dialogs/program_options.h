@@ -7,7 +7,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "app/startup.h"
 #include "ui/dialogs/dialog_support.h"
@@ -44,9 +47,20 @@ struct ProgramOptions {
     void Set(const char* section, const char* name, const std::string& v);
 };
 
+// What the window shows of the spell checker: whether it is open and the
+// installed languages as (identifier, name), sorted by name.
+struct SpellAvailability {
+    bool open = false;
+    std::vector<std::pair<int, std::string>> languages;
+};
+
 class TFOpzioni : public TFDialog {
     Q_OBJECT
 public:
+    // Asked each time the window loads its values; without it the spelling
+    // part shows the fixed language list.
+    static inline std::function<SpellAvailability()> spellAvailability;
+
     TFOpzioni(platform::SettingsStore& store, QWidget* parent = nullptr);
     void Load();
     ProgramOptions Values() const;
@@ -57,6 +71,8 @@ public:
 
 private:
     std::map<std::string, QWidget*> fields_;
+    QWidget* spellBoxes_ = nullptr;
+    QLabel* spellMissing_ = nullptr;
 };
 
 }  // namespace ovik::ui
