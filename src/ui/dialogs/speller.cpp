@@ -132,8 +132,11 @@ void TZtSpellerDialog::Refresh() {
     AddButton->setEnabled(v.addEnabled);
     CancelEdit->setVisible(v.cancelEditVisible);
     filling_ = false;
-    if (v.delVisible) DelButton->setDefault(true);
-    else ChangeButton->setDefault(true);
+    QPushButton* main = v.delVisible ? DelButton : ChangeButton;
+    main->setDefault(true);
+    // Return acts on the default button: the focus goes to it (or to "&Ignora"
+    // when it cannot act), not into the line.
+    if (!session_->EditPending()) (main->isEnabled() ? main : SkipButton)->setFocus();
 }
 
 void TZtSpellerDialog::FillLine() {
@@ -165,8 +168,13 @@ void TZtSpellerDialog::LineEdited() {
     if (filling_ || !session_ || session_->Finished()) return;
     const QString text = Misspelling->toPlainText();
     const QString prefix = FromCp(prefix_), suffix = FromCp(suffix_);
-    // Only the red range may change: anything else puts the line back.
-    if (text.size() < prefix.size() + suffix.size() || !text.startsWith(prefix) || !text.endsWith(suffix)) {
+    // Only the red range may change, and within one line: anything else puts
+    // the line back.
+    const QString middle = text.size() >= prefix.size() + suffix.size()
+                               ? text.mid(prefix.size(), text.size() - prefix.size() - suffix.size())
+                               : QString();
+    if (text.size() < prefix.size() + suffix.size() || !text.startsWith(prefix) || !text.endsWith(suffix) ||
+        middle.contains('\n') || middle.contains(QChar::ParagraphSeparator)) {
         const int pos = Misspelling->textCursor().position();
         FillLine();
         QTextCursor c = Misspelling->textCursor();
@@ -174,7 +182,7 @@ void TZtSpellerDialog::LineEdited() {
         Misspelling->setTextCursor(c);
         return;
     }
-    const std::string red = ToCp(text.mid(prefix.size(), text.size() - prefix.size() - suffix.size()));
+    const std::string red = ToCp(middle);
     if (red == shownRed_) return;
     shownRed_ = red;
     session_->EditRed(red);
