@@ -45,7 +45,7 @@ words=$(wc -w < "$work/export-utf8.txt")
 measure() {  # name, words, command...: wall seconds and peak resident KB
   local name=$1 n=$2; shift 2
   /usr/bin/time -f "%e %M" -o "$work/time" "$@" > "$work/$name.out" 2>/dev/null || true
-  read -r secs kb < "$work/time"
+  read -r secs kb < <(tail -1 "$work/time")  # after "Command exited with non-zero status"
   printf "%-40s %8.2f s %12.0f words/s %8d MB peak\n" "$name" "$secs" \
     "$(echo "$n / ($secs + 0.001)" | bc -l)" "$((kb / 1024))"
 }

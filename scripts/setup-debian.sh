@@ -5,9 +5,9 @@ export DEBIAN_FRONTEND=noninteractive
 PKGS="build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   qt6-base-dev libqt6svg6 libgl-dev
   libgif-dev libjpeg62-turbo-dev libimagequant-dev
-  libhunspell-dev hunspell-it hunspell-en-us
+  libhunspell-dev hunspell-it hunspell-en-us hunspell
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  fonts-liberation xvfb xauth time"
+  fonts-liberation xvfb xauth time xdotool imagemagick"
 missing=""
 for p in $PKGS; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
