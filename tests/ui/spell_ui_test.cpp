@@ -17,6 +17,7 @@
 #include "qt_test_app.h"
 #include "text/layout.h"
 #include "ui/dialogs/program_options.h"
+#include "ui/main_window.h"
 #include "ui/dialogs/speller.h"
 #include "ui/page_view.h"
 #include "ui/qt_platform.h"
@@ -218,6 +219,52 @@ TEST(SpellOptions, TheSpellingPartShowsOnlyWithAnOpenChecker) {
         EXPECT_TRUE(missing->text().startsWith("Il correttore ortografico non è disponibile"));
     }
     TFOpzioni::spellAvailability = nullptr;
+}
+
+TEST_F(SpellView, CheckOfAllPagesSkipsOrStops) {
+    // Three pages with one error each; the view shows the second.
+    for (const char* text : {"<Z S0 >il gatttto", "<Z S0 >la caasa"}) {
+        auto* p = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
+        std::string markup = text;
+        p->SetContent(Bytes(markup.begin(), markup.end() + 1));
+    }
+    view->ShowPage(set, 1);
+    std::vector<std::string> errors;
+    checker.RunDialog = [&](app::TZtSpellSession& s) {
+        s.RunLoop();
+        errors.push_back(s.ErrorText());
+        EXPECT_TRUE(s.View().skipPageVisible);
+        // "&Salta la pagina" on the first page, "C&hiudi" on the second.
+        if (errors.size() == 1) s.SkipPage();
+        else s.Close();
+    };
+    view->SpellCheckAllPages();
+    EXPECT_EQ(errors, (std::vector<std::string>{"gattto", "gatttto"}));
+    EXPECT_TRUE(checker.cancelled);
+    EXPECT_EQ(view->PageNumber(), 1);  // the page shown before
+}
+
+TEST(SpellWindow, OptionsOfSectionOrtoAndLanguageSwitches) {
+    TestApp();
+    platform::InMemorySettings store;
+    store.Write("orto", "repeat", "1");
+    store.Write("orto", "caps", "0");
+    store.Write("orto", "progr", "0");
+    TMainForm w(store);
+    app::TZtSpellChecker& c = w.Spelling()->Checker();
+    EXPECT_TRUE(c.Options() & app::spoFindRepeatWord);
+    EXPECT_FALSE(c.Options() & app::spoIgnoreAllCaps);
+    EXPECT_TRUE(c.Options() & app::spoIgnoreRomanNumerals);  // left as it was
+    EXPECT_FALSE(c.ShowProgressWin);
+    EXPECT_EQ(c.Language(), 1040);
+    if (!c.IsOpen()) GTEST_SKIP() << "no Italian dictionary installed";
+    EXPECT_TRUE(w.Action("ToolsSpellAll")->isEnabled());
+    // A language without a dictionary: back to the previous one, still open.
+    const bool readOnly = w.View()->ReadOnly();
+    EXPECT_FALSE(w.Spelling()->SwitchLanguage(1062));  // Latvian
+    EXPECT_EQ(c.Language(), 1040);
+    EXPECT_TRUE(c.IsOpen());
+    EXPECT_EQ(w.View()->ReadOnly(), readOnly);
 }
 
 }  // namespace
