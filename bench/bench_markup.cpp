@@ -1,12 +1,41 @@
 // Box markup throughput on a 10 MB page: reading into a box, writing it back,
 // and a plain memchr scan of the same bytes as the limit reading can approach.
-// Figures are bytes of markup per second (MB/s).
+// Figures are bytes of markup per second (MB/s). BM_MemoryOfPages gives the
+// heap a read box takes: bytes per paragraph (an empty one, with its end record
+// and its place in the box's list), the fixed part of that (without the end
+// record), and bytes per character.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
+
+// Heap bytes in use, as asked for: every allocation of the program goes
+// through these, which keep the asked size in front of the block.
+namespace {
+int64_t gHeapBytes = 0;
+constexpr size_t kHeader = 16;  // keeps the block aligned as malloc's is
+}  // namespace
+
+void* operator new(size_t n) {
+    auto* p = static_cast<unsigned char*>(std::malloc(n + kHeader));
+    if (!p) throw std::bad_alloc();
+    std::memcpy(p, &n, sizeof n);
+    gHeapBytes += int64_t(n);
+    return p + kHeader;
+}
+void operator delete(void* q) noexcept {
+    if (!q) return;
+    auto* p = static_cast<unsigned char*>(q) - kHeader;
+    size_t n;
+    std::memcpy(&n, p, sizeof n);
+    gHeapBytes -= int64_t(n);
+    std::free(p);
+}
+void operator delete(void* q, size_t) noexcept { operator delete(q); }
 
 #include "document/hqv_set.h"
 #include "platform/messages.h"
@@ -82,6 +111,41 @@ void BM_WriteMarkup(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(written));
 }
 BENCHMARK(BM_WriteMarkup)->Unit(benchmark::kMillisecond);
+
+// What a read page costs in memory: 200,000 empty paragraphs ("<Z S0 >"),
+// then as many paragraphs of 100 characters each.
+void BM_MemoryOfPages(benchmark::State& state) {
+    constexpr int64_t kParagraphs = 200000, kChars = 100;
+    std::string empty, text;
+    for (int64_t i = 0; i < kParagraphs; ++i) {
+        empty += "<Z S0 >";
+        text += "<Z S0 >";
+        for (int64_t k = 0; k < kChars; ++k) text.push_back(char('a' + (i + k) % 26));
+    }
+    platform::RecordingMessages msgs;
+    THQVset set(msgs);
+    platform::FixedMetricsMeasurer measurer;
+    auto heapOf = [&](const std::string& page) {
+        const int64_t before = gHeapBytes;
+        auto box = std::make_unique<THQVbox>(set, measurer);
+        BoxStream s(page);
+        box->LoadText(&s, nullptr, nullptr);
+        const int64_t used = gHeapBytes - before;
+        benchmark::DoNotOptimize(box->ParagraphCount());
+        return used;
+    };
+    double perParagraph = 0, perChar = 0;
+    for (auto _ : state) {
+        const int64_t e = heapOf(empty);
+        const int64_t t = heapOf(text);
+        perParagraph = double(e) / kParagraphs;
+        perChar = double(t - e) / double(kParagraphs * kChars);
+    }
+    state.counters["bytes_per_paragraph"] = perParagraph;
+    state.counters["fixed_bytes_per_paragraph"] = perParagraph - double(sizeof(CharRecord));
+    state.counters["bytes_per_character"] = perChar;
+}
+BENCHMARK(BM_MemoryOfPages)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The floor: finding every "<" of the page with memchr.
 void BM_MemchrScan(benchmark::State& state) {
