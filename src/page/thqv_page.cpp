@@ -348,8 +348,8 @@ void THQVpage::StartBackgroundCheck(bool checkAll) {
             return false;
         }
         while (THQVparag* p = in->walk->Next()) {
-            if (!p->spellMask.empty() && !in->checkAll) continue;
-            p->spellMask.assign(size_t(p->Length()), ' ');
+            if (!p->SpellMask().empty() && !in->checkAll) continue;
+            p->MutableSpellMask().assign(size_t(p->Length()), ' ');
             in->paragraph = p;
             in->index = ParagraphIndexInBox(*p);
             text = p->Text();
@@ -362,14 +362,14 @@ void THQVpage::StartBackgroundCheck(bool checkAll) {
         auto in = weak.lock();
         if (!in || !in->page || !in->paragraph) return;
         THQVparag& p = *in->paragraph;
-        if (p.spellMask.size() != size_t(p.Length())) p.spellMask.assign(size_t(p.Length()), ' ');
+        if (p.SpellMask().size() != size_t(p.Length())) p.MutableSpellMask().assign(size_t(p.Length()), ' ');
         if (start < 0 || length <= 0 || int64_t(start) + length > p.Length()) return;
-        std::fill_n(p.spellMask.begin() + start, length, '!');
+        std::fill_n(p.MutableSpellMask().begin() + start, length, '!');
     };
     cb.paragraphDone = [weak] {
         auto in = weak.lock();
         if (!in || !in->page || !in->paragraph) return;
-        if (in->paragraph->spellMask != " " && in->page->host_.repaintParagraph)
+        if (in->paragraph->SpellMask() != " " && in->page->host_.repaintParagraph)
             in->page->host_.repaintParagraph(*in->paragraph);
     };
     cb.finished = [weak] {

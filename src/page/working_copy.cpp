@@ -358,8 +358,10 @@ bool StorePage(PageWorkingCopy& wc, PlacedObjectIndex* controls, int32_t number,
     }
     std::vector<int32_t> oldIds;
     if (wc.stored && wc.stored->IsRegistered()) {
+        // Looked at where it lies when it is in memory: a page may be large.
         Bytes old;
-        if (wc.stored->ReadContent(old)) oldIds = ObjectTagsIn(old);
+        if (const Bytes* mem = wc.stored->MemContent()) oldIds = ObjectTagsIn(*mem);
+        else if (wc.stored->ReadContent(old)) oldIds = ObjectTagsIn(old);
     }
     if (wc.box) wc.box->StoreText(page);
     if (!page.MutableContent()) PrepareContent(page);

@@ -207,7 +207,6 @@ void ApplyStyleToParagraphs(THQVbox& box, int32_t first, int32_t last, THQVogget
             for (auto& f : p.RunFonts()) f->SetBase(&style);
         }
         p.Style().ClearOverrides();
-        p.Style().Running().Clear();
         // The text takes the style's fonts: its widths change with them.
         p.Remeasure();
     }

@@ -300,6 +300,9 @@ private:
     int32_t slot_ = 0;  // the display font's width table in the measurer
     int32_t height_ = 0, ascent_ = 0;
     int prev_ = -1;  // previous byte in the same font, -1 after a font change
+    // The font in force at the current point: the paragraph's font, then each
+    // font tag's.
+    THQVFontStyle running_;
 };
 
 // Finds the value of the item `key` at the current position: it must end with
@@ -388,11 +391,11 @@ void MarkupReader::Measure() {
     prev_ = -1;
 }
 
-void MarkupReader::SetDisplayFromRunning() { display_ = p_.style_.Running().Font(); }
+void MarkupReader::SetDisplayFromRunning() { display_ = running_.Font(); }
 
 void MarkupReader::StartLink(int32_t v) {
     link_ = v;
-    display_ = p_.style_.LinkFont(p_.style_.Running().Font());
+    display_ = p_.style_.LinkFont(running_.Font());
     Measure();
 }
 
@@ -414,7 +417,6 @@ void MarkupReader::AppendByte(uint8_t c) {
     CharRecord n;
     n.link = link_;
     p_.records_.push_back(n);
-    p_.lines_.front().count++;
 }
 
 void MarkupReader::AppendRun(const uint8_t* p, size_t n) {
@@ -432,7 +434,6 @@ void MarkupReader::AppendRun(const uint8_t* p, size_t n) {
     }
     prev_ = prev;
     p_.text_.append(reinterpret_cast<const char*>(p), n);
-    p_.lines_.front().count += int32_t(n);
 }
 
 void MarkupReader::AppendObjectBlank(PlacedObject* obj) {
@@ -441,8 +442,7 @@ void MarkupReader::AppendObjectBlank(PlacedObject* obj) {
         r.width = obj->Width();
         r.height = obj->Height();
         r.ascent = 0;  // set by layout from the object's vertical alignment
-        p_.objects_.push_back(obj);
-        r.object = int32_t(p_.objects_.size() - 1);
+        r.object = p_.AddObject(obj);
     } else {
         r.width = 0;
         r.height = 0;
@@ -453,7 +453,6 @@ void MarkupReader::AppendObjectBlank(PlacedObject* obj) {
     CharRecord n;
     n.link = link_;
     p_.records_.push_back(n);
-    p_.lines_.front().count++;
 }
 
 void MarkupReader::FontTag() {
@@ -463,7 +462,7 @@ void MarkupReader::FontTag() {
     stopped_ = bare;
     CharRecord& rec = p_.records_.back();
     const bool hadRun = rec.runFont >= 0;
-    THQVFontStyle& run = p_.style_.Running();
+    THQVFontStyle& run = running_;
     THQVoggetto* base = p_.style_.Base();
     bool c = false, F = false, s = false, y = false, pz = false, ig = false;
     int32_t v;
@@ -503,11 +502,12 @@ void MarkupReader::FontTag() {
         if (!s) run.SetSize(StyleValue(base, Attr::Size));
         if (!y && !ig) run.SetStyle(uint8_t(StyleValue(base, Attr::Style)));
         if (!pz) run.SetPosition(uint8_t(StyleValue(base, Attr::Position)));
-        p_.runFonts_.push_back(std::make_unique<THQVFontStyle>(base));
-        p_.runFonts_.back()->Assign(run);
-        rec.runFont = int32_t(p_.runFonts_.size() - 1);
+        auto& fonts = p_.X().runFonts;
+        fonts.push_back(std::make_unique<THQVFontStyle>(base));
+        fonts.back()->Assign(run);
+        rec.runFont = int32_t(fonts.size() - 1);
     } else {
-        p_.runFonts_[size_t(rec.runFont)]->Assign(run);
+        p_.RunFont(rec.runFont).Assign(run);
     }
     if (link_ == kNoLink) SetDisplayFromRunning();
     else display_ = p_.style_.LinkFont(run.Font());
@@ -672,9 +672,11 @@ bool MarkupReader::Finish(bool result) {
         SetDisplayFromRunning();
         Measure();
     }
-    THQVline& l = p_.lines_.front();
-    if (l.height <= 0) l.height = p_.baseHeight;
-    if (l.height <= 0) l.height = 20;
+    // Room reserved for characters that tags took up goes back: a character
+    // costs its record and its byte.
+    auto& recs = p_.records_;
+    if (recs.capacity() - recs.size() > recs.size() / 8 + 8) recs.shrink_to_fit();
+    if (p_.text_.capacity() - p_.text_.size() > p_.text_.size() / 8 + 16) p_.text_.shrink_to_fit();
     box_.Unlock();
     return result;
 }
@@ -703,18 +705,15 @@ bool MarkupReader::Run() {
     st.SetBase(box_.StyleObject(style));
     ReadParagraphItems();
     stopped_ = false;
-    st.Running().Clear();
-    st.Running().Assign(st);
+    running_.Clear();
+    running_.Assign(st);
     SetDisplayFromRunning();
     Measure();
     p_.baseHeight = height_;
     p_.text_.clear();
     p_.records_.clear();
-    p_.runFonts_.clear();
-    p_.objects_.clear();
-    p_.lines_.clear();
-    p_.NewLine();
-    p_.records_.push_back(CharRecord{});
+    p_.extras_.reset();
+    p_.lines_.reset();  // one line for the whole text until the paragraph is laid out
     AfterTagEnd(i_);
     // The paragraph's markup runs at most to the next paragraph or cell tag; its
     // length bounds the characters, so the records are allocated once.
@@ -723,6 +722,7 @@ bool MarkupReader::Run() {
         ++e;
     p_.text_.reserve(e - i_);
     p_.records_.reserve(e - i_ + 1);
+    p_.records_.push_back(CharRecord{});
 
     while (i_ < lim_) {
         const uint8_t b = d_[i_];
@@ -848,7 +848,7 @@ void MarkupWriter::Run(WriteMode mode, int32_t from, int32_t to) {
     const THQVParaStyle& st = p_.style_;
     auto isTable = [&](int32_t i) {
         int32_t o = recs[size_t(i)].object;
-        return o >= 0 && p_.objects_[size_t(o)]->IsTable();
+        return o >= 0 && p_.Objects()[size_t(o)]->IsTable();
     };
     const bool tableFirst = len > 0 && isTable(0);
     const size_t need = buf_.size() + size_t(len) + 64;
@@ -888,8 +888,8 @@ void MarkupWriter::Run(WriteMode mode, int32_t from, int32_t to) {
     const bool fullTags = mode == WriteMode::Continuation;
     for (int32_t i = 0; i <= last; ++i) {
         const CharRecord& r = recs[size_t(i)];
-        if (r.runFont >= 0 && size_t(r.runFont) < p_.runFonts_.size()) {
-            current = p_.runFonts_[size_t(r.runFont)].get();
+        if (r.runFont >= 0 && size_t(r.runFont) < p_.RunFonts().size()) {
+            current = p_.RunFonts()[size_t(r.runFont)].get();
             if (i >= wFrom) FontTag(*current, fullTags);
         } else if (i == wFrom && wFrom > 0) {
             FontTag(*current, true);
@@ -905,8 +905,8 @@ void MarkupWriter::Run(WriteMode mode, int32_t from, int32_t to) {
             }
             fontTagStart_ = SIZE_MAX;
         }
-        if (r.object >= 0 && size_t(r.object) < p_.objects_.size()) {
-            const PlacedObject* o = p_.objects_[size_t(r.object)];
+        if (r.object >= 0 && size_t(r.object) < p_.Objects().size()) {
+            const PlacedObject* o = p_.Objects()[size_t(r.object)];
             AppendString(buf_, "<$");
             AppendHex8(buf_, kObjectValueBase | (uint32_t(o->ControlIndex()) & 0xFFFFFFu));
             buf_.push_back('>');

@@ -252,7 +252,7 @@ private:
     }
 
     void Squiggles(const THQVparag& p, int32_t first, int32_t end, int64_t x0, int64_t baseline) {
-        const std::string& mask = p.spellMask;
+        const std::string& mask = p.SpellMask();
         if (mask.empty()) return;
         int64_t x = x0;
         int32_t i = first;

@@ -476,7 +476,7 @@ void BoxEditor::ReplaceSelection(std::string_view text) {
         if (rec.object >= 0 && ch != ' ') rec.object = -1;  // a replaced object is gone
         p.SetChar(s.charIndex + k, ch);
     }
-    p.spellMask.clear();
+    p.ClearSpellMask();
     p.Remeasure();
     Layout(s.paragraphIndex, s.paragraphIndex);
     box_.Select(s, box_.MakePosition(s.paragraphIndex, s.charIndex + n));

@@ -16,7 +16,6 @@ int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MI
 THQVparag::THQVparag(THQVbox& box, uint8_t org) : origin(org), box_(&box), style_(box.StyleObject(0)) {
     // Empty, unmeasured: a paragraph is normally filled by a read right away.
     records_.assign(1, CharRecord{});
-    NewLine().height = 20;
 }
 
 THQVparag::~THQVparag() = default;
@@ -24,12 +23,39 @@ THQVparag::~THQVparag() = default;
 void THQVparag::ResetToEmpty() {
     text_.clear();
     records_.assign(1, CharRecord{});
-    runFonts_.clear();
-    objects_.clear();
-    lines_.clear();
-    spellMask.clear();
+    extras_.reset();
+    lines_.reset();
     MeasureBaseHeight();
-    NewLine().height = baseHeight > 0 ? baseHeight : 20;
+}
+
+const std::string& THQVparag::SpellMask() const {
+    static const std::string none;
+    return extras_ ? extras_->spellMask : none;
+}
+
+const std::vector<std::unique_ptr<THQVFontStyle>>& THQVparag::RunFonts() const {
+    static const std::vector<std::unique_ptr<THQVFontStyle>> none;
+    return extras_ ? extras_->runFonts : none;
+}
+
+const std::vector<PlacedObject*>& THQVparag::Objects() const {
+    static const std::vector<PlacedObject*> none;
+    return extras_ ? extras_->objects : none;
+}
+
+std::vector<THQVline>& THQVparag::LineList() const {
+    if (!lines_) {
+        lines_ = std::make_unique<std::vector<THQVline>>(1);
+        THQVline& l = lines_->front();
+        l.left = ClampToInt32(int64_t(LeftMargin()) + Indent());
+        l.count = Length();
+        l.height = baseHeight > 0 ? baseHeight : 20;
+    }
+    return *lines_;
+}
+
+int32_t THQVparag::AvailableWidth() const {
+    return ClampToInt32(int64_t(box_->geometry.layoutWidth) - LeftMargin() - RightMargin() - Indent());
 }
 
 int32_t THQVparag::RunFontIndexAt(int32_t i) const {
@@ -42,7 +68,7 @@ int32_t THQVparag::RunFontIndexAt(int32_t i) const {
 
 TMyFont THQVparag::FontAt(int32_t i) const {
     int32_t r = RunFontIndexAt(i);
-    if (r >= 0 && size_t(r) < runFonts_.size()) return runFonts_[size_t(r)]->Font();
+    if (r >= 0 && size_t(r) < RunFonts().size()) return RunFonts()[size_t(r)]->Font();
     return style_.Font();
 }
 
@@ -56,7 +82,7 @@ void THQVparag::Remeasure() {
     TMyFont font = style_.Font();
     for (int32_t i = 0; i < Length(); ++i) {
         const int32_t run = records_[size_t(i)].runFont;
-        if (run >= 0 && size_t(run) < runFonts_.size()) font = runFonts_[size_t(run)]->Font();
+        if (run >= 0 && size_t(run) < RunFonts().size()) font = RunFonts()[size_t(run)]->Font();
         MeasureChar(i, font);
     }
 }
@@ -64,20 +90,22 @@ void THQVparag::Remeasure() {
 THQVline& THQVparag::NewLine() {
     THQVline l;
     l.left = ClampToInt32(int64_t(LeftMargin()) + Indent());
-    lines_.push_back(l);
-    return lines_.back();
+    if (!lines_) lines_ = std::make_unique<std::vector<THQVline>>();
+    lines_->push_back(l);
+    return lines_->back();
 }
 
 void THQVparag::ClearRuns() {
     for (auto& r : records_) r.runFont = -1;
-    runFonts_.clear();
+    if (extras_) extras_->runFonts.clear();
 }
 
 int32_t THQVparag::AddRunFont(const THQVFontStyle& f) {
-    runFonts_.push_back(std::make_unique<THQVFontStyle>(style_.Base()));
-    runFonts_.back()->Assign(f);
-    runFonts_.back()->SetBase(style_.Base());
-    return int32_t(runFonts_.size() - 1);
+    auto& fonts = X().runFonts;
+    fonts.push_back(std::make_unique<THQVFontStyle>(style_.Base()));
+    fonts.back()->Assign(f);
+    fonts.back()->SetBase(style_.Base());
+    return int32_t(fonts.size() - 1);
 }
 
 void THQVparag::AppendChar(uint8_t c, int32_t link) {
@@ -93,14 +121,14 @@ void THQVparag::AppendChar(uint8_t c, int32_t link) {
     r.link = link;
     text_.push_back(char(c));
     records_.push_back(CharRecord{});
-    if (!lines_.empty()) lines_.back().count++;
+    if (lines_ && !lines_->empty()) lines_->back().count++;
 }
 
 void THQVparag::InsertChar(int32_t at, uint8_t c, const CharRecord& r) {
     at = std::clamp(at, 0, Length());
     text_.insert(text_.begin() + at, char(c));
     records_.insert(records_.begin() + at, r);
-    spellMask.clear();
+    ClearSpellMask();
 }
 
 void THQVparag::EraseChars(int32_t from, int32_t to) {
@@ -109,20 +137,23 @@ void THQVparag::EraseChars(int32_t from, int32_t to) {
     if (from == to) return;
     text_.erase(size_t(from), size_t(to - from));
     records_.erase(records_.begin() + from, records_.begin() + to);
-    spellMask.clear();
+    ClearSpellMask();
 }
 
 void THQVparag::SplitInto(int32_t at, THQVparag& tail) {
     at = std::clamp(at, 0, Length());
     tail.text_ = text_.substr(size_t(at));
     tail.records_.assign(records_.begin() + at, records_.end());
-    tail.runFonts_.clear();
-    for (auto& f : runFonts_) {
-        tail.runFonts_.push_back(std::make_unique<THQVFontStyle>(tail.style_.Base()));
-        tail.runFonts_.back()->Assign(*f);
-        tail.runFonts_.back()->SetBase(tail.style_.Base());
+    tail.extras_.reset();
+    if (extras_) {
+        for (auto& f : extras_->runFonts) {
+            auto& fonts = tail.X().runFonts;
+            fonts.push_back(std::make_unique<THQVFontStyle>(tail.style_.Base()));
+            fonts.back()->Assign(*f);
+            fonts.back()->SetBase(tail.style_.Base());
+        }
+        if (!extras_->objects.empty()) tail.X().objects = extras_->objects;
     }
-    tail.objects_ = objects_;
     CharRecord end = records_.back();
     end.runFont = -1;
     end.object = -1;
@@ -130,8 +161,8 @@ void THQVparag::SplitInto(int32_t at, THQVparag& tail) {
     text_.resize(size_t(at));
     records_.resize(size_t(at));
     records_.push_back(end);
-    spellMask.clear();
-    tail.spellMask.clear();
+    ClearSpellMask();
+    tail.ClearSpellMask();
 }
 
 void THQVparag::MeasureChar(int32_t i) {
@@ -143,7 +174,7 @@ void THQVparag::MeasureChar(int32_t i, const TMyFont& font) {
     if (i < 0 || i >= Length()) return;
     CharRecord& r = records_[size_t(i)];
     if (r.object >= 0) {
-        const PlacedObject* o = objects_[size_t(r.object)];
+        const PlacedObject* o = Objects()[size_t(r.object)];
         if (o) {
             r.width = o->Width();
             r.height = o->Height();
@@ -165,19 +196,19 @@ std::string THQVparag::CheckInvariants() const {
     if (records_.size() != text_.size() + 1)
         return "records: " + std::to_string(records_.size()) + " for " +
                std::to_string(text_.size()) + " characters";
-    if (lines_.empty()) return "no line";
+    if (Lines().empty()) return "no line";
     for (size_t i = 0; i < records_.size(); ++i) {
         const CharRecord& r = records_[i];
         const std::string at = " at " + std::to_string(i);
-        if (r.runFont < -1 || r.runFont >= int32_t(runFonts_.size()))
+        if (r.runFont < -1 || r.runFont >= int32_t(RunFonts().size()))
             return "run font index " + std::to_string(r.runFont) + at;
-        if (r.object < -1 || r.object >= int32_t(objects_.size()))
+        if (r.object < -1 || r.object >= int32_t(Objects().size()))
             return "object index " + std::to_string(r.object) + at;
         if (r.object >= 0 && (i == text_.size() || text_[i] != ' '))
             return "object not on a blank" + at;
     }
     if (records_.back().link != kNoLink) return "end record has a link";
-    for (auto& f : runFonts_)
+    for (auto& f : RunFonts())
         if (f->Base() != style_.Base()) return "run font with another base";
     return "";
 }
@@ -285,9 +316,15 @@ void THQVbox::LoadPage(THQVtesto& page, THQVtesto* headerCopy, THQVtesto* footer
         set_->Messages().Error("baco; testo ver 1 ancora pres in hqvBox!");
         return;
     }
-    Bytes main, head, foot;
-    page.ReadContent(main);
-    BoxStream ms(main);
+    // Content in memory is read where it lies; only content still in the file
+    // is copied first.
+    Bytes copy, head, foot;
+    const Bytes* main = page.MemContent();
+    if (!main) {
+        page.ReadContent(copy);
+        main = &copy;
+    }
+    BoxStream ms(*main);
     std::unique_ptr<BoxStream> hs, fs;
     if (headerCopy && headerCopy->HasContent() && headerCopy->ReadContent(head))
         hs = std::make_unique<BoxStream>(head);
@@ -311,15 +348,21 @@ Bytes THQVbox::Markup(WriteMode mode, int32_t from, int32_t to) const {
     return out;
 }
 
-Bytes THQVbox::OwnText() const {
+Bytes THQVbox::OwnText(size_t expectedSize) const {
     Bytes out;
+    out.reserve(expectedSize);
     WriteParagraphs(out, headerCount, ParagraphCount() - footerCount - 1, WriteMode::Whole);
     out.push_back(0);
     return out;
 }
 
 void THQVbox::StoreText(THQVtesto& page) const {
-    page.SetContent(OwnText());
+    // The stored text is about as long as the text read: room for it and a
+    // little more is taken at once, and the old text goes before the new one
+    // is written, so a large page is not held three times over.
+    const uint64_t old = page.ContentLength();
+    page.ClearContent();
+    page.SetContent(OwnText(size_t(std::min<uint64_t>(old + old / 16 + 64, uint64_t(1) << 32))));
     page.SetU8(195, 2);  // content format 2: current box markup
 }
 

@@ -320,8 +320,8 @@ inline bool Before(const TextPosition& a, const TextPosition& b) {
 
 class THQVparag {
 public:
-    // An empty paragraph of style 0: the end record and one line 20 pixels high,
-    // base height 0 until measured.
+    // An empty paragraph of style 0: the end record, base height 0 until
+    // measured (so its one line is 20 pixels high).
     explicit THQVparag(THQVbox& box, uint8_t origin = 0);
     ~THQVparag();
     THQVparag(const THQVparag&) = delete;
@@ -331,11 +331,17 @@ public:
 
     // 0 = the box's own text, 1 = from the header page, 2 = from the footer page.
     uint8_t origin = 0;
-    int32_t width = 0;
     int32_t top = 0;
     int32_t bottom = 0;
     int32_t baseHeight = 0;
-    std::string spellMask;
+
+    // Misspelling marks, one byte per character: blank = correct, "!" =
+    // misspelt; empty = not checked yet.
+    const std::string& SpellMask() const;
+    std::string& MutableSpellMask() { return X().spellMask; }
+    void ClearSpellMask() {
+        if (extras_) extras_->spellMask.clear();
+    }
 
     const std::string& Text() const { return text_; }
     int32_t Length() const { return int32_t(text_.size()); }
@@ -343,10 +349,12 @@ public:
     std::vector<CharRecord>& Records() { return records_; }
     THQVParaStyle& Style() { return style_; }
     const THQVParaStyle& Style() const { return style_; }
-    const std::vector<std::unique_ptr<THQVFontStyle>>& RunFonts() const { return runFonts_; }
-    const std::vector<PlacedObject*>& Objects() const { return objects_; }
-    std::vector<THQVline>& Lines() { return lines_; }
-    const std::vector<THQVline>& Lines() const { return lines_; }
+    const std::vector<std::unique_ptr<THQVFontStyle>>& RunFonts() const;
+    const std::vector<PlacedObject*>& Objects() const;
+    // The lines of the last layout; before the first layout, one line that
+    // holds the whole text (base height high, 20 when that is not known).
+    std::vector<THQVline>& Lines() { return LineList(); }
+    const std::vector<THQVline>& Lines() const { return LineList(); }
 
     // Reads one paragraph from box markup at the stream's position. True when it
     // ended at a cell end tag or at the end of the data; false when the next
@@ -380,10 +388,9 @@ public:
     int32_t LeftMargin() const { return style_.Get(Attr::Left); }
     int32_t RightMargin() const { return style_.Get(Attr::Right); }
     int32_t Indent() const { return style_.Get(Attr::Indent); }
-    // Lengths come from documents and may be extreme: the sums saturate.
-    int32_t AvailableWidth() const {
-        return ClampToInt32(int64_t(width) - LeftMargin() - RightMargin() - Indent());
-    }
+    // The width the box lays its paragraphs out for, less the margins and the
+    // indent. Lengths come from documents and may be extreme: the sums saturate.
+    int32_t AvailableWidth() const;
 
     // Removes every run start and frees the run fonts (the text then takes the
     // paragraph's font).
@@ -411,11 +418,11 @@ public:
     void EraseChars(int32_t from, int32_t to);
     // Replaces character i (its record stays).
     void SetChar(int32_t i, uint8_t c) { text_[size_t(i)] = char(c); }
-    THQVFontStyle& RunFont(int32_t i) { return *runFonts_[size_t(i)]; }
+    THQVFontStyle& RunFont(int32_t i) { return *X().runFonts[size_t(i)]; }
     // Adds a placed object to the list; returns its index.
     int32_t AddObject(PlacedObject* o) {
-        objects_.push_back(o);
-        return int32_t(objects_.size() - 1);
+        X().objects.push_back(o);
+        return int32_t(X().objects.size() - 1);
     }
     // Moves characters from `at` on, with their records and the end record, to
     // the empty paragraph `tail` (run fonts and objects are copied so the
@@ -431,13 +438,27 @@ private:
     friend class MarkupReader;
     friend class MarkupWriter;
 
+    // What only some paragraphs have. A page may hold a million paragraphs, so
+    // a paragraph's fixed part is kept small: the run fonts, the placed objects
+    // and the spell marks live in one block made on first use, and the lines
+    // are made by the first layout (or the first look at them).
+    struct Extras {
+        std::vector<std::unique_ptr<THQVFontStyle>> runFonts;
+        std::vector<PlacedObject*> objects;
+        std::string spellMask;
+    };
+    Extras& X() {
+        if (!extras_) extras_ = std::make_unique<Extras>();
+        return *extras_;
+    }
+    std::vector<THQVline>& LineList() const;
+
     THQVbox* box_;
     std::string text_;
-    THQVParaStyle style_;
     std::vector<CharRecord> records_;
-    std::vector<std::unique_ptr<THQVFontStyle>> runFonts_;
-    std::vector<PlacedObject*> objects_;
-    std::vector<THQVline> lines_;
+    THQVParaStyle style_;
+    mutable std::unique_ptr<std::vector<THQVline>> lines_;
+    std::unique_ptr<Extras> extras_;
 };
 
 // A text box: the paragraphs of a page's main text (with those of its header
@@ -481,7 +502,8 @@ public:
     // shows "baco; testo ver 1 ancora pres in hqvBox!" and leaves the box empty.
     void LoadPage(THQVtesto& page, THQVtesto* headerCopy = nullptr, THQVtesto* footerCopy = nullptr);
     // The box's own paragraphs in mode Whole, ended by a zero byte.
-    Bytes OwnText() const;
+    // `expectedSize` is room to take at once.
+    Bytes OwnText(size_t expectedSize = 0) const;
     // Stores the own paragraphs into the page's content (content format 2).
     void StoreText(THQVtesto& page) const;
     // Writes paragraphs first..last in `mode` (whole paragraphs).

@@ -127,7 +127,6 @@ int32_t LayOutParagraph(THQVbox& box, int32_t index, int32_t top) {
     THQVparag& p = box.Paragraph(index);
     BoxGeometry& g = box.geometry;
     p.top = p.bottom = top;
-    p.width = g.layoutWidth;
     if (p.baseHeight <= 0) p.MeasureBaseHeight();
 
     const THQVParaStyle& st = p.Style();
@@ -136,7 +135,7 @@ int32_t LayOutParagraph(THQVbox& box, int32_t index, int32_t top) {
     const int64_t right = int64_t(p.RightMargin()) + inset;
     int64_t indent = p.Indent();
     if (st.Get(Attr::ListKind) != 0 && indent < 0) indent = 0;
-    const int32_t fullWidth = ClampToInt32(int64_t(p.width) - left - right);
+    const int32_t fullWidth = ClampToInt32(int64_t(g.layoutWidth) - left - right);
     const int32_t align = st.Get(Attr::Align);
     const int32_t lineHeight = st.Get(Attr::LineHeight);
 
@@ -300,7 +299,7 @@ void RemeasureRange(THQVbox& box, int32_t first, int32_t last) {
     std::vector<std::string> masks;
     for (int32_t k = first; k <= last; ++k) {
         box.Paragraph(k).Write(markup, WriteMode::Flat);
-        masks.push_back(box.Paragraph(k).spellMask);
+        masks.push_back(box.Paragraph(k).SpellMask());
     }
     auto& paras = box.Paragraphs();
     std::vector<std::unique_ptr<THQVparag>> tail(std::make_move_iterator(paras.begin() + last + 1),
@@ -319,7 +318,8 @@ void RemeasureRange(THQVbox& box, int32_t first, int32_t last) {
         if (k >= first && k < first + read) {
             p.origin = k < box.headerCount ? 1 : k >= count - box.footerCount ? 2 : 0;
             const size_t m = size_t(k - first);
-            if (m < masks.size() && masks[m].size() <= size_t(p.Length())) p.spellMask = masks[m];
+            if (m < masks.size() && !masks[m].empty() && masks[m].size() <= size_t(p.Length()))
+                p.MutableSpellMask() = masks[m];
         }
     }
     if (read > 0) {

@@ -92,10 +92,10 @@ int32_t UnitToPixels(double value, uint8_t unit, int32_t ppi) {
 // --- StyleOverrides -----------------------------------------------------------------
 
 int32_t StyleOverrides::Get(Attr a) const {
-    return IsSet(a) ? values_[size_t(a)] : StyleValue(base_, a);
+    return IsSet(a) ? over_->values[size_t(a)] : StyleValue(base_, a);
 }
 
-std::string StyleOverrides::Face() const { return IsSet(Attr::Face) ? face_ : StyleFace(base_); }
+std::string StyleOverrides::Face() const { return IsSet(Attr::Face) ? over_->face : StyleFace(base_); }
 
 void StyleOverrides::Set(Attr a, int32_t v) {
     if (a == Attr::Face) return;
@@ -105,20 +105,28 @@ void StyleOverrides::Set(Attr a, int32_t v) {
         v &= 0xFF;
     const uint32_t bit = 1u << int(a);
     if (v == StyleValue(base_, a)) {
-        flags_ &= ~bit;
+        Drop(bit);
     } else {
-        flags_ |= bit;
-        values_[size_t(a)] = v;
+        if (!over_) over_ = std::make_unique<Values>();
+        over_->flags |= bit;
+        over_->values[size_t(a)] = v;
     }
+}
+
+void StyleOverrides::Drop(uint32_t bit) {
+    if (!over_) return;
+    over_->flags &= ~bit;
+    if (over_->flags == 0) over_.reset();
 }
 
 void StyleOverrides::SetFace(std::string_view face) {
     const uint32_t bit = 1u << int(Attr::Face);
     if (face == StyleFace(base_)) {
-        flags_ &= ~bit;
+        Drop(bit);
     } else {
-        flags_ |= bit;
-        face_ = std::string(face);
+        if (!over_) over_ = std::make_unique<Values>();
+        over_->flags |= bit;
+        over_->face = std::string(face);
     }
 }
 
@@ -178,7 +186,6 @@ void THQVParaStyle::Assign(const THQVParaStyle& other, int32_t ppi) {
             Set(a, UnitToPixels(PixelsToUnit(other.Get(a), unit, ppi), unit, ppi));
         else Set(a, other.Get(a));
     }
-    running_.Assign(other.running_);
 }
 
 TMyFont THQVParaStyle::LinkFont(TMyFont f) const {

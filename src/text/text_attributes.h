@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -97,10 +98,21 @@ struct TMyFont {
 class StyleOverrides {
 public:
     explicit StyleOverrides(THQVoggetto* base = nullptr) : base_(base) {}
+    StyleOverrides(const StyleOverrides& o)
+        : base_(o.base_), over_(o.over_ ? std::make_unique<Values>(*o.over_) : nullptr) {}
+    StyleOverrides& operator=(const StyleOverrides& o) {
+        if (this != &o) {
+            base_ = o.base_;
+            over_ = o.over_ ? std::make_unique<Values>(*o.over_) : nullptr;
+        }
+        return *this;
+    }
+    StyleOverrides(StyleOverrides&&) noexcept = default;
+    StyleOverrides& operator=(StyleOverrides&&) noexcept = default;
 
     THQVoggetto* Base() const { return base_; }
 
-    bool IsSet(Attr a) const { return (flags_ >> int(a)) & 1u; }
+    bool IsSet(Attr a) const { return over_ && ((over_->flags >> int(a)) & 1u); }
     // The effective value: the override when set, else the base style's value.
     int32_t Get(Attr a) const;
     std::string Face() const;
@@ -108,7 +120,7 @@ public:
     void Set(Attr a, int32_t v);
     void SetFace(std::string_view face);
     // Drops every override.
-    void Clear() { flags_ = 0; }
+    void Clear() { over_.reset(); }
 
     int32_t Colour() const { return Get(Attr::Colour); }
     int32_t Size() const { return Get(Attr::Size); }
@@ -122,11 +134,21 @@ public:
     // The effective font attributes.
     TMyFont Font() const;
 
+private:
+    // Clears one flag; the block goes with the last one.
+    void Drop(uint32_t bit);
+
 protected:
+    // The overridden values. Most paragraphs and many runs override nothing:
+    // they hold no block at all (a paragraph is kept small, there may be a
+    // million of them), and a block exists only while a flag is set.
+    struct Values {
+        uint32_t flags = 0;
+        std::array<int32_t, kAttrCount> values{};
+        std::string face;
+    };
     THQVoggetto* base_;
-    uint32_t flags_ = 0;
-    std::array<int32_t, kAttrCount> values_{};
-    std::string face_;
+    std::unique_ptr<Values> over_;
 };
 
 class THQVParaStyle;
@@ -148,23 +170,17 @@ public:
     void Assign(const THQVParaStyle& para);
 };
 
-// The style of one paragraph: base style, eighteen overrides and the running
-// font (the font in force at the current point while reading or typing).
+// The style of one paragraph: base style and eighteen overrides. (The font in
+// force at the current point while reading is the reader's own.)
 class THQVParaStyle : public StyleOverrides {
 public:
-    explicit THQVParaStyle(THQVoggetto* base = nullptr) : StyleOverrides(base), running_(base) {}
+    explicit THQVParaStyle(THQVoggetto* base = nullptr) : StyleOverrides(base) {}
 
-    // Replaces the base, also of the running font.
-    void SetBase(THQVoggetto* base) {
-        base_ = base;
-        running_.SetBase(base);
-    }
-    THQVFontStyle& Running() { return running_; }
-    const THQVFontStyle& Running() const { return running_; }
+    void SetBase(THQVoggetto* base) { base_ = base; }
 
     // True when any of the eighteen attributes is overridden.
-    bool HasOverrides() const { return flags_ != 0; }
-    void ClearOverrides() { flags_ = 0; }
+    bool HasOverrides() const { return over_ != nullptr; }
+    void ClearOverrides() { over_.reset(); }
 
     // Lengths in the paragraph's unit (`M`), and set from a value in that unit
     // (converted to pixels and rounded).
@@ -172,7 +188,7 @@ public:
     void SetLengthInUnit(Attr a, double value, int32_t pixelsPerInch);
 
     // Base, then all eighteen effective values through the override rule
-    // (lengths pass through the source's unit), then the running font.
+    // (lengths pass through the source's unit).
     void Assign(const THQVParaStyle& other, int32_t pixelsPerInch);
     // The font linked text of this paragraph is measured and drawn in, from the
     // font of its run: the link colour, the style bits exclusive-or the link
@@ -183,9 +199,6 @@ public:
     // The font attributes only.
     void Assign(const THQVFontStyle& font);
     void Assign(const TMyFont& font);
-
-private:
-    THQVFontStyle running_;
 };
 
 // True for the six length attributes (L, I, l, r, t, b).

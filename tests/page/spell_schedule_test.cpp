@@ -114,8 +114,8 @@ TEST_F(SpellSchedule, ShowingAPageChecksItAfterTwoSeconds) {
     checker.RunToEnd();
     EXPECT_EQ(checker.checked, (std::vector<std::string>{"uno xx due", "tre", ""}));
     THQVbox& box = *view.Box();
-    EXPECT_EQ(box.Paragraph(0).spellMask, "    !!    ");
-    EXPECT_EQ(box.Paragraph(1).spellMask, "   ");
+    EXPECT_EQ(box.Paragraph(0).SpellMask(), "    !!    ");
+    EXPECT_EQ(box.Paragraph(1).SpellMask(), "   ");
     EXPECT_EQ(repainted, (std::vector<std::string>{"uno xx due", "tre", ""}));
     EXPECT_TRUE(view.SpellThreadFinished());
     EXPECT_FALSE(view.SpellCheckRunning());

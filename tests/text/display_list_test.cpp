@@ -51,7 +51,7 @@ TEST_F(DisplayListTest, PageGolden) {
            "<Z S0 A2 >Testo con erore",
            160, "<Z S0 >Intestazione", "<Z S0 c0000FF >Piede");
     ASSERT_EQ(box.ParagraphCount(), 7);
-    P(5).spellMask = "          !!!!!";
+    P(5).MutableSpellMask() = "          !!!!!";
     box.Select(box.MakePosition(2, 3), box.MakePosition(3, 2));
     box.SetBackgroundColour(0xFFFFFF);
     DisplayList list = BuildDisplayList(box, {0, 0, 160, 400});

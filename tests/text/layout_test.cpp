@@ -319,7 +319,7 @@ TEST_F(LayoutTest, CellBoxesUseTheirInsetAndTellTheirTable) {
 
 TEST_F(LayoutTest, RemeasureTakesTheCurrentFonts) {
     LayOut("<Z S0 >ab<Z S0 >cd<Z S0 >ef", 200);
-    P(1).spellMask = " !";
+    P(1).MutableSpellMask() = " !";
     const int32_t top = P(1).top, bottom = P(1).bottom;
     const std::string before = Str(box.Markup());
     P(1).Style().Set(Attr::Size, 24);
@@ -328,7 +328,7 @@ TEST_F(LayoutTest, RemeasureTakesTheCurrentFonts) {
     EXPECT_EQ(P(1).Records()[0].height, 32);
     EXPECT_EQ(P(1).top, top);
     EXPECT_EQ(P(1).bottom, bottom);
-    EXPECT_EQ(P(1).spellMask, " !");
+    EXPECT_EQ(P(1).SpellMask(), " !");
     ExpectInvariants(box);
     RelayoutRange(box, 1, 1);
     EXPECT_EQ(P(2).top, P(1).bottom + 1);
@@ -455,7 +455,7 @@ TEST_F(LayoutTest, StaleLinesNeverCrash) {
     P(0).Lines()[0].first = 1000;
     P(0).Lines()[0].count = 50;
     P(1).Lines().back().count = -7;
-    P(1).spellMask = "!!!!!!!!!!!!!!!!!!!!";
+    P(1).MutableSpellMask() = "!!!!!!!!!!!!!!!!!!!!";
     for (int32_t x : {-5, 0, 20, 5000})
         for (int32_t y : {-5, 8, 30, 5000}) PositionAtPoint(box, x, y);
     PositionOf(box, 0, 3);
