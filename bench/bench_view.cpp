@@ -71,7 +71,7 @@ Result Run(int paragraphs, int keys, app::TZtSpellChecker* checker) {
     const auto settle = Clock::now() + std::chrono::milliseconds(2500);
     while (Clock::now() < settle) QApplication::processEvents(QEventLoop::AllEvents, 50);
     for (int32_t k = 0; k < view.Box()->ParagraphCount(); ++k)
-        if (!view.Box()->Paragraph(k).spellMask.empty()) ++r.checked;
+        if (!view.Box()->Paragraph(k).SpellMask().empty()) ++r.checked;
     const int32_t lengthBefore = view.Box()->Paragraph(middle).Length();
 
     std::vector<double> times;

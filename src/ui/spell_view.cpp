@@ -36,7 +36,7 @@ void TPageView::SetSpellChecker(app::TZtSpellChecker* checker, bool autoCheck) {
     } else if (wasOn) {
         // Without background checking no marks are shown.
         ParagraphWalk walk(*box_);
-        while (THQVparag* p = walk.Next()) p->spellMask.clear();
+        while (THQVparag* p = walk.Next()) p->ClearSpellMask();
         viewport()->update();
     }
 }
@@ -47,7 +47,8 @@ namespace {
 void ForgetMarks(THQVbox& box, const std::string& word) {
     ParagraphWalk walk(box);
     while (THQVparag* p = walk.Next()) {
-        std::string& mask = p->spellMask;
+        if (p->SpellMask().empty()) continue;
+        std::string& mask = p->MutableSpellMask();
         const std::string& text = p->Text();
         for (size_t i = 0; i < mask.size() && i < text.size();) {
             if (mask[i] != '!') {
@@ -70,7 +71,7 @@ void TPageView::AddSpellingItems(QMenu& menu, int32_t x, int32_t y) {
     const int32_t ch = editor_->CharAt(x, y, paragraph);
     if (ch < 0 || paragraph < 0 || paragraph >= box_->ParagraphCount()) return;
     const THQVparag& p = box_->Paragraph(paragraph);
-    const std::string& mask = p.spellMask;
+    const std::string& mask = p.SpellMask();
     if (size_t(ch) >= mask.size() || mask[size_t(ch)] != '!') return;
     // The word is the run of marks around the character.
     int32_t start = ch, end = ch + 1;

@@ -72,7 +72,7 @@ struct SpellView : ::testing::Test {
         while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
         return done();
     }
-    const std::string& Mask(int p) { return view->Box()->Paragraph(p).spellMask; }
+    const std::string& Mask(int p) { return view->Box()->Paragraph(p).SpellMask(); }
     int Squiggles() {
         int n = 0;
         for (const DisplayItem& item : view->VisibleList().items) n += std::holds_alternative<SquiggleItem>(item);
