@@ -738,6 +738,15 @@ bool MarkupReader::Run() {
                 case 'F':
                 case 'R': SkipBlock(n); break;
                 case 'T':
+                    if (!box_.IsCellBox()) {
+                        // A cell end outside any table (damaged or crafted
+                        // markup): the tag is dropped and reported, and the
+                        // text after it stays in this paragraph instead of
+                        // being lost at the next store.
+                        MarkupReadReport::TruncatedItem(true);
+                        i_ = std::min(i_ + 3, lim_);
+                        break;
+                    }
                     s_.SetPosition(std::min(i_ + 3, lim_));
                     return Finish(true);
                 case 'Y': FontTag(); break;

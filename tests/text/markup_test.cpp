@@ -333,15 +333,35 @@ TEST_F(MarkupTest, ReadingStopsAtTheZeroByte) {
 }
 
 TEST_F(MarkupTest, ParagraphsAndCellEnds) {
+    THQVoggetto table(&set, tabellaHtml);
+    THQVbox cell(set, measurer);
+    cell.cellOwner = &table;
     BoxStream s(std::string_view("<Z S0 >one<Z S1 >two<T><Z S0 >three"));
-    int32_t n = box.ReadParagraphs(s, 0);
+    int32_t n = cell.ReadParagraphs(s, 0);
     EXPECT_EQ(n, 2);
-    EXPECT_EQ(P(1).Text(), "two");
+    EXPECT_EQ(cell.Paragraph(1).Text(), "two");
     EXPECT_EQ(s.Position(), 23u);  // after "<T>"
-    n = box.ReadParagraphs(s, 0);
+    n = cell.ReadParagraphs(s, 0);
     EXPECT_EQ(n, 1);
-    EXPECT_EQ(box.Paragraph(2).Text(), "three");
+    EXPECT_EQ(cell.Paragraph(2).Text(), "three");
     EXPECT_TRUE(s.AtEnd());
+}
+
+// A cell end tag in a page's own text belongs to no table: the tag is dropped
+// with one message and the text after it is kept, also through a store.
+TEST_F(MarkupTest, StrayCellEndInPageTextKeepsTheTextAfterIt) {
+    Load("<Z S0 >one<T>two<Z S1 >three<T><T>four");
+    ASSERT_EQ(box.ParagraphCount(), 2);
+    EXPECT_EQ(P(0).Text(), "onetwo");
+    EXPECT_EQ(P(1).Text(), "threefour");
+    ASSERT_EQ(msgs.entries().size(), 1u);
+    EXPECT_EQ(msgs.entries()[0].text, "Truncated line! (3 elementi scartati)");
+    msgs.clear();
+    const Bytes stored = box.OwnText();
+    Load(std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
+    ASSERT_EQ(box.ParagraphCount(), 2);
+    EXPECT_EQ(P(1).Text(), "threefour");
+    EXPECT_TRUE(msgs.entries().empty());
 }
 
 TEST_F(MarkupTest, Renumbering) {
