@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "convert/conv_modes.h"
 #include "core/codepage.h"
 #include "core/file_names.h"
 #include "document/hqv_set.h"
@@ -132,7 +133,9 @@ bool DocumentController::OpenAnyFile(const fs::path& name, bool askToSave) {
     }
     for (const char* e : {".txt", ".ini", ".asc", ".rtf", ".pas", ".c", ".cpp", ".doc", ".wri"}) {
         if (ext != e) continue;
-        if (!ui.importFile) {
+        // RTF, DOC and WRI have no converter yet: imported as text they would
+        // show their raw bytes.
+        if (!ui.importFile || ImportFormatNotAvailable(name)) {
             NotAvailable();
             return false;
         }

@@ -5,6 +5,7 @@
 #include "cli/cli_support.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
+#include "document/open_file.h"
 
 namespace ovik::cli {
 namespace {
@@ -77,23 +78,30 @@ Registrar importCmd(
              set = std::make_unique<THQVset>(m);
          }
          std::vector<std::filesystem::path> files(a.positional.begin(), a.positional.end());
+         // The new hypertext never replaces one of the files it is made from.
+         for (const auto& f : files)
+             if (SameFile(f, target))
+                 throw Failure{"Il file " + target + " è uno dei files da importare: scegli un altro nome."};
          THQVtoTxt conv(set.get());
          ProgressLine line(a.Has("--quiet"));
          Attach(conv, line);
-         int32_t before = set->ObjectCount(testoHtml);
          int32_t first = conv.ImportFiles(files, 1);
          line.Done();
-         for (auto& f : conv.SkippedFiles) m.Warning("File non leggibile, saltato: " + f.string());
-         int32_t made = set->ObjectCount(testoHtml) - before;
+         const ImportReport& report = conv.Report;
+         for (const std::string& why : report.messages) m.Warning(why);
+         const int32_t made = report.pagesMade;
          if (made == 0) throw Failure{"nothing imported"};
          SaveOrFail(*set, target);
          if (!a.Has("--quiet")) {
              std::printf("%d page%s imported from page %d\n", made, made == 1 ? "" : "s", first);
-             if (conv.ReplacedCharacters)
-                 std::printf("%zu character%s not in Windows-1252 replaced\n", conv.ReplacedCharacters,
-                             conv.ReplacedCharacters == 1 ? "" : "s");
+             if (report.replacedCharacters)
+                 std::printf("%zu character%s not in Windows-1252 replaced\n", report.replacedCharacters,
+                             report.replacedCharacters == 1 ? "" : "s");
+             if (report.droppedControls)
+                 std::printf("%zu control character%s (NUL and others) dropped\n", report.droppedControls,
+                             report.droppedControls == 1 ? "" : "s");
          }
-         return conv.SkippedFiles.empty() ? 0 : 1;
+         return report.skippedFiles.empty() ? 0 : 1;
      }});
 
 }  // namespace

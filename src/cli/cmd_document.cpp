@@ -1,11 +1,14 @@
 // ovikc commands on whole hypertexts: new, info, resave, dump, extract.
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_support.h"
 #include "core/codepage.h"
 #include "document/hqv_set.h"
+#include "document/output_file.h"
 
 namespace ovik::cli {
 namespace {
@@ -193,8 +196,22 @@ Registrar extractCmd({"extract", "FILE KIND NUMBER OUT",
                           THQVoggetto* o = ObjectOrFail(*s, a.positional[1], a.positional[2]);
                           if (!ContentStaysInFile(o->Kind()) || o->IsFree())
                               throw Failure{"object is not an embedded file or a picture"};
-                          if (!o->ExtractToFile(a.positional[3]))
-                              throw Failure{"cannot write " + a.positional[3]};
+                          // Written beside OUT and renamed: OUT may not be the
+                          // hypertext being read, and a failed write leaves it as it was.
+                          const std::filesystem::path out = a.positional[3];
+                          std::error_code ec;
+                          if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), ec);
+                          OutputFile file;
+                          if (!file.Create(out, {s->HQVFileName()})) throw Failure{file.Error()};
+                          bool writeFailed = false;
+                          if (!o->CopyContentTo(file.Fd(), &writeFailed)) {
+                              if (writeFailed) {
+                                  file.WriteFailed(errno);
+                                  throw Failure{file.Error()};
+                              }
+                              throw Failure{"the object's content cannot be read from " + a.positional[0]};
+                          }
+                          if (!file.Commit()) throw Failure{file.Error()};
                           return 0;
                       }});
 

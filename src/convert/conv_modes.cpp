@@ -71,6 +71,11 @@ std::string MainFileNameFor(int mode, const fs::path& hypertext) {
 
 std::string ExportSection(int mode) { return "exp\\" + std::to_string(mode); }
 
+bool ImportFormatNotAvailable(const fs::path& file) {
+    const std::string ext = cp1252::Lower(file.extension().string());
+    return ext == ".rtf" || ext == ".doc" || ext == ".wri";
+}
+
 ExportModeSettings ExportModeSettings::Load(const platform::SettingsStore& store, int mode) {
     ExportModeSettings s;
     std::string sec = ExportSection(mode);

@@ -45,4 +45,11 @@ struct ExportModeSettings {
 
 std::string ExportSection(int mode);
 
+// The message of a command whose part is not built yet.
+inline constexpr const char* kNotAvailableText = "Questa funzione non è ancora disponibile.";
+
+// True for the files an import cannot read yet: RTF, DOC and WRI documents,
+// whose converters are missing (as plain text they would show their raw bytes).
+bool ImportFormatNotAvailable(const std::filesystem::path& file);
+
 }  // namespace ovik

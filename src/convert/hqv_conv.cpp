@@ -40,6 +40,24 @@ THQVoggetto* THQVconv::ResolveId(int32_t id) const {
     return LinkedHQVset->GetObjectById(id);
 }
 
+void ImportReport::Skip(const std::filesystem::path& file, std::string message) {
+    skippedFiles.push_back(file);
+    messages.push_back(std::move(message));
+}
+
+std::vector<std::string> ImportReport::Lines() const {
+    std::vector<std::string> lines = messages;
+    if (replacedCharacters > 0)
+        lines.push_back(std::to_string(replacedCharacters) +
+                        (replacedCharacters == 1 ? " carattere non presente" : " caratteri non presenti") +
+                        " in Windows-1252 sostituit" + (replacedCharacters == 1 ? "o" : "i") + ".");
+    if (droppedControls > 0)
+        lines.push_back(std::to_string(droppedControls) +
+                        (droppedControls == 1 ? " carattere di controllo tolto" : " caratteri di controllo tolti") +
+                        " (NUL o altri codici che il testo di una pagina non può contenere).");
+    return lines;
+}
+
 std::string ExportProgressText(int32_t pag, int32_t tot, int32_t phase) {
     int64_t pct = tot > 0 ? int64_t(pag) * 100 / tot : 0;
     return "Export in corso, fase " + std::to_string(phase) + ": " + std::to_string(pct) + "%";

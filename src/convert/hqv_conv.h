@@ -30,6 +30,24 @@ enum ExportPhase : int32_t {
     kPhaseCopying = 3,
 };
 
+// What an import did, for the user: how many pages it made, what it had to
+// change in the text and which files it left out and why.
+struct ImportReport {
+    int32_t pagesMade = 0;
+    // Characters Windows-1252 cannot hold, replaced by the closest one or "?".
+    size_t replacedCharacters = 0;
+    // NUL and other control characters page text cannot hold, dropped.
+    size_t droppedControls = 0;
+    // Files not imported, with one message each (naming the file) in `messages`.
+    std::vector<std::filesystem::path> skippedFiles;
+    std::vector<std::string> messages;
+
+    void Skip(const std::filesystem::path& file, std::string message);
+    // The report as lines for the user (the skipped files' messages, then the
+    // changed characters); empty when the import went through untouched.
+    std::vector<std::string> Lines() const;
+};
+
 class THQVconv {
 public:
     using TMyExpProgressEvent =
@@ -51,12 +69,16 @@ public:
     THQVoggetto* ImportBackPicture = nullptr;
     // Set when the last operation failed, with the reason for the user.
     std::string LastError;
+    // What the last ImportFiles did.
+    ImportReport Report;
 
     // Converts a box-markup fragment (ending with a zero byte) into the format,
     // appended to `target`.
     virtual void ConvertFragment(const Bytes& source, Bytes& target) = 0;
     // Exports the listed pages into ExportFileName. False when the output
-    // cannot be written (LastError says why).
+    // cannot be written (LastError says why). The output is never the linked
+    // hypertext's file, a file being read or one another program keeps locked,
+    // and it replaces an old file only once it is complete (OutputFile).
     virtual bool ExportPages(const std::vector<int32_t>& pages) = 0;
     virtual bool ExportPage(int32_t page) = 0;
     // Imports each file as new pages; the number of the first page created, or

@@ -1,16 +1,16 @@
 #include "convert/hqv_to_txt.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <climits>
 #include <cstring>
-#include <fstream>
+#include <new>
 
+#include "convert/conv_modes.h"
 #include "core/codepage.h"
 #include "document/format1.h"
 #include "document/hqv_set.h"
+#include "document/open_file.h"
+#include "document/output_file.h"
 #include "document/style_record.h"
 #include "text/hqv_box.h"
 
@@ -41,50 +41,27 @@ size_t SkipTag(const uint8_t* p, size_t n, size_t i) {
     return gt ? size_t(static_cast<const uint8_t*>(gt) - p) + 1 : n;
 }
 
-bool WriteAll(const fs::path& path, const std::string& text, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = "Impossibile creare il file " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    if (!out) {
-        error = "Errore nella scrittura file " + path.string();
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ReadWholeFile(const fs::path& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    out.resize(size_t(st.st_size));
-    size_t got = 0;
-    while (got < out.size()) {
-        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += size_t(r);
-    }
-    ::close(fd);
-    if (got != out.size()) return false;
-    return true;
+    auto file = OpenFile::Open(path);
+    if (!file) return false;
+    out.resize(size_t(file->Size()));
+    return file->ReadAt(0, out.data(), out.size());
 }
 
-void AppendEscapedLine(std::string& out, std::string_view line) {
-    // Plain stretches are appended whole; only the four special bytes are expanded.
+bool LooksBinary(std::string_view bytes) {
+    if (cp1252::HasUtf16Bom(bytes)) return false;
+    return bytes.substr(0, 8192).find('\0') != std::string_view::npos;
+}
+
+void AppendEscapedLine(std::string& out, std::string_view line, size_t* dropped) {
+    // Plain stretches are appended whole; only the special bytes are expanded
+    // (TAB, "&", "<", ">") or dropped (the other control characters).
     size_t start = 0;
     for (size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (c != '\t' && c != '&' && c != '<' && c != '>') continue;
+        const char c = line[i];
+        if (uint8_t(c) >= 32 && c != '&' && c != '<' && c != '>') continue;
         out.append(line.data() + start, i - start);
         start = i + 1;
         switch (c) {
@@ -92,6 +69,9 @@ void AppendEscapedLine(std::string& out, std::string_view line) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
             case '>': out += "&gt;"; break;
+            default:
+                if (dropped) ++*dropped;
+                break;
         }
     }
     out.append(line.data() + start, line.size() - start);
@@ -187,14 +167,20 @@ bool THQVtoTxt::ExportPages(const std::vector<int32_t>& pages) {
         Progress(index++, int32_t(pages.size()), kPhaseMain);
         AppendPage(number, text);
     }
-    return WriteAll(ExportFileName, text, LastError);
+    return WriteOutput(text);
 }
 
 bool THQVtoTxt::ExportPage(int32_t number) {
     LastError.clear();
     std::string text;
     AppendPage(number, text);
-    return WriteAll(ExportFileName, text, LastError);
+    return WriteOutput(text);
+}
+
+bool THQVtoTxt::WriteOutput(const std::string& text) {
+    std::vector<fs::path> keep;
+    if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
+    return WriteOutputFile(ExportFileName, text, LastError, keep);
 }
 
 void THQVtoTxt::AppendPage(int32_t number, std::string& text) {
@@ -207,41 +193,87 @@ void THQVtoTxt::AppendPage(int32_t number, std::string& text) {
     CurrentPageText = nullptr;
 }
 
+namespace {
+
+// A line break ends a line: LF, CR LF or a lone CR; a final line break adds no
+// line. Each line becomes a paragraph of style 0.
+std::string MarkupOfText(std::string_view text, size_t& dropped) {
+    std::string markup;
+    markup.reserve(text.size() + text.size() / 4 + 16);
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        size_t j = i;
+        while (j < n && text[j] != '\n' && text[j] != '\r') ++j;
+        markup += "<Z S0 >";
+        AppendEscapedLine(markup, text.substr(i, j - i), &dropped);
+        if (j < n && text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ++j;
+        i = j + 1;
+    }
+    if (markup.compare(0, 4, "<Z S") != 0) markup.insert(0, "<Z S0 >");
+    return markup;
+}
+
+std::string Name(const fs::path& file) { return file.string(); }
+
+}  // namespace
+
 int32_t THQVtoTxt::ImportFiles(const std::vector<fs::path>& files, int /*mode*/) {
-    ReplacedCharacters = 0;
-    SkippedFiles.clear();
+    Report = ImportReport();
     int32_t first = -1;
     int32_t index = 0;
     for (const fs::path& file : files) {
         Progress(index++, int32_t(files.size()), kPhaseMain);
-        // Read the whole file at once: one pass over memory.
-        std::string raw;
-        if (!ReadWholeFile(file, raw)) {
-            SkippedFiles.push_back(file);
+        if (ImportFormatNotAvailable(file)) {
+            Report.Skip(file, Name(file) + ": " + kNotAvailableText);
             continue;
         }
-        std::string text = cp1252::FromFileText(raw, &ReplacedCharacters);
-        raw.clear();
-        raw.shrink_to_fit();
-        std::string markup;
-        markup.reserve(text.size() + text.size() / 4 + 16);
-        // Lines end at LF, CR LF or a lone CR; a final line break adds no line.
-        size_t i = 0, n = text.size();
-        while (i < n) {
-            size_t j = i;
-            while (j < n && text[j] != '\n' && text[j] != '\r') ++j;
-            markup += "<Z S0 >";
-            AppendEscapedLine(markup, std::string_view(text).substr(i, j - i));
-            if (j < n && text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ++j;
-            i = j + 1;
+        try {
+            // Opened without waiting and only when it is a regular file: a pipe
+            // or a device under the name is left out.
+            auto in = OpenFile::Open(file);
+            if (!in) {
+                std::error_code ec;
+                const bool other = fs::exists(file, ec) && !fs::is_regular_file(file, ec);
+                Report.Skip(file, other ? Name(file) + " non è un file normale: saltato."
+                                        : "File non leggibile, saltato: " + Name(file));
+                continue;
+            }
+            std::string raw(size_t(std::min<uint64_t>(in->Size(), 8192)), '\0');
+            bool read = in->ReadAt(0, raw.data(), raw.size());
+            if (read && LooksBinary(raw)) {
+                Report.Skip(file, Name(file) + " non è un file di testo: saltato.");
+                continue;
+            }
+            if (read && in->Size() > raw.size()) {
+                raw.resize(size_t(in->Size()));
+                read = in->ReadAt(0, raw.data(), raw.size());
+            }
+            in.reset();
+            if (!read) {
+                Report.Skip(file, "File non leggibile, saltato: " + Name(file));
+                continue;
+            }
+            std::string text = cp1252::FromFileText(raw, &Report.replacedCharacters);
+            std::string().swap(raw);
+            std::string markup = MarkupOfText(text, Report.droppedControls);
+            std::string().swap(text);
+            // A page's text is counted in 32 bits in the file.
+            if (markup.size() >= size_t(INT32_MAX)) {
+                Report.Skip(file, "Il file " + Name(file) + " è troppo grande per una pagina: saltato.");
+                continue;
+            }
+            Bytes content(markup.begin(), markup.end());
+            content.push_back(0);
+            std::string().swap(markup);
+            THQVtesto* page = NewImportPage();
+            if (!page) break;
+            page->SetContent(std::move(content));
+            ++Report.pagesMade;
+            if (first < 0) first = page->Number();
+        } catch (const std::bad_alloc&) {
+            Report.Skip(file, "Memoria insufficiente per importare il file " + Name(file) + ": saltato.");
         }
-        if (markup.compare(0, 4, "<Z S") != 0) markup.insert(0, "<Z S0 >");
-        THQVtesto* page = NewImportPage();
-        if (!page) break;
-        Bytes content(markup.begin(), markup.end());
-        content.push_back(0);
-        page->SetContent(std::move(content));
-        if (first < 0) first = page->Number();
     }
     return first < 0 ? 0 : first;
 }

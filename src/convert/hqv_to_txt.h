@@ -3,7 +3,10 @@
 // Export walks a page's box markup and writes its characters: paragraphs become
 // CR LF (none before the first), table cells TAB or, at the end of a row, CR LF;
 // placed objects write nothing except the wrapper placeholders ("!RefI:" ...).
-// Import makes one paragraph of style 0 per line of the file.
+// Import makes one paragraph of style 0 per line of the file; the file may be
+// UTF-16 (with its byte-order mark), UTF-8 or Windows-1252. Binary files, files
+// that are not regular files and formats whose converter is missing are left
+// out; Report says what was made, changed and left out.
 #pragma once
 
 #include <string>
@@ -28,17 +31,22 @@ public:
     // Appends the text of page `number` (nothing for a missing or free page).
     void AppendPage(int32_t number, std::string& text);
 
-    // How many characters of the last import Windows-1252 could not hold.
-    size_t ReplacedCharacters = 0;
-    // Files the last import could not read.
-    std::vector<std::filesystem::path> SkippedFiles;
+private:
+    // Writes the exported text as ExportFileName (OutputFile).
+    bool WriteOutput(const std::string& text);
 };
 
 // Escapes one line of plain text for box markup: TAB becomes eight spaces and
-// "&", "<", ">" their entities.
-void AppendEscapedLine(std::string& out, std::string_view line);
+// "&", "<", ">" their entities. NUL and the other control characters, which
+// page text cannot hold, are dropped and counted in `*dropped` (when given).
+void AppendEscapedLine(std::string& out, std::string_view line, size_t* dropped = nullptr);
 
-// Reads a whole regular file; false when it cannot be read.
+// Reads a whole regular file without ever waiting (a pipe or a device under
+// the name is refused); false when it cannot be read.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+
+// True for bytes that are not text: a NUL in the first 8 KB of a file that has
+// no UTF-16 byte-order mark.
+bool LooksBinary(std::string_view bytes);
 
 }  // namespace ovik

@@ -164,7 +164,58 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+bool HasUtf16Bom(std::string_view bytes) {
+    if (bytes.size() < 2) return false;
+    const uint8_t a = uint8_t(bytes[0]), b = uint8_t(bytes[1]);
+    return (a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF);
+}
+
+// Hand-written: the standard library's UTF-16 conversions are deprecated, and
+// this is one loop.
+std::string Utf16ToUtf8(std::string_view bytes, bool littleEndian) {
+    std::string out;
+    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    auto unit = [&](size_t i) -> uint32_t {
+        const uint8_t a = uint8_t(bytes[i]), b = uint8_t(bytes[i + 1]);
+        return littleEndian ? uint32_t(a | (b << 8)) : uint32_t((a << 8) | b);
+    };
+    auto put = [&out](uint32_t c) {
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    };
+    size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                put(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        put(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+    }
+    if (i < bytes.size()) put(0xFFFD);
+    return out;
+}
+
 std::string FromFileText(std::string_view bytes, size_t* replaced) {
+    if (HasUtf16Bom(bytes))
+        return FromUtf8(Utf16ToUtf8(bytes.substr(2), uint8_t(bytes[0]) == 0xFF), replaced);
     if (bytes.size() >= 3 && uint8_t(bytes[0]) == 0xEF && uint8_t(bytes[1]) == 0xBB &&
         uint8_t(bytes[2]) == 0xBF)
         return FromUtf8(bytes.substr(3), replaced);

@@ -25,9 +25,17 @@ std::string FromUtf8(std::string_view utf8, size_t* replaced = nullptr);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
-// Text read from a file: UTF-8 when it is valid UTF-8 (a leading byte-order
-// mark is dropped), else taken as Windows-1252 already.
+// Text read from a file: UTF-16 when it begins with a UTF-16 byte-order mark
+// (either byte order), UTF-8 when it is valid UTF-8 (a leading byte-order mark
+// is dropped), else taken as Windows-1252 already.
 std::string FromFileText(std::string_view bytes, size_t* replaced = nullptr);
+
+// True when the bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
+bool HasUtf16Bom(std::string_view bytes);
+
+// UTF-16 (little-endian when `littleEndian`) to UTF-8. Unpaired surrogates and
+// a final odd byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool littleEndian);
 
 // Case mapping of Windows-1252 letters, accented ones included.
 char Upper(char c);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -505,21 +506,27 @@ bool THQVoggetto::ExtractToFile(const fs::path& path) const {
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    bool ok;
-    if (contentFile_) {
-        ok = contentFile_->CopyTo(contentPos_, contentLen_, fd);
-    } else {
-        Bytes data;
-        ok = ReadContent(data);
-        size_t off = 0;
-        while (ok && off < data.size()) {
-            ssize_t w = ::write(fd, data.data() + off, data.size() - off);
-            if (w <= 0) ok = false;
-            else off += size_t(w);
-        }
-    }
+    bool ok = CopyContentTo(fd);
     if (::close(fd) != 0) ok = false;
     return ok;
+}
+
+bool THQVoggetto::CopyContentTo(int fd, bool* writeFailed) const {
+    if (writeFailed) *writeFailed = false;
+    if (contentFile_) return contentFile_->CopyTo(contentPos_, contentLen_, fd, writeFailed);
+    Bytes data;
+    if (!ReadContent(data)) return false;
+    size_t off = 0;
+    while (off < data.size()) {
+        ssize_t w = ::write(fd, data.data() + off, data.size() - off);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            if (writeFailed) *writeFailed = true;
+            return false;
+        }
+        off += size_t(w);
+    }
+    return true;
 }
 
 fs::path THQVoggetto::ExtractToTempFile() {

@@ -139,6 +139,9 @@ public:
     // 0). Failures append to `errors`. Returns the length written.
     uint64_t WriteContent(Bytes& out, bool withLengthPrefix, std::vector<std::string>& errors) const;
     bool ExtractToFile(const std::filesystem::path& path) const;
+    // Writes the content at the position of the descriptor `fd`; on failure
+    // `*writeFailed` (when given) tells a failed write from a failed read.
+    bool CopyContentTo(int fd, bool* writeFailed = nullptr) const;
     std::filesystem::path ExtractToTempFile();
 
     // The object stream: one object through a byte stream.

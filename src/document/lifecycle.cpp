@@ -22,6 +22,7 @@
 #include "core/codepage.h"
 #include "core/file_names.h"
 #include "document/hqv_set.h"
+#include "document/output_file.h"
 #include "platform/messages.h"
 
 namespace ovik {
@@ -43,13 +44,6 @@ int InjectedFault(SaveStep step) {
 
 std::string Quoted(const fs::path& p) { return "\"" + p.string() + "\""; }
 
-void SyncFolder(const fs::path& folder) {
-    int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd < 0) return;
-    ::fsync(dfd);
-    ::close(dfd);
-}
-
 bool IsHexName(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
@@ -59,17 +53,6 @@ bool IsHexName(std::string_view s) {
 bool OwnedByMe(const fs::path& p) {
     struct stat st;
     return ::lstat(p.c_str(), &st) == 0 && st.st_uid == ::getuid();
-}
-
-// The name a save writes to: links are followed (a link names the file it
-// points to, which is the one to replace) and "." and ".." are resolved, so the
-// temporary file and the ".bak" are made in the folder that holds the file.
-fs::path ResolvedTarget(const fs::path& given) {
-    std::error_code ec;
-    fs::path abs = fs::absolute(given, ec);
-    if (ec) abs = given;
-    fs::path resolved = fs::exists(abs, ec) ? fs::canonical(abs, ec) : fs::weakly_canonical(abs, ec);
-    return ec ? abs : resolved;
 }
 
 }  // namespace
@@ -277,30 +260,14 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     // 1. The temporary file beside the target. Another program holding the target
     // (an editor that has it open) counts as a sharing error, as a failed creation
     // does: the user may close it and retry.
-    const std::string pattern = (folder / (SaveTempPrefix(target) + "XXXXXX")).string();
     fs::path temp;
     FileLock tempLock;  // marks the temporary file as a save in progress
     for (;;) {
         int err = InjectedFault(SaveStep::CreateTemp);
         if (err == 0 && !sameFile && fs::exists(target, ec) && LockedByOther(target)) err = EBUSY;
         if (err == 0) {
-            std::vector<char> name(pattern.begin(), pattern.end());
-            name.push_back(0);
-            int fd = ::mkstemp(name.data());
+            int fd = CreateTempBeside(target, temp);
             if (fd >= 0) {
-                temp = fs::path(name.data());
-                // mkstemp makes the file private; give it the target's permissions,
-                // or the usual ones for a new file.
-                struct stat st;
-                mode_t mode;
-                if (::stat(target.c_str(), &st) == 0) {
-                    mode = st.st_mode & 07777;
-                } else {
-                    mode_t mask = ::umask(0);
-                    ::umask(mask);
-                    mode = 0666 & ~mask;
-                }
-                if (::fchmod(fd, mode) != 0) { /* keeps the private mode */ }
                 ::close(fd);
                 tempLock.Acquire(temp);
                 break;

@@ -4,9 +4,38 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace ovik {
+
+namespace {
+// Device and inode of every OpenFile alive. Files are opened from the interface
+// thread and from background searches, hence the lock.
+std::mutex openFilesMutex;
+std::vector<std::pair<uint64_t, uint64_t>>& OpenFiles() {
+    static std::vector<std::pair<uint64_t, uint64_t>> files;
+    return files;
+}
+}  // namespace
+
+OpenFile::OpenFile(int fd, uint64_t size, std::filesystem::path p, uint64_t dev, uint64_t ino)
+    : fd_(fd), dev_(dev), ino_(ino), size_(size), path_(std::move(p)) {
+    std::lock_guard<std::mutex> hold(openFilesMutex);
+    OpenFiles().emplace_back(dev_, ino_);
+}
+
+bool IsOpenForReading(const std::filesystem::path& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    const std::pair<uint64_t, uint64_t> id{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+    std::lock_guard<std::mutex> hold(openFilesMutex);
+    const auto& files = OpenFiles();
+    return std::find(files.begin(), files.end(), id) != files.end();
+}
 
 std::shared_ptr<OpenFile> OpenFile::Open(const std::filesystem::path& path) {
     // Non-blocking open: a pipe under the name is refused below instead of
@@ -18,10 +47,19 @@ std::shared_ptr<OpenFile> OpenFile::Open(const std::filesystem::path& path) {
         ::close(fd);
         return nullptr;
     }
-    return std::shared_ptr<OpenFile>(new OpenFile(fd, uint64_t(st.st_size), path));
+    return std::shared_ptr<OpenFile>(
+        new OpenFile(fd, uint64_t(st.st_size), path, uint64_t(st.st_dev), uint64_t(st.st_ino)));
 }
 
-OpenFile::~OpenFile() { ::close(fd_); }
+OpenFile::~OpenFile() {
+    {
+        std::lock_guard<std::mutex> hold(openFilesMutex);
+        auto& files = OpenFiles();
+        auto it = std::find(files.begin(), files.end(), std::make_pair(dev_, ino_));
+        if (it != files.end()) files.erase(it);
+    }
+    ::close(fd_);
+}
 
 bool OpenFile::ReadAt(uint64_t pos, void* buf, size_t n) const {
     if (pos > size_ || n > size_ - pos) return false;

@@ -1,6 +1,8 @@
 // A file open for reading, shared by the set and the objects whose bytes stay in
 // it (pictures, embedded files). Reads are positioned (pread), so objects never
 // disturb each other's file position; every read is checked against the size.
+// The program keeps a list of the files it holds open this way, so that nothing
+// it writes ever replaces a file it is reading (IsOpenForReading).
 #pragma once
 
 #include <cstdint>
@@ -31,8 +33,9 @@ public:
     bool CopyTo(uint64_t pos, uint64_t n, int outFd, bool* writeFailed = nullptr) const;
 
 private:
-    OpenFile(int fd, uint64_t size, std::filesystem::path p) : fd_(fd), size_(size), path_(std::move(p)) {}
+    OpenFile(int fd, uint64_t size, std::filesystem::path p, uint64_t dev, uint64_t ino);
     int fd_;
+    uint64_t dev_, ino_;
     uint64_t size_;
     std::filesystem::path path_;
 };
@@ -40,5 +43,9 @@ private:
 // Same-file test by identity (device and inode), so a link or another spelling
 // of a path names the same file. False when either file does not exist.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// True when `path` names (by identity) a file that an OpenFile of this process
+// holds open: an open hypertext, or a file being read.
+bool IsOpenForReading(const std::filesystem::path& path);
 
 }  // namespace ovik

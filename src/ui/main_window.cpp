@@ -645,10 +645,17 @@ void TMainForm::WireDocument() {
         RefreshRecentFiles();
     };
     ui.importFile = [this](const std::filesystem::path& f) {
-        int32_t first = txt_.ImportFiles({f}, 1);
-        set_->SetModified(true);
+        txt_.ImportFiles({f}, 1);
+        const ImportReport& report = txt_.Report;
+        if (report.pagesMade > 0) set_->SetModified(true);
+        if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
+            for (std::string& l : lines) l = cp1252::FromUtf8(l);
+            auto* w = static_cast<TFErrori*>(PrepareWindow("ferrori"));
+            w->Load(cp1252::FromUtf8(TFImport::kReportTitle), lines);
+            w->exec();
+        }
         RefreshPages();
-        return first >= 0;
+        return report.pagesMade > 0;
     };
     ui.stopReminder = [this] { saveReminder_.stop(); };
     ui.startReminder = [this] {

@@ -323,6 +323,25 @@ TEST_F(Window, OpenAnyFileDispatchesByExtension) {
     EXPECT_EQ(set.HQVFileName(), hqv);
 }
 
+// RTF, DOC and WRI documents have no converter yet: they are not imported as
+// plain text (which would show their raw bytes).
+TEST_F(Window, DocumentFormatsWithoutAConverterAreNotImportedAsText) {
+    int imported = 0;
+    doc.ui.importFile = [&](const fs::path&) {
+        ++imported;
+        return true;
+    };
+    for (const char* name : {"lettera.rtf", "vecchio.DOC", "nota.wri"}) {
+        SCOPED_TRACE(name);
+        msgs.clear();
+        EXPECT_FALSE(doc.OpenAnyFile(dir / name, true));
+        EXPECT_EQ(msgs.joined(), "Questa funzione non è ancora disponibile.");
+    }
+    EXPECT_EQ(imported, 0);
+    EXPECT_TRUE(doc.OpenAnyFile(dir / "testo.txt", true));
+    EXPECT_EQ(imported, 1);
+}
+
 TEST_F(Window, TheSaveReminderAsksAndSavesOnYes) {
     const fs::path file = dir / "doc.hqv";
     MakeHypertext(file, "vecchio");

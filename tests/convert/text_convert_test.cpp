@@ -119,7 +119,7 @@ TEST_F(TextConvert, ImportOfFiles) {
         int32_t first = conv.ImportFiles({path}, 1);
         EXPECT_EQ(first, set.ObjectCount(testoHtml) - 1);
         EXPECT_EQ(Content(first), r.markup);
-        EXPECT_EQ(conv.ReplacedCharacters, r.replaced);
+        EXPECT_EQ(conv.Report.replacedCharacters, r.replaced);
         EXPECT_EQ(set.Page(first)->I32(page_rec::kBackColour), 0xFFFFFF);
     }
 }
@@ -133,7 +133,7 @@ TEST_F(TextConvert, UnreadableFilesAreSkipped) {
     EXPECT_EQ(set.ObjectCount(testoHtml), 1);
     EXPECT_EQ(Content(0), "<Z S0 >ok");
     EXPECT_EQ(set.Page(0)->I32(page_rec::kBackColour), 0x123456);
-    EXPECT_EQ(conv.SkippedFiles.size(), 2u);
+    EXPECT_EQ(conv.Report.skippedFiles.size(), 2u);
     EXPECT_EQ(conv.ImportFiles({dir / "missing.txt"}, 1), 0);  // nothing made
 }
 

@@ -15,6 +15,7 @@
 
 #include "core/codepage.h"
 #include "platform/messages.h"
+#include "ui/dialogs/errors.h"
 
 namespace ovik::ui {
 
@@ -294,8 +295,20 @@ int32_t TFImport::Import() {
     int32_t first = txt_.ImportFiles(list, 1);
     txt_.OnExpProgress = nullptr;
     txt_.ImportBackColor = 0xFFFFFF;
-    if (first >= 0) txt_.LinkedHQVset->SetModified(true);
-    return first;
+    const ImportReport& report = txt_.Report;
+    if (report.pagesMade > 0) txt_.LinkedHQVset->SetModified(true);
+    if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
+        if (ShowReport) {
+            ShowReport(kReportTitle, lines);
+        } else {
+            // The errors window shows Windows-1252 text; the report is UTF-8.
+            for (std::string& l : lines) l = cp1252::FromUtf8(l);
+            TFErrori w(Store(), this);
+            w.Load(cp1252::FromUtf8(kReportTitle), lines);
+            w.exec();
+        }
+    }
+    return report.pagesMade > 0 ? first : -1;
 }
 
 }  // namespace ovik::ui

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <filesystem>
+#include <functional>
 
 #include "convert/conv_modes.h"
 #include "convert/hqv_to_txt.h"
@@ -66,8 +67,14 @@ public:
     void AddFiles(const QStringList& files);
     int Mode() const;
     // Imports the listed files (the Importa button). The number of the first
-    // page made, or -1 when nothing was imported (a message says why).
+    // page made, or -1 when nothing was imported (a message says why). What the
+    // import left out or changed (files skipped, characters replaced or
+    // dropped) is shown through ShowReport.
     int32_t Import();
+
+    // Shows an import's report; by default in the errors window ("Errori").
+    std::function<void(const std::string& title, const std::vector<std::string>& lines)> ShowReport;
+    static constexpr const char* kReportTitle = "Importazione: files saltati o testo modificato";
 
     QListWidget* files;
     QComboBox* format;
