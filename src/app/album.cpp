@@ -8,9 +8,13 @@
 
 namespace ovik::app {
 
-bool DeleteObject(THQVset& set, THQVoggetto& o) {
-    if (o.Id() == 0 || o.IsFree() || o.Owner() != &set || !o.IsRegistered()) return false;
-    RemoveAllReferencesTo(set, o.Id());
+namespace {
+bool Deletable(const THQVset& set, const THQVoggetto& o) {
+    return o.Id() != 0 && !o.IsFree() && o.Owner() == &set && o.IsRegistered();
+}
+
+// Frees an object whose references are gone; an embedded file's copy goes too.
+void Free(THQVset& set, THQVoggetto& o) {
     if (o.Kind() == genLink && !o.ExternalFile().empty()) {
         // Only the set's own copy is deleted, never a file elsewhere.
         std::error_code ec;
@@ -21,7 +25,36 @@ bool DeleteObject(THQVset& set, THQVoggetto& o) {
     }
     o.MakeFree();
     set.SetModified(true);
+}
+}  // namespace
+
+bool DeleteObject(THQVset& set, THQVoggetto& o) {
+    if (!Deletable(set, o)) return false;
+    RemoveAllReferencesTo(set, o.Id());
+    Free(set, o);
     return true;
+}
+
+std::vector<bool> DeleteObjects(THQVset& set, const std::vector<int32_t>& ids, LinkedView* view,
+                                const std::function<void(size_t, bool)>& done) {
+    if (view) view->StoreAndDropPage();
+    std::vector<bool> deleted(ids.size(), false);
+    // The references of every object go first, while all of them still exist
+    // (an object deleted with another may name it).
+    for (size_t i = 0; i < ids.size(); ++i) {
+        THQVoggetto* o = set.GetObjectById(ids[i]);
+        deleted[i] = o && Deletable(set, *o);
+        if (deleted[i]) RemoveAllReferencesTo(set, ids[i]);
+    }
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (deleted[i]) {
+            THQVoggetto* o = set.GetObjectById(ids[i]);
+            if (o && !o->IsFree()) Free(set, *o);
+        }
+        if (done) done(i, deleted[i]);
+    }
+    if (view) view->ShowPageAgain();
+    return deleted;
 }
 
 int32_t NewEmptyPage(THQVset& set) {

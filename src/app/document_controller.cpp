@@ -8,6 +8,7 @@
 #include "core/file_names.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
+#include "undo/undo.h"
 
 namespace ovik::app {
 
@@ -70,6 +71,8 @@ void DocumentController::NewDocument() {
     Call(ui.viewDropPage);
     Call(ui.settle);
     set_.NewHypertext();
+    if (history) history->Clear();
+    Call(ui.viewReset);
     Call(ui.viewShowStartPage, false);
     ClearModified();
     editMode_ = true;
@@ -98,6 +101,7 @@ bool DocumentController::OpenDocument(const fs::path& name, bool asTemplate) {
     Call(ui.viewDropPage);
     Call(ui.settle);
     set_.NewHypertext();
+    if (history) history->Clear();
     Call(ui.viewReset);
     set_.OpenHypertext(name);
     const bool opened = set_.HQVFileName() == name;
@@ -250,6 +254,7 @@ bool DocumentController::CloseQuery() {
         mayClose = false;
     }
     if (!mayClose) Call(ui.viewEnableAndMarkChanged);
+    if (mayClose && history) history->Clear();
     closing_ = mayClose;
     set_.Closing = mayClose;
     return mayClose;

@@ -18,6 +18,7 @@
 
 namespace ovik {
 class THQVset;
+class THQVundoList;
 namespace platform {
 class Messages;
 }
@@ -85,6 +86,9 @@ public:
                        std::string applicationTitle = "Ovik");
 
     DocumentUi ui;
+    // The hypertext's undo history: New, Open and closing empty both its
+    // sides, so that no entry of one document is undone into another.
+    THQVundoList* history = nullptr;
 
     // --- commands -----------------------------------------------------------------
     void NewDocument();

@@ -201,7 +201,11 @@ bool ClearPageText(THQVset& set, Bytes& c, int32_t id) {
     ForEachObjectTag(c, [&](size_t pos, uint32_t value) {
         const int32_t v = int32_t(value);
         if (v == id) {
-            drop.push_back({pos, IdKind(v) == internetLink || IdKind(v) == speclink});
+            // A tag of a kind that opens a link span in the text (a page, an
+            // embedded file, an address, a special link) takes the span's end
+            // with it.
+            const uint8_t k = IdKind(v);
+            drop.push_back({pos, k == internetLink || k == speclink || k == testoHtml || k == genLink});
             return;
         }
         ClearLink(set, v, id);

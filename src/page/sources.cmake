@@ -4,4 +4,5 @@ list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/working_copy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thqv_par.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thqv_page.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/page_copy.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/page_copy.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page_undo.cpp)

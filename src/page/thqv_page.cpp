@@ -1,5 +1,6 @@
 #include "page/thqv_page.h"
 
+#include <atomic>
 #include <functional>
 
 #include "core/codepage.h"
@@ -45,7 +46,10 @@ void THQVpage::BuildBox(PageWorkingCopy& wc) {
     platform::TextMeasurer& measurer =
         host_.measurer ? *host_.measurer : platform::DefaultMeasurer();
     box_ = std::make_unique<THQVbox>(set, measurer);
+    static std::atomic<uint64_t> showings{0};
+    showing_ = ++showings;
     box_->controls = this;
+    box_->geometry.readOnly = readOnly_;
     box_->controlIndex = int32_t(index_.size());
     index_.push_back(nullptr);  // the box's own entry
     PageRecord rec(wc.Page());
@@ -133,6 +137,8 @@ PlacedObject* THQVpage::ControlAt(int32_t n) {
 
 void THQVpage::SetReadOnly(bool f) {
     readOnly_ = f;
+    // The box is the one that refuses edits in preview.
+    if (box_) box_->geometry.readOnly = f;
     ApplyScrollBarMode();
 }
 

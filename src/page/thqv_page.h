@@ -106,6 +106,9 @@ public:
     int32_t PageNumber() const { return pageNumber_; }
     bool IsNewPage() const { return newPage_; }
     bool IsStored() const { return stored_; }
+    // Which building of the box this is: control indexes hold within one
+    // showing only (every box built gets a number no page had before).
+    uint64_t Showing() const { return showing_; }
     bool modified = false;
 
     // --- index list -------------------------------------------------------------
@@ -197,6 +200,7 @@ private:
     std::vector<NestedFrameSet*> frameSets_;
     bool newPage_ = false;
     bool stored_ = false;
+    uint64_t showing_ = 0;
     bool readOnly_ = false;
     bool active_ = true;
     bool framesOnly_ = false;

@@ -256,6 +256,7 @@ bool BoxEditor::TypeChar(uint8_t byte) {
 // --- deleting -----------------------------------------------------------------------------------
 
 bool BoxEditor::DeleteSelection() {
+    if (!Editable()) return false;
     TextPosition s = Clamp(box_.SelectionStart()), e = Clamp(box_.SelectionEnd());
     if (!box_.hasSelection || box_.ParagraphCount() == 0 || !Before(s, e)) {
         box_.Set().Messages().Error("SelectionMustExists");
@@ -389,7 +390,7 @@ void BoxEditor::InsertParagraph() {
 }
 
 void BoxEditor::InsertObject(PlacedObject* object, bool focus) {
-    if (!object || Locked() || box_.ParagraphCount() == 0) return;
+    if (!object || Locked() || !Editable() || box_.ParagraphCount() == 0) return;
     CloseGroups();
     if (HasSelectionText(box_)) DeleteSelection();
     CloseGroups();
@@ -442,7 +443,7 @@ void BoxEditor::InsertObject(PlacedObject* object, bool focus) {
 }
 
 void BoxEditor::ReplaceSelection(std::string_view text) {
-    if (box_.ParagraphCount() == 0) return;
+    if (!Editable() || box_.ParagraphCount() == 0) return;
     TextPosition s = Clamp(box_.SelectionStart()), e = Clamp(box_.SelectionEnd());
     if (!box_.hasSelection) s = e = Clamp(box_.caret);
     CloseGroups();
@@ -531,6 +532,7 @@ template <class P, class F>
 void BoxEditor::RunOrPending(const std::string& text, P setPending, F change) {
     // Without a selection the value joins those already chosen for the next
     // typed characters (bold, then a face: both hold).
+    if (!Editable()) return;
     const THQVTextAttributes::Pending keep = box_.TextAttributes().pending;
     CloseGroups();
     if (!HasSelectionText(box_)) {
@@ -628,6 +630,7 @@ void BoxEditor::SetFont(const TMyFont& shown, const TMyFont& chosen) {
 }
 
 void BoxEditor::SetLink(int32_t linkValue) {
+    if (!Editable()) return;
     CloseGroups();
     if (!HasSelectionText(box_)) {
         box_.Set().Messages().Warning("Selection must exists!");
@@ -652,7 +655,7 @@ void BoxEditor::SetLink(int32_t linkValue) {
 
 template <class F>
 void BoxEditor::ParaCommand(const std::string& text, F change, bool remeasure) {
-    if (box_.ParagraphCount() == 0) return;
+    if (!Editable() || box_.ParagraphCount() == 0) return;
     CloseGroups();
     int32_t first, last;
     if (HasSelectionText(box_)) {
@@ -1060,7 +1063,7 @@ void BoxEditor::MouseDown(MouseButton b, int32_t x, int32_t y, uint8_t /*modifie
     mouseDownPosition = pos;
     const bool inside = box_.hasSelection && !Before(pos, box_.SelectionStart()) &&
                         Before(pos, box_.SelectionEnd());
-    if (inside && !readOnly && b != MouseButton::Middle) {
+    if (inside && Editable() && b != MouseButton::Middle) {
         dragPending = true;
         dragButton = b;
         return;
@@ -1120,7 +1123,11 @@ void BoxEditor::MouseUp(MouseButton b, int32_t x, int32_t y, uint8_t /*modifiers
         a.editor = this;
         if (link != kNoLink) {
             a.link = link;
-            const uint8_t kind = IdKind(link);
+            // A link of the page is held by value in its page-local list: its
+            // own kind decides.
+            uint8_t kind = IdKind(link);
+            if (kind == kPageLocalKind && objectsHost)
+                if (const THQVoggetto* l = objectsHost->PageLink(link)) kind = l->Kind();
             a.kind = (Editable() && (kind == genLink || kind == speclink)) ? EditAction::OpenLinkMenu
                                                                          : EditAction::FollowLink;
         }
@@ -1160,7 +1167,7 @@ void BoxEditor::SelectWordAt(const TextPosition& p) {
 // --- drag and drop ------------------------------------------------------------------------------
 
 bool BoxEditor::DragOver(const BoxEditor& source, int32_t x, int32_t y) const {
-    if (readOnly || inactive || box_.ParagraphCount() == 0) return false;
+    if (!Editable() || box_.ParagraphCount() == 0) return false;
     TextPosition pos = Clamp(PositionAt(x, y));
     if (&source == this && box_.hasSelection && !Before(pos, box_.SelectionStart()) &&
         !Before(box_.SelectionEnd(), pos))
@@ -1189,7 +1196,10 @@ void BoxEditor::DropChoice(DropKind kind) {
 void BoxEditor::PerformDrop(BoxEditor& source, bool move) {
     THQVbox& sb = source.box_;
     const TextPosition s = source.Clamp(sb.SelectionStart()), e = source.Clamp(sb.SelectionEnd());
-    Bytes data = WriteObjectsData(sb, s, e, true);
+    // Through the pages' objects hosts, as the clipboard: the dragged links
+    // and placed objects become the target page's own (a copy of a placed
+    // object gets a control of its own).
+    Bytes data = WriteObjectsData(sb, s, e, true, source.objectsHost);
     TextPosition at = dropPosition;
     if (move) {
         source.DeleteSelection();
@@ -1203,7 +1213,7 @@ void BoxEditor::PerformDrop(BoxEditor& source, bool move) {
     }
     box_.hasSelection = false;
     box_.caret = Clamp(at);
-    ReadObjectsData(*this, data, "Inserimento tramite trascina selezione", false);
+    ReadObjectsData(*this, data, "Inserimento tramite trascina selezione", false, objectsHost);
     if (&source != this) {
         EditAction a{EditAction::FocusBox};
         a.editor = this;
@@ -1346,7 +1356,7 @@ bool ReadObjectsData(BoxEditor& editor, const Bytes& data, const std::string& un
     size_t pos = 0;
     int32_t version = 0;
     if (!ReadI32(data, pos, version) || (version != 1 && version != 3)) return false;
-    if (box.ParagraphCount() == 0) return false;
+    if (box.ParagraphCount() == 0 || !editor.Editable()) return false;
     THQVset& set = box.Set();
     // Everything is read before the box changes: bad data changes nothing.
     struct Rec {

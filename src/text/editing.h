@@ -56,6 +56,7 @@ enum : uint8_t {
 };
 
 class BoxEditor;
+class ObjectsDataHost;
 
 // An action carried out after the current event.
 struct EditAction {
@@ -112,8 +113,16 @@ public:
     THQVbox& Box() const { return box_; }
 
     // --- view state --------------------------------------------------------------
+    // The editor edits nothing while this, `inactive` or the box's own read-only
+    // flag (a page shown in preview) is set: keys only scroll, and typing,
+    // deleting, dropping, pasting and every format command do nothing.
     bool readOnly = false;
     bool inactive = false;
+    // Page-local links and placed-object controls of the page around the box
+    // (null: links keep their values and object tags their control indexes).
+    // Drag and drop carries the selection through it, as the clipboard does,
+    // and a link's kind is read from it.
+    ObjectsDataHost* objectsHost = nullptr;
     bool autoEngQuote = false;  // the editing view's AutoEngQuote
     bool viewEnabled = true;    // the editing view follows links only when enabled
     bool caretVisible = true;
@@ -129,6 +138,8 @@ public:
     bool doubleClicked = false;
     uint8_t exitCode = kExitNone;
     THQVparag* tableParagraph = nullptr;
+
+    bool Editable() const { return !readOnly && !inactive && !box_.geometry.readOnly; }
 
     // --- entry points of the view --------------------------------------------------
     // A key went down; true when the editor handled it.
@@ -227,7 +238,6 @@ private:
     THQVparag* CaretParagraph();
     TextPosition Clamp(TextPosition p) const;
     bool Locked() const { return box_.LockCount() > 0; }
-    bool Editable() const { return !readOnly && !inactive; }
     void DeleteRange(TextPosition s, TextPosition e);
     // Applies a font change to the selection (or sets it pending).
     template <class F>

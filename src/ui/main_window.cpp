@@ -54,6 +54,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     WireDocument();
     history_ = std::make_unique<THQVundoList>(*set_);
     history_->SetDepth(set_->UndoDeep);
+    doc_->history = history_.get();
     // An undone object change (a style) may change the look of the shown page.
     history_->refreshViews = [this] {
         int32_t n = view_->PageNumber();
@@ -108,6 +109,9 @@ void TMainForm::ViewLink::StoreAndDropPage() {
 
 void TMainForm::ViewLink::ShowPageAgain() {
     w->RefreshPages();
+    // A page deleted meanwhile gives way to page 0 (or the first page there is).
+    THQVtesto* p = w->set_->Page(w->lastShown_);
+    if (!p || p->IsFree()) w->lastShown_ = w->pageNumbers_.empty() ? -1 : w->pageNumbers_[0];
     w->ShowPage(w->lastShown_);
 }
 
@@ -924,6 +928,7 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
     if (name == "falbum") {
         auto* w = Cached<TFAlbum>(name, [&] {
             auto* a = new TFAlbum(*set_, store_, this);
+            a->view = &viewLink_;
             a->changed = [this] { RefreshPages(); };
             a->editPage = [this](int32_t n) {
                 auto* p = static_cast<TFPropTesto*>(PrepareWindow("fproptesto"));
@@ -936,6 +941,7 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
     }
     if (name == "fcancella") {
         auto* w = Cached<TFCancella>(name, [&] { return new TFCancella(*set_, store_, this); });
+        w->view = &viewLink_;
         w->Load({});
         return w;
     }

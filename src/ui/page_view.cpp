@@ -15,6 +15,7 @@
 #include "core/codepage.h"
 #include "document/hqv_set.h"
 #include "page/page_copy.h"
+#include "page/page_undo.h"
 #include "text/box_attributes.h"
 #include "text/layout.h"
 
@@ -38,11 +39,15 @@ TPageView::~TPageView() = default;
 void TPageView::SetHistory(THQVundoList* history) {
     history_ = history;
     viewIndex_ = history_ ? history_->views.Add(&viewNode_) : -1;
+    // Entries name placed objects so that they find them after the page was
+    // stored and built again.
+    if (history_) ConnectPlacedObjects(*history_);
 }
 
 bool TPageView::ShowPage(THQVset& set, int32_t number) {
     StorePage(AfterStore::Drop);
     editor_.reset();
+    objectsHost_.reset();
     recorder_.reset();
     boxNode_.reset();
     if (page_) {
@@ -95,6 +100,8 @@ bool TPageView::ShowPage(THQVset& set, int32_t number) {
         emit Changed();
     };
     editor_ = std::make_unique<BoxEditor>(*box_, actions_);
+    objectsHost_ = std::make_unique<PageObjectsHost>(*page_, *page_->WorkingCopy());
+    editor_->objectsHost = objectsHost_.get();
     box_->geometry.readOnly = readOnly_;
     editor_->PlaceCaretAtFirstEditable();
     pageNumber_ = number;
@@ -288,14 +295,14 @@ void TPageView::Run(const std::function<void(BoxEditor&)>& command) {
 }
 
 void TPageView::Undo() {
-    if (!history_ || !box_) return;
+    if (!history_ || !box_ || readOnly_) return;
     editor_->CloseGroups();
     history_->UndoOne();
     AfterInput();
 }
 
 void TPageView::UndoMany(int32_t k) {
-    if (!history_ || !box_ || k <= 0) return;
+    if (!history_ || !box_ || k <= 0 || readOnly_) return;
     editor_->CloseGroups();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     history_->busy = true;
@@ -331,9 +338,9 @@ void TPageView::Copy() {
     auto* mime = new QMimeData;
     // The editor's own format keeps styles, links and placed objects; other
     // programs take the plain text.
-    if (page_ && page_->WorkingCopy()) {
-        PageObjectsHost host(*page_, *page_->WorkingCopy());
-        const Bytes objects = WriteObjectsData(*box_, box_->SelectionStart(), box_->SelectionEnd(), false, &host);
+    if (objectsHost_) {
+        const Bytes objects =
+            WriteObjectsData(*box_, box_->SelectionStart(), box_->SelectionEnd(), false, objectsHost_.get());
         mime->setData(kObjectsFormat,
                       QByteArray(reinterpret_cast<const char*>(objects.data()), qsizetype(objects.size())));
     }
@@ -353,13 +360,12 @@ void TPageView::Paste() {
     if (mime->hasFormat(kObjectsFormat)) {
         // When the editor's own format is there the paste ends with it, even
         // when its data is not accepted.
-        if (!editor_ || readOnly_ || !page_ || !page_->WorkingCopy()) return;
+        if (!editor_ || readOnly_ || !objectsHost_) return;
         const QByteArray raw = mime->data(kObjectsFormat);
         const Bytes objects(raw.begin(), raw.end());
-        PageObjectsHost host(*page_, *page_->WorkingCopy());
         Run([&](BoxEditor& e) {
             if (HasSelection()) e.DeleteSelection();
-            ReadObjectsData(e, objects, "Inserimento da Cartella appunti", false, &host);
+            ReadObjectsData(e, objects, "Inserimento da Cartella appunti", false, objectsHost_.get());
         });
         return;
     }
@@ -399,7 +405,7 @@ bool TPageView::CopyPageFrom(THQVtesto& source, bool withBackground) {
 }
 
 void TPageView::Redo() {
-    if (!history_ || !box_) return;
+    if (!history_ || !box_ || readOnly_) return;
     history_->RedoOne();
     AfterInput();
 }

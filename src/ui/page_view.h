@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "page/page_copy.h"
 #include "page/thqv_page.h"
 #include "text/display_list.h"
 #include "text/editing.h"
@@ -155,6 +156,8 @@ private:
     QTimer caretTimer_;
     DeferredActions actions_;
     std::unique_ptr<BoxEditor> editor_;
+    // The page's links and controls for the clipboard and drag and drop.
+    std::unique_ptr<PageObjectsHost> objectsHost_;
     THQVundoList* history_ = nullptr;
     ListNode viewNode_;
     ListNode pageNode_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/format1.h"
 #include "document/hqv_object.h"
 #include "document/hqv_set.h"
 #include "platform/messages.h"
@@ -97,11 +98,66 @@ std::vector<PlacedObject*> ObjectsIn(const THQVbox& box, int32_t first, int32_t 
 }
 }  // namespace
 
+namespace {
+// Calls fn(position of the digits, value) for every tag of a markup that
+// names a placed-object control (kind 0xFF) or a page-local link (kind
+// 0x6F), up to its first zero byte. Text never holds "<$" but in a tag: a
+// "<" of the text is written as an entity.
+template <class Fn>
+void ForEachLocalTag(const uint8_t* p, size_t size, Fn&& fn) {
+    size_t n = 0;
+    while (n < size && p[n] != 0) ++n;
+    for (size_t i = 0; i + 11 <= n; ++i) {
+        if (p[i] != '<' || p[i + 1] != '$') continue;
+        const int32_t v = int32_t(ParseTagDigits(p + i + 2));
+        if (IdKind(v) == kFragmentKind || IdKind(v) == kPageLocalKind) fn(i + 2, v);
+        i += 10;
+    }
+}
+// An index no page hands out: a tag naming it reads as an empty place (or a
+// link to nothing).
+constexpr int32_t kNoIndex = 0xFFFFFF;
+}  // namespace
+
+void TboBackup::NameObjects(THQVundoList& history, THQVbox& box) {
+    if (!history.nameObject) return;
+    ForEachLocalTag(saved.data(), saved.size(), [&](size_t, int32_t tag) {
+        for (const ObjectName& n : names)
+            if (n.tag == tag) return;
+        ObjectName name;
+        if (history.nameObject(box, tag, name)) {
+            name.tag = tag;
+            names.push_back(std::move(name));
+        }
+    });
+}
+
+Bytes TboBackup::Renamed(THQVundoList& history, THQVbox& box) const {
+    Bytes out = saved;
+    if (!history.findControl) return out;
+    std::vector<std::pair<int32_t, int32_t>> now;  // saved tag -> tag now
+    for (const ObjectName& n : names) {
+        // Tag values of placed objects are negative as int32: only -1 (an index
+        // no page hands out) means none.
+        int32_t tag = history.findControl(box, n);
+        if (tag == -1 && history.recreateControl) tag = history.recreateControl(box, n);
+        now.push_back({n.tag, tag});
+    }
+    ForEachLocalTag(out.data(), out.size(), [&](size_t at, int32_t tag) {
+        int32_t to = MakeId(IdKind(tag), kNoIndex);
+        for (const auto& [from, current] : now)
+            if (from == tag && current != -1 && IdKind(current) == IdKind(tag)) to = current;
+        WriteTagDigits(out.data() + at, uint32_t(to));
+    });
+    return out;
+}
+
 void TboBackup::Replace(THQVundoList& history, THQVbox& box, ReadKind kind) {
+    const Bytes markup = Renamed(history, box);
     box.Lock();
     std::vector<PlacedObject*> added = ObjectsIn(box, currentFirst, currentLast);
     RemoveParagraphs(box, currentFirst, currentLast);
-    BoxStream s(saved);
+    BoxStream s(markup);
     int32_t n = savedCount > 0 ? box.InsertParagraphsAt(s, savedFirst, kind) : 0;
     if (box.ParagraphCount() == 0) box.AddParagraph();
     for (PlacedObject* o : ObjectsIn(box, savedFirst, savedFirst + n - 1))
@@ -134,6 +190,7 @@ std::unique_ptr<THQVbackup> TboBackup::Inverse(THQVundoList& history) {
     if (!box) return nullptr;
     auto e = std::make_unique<TboBackup>(*box, targetPath, description, currentFirst, currentLast);
     e->SetCurrentRange(savedFirst, savedFirst + std::max(savedCount, 1) - 1);
+    e->NameObjects(history, *box);
     return e;
 }
 
@@ -154,20 +211,7 @@ TcancelBackup::TcancelBackup(THQVbox& box, std::vector<int32_t> path, std::strin
         saved.push_back(0);
         return;
     }
-    // The placed objects of the selection, in text order.
-    for (int32_t pi = startParagraph; pi <= endParagraph; ++pi) {
-        const THQVparag& p = box.Paragraph(pi);
-        int32_t from = pi == startParagraph ? std::clamp(startChar, 0, p.Length()) : 0;
-        int32_t to = pi == endParagraph ? std::clamp(endChar, 0, p.Length()) : p.Length();
-        for (int32_t i = from; i < to; ++i) {
-            int32_t o = p.Records()[size_t(i)].object;
-            if (o < 0 || !p.Objects()[size_t(o)]) continue;
-            const PlacedObject* po = p.Objects()[size_t(o)];
-            SavedObject so{po->ControlIndex(), po->Object() ? po->Object()->Kind() : -1, {}};
-            if (po->Object()) po->Object()->SaveToTransfer(so.stream);
-            objects.push_back(std::move(so));
-        }
-    }
+    // The placed objects of the selection are named by NameObjects.
     for (int32_t pi = startParagraph; pi <= endParagraph; ++pi) {
         const THQVparag& p = box.Paragraph(pi);
         if (pi == startParagraph && pi == endParagraph)
@@ -186,11 +230,6 @@ THQVbox* TcancelBackup::Restore(THQVundoList& history) {
     THQVbox* box = history.ResolveBox(targetPath);
     restoredBox = box;
     if (!box) return nullptr;
-    for (const SavedObject& so : objects) {
-        bool exists = box->controls && box->controls->ControlAt(so.controlIndex);
-        if (!exists && history.recreateControl)
-            history.recreateControl(*box, so.controlIndex, so.kind, so.stream);
-    }
     Replace(history, *box, ReadKind::Full);
     const bool oneChar = startParagraph == endParagraph && endChar - startChar == 1;
     const bool join = endParagraph == startParagraph + 1 && endChar == 0 &&
@@ -212,6 +251,7 @@ std::unique_ptr<THQVbackup> TcancelBackup::Inverse(THQVundoList& history) {
     if (!box) return nullptr;
     auto e = std::make_unique<TboBackup>(*box, targetPath, description, currentFirst, currentLast);
     e->SetCurrentRange(startParagraph, endParagraph);
+    e->NameObjects(history, *box);
     return e;
 }
 
@@ -370,12 +410,16 @@ THQVbox* THQVundoList::ResolveBox(const std::vector<int32_t>& path, bool report)
 
 void HistoryRecorder::RecordBoxEntry(THQVbox& box, const std::string& text, int32_t first,
                                      int32_t last) {
-    history_.Add(std::make_unique<TboBackup>(box, PathOf(box), text, first, last));
+    auto e = std::make_unique<TboBackup>(box, PathOf(box), text, first, last);
+    e->NameObjects(history_, box);
+    history_.Add(std::move(e));
 }
 
 void HistoryRecorder::RecordDeletionEntry(THQVbox& box, const std::string& text,
                                           const TextPosition& start, const TextPosition& end) {
-    history_.Add(std::make_unique<TcancelBackup>(box, PathOf(box), text, start, end));
+    auto e = std::make_unique<TcancelBackup>(box, PathOf(box), text, start, end);
+    e->NameObjects(history_, box);
+    history_.Add(std::move(e));
 }
 
 void HistoryRecorder::SetCurrentRange(THQVbox& box, int32_t first, int32_t last) {

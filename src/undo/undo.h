@@ -96,6 +96,22 @@ public:
     virtual size_t SavedBytes() const { return description.size(); }
 };
 
+// A placed object or a page-local link named by an entry: by the tag value
+// its markup held when the entry was made (kind 0xFF and a control index, or
+// kind 0x6F and an index in the page-local link list), and by what survives
+// the page being built anew (a save or showing the page again hands out other
+// indexes): its identifier in the working copy (-1 for an object made since
+// the page was shown), the showing of the page it was named in, and its
+// object stream, from which it can be made again when the page no longer
+// holds it.
+struct ObjectName {
+    int32_t tag = -1;
+    int32_t id = -1;
+    uint64_t showing = 0;
+    int32_t kind = -1;
+    Bytes stream;
+};
+
 // Box entry: paragraphs saved in flat markup, the range they came from, and
 // the current range: the paragraphs the change occupies now.
 class TboBackup : public THQVbackup {
@@ -110,9 +126,17 @@ public:
     THQVbox* Restore(THQVundoList& history) override;
     std::unique_ptr<THQVbackup> Inverse(THQVundoList& history) override;
 
-    size_t SavedBytes() const override { return description.size() + saved.capacity(); }
+    size_t SavedBytes() const override {
+        size_t n = description.size() + saved.capacity();
+        for (const ObjectName& o : names) n += sizeof o + o.stream.capacity();
+        return n;
+    }
+    // Names the placed objects whose tags the saved markup holds (through the
+    // history's nameObject; nothing without it).
+    void NameObjects(THQVundoList& history, THQVbox& box);
 
     Bytes saved;  // flat markup, ended by a zero byte
+    std::vector<ObjectName> names;
     int32_t savedFirst = 0, savedCount = 0;
     int32_t currentFirst = 0, currentLast = 0;
     // Caret and selection when the entry was made (by paragraph and character).
@@ -126,11 +150,16 @@ protected:
     // objects of the replaced paragraphs that the saved ones do not hold (those
     // the change added) go to the history's detachControl.
     void Replace(THQVundoList& history, THQVbox& box, ReadKind kind);
+    // The saved markup with every named object's tag rewritten to the control
+    // the object has now: found by its name, or made again from its stream.
+    // An object neither found nor made again leaves its place empty rather
+    // than name another control.
+    Bytes Renamed(THQVundoList& history, THQVbox& box) const;
 };
 
-// Deletion entry: the selection range, the placed objects inside it (control
-// index, kind, object stream) and the paragraphs it touched, the first and last
-// in range mode and those between in whole mode.
+// Deletion entry: the selection range, the placed objects inside it (named as
+// for a box entry, with their object streams) and the paragraphs it touched,
+// the first and last in range mode and those between in whole mode.
 class TcancelBackup : public TboBackup {
 public:
     TcancelBackup(THQVbox& box, std::vector<int32_t> path, std::string text,
@@ -138,12 +167,6 @@ public:
     THQVbox* Restore(THQVundoList& history) override;
     std::unique_ptr<THQVbackup> Inverse(THQVundoList& history) override;
 
-    struct SavedObject {
-        int32_t controlIndex;
-        int32_t kind;
-        Bytes stream;
-    };
-    std::vector<SavedObject> objects;
     int32_t startParagraph = 0, startChar = 0, endParagraph = 0, endChar = 0;
 };
 
@@ -240,10 +263,19 @@ public:
     // comes back).
     std::function<void()> refreshViews;
 
-    // Re-creates a placed-object control that a restored deletion needs and
-    // that no longer exists (the page model supplies it): box, saved control
-    // index, kind, object stream.
-    std::function<void(THQVbox&, int32_t, int32_t, const Bytes&)> recreateControl;
+    // Placed objects and page-local links across rebuilds of a page (the page
+    // model supplies them; without them entries keep the indexes they were
+    // made with).
+    // nameObject: the name of what a tag value (kind 0xFF or 0x6F) of the
+    // box's page names; false when it names nothing.
+    std::function<bool(THQVbox&, int32_t, ObjectName&)> nameObject;
+    // findControl: the tag value that names the object now, -1 when the page
+    // holds no such object (-1 is no real tag: kind 0xFF, index 0xFFFFFF).
+    std::function<int32_t(THQVbox&, const ObjectName&)> findControl;
+    // recreateControl: makes the named object again from its stream (a
+    // control, or a page-local link), as an undone deletion needs an object
+    // the page no longer holds; its tag value, or -1.
+    std::function<int32_t(THQVbox&, const ObjectName&)> recreateControl;
     // A placed object that an undone change had added left the text. The host
     // hides its control but keeps it at its index, so that a redo, which reads
     // the text back with tags naming that index, finds it again.

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "document/hqv_set.h"
 #include "platform/messages.h"
 #include "support/hypertext_files.h"
+#include "undo/undo.h"
 
 namespace ovik::app {
 namespace {
@@ -405,6 +408,51 @@ TEST_F(Window, TheLibraryHypertextIsCreatedWhenMissing) {
     THQVset again(msgs);
     libSet.NewHypertext();
     EXPECT_TRUE(OpenLibrary(again, lib));
+}
+
+}  // namespace
+}  // namespace ovik::app
+
+namespace ovik::app {
+namespace {
+
+// An entry of one document is never undone into another: New, Open and
+// closing empty the history, its redo side too.
+TEST_F(Window, NewOpenAndClosingEmptyTheUndoHistory) {
+    const fs::path other = dir / "altro.hqv";
+    MakeHypertext(other, "altro");
+    THQVundoList history(set);
+    doc.history = &history;
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+    } cases[] = {
+        {"New", [&] { doc.NewDocument(); }},
+        {"Open", [&] { ASSERT_TRUE(doc.OpenDocument(other, false)); }},
+        {"closing", [&] { ASSERT_TRUE(doc.CloseQuery()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        doc.NewDocument();
+        // A change of the first style of this document, undone once so that
+        // the redo side holds an entry too, then changed again.
+        THQVoggetto* style = set.GetObject(stileParagrafo, 0);
+        ASSERT_TRUE(style);
+        style->SetName("Vecchio");
+        history.Add(std::make_unique<TogBackup>(set, *style, "Modifica stile: Vecchio"));
+        history.Add(std::make_unique<TogBackup>(set, *style, "Modifica stile: Vecchio"));
+        history.UndoOne();
+        ASSERT_TRUE(history.CanUndo());
+        ASSERT_TRUE(history.CanRedo());
+        doc.ClearModified();
+        c.run();
+        EXPECT_FALSE(history.CanUndo());
+        EXPECT_FALSE(history.CanRedo());
+        // Undo has nothing to write into the document now shown.
+        const std::string name = set.GetObject(stileParagrafo, 0)->Name();
+        history.UndoOne();
+        EXPECT_EQ(set.GetObject(stileParagrafo, 0)->Name(), name);
+    }
 }
 
 }  // namespace

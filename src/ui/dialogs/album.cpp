@@ -272,6 +272,7 @@ void TFAlbum::DeleteChosen() {
     std::vector<int32_t> ids = ChosenIds();
     if (ids.empty()) return;
     if (!deleteWindow_) deleteWindow_ = std::make_unique<TFCancella>(set_, Store(), this);
+    deleteWindow_->view = view;
     deleteWindow_->Load(ids);
     runDeleteWindow(*deleteWindow_);
     Changed();

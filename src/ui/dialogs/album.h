@@ -48,6 +48,9 @@ public:
     std::function<void()> changed;
     // Asked to edit a page (its property window).
     std::function<void(int32_t page)> editPage;
+    // The editing view, which the delete window asks to store and drop its
+    // page while objects go.
+    LinkedView* view = nullptr;
 
     QLineEdit* find;
     QTabWidget* tabs;

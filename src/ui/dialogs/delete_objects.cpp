@@ -113,20 +113,22 @@ int TFCancella::DeleteListed() {
     progress->setRange(0, int(ids_.size()));
     progress->setValue(0);
     progress->setVisible(true);
+    // An object the search did not reach gets a line of its own.
     for (size_t i = 0; i < ids_.size(); ++i) {
+        if (firstLine_[i] >= 0) continue;
         THQVoggetto* o = set_.GetObjectById(ids_[i]);
-        // An object the search did not reach gets a line of its own.
-        if (firstLine_[i] < 0) {
-            firstLine_[i] = list->count();
-            list->addItem(o ? FromCp(o->Description()) : QString("Non definito."));
-        }
-        if (o && app::DeleteObject(set_, *o)) {
+        firstLine_[i] = list->count();
+        list->addItem(o ? FromCp(o->Description()) : QString("Non definito."));
+    }
+    // One operation: every reference goes, then the objects.
+    app::DeleteObjects(set_, ids_, view, [&](size_t i, bool gone) {
+        if (gone) {
             ++deleted;
             QListWidgetItem* it = list->item(firstLine_[i]);
             it->setText(it->text() + " [X] Cancellato");
         }
         progress->setValue(int(i + 1));
-    }
+    });
     return deleted;
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/reference_search.h"
 #include "document/hqv_set.h"
+#include "document/lifecycle.h"
 #include "ui/dialogs/dialog_support.h"
 
 namespace ovik::ui {
@@ -31,6 +32,9 @@ public:
     // how many went.
     int DeleteListed();
     const std::vector<int32_t>& Ids() const { return ids_; }
+    // The editing view: it stores and drops its page while the objects go,
+    // and shows it again afterwards.
+    LinkedView* view = nullptr;
 
     void done(int r) override;
 
