@@ -124,6 +124,10 @@ TEST_F(EditingSafety, PreviewEditsNothingAndOffersNothingToSave) {
     QTest::mousePress(Viewport(), Qt::LeftButton, {}, At(1));
     QTest::mouseMove(Viewport(), At(12));
     EXPECT_FALSE(w.View()->Dragging());
+    // A release in preview opens the context menu (there is no link there).
+    QTimer::singleShot(0, &w, [] {
+        if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+    });
     QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::ControlModifier, At(12));
     w.View()->Undo();
     EXPECT_EQ(Text(), before);
@@ -151,10 +155,9 @@ TEST_F(EditingSafety, DraggingLinkedTextKeepsItsLinksWhenSaved) {
 
 TEST_F(EditingSafety, UndoAfterAPageSwitchBringsBackTheDeletedPictureAndLeavesTheOtherAlone) {
     Box().SetCaret(0, 13);  // before A
+    const int32_t length = Box().Paragraph(0).Length();
     QTest::keyClick(Viewport(), Qt::Key_Delete);
-    ASSERT_EQ(Box().Paragraph(0).Objects().size() - std::count(Box().Paragraph(0).Objects().begin(),
-                                                                Box().Paragraph(0).Objects().end(), nullptr),
-              1u);
+    ASSERT_EQ(Box().Paragraph(0).Length(), length - 1);
     w.View()->ShowPage(w.Set(), other->Number());
     w.View()->ShowPage(w.Set(), 0);
     w.Action("EditUndo")->trigger();
