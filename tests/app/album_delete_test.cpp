@@ -110,7 +110,9 @@ TEST(AlbumDelete, ThePageShownLosesItsLinkToADeletedPageAndDoesNotBringItBack) {
         for (int32_t id : ObjectTagsIn(Bytes(zero.begin(), zero.end())))
             if (const THQVoggetto* o = set.GetObjectById(id)) {
                 EXPECT_FALSE(o->IsFree()) << zero;
-                if (o->Kind() == speclink) EXPECT_NE(o->I32(13), pages[2]->Id()) << zero;
+                if (o->Kind() == speclink) {
+                    EXPECT_NE(o->I32(13), pages[2]->Id()) << zero;
+                }
             }
     }
 }
