@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <set>
 #include <cstdio>
 
 namespace ovik::cli {

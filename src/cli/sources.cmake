@@ -7,3 +7,4 @@ list(APPEND OVIKC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cmd_objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmd_pages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmd_spell.cpp)
+list(APPEND OVIKC_SOURCES ${CMAKE_CURRENT_LIST_DIR}/cmd_links.cpp)

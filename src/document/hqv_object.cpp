@@ -13,6 +13,7 @@
 #include "core/codepage.h"
 #include "document/format1.h"
 #include "document/hqv_set.h"
+#include "links/link_objects.h"
 #include "document/style_record.h"
 #include "platform/messages.h"
 
@@ -405,17 +406,7 @@ void THQVoggetto::SetFileName(std::string_view name) {
     }
 }
 
-std::string THQVoggetto::Description() const {
-    if (IsFree()) return "Non definito.";
-    switch (kind_) {
-        case testoHtml: return "Pagina: " + Name();
-        case internetLink: return "Collegamento: " + Name();
-        case genLink:
-        case zipLink: return "File: " + FileName();
-        case immagine: return "Immagine: " + Name();
-        default: return Name();
-    }
-}
+std::string THQVoggetto::Description() const { return links::Describe(*this); }
 
 // --- comparison and copy -----------------------------------------------------------
 

@@ -126,6 +126,8 @@ public:
     void SetName(std::string_view text);
     std::string FileName() const;
     void SetFileName(std::string_view name);
+    // What the object is, as "short text|hint" for link objects (the link
+    // model gives the texts); "Non definito." for a free object.
     std::string Description() const;
     // Revision stamp: pages, embedded files and pictures carry one; every other
     // kind reads as the hypertext's current revision.

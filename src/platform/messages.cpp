@@ -1,5 +1,6 @@
 #include "platform/messages.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace ovik::platform {
@@ -59,13 +60,31 @@ void ConsoleMessages::Information(const std::string& text) {
 }
 void ConsoleMessages::Warning(const std::string& text) { Print(kWarningCaption, text); }
 void ConsoleMessages::Error(const std::string& text) { Print(kErrorCaption, text); }
+namespace {
+// Reads one reply line: "s"/"si"/"y"/"yes" is Yes, "n"/"no" No, "a"/"c" Cancel
+// (when allowed); anything else gives `def`.
+Answer ReadReply(bool cancel, Answer def) {
+    std::fprintf(stderr, cancel ? "[s/n/a] " : "[s/n] ");
+    std::fflush(stderr);
+    char line[64];
+    if (!std::fgets(line, sizeof line, stdin)) return def;
+    std::string r;
+    for (char* c = line; *c && *c != '\n' && *c != '\r'; ++c) r += char(std::tolower(uint8_t(*c)));
+    if (r == "s" || r == "si" || r == "y" || r == "yes") return Answer::Yes;
+    if (r == "n" || r == "no") return Answer::No;
+    if (cancel && (r == "a" || r == "c")) return Answer::Cancel;
+    return def;
+}
+}  // namespace
+
 Answer ConsoleMessages::AskYesNo(const std::string& text) {
     Print((ApplicationTitle() + ":").c_str(), text);
-    return fixed_ == Answer::Cancel ? Answer::No : fixed_;
+    const Answer def = fixed_ == Answer::Cancel ? Answer::No : fixed_;
+    return asking ? ReadReply(false, def) : def;
 }
 Answer ConsoleMessages::AskYesNoCancel(const std::string& text) {
     Print((ApplicationTitle() + ":").c_str(), text);
-    return fixed_;
+    return asking ? ReadReply(true, fixed_) : fixed_;
 }
 
 Messages& NullMessages() {

@@ -69,7 +69,8 @@ private:
 };
 
 // Writes messages to standard error as "caption: text"; questions get the
-// given fixed answer (a batch tool cannot ask).
+// given fixed answer, or - with `asking` on - are asked on the terminal (an
+// empty or unreadable reply gives the fixed answer).
 class ConsoleMessages : public Messages {
 public:
     explicit ConsoleMessages(Answer fixedAnswer = Answer::No) : fixed_(fixedAnswer) {}
@@ -80,6 +81,7 @@ public:
     Answer AskYesNoCancel(const std::string& text) override;
 
     bool quiet = false;  // drops information boxes; warnings and errors still show
+    bool asking = false;  // read the answer from standard input
 
 private:
     Answer fixed_;

@@ -705,9 +705,10 @@ TEST_F(Album, RenamesThroughTheListFindsByNameAndTellsWhereAnObjectIsUsed) {
     for (int i = 0; i < 3; ++i)
         if (list->topLevelItem(i)->text(3) == "1") chapter = list->topLevelItem(i);
     ASSERT_TRUE(chapter);
-    EXPECT_EQ(chapter->text(0).toStdString(), "Pagina: Capitolo");
+    EXPECT_EQ(chapter->text(0).toStdString(), "Capitolo");
+    EXPECT_EQ(chapter->toolTip(0).toStdString(), "Collegamento a: Capitolo (1)");
     EXPECT_EQ(chapter->text(1), QString::number(set.Page(1)->ContentLength()));
-    chapter->setText(0, QString::fromUtf8("Pagina: Capitolo primo è"));
+    chapter->setText(0, QString::fromUtf8("Capitolo primo è"));
     EXPECT_EQ(set.Page(1)->Title(), "Capitolo primo \xE8");
 
     album.find->setText("append");

@@ -16,6 +16,8 @@
 #include "app/album.h"
 #include "app/references.h"
 #include "core/codepage.h"
+#include "links/link_address.h"
+#include "links/link_objects.h"
 #include "convert/hqv_to_txt.h"
 #include "platform/messages.h"
 
@@ -60,11 +62,17 @@ QIcon IconFor(const THQVoggetto& o) {
     }
 }
 
-// The name part of a description ("Pagina: x" -> "x").
-std::string NameFromCaption(uint8_t kind, std::string text) {
-    const char* prefix = kind == testoHtml ? "Pagina: " : kind == immagine ? "Immagine: "
-                                                      : kind == internetLink ? "Collegamento: " : "";
-    if (text.rfind(prefix, 0) == 0) text.erase(0, std::strlen(prefix));
+// The name an object gets from the text typed over its short description: a
+// page's title, a picture's name ("Immagine: x" -> "x"), a link's address (an
+// e-mail address is shown without "mailto:"). Empty when the text names
+// nothing that can be renamed (a link to another hypertext shows its file and
+// page title).
+std::string NameFromCaption(const THQVoggetto& o, std::string text) {
+    if (o.Kind() == immagine && text.rfind("Immagine: ", 0) == 0) text.erase(0, std::strlen("Immagine: "));
+    if (o.Kind() == internetLink) {
+        if (o.State() == links::kAddressHypertext) return "";
+        if (o.State() == links::kAddressMail && text.rfind("mailto:", 0) != 0) text = "mailto:" + text;
+    }
     return text;
 }
 
@@ -196,7 +204,9 @@ void TFAlbum::FillList(Tab t) {
         THQVoggetto* o = set_.GetObject(kind, n);
         if (!o || o->IsFree()) continue;
         auto* item = new QTreeWidgetItem(tree);
-        item->setText(0, FromCp(o->Description()));
+        const std::string description = o->Description();
+        item->setText(0, FromCp(links::ShortText(description)));
+        item->setToolTip(0, FromCp(links::HintText(description)));
         item->setText(1, QString::number(ObjectSize(*o)));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(2, FromCp(o->FileName()));
@@ -358,7 +368,7 @@ void TFAlbum::Renamed(QTreeWidgetItem* item, int column) {
     if (filling_ || column != 0) return;
     THQVoggetto* o = set_.GetObjectById(item->data(0, Qt::UserRole).toInt());
     if (!o || o->IsFree()) return;
-    std::string name = NameFromCaption(o->Kind(), ToCp(item->text(0)));
+    std::string name = NameFromCaption(*o, ToCp(item->text(0)));
     if (name.empty() || name == o->Name()) return;
     o->SetName(name);
     set_.SetModified(true);

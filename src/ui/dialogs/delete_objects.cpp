@@ -6,6 +6,7 @@
 
 #include "app/album.h"
 #include "app/references.h"
+#include "links/link_objects.h"
 
 namespace ovik::ui {
 
@@ -118,7 +119,7 @@ int TFCancella::DeleteListed() {
         if (firstLine_[i] >= 0) continue;
         THQVoggetto* o = set_.GetObjectById(ids_[i]);
         firstLine_[i] = list->count();
-        list->addItem(o ? FromCp(o->Description()) : QString("Non definito."));
+        list->addItem(o ? FromCp(links::ShortText(o->Description())) : QString("Non definito."));
     }
     // One operation: every reference goes, then the objects.
     app::DeleteObjects(set_, ids_, view, [&](size_t i, bool gone) {

@@ -1,0 +1,148 @@
+#include "links/link_commands.h"
+
+#include "document/hqv_set.h"
+#include "links/link_address.h"
+#include "links/link_objects.h"
+#include "page/page_copy.h"
+#include "page/thqv_page.h"
+#include "platform/messages.h"
+#include "text/editing.h"
+#include "text/hqv_box.h"
+
+namespace ovik::links {
+
+bool HasSelection(const THQVbox& b) { return b.hasSelection && Before(b.SelectionStart(), b.SelectionEnd()); }
+
+std::string SelectionText(const THQVbox& box) {
+    if (!HasSelection(box)) return "";
+    TextPosition s = box.SelectionStart(), e = box.SelectionEnd();
+    std::string text;
+    for (int32_t pi = s.paragraphIndex; pi <= e.paragraphIndex && pi < box.ParagraphCount(); ++pi) {
+        const THQVparag& p = box.Paragraph(pi);
+        const int32_t from = pi == s.paragraphIndex ? s.charIndex : 0;
+        const int32_t to = pi == e.paragraphIndex ? std::min(e.charIndex, p.Length()) : p.Length();
+        if (pi != s.paragraphIndex) text += '\n';
+        for (int32_t i = std::max(0, from); i < to; ++i)
+            if (p.Records()[size_t(i)].object < 0) text += p.Text()[size_t(i)];
+    }
+    return text;
+}
+
+int32_t LinkAtSelection(const THQVbox& box) {
+    TextPosition p = HasSelection(box) ? box.SelectionStart() : box.caret;
+    if (p.paragraphIndex < 0 || p.paragraphIndex >= box.ParagraphCount()) return -1;
+    const THQVparag& par = box.Paragraph(p.paragraphIndex);
+    if (p.charIndex < 0 || p.charIndex >= par.Length()) return -1;
+    return par.Records()[size_t(p.charIndex)].link;
+}
+
+int32_t LinkValueFor(THQVpage& page, std::unique_ptr<THQVoggetto> target) {
+    PageWorkingCopy* wc = page.WorkingCopy();
+    if (!wc || !target) return -1;
+    if (target->Kind() == internetLink) {
+        // One object per address: an equal address the page holds is reused.
+        for (size_t i = 0; i < wc->localLinks.size(); ++i) {
+            THQVoggetto* l = wc->localLinks[i].object.get();
+            if (l && l->Kind() == internetLink && !l->IsFree() && l->Name() == target->Name())
+                return MakeId(kPageLocalKind, int32_t(i));
+        }
+    }
+    PageObjectsHost host(page, *wc);
+    return host.AddPageLink(std::move(target));
+}
+
+int32_t LinkValueFor(THQVpage& page, const THQVoggetto& target) {
+    PageWorkingCopy* wc = page.WorkingCopy();
+    if (!wc || target.IsFree()) return -1;
+    switch (target.Kind()) {
+        case testoHtml:
+        case genLink:
+            return target.IsRegistered() && target.Owner() == wc->Set() ? target.Id() : -1;
+        case internetLink:
+        case speclink:
+        case shortObj: {
+            auto copy = THQVoggetto::Create(wc->Set(), target.Kind());
+            copy->Assign(target);
+            copy->SetOwner(wc->Set());
+            copy->MarkRegistered(false);
+            return LinkValueFor(page, std::move(copy));
+        }
+        default: return -1;
+    }
+}
+
+namespace {
+bool CheckSelection(THQVpage& page, platform::Messages& messages) {
+    if (!page.Box() || !HasSelection(*page.Box())) {
+        messages.Warning(kSelectFirst);
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool LinkSelection(THQVpage& page, BoxEditor& editor, const THQVoggetto* target,
+                   platform::Messages& messages) {
+    if (!CheckSelection(page, messages)) return false;
+    const int32_t value = target ? LinkValueFor(page, *target) : -1;
+    if (target && value == -1) {
+        messages.Information("Non definito o non supportato.");
+        return false;
+    }
+    editor.SetLink(value);
+    return true;
+}
+
+bool LinkSelection(THQVpage& page, BoxEditor& editor, std::unique_ptr<THQVoggetto> target,
+                   platform::Messages& messages) {
+    if (!CheckSelection(page, messages)) return false;
+    const int32_t value = LinkValueFor(page, std::move(target));
+    if (value == -1) return false;
+    editor.SetLink(value);
+    return true;
+}
+
+bool SelfLink(THQVpage& page, BoxEditor& editor, platform::Messages& messages) {
+    if (!CheckSelection(page, messages)) return false;
+    std::string text = SelectionText(*page.Box());
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n')) text.pop_back();
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\n')) text.erase(0, 1);
+    if (text.empty() || text.find('\n') != std::string::npos) {
+        messages.Warning(kSelectFirst);
+        return false;
+    }
+    if (text.size() > 127) text.resize(127);
+    THQVset* set = page.WorkingCopy()->Set();
+    return LinkSelection(page, editor, set->NewInternetLink(text), messages);
+}
+
+int32_t InsertAnchor(THQVpage& page, BoxEditor& editor, int32_t number) {
+    PageWorkingCopy* wc = page.WorkingCopy();
+    if (!wc || !page.Box()) return -1;
+    if (number < 0) number = page.NextFreeAnchorNumber();
+    const int32_t index = page.AddControl({NewAnchor(*wc->Set(), number), -1, false});
+    PlacedObject* control = page.ControlAt(index);
+    if (!control) return -1;
+    editor.InsertObject(control, false);
+    return number;
+}
+
+bool LinkZoneToLastAnchor(THQVpage& page, PlacedObject* picture, int32_t zone, int32_t lastAnchor,
+                          platform::Messages& messages) {
+    THQVoggetto* o = picture ? picture->Object() : nullptr;
+    if (!o || o->Kind() != immagineNew || zone < 0 || zone >= 30 || !page.WorkingCopy()) {
+        messages.Error(kNoZoneSelected);
+        return false;
+    }
+    auto special = NewSpecialLink(*page.WorkingCopy()->Set(), kSpecGoTo);
+    SpecialLink s{*special};
+    s.SetAction(kActAnchorInPage);
+    s.SetAnchor(lastAnchor);
+    const int32_t value = LinkValueFor(page, std::move(special));
+    if (value == -1) return false;
+    o->SetI32(73 + 16 * size_t(zone), value);
+    page.modified = true;
+    return true;
+}
+
+}  // namespace ovik::links

@@ -1,0 +1,98 @@
+#include "links/navigation.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "core/codepage.h"
+#include "document/hqv_set.h"
+
+namespace ovik::links {
+
+std::string PageAddress(const std::filesystem::path& file, int32_t page) {
+    return "ovik://" + cp1252::FromUtf8(file.string()) + "|" + std::to_string(page);
+}
+
+// --- history --------------------------------------------------------------------------------
+
+bool NavigationHistory::Record(const std::string& address) {
+    if (!recording_) return false;
+    if (current_ >= 0 && entries_[size_t(current_)] == address) return false;
+    entries_.insert(entries_.begin() + (current_ + 1), address);
+    ++current_;
+    // The oldest entries go first (the current one, just inserted, is never the oldest).
+    while (entries_.size() > kMaxEntries) {
+        entries_.pop_front();
+        --current_;
+    }
+    return true;
+}
+
+std::optional<std::string> NavigationHistory::GoTo(int index) {
+    if (index < 0 || size_t(index) >= entries_.size()) return std::nullopt;
+    recording_ = false;
+    current_ = index;
+    return entries_[size_t(index)];
+}
+
+void NavigationHistory::Clear() {
+    entries_.clear();
+    current_ = -1;
+    recording_ = true;
+}
+
+void RecentPages::Add(int32_t page) {
+    pages_.erase(std::remove(pages_.begin(), pages_.end(), page), pages_.end());
+    pages_.insert(pages_.begin(), page);
+    if (pages_.size() > kMax) pages_.resize(kMax);
+}
+
+// --- browse sequences ---------------------------------------------------------------------------
+
+namespace {
+int32_t InSequence(const THQVset& set, int32_t page, bool next) {
+    THQVtesto* p = set.Page(page);
+    if (!p || p->IsFree()) return -1;
+    const int16_t group = p->I16(page_rec::kBrowseGroup);
+    const int32_t r = p->I16(page_rec::kBrowseNumber);
+    if (r < 0) return page;
+    int32_t best = page, bestOrder = 0;
+    bool found = false;
+    const int32_t count = set.ObjectCount(testoHtml);
+    for (int32_t n = 0; n < count; ++n) {
+        if (n == page) continue;
+        THQVtesto* q = set.Page(n);
+        if (!q || q->IsFree() || q->I16(page_rec::kBrowseGroup) != group) continue;
+        const int32_t order = q->I16(page_rec::kBrowseNumber);
+        // A negative order number keeps a page out of the sequence.
+        if (order < 0 || (next ? order <= r : order >= r)) continue;
+        if (!found || (next ? order < bestOrder : order > bestOrder)) {
+            found = true;
+            best = n;
+            bestOrder = order;
+        }
+        if (order == (next ? r + 1 : r - 1)) break;  // nothing can be nearer
+    }
+    return best;
+}
+}  // namespace
+
+int32_t PreviousInSequence(const THQVset& set, int32_t page) { return InSequence(set, page, false); }
+int32_t NextInSequence(const THQVset& set, int32_t page) { return InSequence(set, page, true); }
+
+// --- page-number box ---------------------------------------------------------------------------
+
+int32_t PageNumberFromText(const std::string& text) {
+    int64_t v = 0;
+    const char* b = text.data();
+    const char* e = text.data() + text.size();
+    while (b < e && *b == ' ') ++b;
+    while (e > b && e[-1] == ' ') --e;
+    auto [end, ec] = std::from_chars(b, e, v);
+    if (ec != std::errc() || end != e || v < 0 || v > INT32_MAX) return 0;
+    return int32_t(v);
+}
+
+int32_t PagePlusOne(int32_t page, int32_t count) { return page < count ? page + 1 : page; }
+int32_t PageMinusOne(int32_t page) { return page > 0 ? page - 1 : page; }
+
+}  // namespace ovik::links

@@ -1,0 +1,7 @@
+list(APPEND OVIK_ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/link_address.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/link_objects.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/navigation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/follow.cpp)
+list(APPEND OVIK_ENGINE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/link_commands.cpp)
+list(APPEND OVIK_ENGINE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page_links.cpp)
