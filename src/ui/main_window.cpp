@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/link_navigator.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -91,6 +92,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
         saveReminder_.stop();
         doc_->SaveReminderFired();
     });
+    links_ = new TLinkNavigator(*this, messages_, store_);
     ApplyBuiltInBlock(this);
     UpdateCaption();
     resize(900, 650);

@@ -27,6 +27,7 @@ namespace ovik::ui {
 
 class TFNuova;
 class SpellSupport;
+class TLinkNavigator;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -66,6 +67,10 @@ public:
     QComboBox* FaceBox() const { return faceBox_; }
     QComboBox* SizeBox() const { return sizeBox_; }
     SpellSupport* Spelling() const { return spelling_; }
+    // Shows a page in the view (storing the one shown before).
+    void ShowPage(int32_t number);
+    // Links and navigation: following, history, link commands and windows.
+    TLinkNavigator& Links() { return *links_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -122,9 +127,8 @@ private:
     std::vector<QAction*> recentActions_;
     QListWidget* pages_ = nullptr;
     TPageView* view_ = nullptr;
+    TLinkNavigator* links_ = nullptr;
     std::unique_ptr<THQVundoList> history_;
-    // Shows a page in the view (storing the one shown before).
-    void ShowPage(int32_t number);
     void UpdateEditActions();
     std::vector<int32_t> pageNumbers_;  // page number of each row of the list
     // The set asks the view to store and drop its page before a save or a

@@ -1,5 +1,12 @@
 #include "ui/qt_platform.h"
 
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QProcess>
+#include <QUrl>
+
 #include <QMessageBox>
 
 #include "app/app_info.h"
@@ -60,6 +67,43 @@ std::optional<std::string> QtSettingsStore::Read(const std::string& section, con
 
 void QtSettingsStore::Write(const std::string& section, const std::string& name, const std::string& value) {
     settings_->setValue(Key(section, name), Q(value));
+}
+
+// --- desktop and clipboard -------------------------------------------------------------
+
+bool QtShell::OpenFile(const std::filesystem::path& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+}
+
+bool QtShell::OpenAddress(const std::string& address) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
+bool QtShell::StartProgram(const std::string& program, const std::vector<std::string>& args) {
+    QStringList list;
+    for (const std::string& a : args) list << QString::fromStdString(a);
+    return QProcess::startDetached(QString::fromStdString(program), list);
+}
+
+void QtClipboard::Set(const platform::ClipboardData& data) {
+    auto* mime = new QMimeData;
+    for (const auto& [name, bytes] : data.formats)
+        mime->setData(QString::fromStdString(name), QByteArray(bytes.data(), qsizetype(bytes.size())));
+    if (data.text) mime->setText(QString::fromStdString(*data.text));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+platform::ClipboardData QtClipboard::Get() const {
+    platform::ClipboardData d;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime) return d;
+    for (const QString& f : mime->formats()) {
+        if (f == "text/plain") continue;
+        const QByteArray b = mime->data(f);
+        d.formats[f.toStdString()] = std::string(b.constData(), size_t(b.size()));
+    }
+    if (mime->hasText()) d.text = mime->text().toStdString();
+    return d;
 }
 
 }  // namespace ovik::ui

@@ -6,8 +6,10 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/clipboard.h"
 #include "platform/messages.h"
 #include "platform/settings_store.h"
+#include "platform/shell.h"
 
 namespace ovik::ui {
 
@@ -39,6 +41,22 @@ public:
 
 private:
     std::unique_ptr<QSettings> settings_;
+};
+
+// The desktop: files and addresses through QDesktopServices, programs started
+// detached with an argument list (no shell).
+class QtShell : public platform::Shell {
+public:
+    bool OpenFile(const std::filesystem::path& file) override;
+    bool OpenAddress(const std::string& address) override;
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
+};
+
+// The system clipboard: text and data under format names.
+class QtClipboard : public platform::Clipboard {
+public:
+    void Set(const platform::ClipboardData& data) override;
+    platform::ClipboardData Get() const override;
 };
 
 }  // namespace ovik::ui

@@ -12,6 +12,8 @@
 #include "ui/dialogs/character.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
+#include "ui/dialogs/links.h"
+#include "ui/link_navigator.h"
 #include "ui/main_window.h"
 
 namespace ovik::ui {
@@ -31,7 +33,29 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
             p->SetContent(Bytes(text.begin(), text.end() + 1));
         }
     }
-    QDialog* w = main.PrepareWindow(name);
+    // The link windows belong to the main window's link navigator.
+    TLinkNavigator& links = main.Links();
+    QDialog* w = nullptr;
+    if (name == "fcollega") {
+        links.LinkWindow().Load(2);
+        w = &links.LinkWindow();
+    } else if (name == "fcollspec") {
+        links.SpecialWindow().Load(2);
+        links.SpecialWindow().SetTarget(set.Page(3), 1);
+        links.SpecialWindow().ShowTab(TFCollSpec::Normal);
+        w = &links.SpecialWindow();
+    } else if (name == "fancora") {
+        links.AnchorWindow().number->setValue(2);
+        w = &links.AnchorWindow();
+    } else if (name == "fcollfile") {
+        THQVoggetto* f = set.AddNewObject(genLink);
+        f->SetFileName("dati.zip");
+        f->SetContent(Bytes(1234, 'x'));
+        links.FileWindow().Load(*f);
+        w = &links.FileWindow();
+    } else {
+        w = main.PrepareWindow(name);
+    }
     if (!w) {
         std::fprintf(stderr, "unknown window: %s\n", name.c_str());
         return 1;

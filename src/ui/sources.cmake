@@ -24,6 +24,10 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/album.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/link_navigator.h
+  ${CMAKE_CURRENT_LIST_DIR}/link_navigator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/links.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/errors.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/styles.h

@@ -74,11 +74,11 @@ struct Sequence : ::testing::Test {
     // Pages 0..6: (group, order).
     void SetUp() override {
         set.NewHypertext();
-        const int16_t spec[][2] = {{0, 0}, {1, 5}, {1, 2}, {2, 3}, {1, 1}, {1, -1}, {1, 4}};
-        for (size_t i = 0; i < std::size(spec); ++i) set.AddNewObject(testoHtml);
-        for (size_t i = 0; i < std::size(spec); ++i) {
-            set.Page(int32_t(i))->SetI16(page_rec::kBrowseGroup, spec[i][0]);
-            set.Page(int32_t(i))->SetI16(page_rec::kBrowseNumber, spec[i][1]);
+        const int16_t order[][2] = {{0, 0}, {1, 5}, {1, 2}, {2, 3}, {1, 1}, {1, -1}, {1, 4}};
+        for (size_t i = 0; i < std::size(order); ++i) set.AddNewObject(testoHtml);
+        for (size_t i = 0; i < std::size(order); ++i) {
+            set.Page(int32_t(i))->SetI16(page_rec::kBrowseGroup, order[i][0]);
+            set.Page(int32_t(i))->SetI16(page_rec::kBrowseNumber, order[i][1]);
         }
     }
 };

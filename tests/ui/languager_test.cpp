@@ -91,6 +91,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
+#include "ui/dialogs/links.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
 #include "ui/dialogs/new_page.h"
@@ -129,10 +130,15 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFCarattere character(store);
     TFSimbolo symbol(store);
     TZtSpellerDialog speller(store);
+    TFCollega link(set, store);
+    TFCollSpec special(set, store);
+    TFAncora anchor(store);
+    TFCollFile file(nullptr, store);
     std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
-                                  &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller};
+                                  &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
+                                  &link,  &special, &anchor, &file};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

@@ -1,0 +1,342 @@
+#include "ui/link_navigator.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QToolBar>
+
+#include "core/codepage.h"
+#include "document/hqv_set.h"
+#include "links/link_address.h"
+#include "links/link_commands.h"
+#include "page/thqv_page.h"
+#include "text/editing.h"
+#include "ui/dialogs/album.h"
+#include "ui/dialogs/links.h"
+#include "ui/main_window.h"
+
+namespace ovik::ui {
+
+TLinkNavigator::TLinkNavigator(TMainForm& window, platform::Messages& messages, platform::SettingsStore& store)
+    : QObject(&window), w_(window), messages_(messages), store_(store) {
+    SetShell(std::make_unique<QtShell>());
+    Wire();
+}
+
+TLinkNavigator::~TLinkNavigator() = default;
+
+void TLinkNavigator::SetShell(std::unique_ptr<platform::Shell> shell) {
+    shell_ = std::move(shell);
+    follower_ = std::make_unique<links::LinkFollower>(w_.Set(), *this, messages_, *shell_, &store_);
+    fileWindow_.reset();
+}
+
+// --- wiring ------------------------------------------------------------------------------------
+
+void TLinkNavigator::Wire() {
+    TPageView* view = w_.View();
+    // Following may show another page and free the box that sent the link:
+    // it runs after the current event.
+    connect(view, &TPageView::FollowLink, this, [this](int32_t value) {
+        QMetaObject::invokeMethod(this, [this, value] { FollowLinkValue(value); }, Qt::QueuedConnection);
+    });
+    connect(view, &TPageView::PageShown, this, [this](int page) { PageChanged(page); });
+    connect(view, &TPageView::Changed, this, [this] { UpdateState(); });
+
+    auto take = [this](const char* name, auto fn) {
+        QAction* a = w_.Action(name);
+        if (!a) return;
+        QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+        connect(a, &QAction::triggered, this, fn);
+    };
+    take("HypPrevious", [this] { Back(); });
+    take("HypNext", [this] { Forward(); });
+    take("HypCover", [this] { GoToPageNumber(w_.Set().CoverPage()); });
+    take("HypContents", [this] { GoToPageNumber(w_.Set().ContentsPage()); });
+    take("HypPagePlus", [this] { PagePlusOne(); });
+    take("HypPageMinus", [this] { PageMinusOne(); });
+    take("InsertLink", [this] { LinkSelection(); });
+    take("InsertSpecialLink", [this] { SpecialLinkSelection(); });
+    take("InsertSelfLink", [this] { SelfLink(); });
+    take("InsertAnchor", [this] { InsertAnchor(); });
+    take("FormatLinkProperties", [this] { LinkSelection(); });
+    take("FormatFollowLink", [this] { w_.View()->Run([](BoxEditor& e) { e.FollowLinkAtCaret(); }); });
+
+    // "&Vai a pagina": the pages shown last.
+    if (QAction* go = w_.Action("HypGoTo")) {
+        QObject::disconnect(go, &QAction::triggered, nullptr, nullptr);
+        recentMenu = new QMenu(&w_);
+        recentMenu->setObjectName("RecentPages");
+        go->setMenu(recentMenu);
+    }
+
+    historyBox = new QComboBox(&w_);
+    historyBox->setObjectName("HistoryBox");
+    historyBox->setToolTip("URL");
+    historyBox->setMinimumContentsLength(24);
+    historyBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    connect(historyBox, &QComboBox::activated, this, [this](int i) { GoToHistory(i); });
+    pageBox = new QSpinBox(&w_);
+    pageBox->setObjectName("PageNumberBox");
+    pageBox->setRange(0, 0xFFFFFF);
+    pageBox->setKeyboardTracking(false);
+    connect(pageBox, &QSpinBox::editingFinished, this, [this] {
+        GoToPageNumber(links::PageNumberFromText(pageBox->cleanText().toStdString()));
+    });
+    if (auto* bar = w_.findChild<QToolBar*>("maintoolbar")) {
+        bar->addSeparator();
+        for (const char* name : {"HypPrevious", "HypNext"})
+            if (QAction* a = w_.Action(name)) bar->addAction(a);
+        bar->addWidget(historyBox);
+        bar->addWidget(pageBox);
+    }
+    UpdateState();
+}
+
+void TLinkNavigator::UpdateState() {
+    const bool editing = w_.View()->Box() && !w_.View()->ReadOnly();
+    for (const char* name : {"InsertLink", "InsertSpecialLink", "InsertSelfLink", "InsertAnchor", "FormatLinkProperties"})
+        if (QAction* a = w_.Action(name)) a->setEnabled(editing);
+    const bool shown = w_.View()->PageNumber() >= 0;
+    for (const char* name : {"FormatFollowLink", "HypCover", "HypContents"})
+        if (QAction* a = w_.Action(name)) a->setEnabled(shown);
+    if (QAction* a = w_.Action("HypPrevious")) a->setEnabled(history_.CanBack());
+    if (QAction* a = w_.Action("HypNext")) a->setEnabled(history_.CanForward());
+    if (QAction* a = w_.Action("HypGoTo")) a->setEnabled(!recent_.Pages().empty());
+    if (pageBox) {
+        QPalette p = pageBox->palette();
+        const bool red = links::PageNumberOutOfRange(pageBox->value(), w_.Set().ObjectCount(testoHtml));
+        p.setColor(QPalette::Text, red ? QColor(0xFF, 0, 0) : w_.palette().color(QPalette::WindowText));
+        pageBox->setPalette(p);
+    }
+}
+
+void TLinkNavigator::RefreshRecent() {
+    if (!recentMenu) return;
+    recentMenu->clear();
+    for (int32_t page : recent_.Pages()) {
+        THQVtesto* p = w_.Set().Page(page);
+        const QString title = p && !p->IsFree() ? FromCp(p->Title()) : QString();
+        QAction* a = recentMenu->addAction(QString("%1 %2").arg(page).arg(title));
+        connect(a, &QAction::triggered, this, [this, page] { GoToPageNumber(page); });
+    }
+}
+
+// --- following -------------------------------------------------------------------------------
+
+void TLinkNavigator::FollowLinkValue(int32_t value) {
+    THQVoggetto* target = IdKind(value) == kPageLocalKind ? ResolveLocal(value) : w_.Set().GetObjectById(value);
+    follower_->FollowLink(links::LinkSender::TextBox, target, w_.View()->PageNumber());
+    UpdateState();
+}
+
+// --- navigation -------------------------------------------------------------------------------
+
+void TLinkNavigator::PageChanged(int32_t page) {
+    if (page < 0) return;
+    {
+        QSignalBlocker block(pageBox);
+        pageBox->setValue(page);
+    }
+    if (history_.Record(links::PageAddress(w_.Set().HQVFileName(), page))) {
+        QSignalBlocker block(historyBox);
+        historyBox->clear();
+        for (const std::string& e : history_.Entries()) historyBox->addItem(FromCp(e));
+        historyBox->setCurrentIndex(history_.Current());
+        recent_.Add(page);
+        RefreshRecent();
+    }
+    UpdateState();
+}
+
+void TLinkNavigator::GoToHistory(int index) {
+    auto address = history_.GoTo(index);
+    if (!address) return;
+    const links::OvikAddress a = links::ParseOvikAddress(w_.Set(), *address);
+    if (a.fileText.empty() && w_.Set().HQVFileName().empty())
+        GoToPageNumber(a.page);  // an untitled hypertext
+    else
+        follower_->OpenOtherHypertext(*address);
+    history_.Done();
+    {
+        QSignalBlocker block(historyBox);
+        historyBox->setCurrentIndex(history_.Current());
+    }
+    UpdateState();
+}
+
+void TLinkNavigator::GoToPageNumber(int32_t page) {
+    if (page < 0) page = 0;
+    THQVtesto* p = w_.Set().Page(page);
+    if (p && !p->IsFree() && page != w_.View()->PageNumber()) w_.ShowPage(page);
+    {
+        QSignalBlocker block(pageBox);
+        pageBox->setValue(page);
+    }
+    UpdateState();
+}
+
+void TLinkNavigator::PagePlusOne() {
+    GoToPageNumber(links::PagePlusOne(pageBox->value(), w_.Set().ObjectCount(testoHtml)));
+}
+
+void TLinkNavigator::PageMinusOne() { GoToPageNumber(links::PageMinusOne(pageBox->value())); }
+
+// --- link commands ------------------------------------------------------------------------------
+
+TFCollega& TLinkNavigator::LinkWindow() {
+    if (!linkWindow_) linkWindow_ = std::make_unique<TFCollega>(w_.Set(), store_, &w_);
+    return *linkWindow_;
+}
+
+TFCollSpec& TLinkNavigator::SpecialWindow() {
+    if (!specialWindow_) {
+        specialWindow_ = std::make_unique<TFCollSpec>(w_.Set(), store_, &w_);
+        connect(specialWindow_.get(), &TFCollSpec::ChooseTarget, this, [this] {
+            TFCollega& l = LinkWindow();
+            const bool anchorTab = specialWindow_->tabs->currentIndex() == TFCollSpec::AnchorInPage;
+            l.Load(w_.View()->PageNumber(), anchorTab);
+            if (l.exec() == QDialog::Accepted) specialWindow_->SetTarget(l.MakeTarget(), l.Anchor());
+        });
+    }
+    return *specialWindow_;
+}
+
+TFAncora& TLinkNavigator::AnchorWindow() {
+    if (!anchorWindow_) anchorWindow_ = std::make_unique<TFAncora>(store_, &w_);
+    return *anchorWindow_;
+}
+
+TFCollFile& TLinkNavigator::FileWindow() {
+    if (!fileWindow_) fileWindow_ = std::make_unique<TFCollFile>(follower_.get(), store_, &w_);
+    return *fileWindow_;
+}
+
+void TLinkNavigator::LinkSelection() {
+    TPageView* view = w_.View();
+    THQVpage* page = view->Page();
+    if (!page || !page->Box() || !links::HasSelection(*page->Box())) {
+        messages_.Warning(links::kSelectFirst);
+        return;
+    }
+    // The link button is down: the selection is a link, and pressing it again unlinks.
+    if (links::LinkAtSelection(*page->Box()) != -1 && sender() == w_.Action("InsertLink")) {
+        view->Run([&](BoxEditor& e) { links::LinkSelection(*page, e, static_cast<const THQVoggetto*>(nullptr), messages_); });
+        return;
+    }
+    TFCollega& l = LinkWindow();
+    l.Load(view->PageNumber());
+    if (l.exec() != QDialog::Accepted) return;
+    THQVoggetto* target = l.MakeTarget();
+    if (!target) return;
+    const int32_t anchor = l.Anchor();
+    view->Run([&](BoxEditor& e) {
+        if (target->Kind() == testoHtml && anchor >= 0) {
+            // A page with an anchor: a special link jumping to it.
+            auto s = links::NewSpecialLink(w_.Set(), links::kSpecGoTo);
+            links::SpecialLink{*s}.SetTarget(target->Id());
+            links::SpecialLink{*s}.SetAnchor(anchor);
+            links::LinkSelection(*page, e, std::move(s), messages_);
+        } else {
+            links::LinkSelection(*page, e, target, messages_);
+        }
+    });
+}
+
+void TLinkNavigator::SpecialLinkSelection() {
+    TPageView* view = w_.View();
+    THQVpage* page = view->Page();
+    if (!page || !page->Box() || !links::HasSelection(*page->Box())) {
+        messages_.Warning(links::kSelectFirst);
+        return;
+    }
+    TFCollSpec& s = SpecialWindow();
+    s.Load(view->PageNumber());
+    if (s.exec() != QDialog::Accepted) return;
+    while (s.NeedsWindowName()) {
+        bool ok = false;
+        const QString name = QInputDialog::getText(&w_, "Ovik", "Introdurre un nome per la finestra", QLineEdit::Normal,
+                                                   QString(), &ok);
+        if (!ok) return;
+        (s.tabs->currentIndex() == TFCollSpec::OtherFrame ? s.frameName : s.windowName)->setText(name.left(19));
+    }
+    auto special = s.MakeSpecialLink();
+    if (!special) return;
+    view->Run([&](BoxEditor& e) { links::LinkSelection(*page, e, std::move(special), messages_); });
+}
+
+void TLinkNavigator::SelfLink() {
+    THQVpage* page = w_.View()->Page();
+    if (!page) return;
+    w_.View()->Run([&](BoxEditor& e) { links::SelfLink(*page, e, messages_); });
+}
+
+void TLinkNavigator::InsertAnchor() {
+    THQVpage* page = w_.View()->Page();
+    if (!page || w_.View()->ReadOnly()) return;
+    TFAncora& a = AnchorWindow();
+    a.number->setValue(page->NextFreeAnchorNumber());
+    if (a.exec() != QDialog::Accepted) return;
+    const int32_t number = a.number->value();
+    w_.View()->Run([&](BoxEditor& e) {
+        const int32_t n = links::InsertAnchor(*page, e, number);
+        if (n >= 0) lastAnchor_ = n;
+    });
+}
+
+// --- FollowHost -----------------------------------------------------------------------------------
+
+bool TLinkNavigator::Preview() const { return w_.View()->ReadOnly(); }
+bool TLinkNavigator::Closing() const { return w_.Document().Closing(); }
+int32_t TLinkNavigator::ShownPage() const { return w_.View()->PageNumber(); }
+bool TLinkNavigator::PageModified() const { return w_.View()->Modified(); }
+void TLinkNavigator::StorePage() { w_.View()->StorePage(); }
+
+THQVoggetto* TLinkNavigator::ResolveLocal(int32_t id) {
+    THQVpage* page = w_.View()->Page();
+    PageWorkingCopy* wc = page ? page->WorkingCopy() : nullptr;
+    const size_t i = size_t(IdNumber(id));
+    if (!wc || i >= wc->localLinks.size()) return nullptr;
+    return wc->localLinks[i].object.get();
+}
+
+void TLinkNavigator::ShowPage(int32_t page, int32_t anchor) {
+    w_.ShowPage(page);
+    if (anchor >= 0) JumpToAnchor(anchor);
+}
+
+bool TLinkNavigator::JumpToAnchor(int32_t anchor) {
+    THQVpage* page = w_.View()->Page();
+    if (!page || !page->JumpToAnchor(anchor)) return false;
+    w_.View()->EnsureCaretVisible();
+    w_.View()->viewport()->update();
+    return true;
+}
+
+bool TLinkNavigator::OpenHypertext(const std::filesystem::path& file, bool askSave) {
+    if (askSave && !w_.Document().AskSave()) return false;
+    return w_.OpenDocument(QString::fromStdString(file.string()));
+}
+
+void TLinkNavigator::NewHypertext() { w_.Document().NewDocument(); }
+bool TLinkNavigator::SaveHypertext() { return w_.Document().SaveDocument(); }
+
+void TLinkNavigator::ShowExternalLinks(THQVoggetto&) {
+    if (auto* album = static_cast<TFAlbum*>(w_.PrepareWindow("falbum"))) {
+        album->ShowTab(TFAlbum::Links);
+        album->exec();
+    }
+}
+
+void TLinkNavigator::ShowEmbeddedFile(THQVoggetto& file) {
+    TFCollFile& f = FileWindow();
+    f.Load(file);
+    f.exec();
+}
+
+void TLinkNavigator::ShowKeywordSearch() {
+    if (QAction* a = w_.Action("HypSearches"); a && a->isEnabled()) a->trigger();
+}
+
+void TLinkNavigator::HideMainWindow() { w_.showMinimized(); }
+
+}  // namespace ovik::ui

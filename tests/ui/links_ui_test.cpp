@@ -1,0 +1,211 @@
+// Links in the editor, offscreen: following links and moving back and forward
+// through the history across two hypertext files, the page-number box, and
+// what the link windows make.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include "document/hqv_set.h"
+#include "links/link_objects.h"
+#include "platform/messages.h"
+#include "platform/shell.h"
+#include "qt_test_app.h"
+#include "support/page_text.h"
+#include "ui/dialogs/links.h"
+#include "ui/link_navigator.h"
+#include "ui/main_window.h"
+#include "ui/qt_platform.h"
+
+namespace ovik::ui {
+namespace {
+
+using ovik::testing::Content;
+using ovik::testing::Tag;
+
+struct LinksUi : ::testing::Test {
+    QTemporaryDir dir;
+    QString a, b;
+    int32_t addressToB = -1;
+
+    void SetUp() override {
+        TestApp();
+        a = dir.filePath("a.hqv");
+        b = dir.filePath("b.hqv");
+        platform::RecordingMessages msgs;
+        {
+            THQVset other(msgs);
+            other.NewHypertext();
+            for (const char* t : {"B zero", "B uno", "B due"}) other.AddNewObject(testoHtml)->SetName(t);
+            ASSERT_TRUE(other.SaveHypertext(b.toStdString()));
+        }
+        THQVset set(msgs);
+        set.NewHypertext();
+        for (const char* t : {"Zero", "Uno", "Due", "Tre"}) set.AddNewObject(testoHtml)->SetName(t);
+        auto link = set.NewInternetLink("ovik:b.hqv|1");
+        addressToB = THQVoggetto::Register(link, -1)->Id();
+        set.Page(0)->SetContent(Content("<Z S0 >" + Tag(set.Page(2)->Id()) + "uno<%> " + Tag(addressToB) + "due<%>"));
+        ASSERT_TRUE(set.SaveHypertext(a.toStdString()));
+    }
+};
+
+TEST_F(LinksUi, BackAndForwardThroughTheHistoryAcrossTwoFiles) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    TLinkNavigator& nav = w.Links();
+    ASSERT_TRUE(w.OpenDocument(a));
+    ASSERT_EQ(w.View()->PageNumber(), 0);
+    EXPECT_FALSE(w.Action("HypPrevious")->isEnabled());
+
+    nav.FollowLinkValue(w.Set().Page(2)->Id());
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    EXPECT_TRUE(w.Action("HypPrevious")->isEnabled());
+    w.Action("HypPrevious")->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 0);
+    EXPECT_TRUE(w.Action("HypNext")->isEnabled());
+    w.Action("HypNext")->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+
+    // A link to a page of the other hypertext opens it.
+    nav.FollowLinkValue(addressToB);
+    EXPECT_EQ(QString::fromStdString(w.Set().HQVFileName().string()), b);
+    EXPECT_EQ(w.View()->PageNumber(), 1);
+    // Back reopens the first file at page 2; forward returns to the second.
+    nav.Back();
+    while (w.Set().HQVFileName() != a.toStdString() && nav.History().CanBack()) nav.Back();
+    EXPECT_EQ(QString::fromStdString(w.Set().HQVFileName().string()), a);
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    nav.Forward();
+    while (w.Set().HQVFileName() != b.toStdString() && nav.History().CanForward()) nav.Forward();
+    EXPECT_EQ(QString::fromStdString(w.Set().HQVFileName().string()), b);
+    EXPECT_EQ(w.View()->PageNumber(), 1);
+    EXPECT_EQ(nav.historyBox->count(), int(nav.History().Entries().size()));
+    EXPECT_EQ(nav.historyBox->toolTip(), "URL");
+}
+
+TEST_F(LinksUi, PageNumberBoxAndRecentPages) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    TLinkNavigator& nav = w.Links();
+    ASSERT_TRUE(w.OpenDocument(a));
+    w.Action("HypPageMinus")->trigger();  // on page 0: stays
+    EXPECT_EQ(w.View()->PageNumber(), 0);
+    w.Action("HypPagePlus")->trigger();
+    w.Action("HypPagePlus")->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    nav.GoToPageNumber(99);  // beyond the last page: nothing new, the box turns red
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    EXPECT_EQ(nav.pageBox->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
+    nav.GoToPageNumber(3);
+    EXPECT_NE(nav.pageBox->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
+    ASSERT_TRUE(nav.recentMenu);
+    const auto items = nav.recentMenu->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), "3 Tre");
+    items[1]->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    w.Action("HypCover")->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), w.Set().CoverPage());
+}
+
+TEST_F(LinksUi, LinkWindowTargets) {
+    platform::RecordingMessages msgs;
+    THQVset set(msgs);
+    ASSERT_TRUE(set.OpenHypertext(a.toStdString()));
+    platform::InMemorySettings store;
+    TFCollega w(set, store);
+    w.Load(1);
+    w.ShowTab(TFCollega::ThisPage);
+    EXPECT_EQ(w.MakeTarget(), set.Page(1));
+    w.ShowTab(TFCollega::Address);
+    w.address->setText("mailto:ada@ovik.it");
+    THQVoggetto* mail = w.MakeTarget();
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->State(), 8);
+    EXPECT_EQ(w.MakeTarget(), mail);  // one object per address
+    w.ShowTab(TFCollega::OtherHypertext);
+    w.otherFile->setText(b);
+    w.otherPage->setValue(2);
+    EXPECT_EQ(w.MakeTarget()->Name(), "ovik://b.hqv|2");
+    w.ShowTab(TFCollega::NewPage);
+    w.newTitle->setText("Nuova");
+    THQVoggetto* page = w.MakeTarget();
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->Kind(), testoHtml);
+    EXPECT_EQ(page->Name(), "Nuova");
+}
+
+TEST_F(LinksUi, SpecialLinkWindowFields) {
+    platform::RecordingMessages msgs;
+    THQVset set(msgs);
+    ASSERT_TRUE(set.OpenHypertext(a.toStdString()));
+    platform::InMemorySettings store;
+    TFCollSpec w(set, store);
+    w.Load(0);
+    w.ShowTab(TFCollSpec::AnchorInPage);
+    w.anchorNumber->setValue(3);
+    auto s = w.MakeSpecialLink();
+    ASSERT_TRUE(s);
+    links::SpecialLink l{*s};
+    EXPECT_EQ(l.Subtype(), links::kSpecGoTo);
+    EXPECT_EQ(l.Action(), links::kActAnchorInPage);
+    EXPECT_EQ(l.Anchor(), 3);
+    EXPECT_EQ(l.Target(), -1);
+
+    w.ShowTab(TFCollSpec::Normal);
+    EXPECT_FALSE(w.MakeSpecialLink());  // no target yet
+    w.SetTarget(set.Page(2), 1);
+    w.normalReplace->setChecked(true);
+    w.frameSet->setChecked(true);
+    s = w.MakeSpecialLink();
+    ASSERT_TRUE(s);
+    EXPECT_EQ(links::SpecialLink{*s}.Action(), links::kActReplaceFrame);
+    EXPECT_EQ(links::SpecialLink{*s}.Target(), set.Page(2)->Id());
+    EXPECT_EQ(links::SpecialLink{*s}.DisplayMode(), 1);
+
+    w.ShowTab(TFCollSpec::Window);
+    EXPECT_TRUE(w.NeedsWindowName());
+    w.windowName->setText("volante");
+    EXPECT_FALSE(w.NeedsWindowName());
+    s = w.MakeSpecialLink();
+    EXPECT_EQ(links::SpecialLink{*s}.WindowName(), "volante");
+    EXPECT_EQ(links::ReadWindowData(*s).width, 400);
+
+    w.ShowTab(TFCollSpec::CloseWindow);
+    w.mainWindow->setChecked(true);
+    s = w.MakeSpecialLink();
+    EXPECT_EQ(links::SpecialLink{*s}.Subtype(), links::kSpecCloseWindow);
+    EXPECT_EQ(links::SpecialLink{*s}.Anchor(), links::kCloseMainWindow);
+
+    w.ShowTab(TFCollSpec::Various);
+    w.nextPage->setChecked(true);
+    EXPECT_EQ(links::SpecialLink{*w.MakeSpecialLink()}.Subtype(), links::kSpecNext);
+}
+
+TEST_F(LinksUi, FileWindowHandsFilesToTheDesktopExceptTypesThatRunCode) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    auto shell = std::make_unique<platform::RecordingShell>();
+    shell->folder = dir.filePath("handover").toStdString();
+    platform::RecordingShell* recording = shell.get();
+    w.Links().SetShell(std::move(shell));
+    THQVoggetto* txt = w.Set().AddNewObject(genLink);
+    txt->SetFileName("note.txt");
+    txt->SetContent(Bytes{'o', 'k'});
+    THQVoggetto* sh = w.Set().AddNewObject(genLink);
+    sh->SetFileName("avvia.sh");
+    sh->SetContent(Bytes{'e', 'c', 'h', 'o'});
+    TFCollFile& f = w.Links().FileWindow();
+    f.Load(*sh);
+    EXPECT_FALSE(f.open->isEnabled());
+    EXPECT_TRUE(f.save->isEnabled());
+    EXPECT_TRUE(f.SaveCopy(dir.filePath("copia.sh").toStdString()));
+    f.Load(*txt);
+    EXPECT_TRUE(f.open->isEnabled());
+    EXPECT_TRUE(f.Open());
+    ASSERT_EQ(recording->calls().size(), 1u);
+    EXPECT_EQ(std::filesystem::path(recording->calls()[0].target).filename(), "note.txt");
+}
+
+}  // namespace
+}  // namespace ovik::ui
