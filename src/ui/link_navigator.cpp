@@ -82,13 +82,14 @@ void TLinkNavigator::Wire() {
     connect(pageBox, &QSpinBox::editingFinished, this, [this] {
         GoToPageNumber(links::PageNumberFromText(pageBox->cleanText().toStdString()));
     });
-    if (auto* bar = w_.findChild<QToolBar*>("maintoolbar")) {
-        bar->addSeparator();
-        for (const char* name : {"HypPrevious", "HypNext"})
-            if (QAction* a = w_.Action(name)) bar->addAction(a);
-        bar->addWidget(historyBox);
-        bar->addWidget(pageBox);
-    }
+    // Back, forward, the history box and the page-number box, in a row of their own.
+    w_.addToolBarBreak();
+    QToolBar* bar = w_.addToolBar("Navigazione");
+    bar->setObjectName("navtoolbar");
+    for (const char* name : {"HypPrevious", "HypNext"})
+        if (QAction* a = w_.Action(name)) bar->addAction(a);
+    bar->addWidget(historyBox);
+    bar->addWidget(pageBox);
     UpdateState();
 }
 

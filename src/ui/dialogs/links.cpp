@@ -116,7 +116,7 @@ TFCollega::TFCollega(THQVset& set, platform::SettingsStore& store, QWidget* pare
     auto* v = new QVBoxLayout(this);
     v->addWidget(tabs, 1);
     v->addWidget(OkCancelBox(this, [] {}));
-    resize(520, 400);
+    resize(680, 400);
     FinishCreation();
 }
 
@@ -273,7 +273,7 @@ TFCollSpec::TFCollSpec(THQVset& set, platform::SettingsStore& store, QWidget* pa
     v->addWidget(mode);
     v->addLayout(th);
     v->addWidget(OkCancelBox(this, [] {}));
-    resize(560, 420);
+    resize(780, 440);
     FinishCreation();
 }
 
