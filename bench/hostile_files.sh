@@ -12,6 +12,7 @@
 set -uo pipefail
 
 build=$(realpath "${1:-build}")
+here=$(cd "$(dirname "$0")" && pwd)
 ovikc="$build/src/cli/ovikc"
 work=$(mktemp -d "${TMPDIR:-/tmp}/ovik-hostile-XXXXXX")
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
@@ -102,6 +103,12 @@ EOF
     printf 'uno' >a.txt && printf 'due' >b.txt
     run import a.txt b.txt --into t.hqv || why "exit $?: $(cat err)"
     grep -q '^2 pages imported from page 1' out || why "reported: $(cat out)"
+}
+
+# The document and file cases (temporary folder, memory of opening, pipes,
+# read-only folders) print a line each from a script of their own.
+case_document_files() {
+    "$here/hostile_document_files.sh" "$1" || why "$(grep -c 'FAIL$' <<<"$("$here/hostile_document_files.sh" "$1")") failed"
 }
 
 # --- runner ------------------------------------------------------------------------------

@@ -15,13 +15,10 @@ bool Deletable(const THQVset& set, const THQVoggetto& o) {
 
 // Frees an object whose references are gone; an embedded file's copy goes too.
 void Free(THQVset& set, THQVoggetto& o) {
-    if (o.Kind() == genLink && !o.ExternalFile().empty()) {
+    if (o.Kind() == genLink && set.IsOwnTempFile(o.ExternalFile())) {
         // Only the set's own copy is deleted, never a file elsewhere.
         std::error_code ec;
-        auto temp = std::filesystem::weakly_canonical(set.TempFolder(), ec);
-        auto file = std::filesystem::weakly_canonical(o.ExternalFile(), ec);
-        auto rel = file.lexically_relative(temp);
-        if (!ec && !rel.empty() && *rel.begin() != "..") std::filesystem::remove(file, ec);
+        std::filesystem::remove(o.ExternalFile(), ec);
     }
     o.MakeFree();
     set.SetModified(true);

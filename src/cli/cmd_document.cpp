@@ -179,7 +179,7 @@ Registrar dumpCmd({"dump", "FILE KIND NUMBER [--record|--content|--wrapper]",
                            return 0;
                        }
                        int size = kRecordSize[o->Kind()];
-                       const auto& r = o->Record();
+                       const auto r = o->Record();
                        for (int i = 0; i < size; i += 16) {
                            std::printf("%04x ", i);
                            for (int k = i; k < i + 16 && k < size; ++k) std::printf(" %02x", r[size_t(k)]);

@@ -2,9 +2,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "cli/cli_support.h"
 #include "document/hqv_set.h"
@@ -19,8 +17,9 @@ std::string WhyNotAPicture(const std::string& path) {
     if (ext != ".gif" && ext != ".jpg" && ext != ".jpeg" && ext != ".bmp" && ext != ".wmf" &&
         ext != ".emf")
         return "only .gif, .jpg, .jpeg, .wmf, .emf and .bmp files are pictures";
-    std::ifstream in(path, std::ios::binary);
-    Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Bytes data;
+    std::string why;
+    if (!ReadRegularFile(path, data, &why)) return why;
     PictureResult r = DecodePicture(data, path);
     return r ? "the picture cannot be stored" : r.error;
 }
@@ -30,9 +29,11 @@ void NeedTwo(const Args& a) {
         throw UsageError{"expected 2 arguments, got " + std::to_string(a.positional.size())};
 }
 
+// The file must be a regular file that can be opened (checked without
+// blocking: a pipe under the name is refused, not waited on).
 void NeedFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) throw Failure{path + " is not a readable file"};
+    std::string why;
+    if (!OpenFile::Open(path, &why)) throw Failure{"cannot read " + path + ": " + why};
 }
 
 // A command HYPERTEXT PATH that adds one object made from the file PATH.
@@ -44,8 +45,13 @@ Command AddCommand(std::string name, std::string summary,
                 NeedFile(a.positional[1]);
                 auto s = OpenOrFail(a.positional[0], m);
                 THQVoggetto* o = add(*s, a.positional[1]);
-                std::printf("%d %s %d\n", int(o->Kind()), KindName(o->Kind()), int(o->Number()));
+                // The object's place is printed only once the hypertext holding
+                // it has been saved (the save reads the file back: the object is
+                // found again by kind and number).
+                const uint8_t kind = o->Kind();
+                const int32_t number = o->Number();
                 SaveOrFail(*s, a.positional[0]);
+                std::printf("%d %s %d\n", int(kind), KindName(kind), int(number));
                 return 0;
             }};
 }

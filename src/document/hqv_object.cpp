@@ -33,7 +33,7 @@ const char* KindName(uint8_t kind) {
 }
 
 THQVoggetto::THQVoggetto(THQVset* owner, uint8_t kind) : kind_(kind), owner_(owner) {
-    rec_.fill(0xFF);
+    rec_.Fill(0xFF);
 }
 
 THQVoggetto::~THQVoggetto() {
@@ -94,12 +94,8 @@ bool THQVoggetto::ReadContent(Bytes& out) const {
         return true;
     }
     if (contentFile_) return contentFile_->ReadAt(contentPos_, size_t(contentLen_), out);
-    if (ContentStaysInFile(kind_) && !externalFile_.empty()) {
-        std::ifstream in(externalFile_, std::ios::binary);
-        if (!in) return false;
-        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return !in.bad();
-    }
+    if (ContentStaysInFile(kind_) && !externalFile_.empty())
+        return ReadRegularFile(externalFile_, out);
     return true;  // no content at all: empty
 }
 
@@ -267,7 +263,7 @@ void THQVoggetto::ReleaseOwnedLinks() {
 void THQVoggetto::MakeFree() {
     if (kind_ == immagine && owner_) owner_->UncachePicture(*this);
     ReleaseOwnedLinks();
-    rec_.fill(0xFF);
+    rec_.Fill(0xFF);
     externalFile_.clear();
     switch (kind_) {
         case internetLink:
@@ -426,8 +422,10 @@ bool THQVoggetto::SameContent(const THQVoggetto& other) const {
             if (other.kind_ != stileParagrafo) return false;
             bool builtIn = registered_ && (number_ == 0 || number_ == 1);
             if (!builtIn && Name() != other.Name()) return false;
-            return std::memcmp(&rec_[style_rec::kAttrBlock], &other.rec_[style_rec::kAttrBlock],
-                               style_rec::kAttrBlockLen) == 0;
+            uint8_t a[style_rec::kAttrBlockLen], b[style_rec::kAttrBlockLen];
+            rec_.Copy(style_rec::kAttrBlock, sizeof a, a);
+            other.rec_.Copy(style_rec::kAttrBlock, sizeof b, b);
+            return std::memcmp(a, b, sizeof a) == 0;
         }
         default: return false;
     }
@@ -440,7 +438,7 @@ void THQVoggetto::Assign(const THQVoggetto& other) {
     }
     if (other.kind_ == immagine && kind_ == immagineNew) {
         // A picture assigned to a placement: the placement shows it.
-        rec_.fill(0xFF);
+        rec_.Fill(0xFF);
         InitNew();
         SetU8(13, 4);
         SetU8(14, 0);
@@ -540,7 +538,8 @@ fs::path THQVoggetto::ExtractToTempFile() {
 void THQVoggetto::SaveToTransfer(Bytes& out) const {
     AppendI32(out, number_);
     AppendU8(out, kind_);
-    AppendBytes(out, rec_.data(), rec_.size());
+    const ObjectRecord::Full full = rec_.AsArray();
+    AppendBytes(out, full.data(), full.size());
     std::string ext = externalFile_.string();
     AppendI32(out, int32_t(ext.size()));
     AppendString(out, ext);
@@ -570,7 +569,7 @@ bool THQVoggetto::LoadFromTransfer(const uint8_t* data, size_t size, size_t& pos
                 "tipo!");
     }
     kind_ = kind;
-    std::memcpy(rec_.data(), rec.data(), kObjectRecordSize);
+    rec_.Assign(rec.data(), kObjectRecordSize);
 
     // The streams: a failure anywhere here leaves both streams absent.
     int32_t extLen = r.i32("external path length");
@@ -592,7 +591,13 @@ bool THQVoggetto::LoadFromTransfer(const uint8_t* data, size_t size, size_t& pos
         pos = size;
         return true;
     }
-    if (extLen > 0) externalFile_ = ext;
+    // An external path from a stream is never used as such: the bytes travel
+    // in the stream. Only a file of this set's own temporary folder is taken
+    // (an object copied within the set), never a file anywhere else on disk.
+    if (extLen > 0) {
+        fs::path p(ext);
+        externalFile_ = (owner_ && owner_->IsOwnTempFile(p)) ? p : fs::path();
+    }
     if (contentLen > 0) SetContent(Bytes(content.begin(), content.end()));
     if (wrapperLen > 0) wrapper_ = Bytes(wrapper.begin(), wrapper.end());
     pos = r.offset();
@@ -761,7 +766,7 @@ void THQVtesto::MakeFree() {
             }
         }
     }
-    rec_.fill(0xFF);
+    rec_.Fill(0xFF);
     externalFile_.clear();
     THQVset* s = owner_;
     SetState(3);

@@ -10,7 +10,9 @@
 // (a file newly added or extracted to the temporary folder).
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -22,6 +24,7 @@
 
 #include "core/bytes.h"
 #include "document/kinds.h"
+#include "document/object_record.h"
 #include "document/picture.h"
 
 namespace ovik {
@@ -53,23 +56,43 @@ public:
     std::unique_ptr<THQVoggetto> SetKind(uint8_t kind);
 
     // --- the object record -------------------------------------------------
-    std::array<uint8_t, kObjectRecordSize>& Record() { return rec_; }
-    const std::array<uint8_t, kObjectRecordSize>& Record() const { return rec_; }
-    uint8_t U8(size_t off) const { return rec_[off]; }
-    void SetU8(size_t off, uint8_t v) { rec_[off] = v; }
-    uint16_t U16(size_t off) const { return GetU16(&rec_[off]); }
-    int16_t I16(size_t off) const { return GetI16(&rec_[off]); }
-    void SetU16(size_t off, uint16_t v) { PutU16(&rec_[off], v); }
-    void SetI16(size_t off, int16_t v) { PutU16(&rec_[off], uint16_t(v)); }
-    int32_t I32(size_t off) const { return GetI32(&rec_[off]); }
-    void SetI32(size_t off, int32_t v) { PutI32(&rec_[off], v); }
-    std::string Str(size_t off, size_t maxLen) const { return GetShortString(&rec_[off], maxLen); }
-    void SetStr(size_t off, size_t maxLen, std::string_view s) {
-        PutShortString(&rec_[off], maxLen, s);
+    // A copy of the whole record (668 bytes, 0xFF past what the kind stores).
+    const ObjectRecord::Full Record() const { return rec_.AsArray(); }
+    void SetRecord(const ObjectRecord::Full& r) { rec_.Assign(r.data(), r.size()); }
+    // The first `n` bytes of `src` become the record (0xFF after them).
+    void SetRecordBytes(const uint8_t* src, size_t n) { rec_.Assign(src, n); }
+    // How many bytes of the record are held in memory.
+    size_t RecordBytesKept() const { return rec_.Kept(); }
+    uint8_t U8(size_t off) const { return rec_.Get(off); }
+    void SetU8(size_t off, uint8_t v) { *W(off, 1) = v; }
+    uint16_t U16(size_t off) const { return uint16_t(rec_.Get(off) | (rec_.Get(off + 1) << 8)); }
+    int16_t I16(size_t off) const { return int16_t(U16(off)); }
+    void SetU16(size_t off, uint16_t v) { PutU16(W(off, 2), v); }
+    void SetI16(size_t off, int16_t v) { PutU16(W(off, 2), uint16_t(v)); }
+    int32_t I32(size_t off) const {
+        uint8_t b[4];
+        rec_.Copy(off, 4, b);
+        return GetI32(b);
     }
-    uint8_t State() const { return rec_[4]; }
-    void SetState(uint8_t s) { rec_[4] = s; }
-    void FillRecord(uint8_t v) { rec_.fill(v); }
+    void SetI32(size_t off, int32_t v) { PutI32(W(off, 4), v); }
+    std::string Str(size_t off, size_t maxLen) const {
+        if (const uint8_t* p = rec_.Kept(off, maxLen + 1)) return GetShortString(p, maxLen);
+        uint8_t b[kObjectRecordSize + 1];
+        rec_.Copy(off, maxLen + 1, b);
+        return GetShortString(b, maxLen);
+    }
+    void SetStr(size_t off, size_t maxLen, std::string_view s) {
+        const size_t len = std::min(s.size(), maxLen);
+        PutShortString(W(off, len + 1), maxLen, s);
+    }
+    // `n` record bytes from `off` into `out`, and written from `in`.
+    void CopyRecordBytes(size_t off, size_t n, uint8_t* out) const { rec_.Copy(off, n, out); }
+    void WriteRecordBytes(size_t off, const uint8_t* in, size_t n) {
+        if (n) std::memcpy(W(off, n), in, n);
+    }
+    uint8_t State() const { return rec_.Get(4); }
+    void SetState(uint8_t s) { SetU8(4, s); }
+    void FillRecord(uint8_t v) { rec_.Fill(v); }
 
     // --- streams -------------------------------------------------------------
     bool HasContent() const { return content_.has_value() || contentFile_ != nullptr; }
@@ -173,12 +196,16 @@ public:
 
 protected:
     void ReleaseOwnedLinks();
+    // Bytes [off, off + n) of the record for writing.
+    uint8_t* W(size_t off, size_t n) {
+        return rec_.Writable(off, n, kind_ < kKindCount ? size_t(kRecordSize[kind_]) : 0);
+    }
 
     uint8_t kind_;
     int32_t number_ = 0;
     bool registered_ = false;
     THQVset* owner_;
-    std::array<uint8_t, kObjectRecordSize> rec_;
+    ObjectRecord rec_;
     std::optional<Bytes> content_;
     std::shared_ptr<OpenFile> contentFile_;
     uint64_t contentPos_ = 0, contentLen_ = 0;

@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <unordered_set>
 
 #include "core/byte_reader.h"
 #include "core/codepage.h"
@@ -39,20 +42,6 @@ std::string HexDigits(uint32_t v, int n) {
     return s;
 }
 
-// Reads a whole file; false when it cannot be read or is too large for the
-// 32-bit lengths of the file format.
-bool ReadWholeFile(const fs::path& path, Bytes& out) {
-    out.clear();
-    std::error_code ec;
-    auto size = fs::file_size(path, ec);
-    if (ec || size > uint64_t(INT32_MAX)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.resize(size_t(size));
-    in.read(reinterpret_cast<char*>(out.data()), std::streamsize(size));
-    return in.gcount() == std::streamsize(size);
-}
-
 // A file's name as the hypertext stores it: Windows-1252, at most `max`
 // characters, the extension kept when the name is cut.
 std::string StoredFileName(const fs::path& path, size_t max) {
@@ -61,11 +50,6 @@ std::string StoredFileName(const fs::path& path, size_t max) {
     std::string ext = Extension(name);
     if (ext.size() >= max) return name.substr(0, max);
     return WithoutExtension(name).substr(0, max - ext.size()) + ext;
-}
-
-uint32_t NextSetSerial() {
-    static uint32_t serial = 0;
-    return ++serial;
 }
 
 }  // namespace
@@ -79,7 +63,14 @@ THQVset::~THQVset() {
     ClearPictureCache();
     for (auto& l : lists_) l.clear();
     file_.reset();
-    if (!tempFolder_.empty()) {
+    // The folder was made private by this set (mkdtemp); remove_all removes a
+    // link inside it, never what the link points to.
+    struct stat st;
+    if (!fileName_.empty() && fileName_.parent_path() == tempFolder_) {
+        // A save that could not overwrite its target left the document here.
+        RemoveTempFiles();
+    } else if (!tempFolder_.empty() && ::lstat(tempFolder_.c_str(), &st) == 0 &&
+               S_ISDIR(st.st_mode)) {
         std::error_code ec;
         fs::remove_all(tempFolder_, ec);
     }
@@ -136,13 +127,8 @@ void THQVset::ClearAll() {
     dataStart_ = 0;
     defaultStyles_ = {nullptr, nullptr};
     kindTable_ = {};
-    if (!tempFolder_.empty()) {
-        std::error_code ec;
-        for (auto it = fs::directory_iterator(tempFolder_, ec); !ec && it != fs::directory_iterator();
-             it.increment(ec)) {
-            if (it->is_regular_file(ec) || it->is_symlink(ec)) fs::remove(it->path(), ec);
-        }
-    }
+    unreadable_.clear();
+    RemoveTempFiles();
 }
 
 void THQVset::CreateDefaultStyles() {
@@ -237,10 +223,31 @@ bool THQVset::ReadHeader(const OpenFile& file) {
 bool THQVset::ReadAllObjects(const OpenFile& file) {
     int k = std::min<int>(header_[hdr::kHighestKind], 26);
     const uint64_t b = 1994ull + 12ull * uint64_t(header_[hdr::kHighestKind]);
+    // What the object table will cost, before anything is made: a record of a
+    // byte still makes an object. A file whose kind table declares more
+    // objects than its size can sensibly hold is refused rather than allowed
+    // to take gigabytes.
+    uint64_t cost = 0;
+    for (int kind = 0; kind <= k && kind < none; ++kind) {
+        const KindTableEntry& e = kindTable_[size_t(kind)];
+        const uint64_t record = uint64_t(std::min<int64_t>(e.recordSize, kObjectRecordSize));
+        cost += uint64_t(e.count) * (ObjectFootprint(uint8_t(kind)) + record);
+    }
+    if (cost > MaxOpeningMemory(file.Size())) {
+        messages_.Information("Il file " + file.Path().string() + " è danneggiato: dichiara più "
+                              "oggetti di quanti un file di " + std::to_string(file.Size()) +
+                              " byte possa contenerne.");
+        return false;
+    }
     // The records area in one read: ReadHeader has checked that X lies inside
     // the file and that every kind's records lie inside X.
     Bytes records;
     if (!file.ReadAt(b, size_t(dataStart_ - b), records)) return false;
+    // The streams copied into memory may not add up to more than the data area:
+    // in a sound file each stream has bytes of its own, so a stream named twice
+    // (or a sum beyond the file) only comes from a damaged or crafted file.
+    streamBudget_ = file.Size() > dataStart_ ? file.Size() - dataStart_ : 0;
+    streamsRead_.clear();
     for (int kind = 0; kind <= k; ++kind) {
         const KindTableEntry& e = kindTable_[size_t(kind)];
         // Kinds 25 and above hold nothing that can be fetched.
@@ -256,13 +263,47 @@ bool THQVset::ReadAllObjects(const OpenFile& file) {
             list.push_back(std::move(o));
         }
     }
+    streamBudget_ = UINT64_MAX;
+    std::unordered_set<uint64_t>().swap(streamsRead_);
     return true;
 }
 
+uint64_t THQVset::ObjectFootprint(uint8_t kind) {
+    // The object, its place in the list and the allocator's bookkeeping.
+    return (kind == testoHtml ? sizeof(THQVtesto) : sizeof(THQVoggetto)) + sizeof(void*) + 32;
+}
+
+uint64_t THQVset::MaxOpeningMemory(uint64_t fileSize) {
+    return 16 * fileSize + (uint64_t(16) << 20);
+}
+
+std::string THQVset::UnreadableObjectsText() const {
+    if (unreadable_.empty()) return "";
+    std::string list;
+    size_t shown = 0;
+    for (int32_t id : unreadable_) {
+        if (shown == 40) {
+            list += ", e altri " + std::to_string(unreadable_.size() - shown);
+            break;
+        }
+        if (shown++) list += ", ";
+        const THQVoggetto* o = GetObjectById(id);
+        if (IdKind(id) == testoHtml) {
+            list += "pagina " + std::to_string(IdNumber(id));
+            if (o) list += " \"" + static_cast<const THQVtesto*>(o)->Title() + "\"";
+        } else {
+            list += std::string(KindName(IdKind(id))) + " " + std::to_string(IdNumber(id));
+            if (o && !o->Name().empty()) list += " \"" + o->Name() + "\"";
+        }
+    }
+    return "Il file " + fileName_.string() +
+           " è danneggiato: questi oggetti non si sono potuti leggere e risultano vuoti: " +
+           list + ".";
+}
+
 void THQVset::ReadRecord(THQVoggetto& o, const OpenFile& file, const uint8_t* record, int32_t recordSize) {
-    o.rec_.fill(0xFF);
     size_t n = size_t(std::min<int64_t>(recordSize, int64_t(kObjectRecordSize)));
-    if (n > 0) std::memcpy(o.rec_.data(), record, n);
+    o.rec_.Assign(record, n);
     const int32_t prevRevision = Revision() - 1;
     switch (o.kind_) {
         case testoHtml:
@@ -305,7 +346,7 @@ void THQVset::ReadRecord(THQVoggetto& o, const OpenFile& file, const uint8_t* re
         case tabellaHtml:
             if (recordSize < 220) {
                 uint8_t widths[50];
-                std::memcpy(widths, &o.rec_[97], 50);
+                o.rec_.Copy(97, 50, widths);
                 o.SetU8(219, 1);
                 o.SetI16(56, 300);
                 for (size_t c = 0; c < 50; ++c) o.SetU8(5 + c, 0);
@@ -340,30 +381,39 @@ void THQVset::ReadRecord(THQVoggetto& o, const OpenFile& file, const uint8_t* re
         if (dataStart_ > fileSize || uint64_t(pos) > fileSize - dataStart_) return false;
         return uint64_t(len) <= fileSize - dataStart_ - uint64_t(pos);
     };
+    bool unreadable = false;
+    // A stream copied into memory: inside the file, not named before, within
+    // what is left of the budget. Anything else leaves it absent.
+    auto readStream = [&](int64_t pos, int64_t len, std::optional<Bytes>& into) {
+        if (pos < 0 || len <= 0) return;
+        const uint64_t at = dataStart_ + uint64_t(pos);
+        if (!inside(pos, len) || uint64_t(len) > streamBudget_ ||
+            (streamBudget_ != UINT64_MAX && !streamsRead_.insert(at).second)) {
+            unreadable = true;
+            return;
+        }
+        Bytes data;
+        if (!file.ReadAt(at, size_t(len), data)) {
+            unreadable = true;
+            return;
+        }
+        if (streamBudget_ != UINT64_MAX) streamBudget_ -= uint64_t(len);
+        into = std::move(data);
+    };
     int64_t cpos = o.RecordContentPos(), clen = o.RecordContentLen();
     if (o.kind_ == multiMedia && cpos == -1) cpos = 0;
-    if (cpos >= 0 && clen > 0 && inside(cpos, clen)) {
-        if (ContentStaysInFile(o.kind_)) {
-            o.SetContentInFile(file_, dataStart_ + uint64_t(cpos), uint64_t(clen));
-        } else {
-            Bytes data;
-            if (file.ReadAt(dataStart_ + uint64_t(cpos), size_t(clen), data))
-                o.content_ = std::move(data);
+    if (ContentStaysInFile(o.kind_)) {
+        // Picture and file bytes stay in the file: nothing is copied.
+        if (cpos >= 0 && clen > 0) {
+            if (inside(cpos, clen)) o.SetContentInFile(file_, dataStart_ + uint64_t(cpos), uint64_t(clen));
+            else unreadable = true;
         }
+    } else {
+        readStream(cpos, clen, o.content_);
     }
-    int64_t wpos = o.RecordWrapperPos(), wlen = o.RecordWrapperLen();
-    if (wpos >= 0 && wlen > 0 && inside(wpos, wlen)) {
-        Bytes data;
-        if (file.ReadAt(dataStart_ + uint64_t(wpos), size_t(wlen), data)) o.wrapper_ = std::move(data);
-    }
-    if (o.kind_ == mappaFrame) {
-        int64_t lpos = o.I32(kFrameLayoutBlockPos), llen = o.I32(kFrameLayoutBlockLen);
-        if (lpos >= 0 && llen > 0 && inside(lpos, llen)) {
-            Bytes data;
-            if (file.ReadAt(dataStart_ + uint64_t(lpos), size_t(llen), data))
-                o.layoutBlock_ = std::move(data);
-        }
-    }
+    readStream(o.RecordWrapperPos(), o.RecordWrapperLen(), o.wrapper_);
+    if (o.kind_ == mappaFrame) readStream(o.I32(kFrameLayoutBlockPos), o.I32(kFrameLayoutBlockLen), o.layoutBlock_);
+    if (unreadable) unreadable_.push_back(o.Id());
 }
 
 void THQVset::ConvertVersion1() {
@@ -428,6 +478,8 @@ public:
     }
     int fd() const { return fd_; }
     void Fail() { ok_ = false; }
+    // The errno of the failed write (ENOSPC when the disk took nothing).
+    int Error() const { return err_; }
 
 private:
     static constexpr size_t kCap = 1 << 20;
@@ -436,6 +488,7 @@ private:
             ssize_t w = ::write(fd_, p, n);
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) {
+                err_ = w < 0 ? errno : ENOSPC;
                 ok_ = false;
                 break;
             }
@@ -446,6 +499,7 @@ private:
     int fd_;
     Bytes buf_;
     bool ok_ = true;
+    int err_ = 0;
 };
 
 // One stream to be laid down in the data area.
@@ -506,7 +560,7 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
             }
             if (!o->IsFree()) {
                 if (kind == testoHtml) static_cast<THQVtesto*>(o)->ConvertFormat1();
-                std::array<uint8_t, kObjectRecordSize> saved = o->rec_;
+                const ObjectRecord saved = o->rec_;
                 auto contentPlace = [&]() {
                     if (o->content_) return place(o, StreamOut::Memory, &*o->content_, o->content_->size());
                     if (o->contentFile_) return place(o, StreamOut::OpenFileBytes, nullptr, o->contentLen_);
@@ -549,21 +603,28 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
                     if (kind == tabellaHtml && len == 0 && o->I32(81) != 0) o->SetI16(85, 0);
                 }
                 if (sf.wrapperPos >= 0) wrapperPlace();
-                rec = o->rec_;
+                o->rec_.Copy(0, size_t(size), rec.data());
                 o->rec_ = saved;  // the set keeps the places of the open file
             } else {
-                rec = o->rec_;
+                o->rec_.Copy(0, size_t(size), rec.data());
             }
             records.insert(records.end(), rec.begin(), rec.begin() + size);
         }
     }
-    if (dataLen > 0x7FFFFFFFull) errors.push_back("Errore nella scrittura file ");
+    if (dataLen > 0x7FFFFFFFull)
+        errors.push_back("Errore nella scrittura file " + nameForHeader.string() +
+                         ": l'ipertesto supera i 2 GB che il formato può contenere.");
     if (!errors.empty()) return false;
 
-    // 3. Write: header, kind table, X, records, data area.
+    // 3. Write: header, kind table, X, records, data area. Every failure names
+    // the file being saved and the system's reason.
+    auto writeError = [&](int err) {
+        return "Errore nella scrittura file " + nameForHeader.string() + ": " +
+               SystemReason(err != 0 ? err : EIO);
+    };
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        errors.push_back("Errore nella scrittura file " + path.string());
+        errors.push_back(writeError(errno));
         return false;
     }
     bool ok = true;
@@ -584,8 +645,9 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
                 case StreamOut::OpenFileBytes: {
                     w.Flush();
                     bool writeFailed = false;
+                    errno = 0;
                     if (w.ok() && !s.obj->contentFile_->CopyTo(s.obj->contentPos_, s.length, fd, &writeFailed)) {
-                        errors.push_back(writeFailed ? std::string("Errore nella scrittura file ")
+                        errors.push_back(writeFailed ? writeError(errno)
                                                      : "Errore nell'apertura file: " + fileName_.string());
                         w.Fail();
                     }
@@ -603,15 +665,15 @@ bool THQVset::WriteHypertext(const fs::path& path, int version, const fs::path& 
                 }
             }
         }
-        if (!w.Flush() && errors.empty()) errors.push_back("Errore nella scrittura file ");
+        if (!w.Flush() && errors.empty()) errors.push_back(writeError(w.Error()));
         ok = w.ok();
     }
     if (ok && ::fsync(fd) != 0) {
-        errors.push_back("Errore nella scrittura file ");
+        errors.push_back(writeError(errno));
         ok = false;
     }
     if (::close(fd) != 0 && ok) {
-        errors.push_back("Errore nella scrittura file ");
+        errors.push_back(writeError(errno));
         ok = false;
     }
     if (!ok) {
@@ -835,7 +897,9 @@ int THQVset::ImportCustomObject(const THQVoggetto& o, THQVoggetto*& r, bool repl
     r->SetContent(std::move(out));
     if (o.Wrapper()) r->SetWrapper(*o.Wrapper());
     else r->ClearWrapper();
-    std::memcpy(r->rec_.data(), o.rec_.data(), 80);
+    uint8_t head[80];
+    o.rec_.Copy(0, sizeof head, head);
+    r->WriteRecordBytes(0, head, sizeof head);
     return result;
 }
 
@@ -928,36 +992,81 @@ void THQVset::FixStyleNames() {
 // --- files -----------------------------------------------------------------------------
 
 fs::path THQVset::TempFolder() {
-    if (tempFolder_.empty()) {
-        tempFolder_ = platform::TemporaryFolder() /
-                      ("ovik_" + HexDigits(uint32_t(::getpid()), 8) + "_" +
-                       HexDigits(NextSetSerial(), 8));
+    // The folder is made by mkdtemp: a new folder of a random name, private to
+    // the user (0700), never one that was there before (a folder or a link
+    // someone planted under a name they guessed). When it has gone meanwhile a
+    // new one is made the same way.
+    if (!tempFolder_.empty()) {
+        struct stat st;
+        if (::lstat(tempFolder_.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            st.st_uid == ::geteuid())
+            return tempFolder_;
+        tempFolder_.clear();
+        tempFiles_.clear();
     }
-    std::error_code ec;
-    fs::create_directories(tempFolder_, ec);
+    std::string pattern =
+        (platform::TemporaryFolder() / (std::string(kTempFolderPrefix) +
+                                        HexDigits(uint32_t(::getpid()), 8) + "_XXXXXX"))
+            .string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    if (::mkdtemp(name.data()) == nullptr) {
+        messages_.Error("Impossibile creare la cartella temporanea " + pattern + ": " +
+                        SystemReason(errno));
+        return {};
+    }
+    tempFolder_ = fs::path(name.data());
     return tempFolder_;
+}
+
+bool THQVset::IsOwnTempFile(const fs::path& path) const {
+    if (tempFolder_.empty() || path.empty()) return false;
+    // The file itself, not what a link there points to; inside the folder,
+    // not in a subfolder of it or beside it.
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    std::error_code ec;
+    fs::path folder = fs::canonical(tempFolder_, ec);
+    if (ec) return false;
+    fs::path parent = fs::canonical(fs::absolute(path, ec).parent_path(), ec);
+    return !ec && parent == folder;
+}
+
+void THQVset::RemoveTempFiles() {
+    if (tempFolder_.empty()) return;
+    struct stat st;
+    if (::lstat(tempFolder_.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        tempFiles_.clear();
+        return;
+    }
+    // Only names this set handed out, each unlinked as a name (a link there is
+    // removed, what it points to is not touched).
+    for (const fs::path& f : tempFiles_) ::unlink(f.c_str());
+    tempFiles_.clear();
 }
 
 fs::path THQVset::UniqueTempName(const fs::path& path) {
     fs::path folder = TempFolder();
+    if (folder.empty()) return {};
     std::string file = SafeFileName(cp1252::FromUtf8(path.filename().string()));
     fs::path candidate = folder / file;
     std::error_code ec;
     std::string ext = Extension(file);
-    while (fs::exists(candidate, ec)) {
+    while (fs::exists(fs::symlink_status(candidate, ec)) || tempFiles_.count(candidate)) {
         candidate = folder / ("re" + HexDigits(RandomBelow(4096), 3) +
                               HexDigits(RandomBelow(4096), 3) + ext);
     }
+    tempFiles_.insert(candidate);
     return candidate;
 }
 
-std::string THQVset::UniqueEmbeddedName(std::string_view name) const {
+std::string THQVset::UniqueEmbeddedName(std::string_view name, const THQVoggetto* ignore) const {
     std::string file = FilePart(name);
     std::string ext = Extension(file);
-    auto clash = [this](const std::string& f) {
+    auto clash = [this, ignore](const std::string& f) {
         for (uint8_t k : {genLink, immagine})
             for (auto& o : lists_[k])
-                if (o && cp1252::EqualNoCase(o->FileName(), f)) return true;
+                if (o && o.get() != ignore && cp1252::EqualNoCase(o->FileName(), f)) return true;
         return false;
     };
     while (clash(file)) file = "ed" + HexDigits(RandomBelow(0xFFFFFF), 6) + ext;
@@ -987,33 +1096,37 @@ THQVoggetto* THQVset::AddEmbeddedFile(const fs::path& path, THQVoggetto& registe
 
 THQVoggetto* THQVset::EmbedFile(const fs::path& path, THQVoggetto& o,
                                 std::unique_ptr<THQVoggetto> owned) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec) || !std::ifstream(path, std::ios::binary)) {
-        messages_.Error("Errore nella lettura file:" + path.string());
+    std::string why;
+    auto source = OpenFile::Open(path, &why);
+    if (!source) {
+        messages_.Error("Errore nella lettura file:" + path.string() + " (" + why + ")");
         return nullptr;
     }
     // Content lengths are 32-bit in the file: a larger file could not be saved.
-    if (fs::file_size(path, ec) > uint64_t(INT32_MAX)) {
+    if (source->Size() > uint64_t(INT32_MAX)) {
         messages_.Error("File troppo grande per un ipertesto (oltre 2 GB): " + path.string());
         return nullptr;
     }
+    // The copy is made first: until it is complete the object keeps its old
+    // file, so a failed copy loses nothing.
+    std::string stored = UniqueEmbeddedName(StoredFileName(path, 79), &o);
+    fs::path temp = UniqueTempName(fs::path(cp1252::ToUtf8(stored)));
+    if (temp.empty() || !CopyOpenFile(*source, temp, &why)) {
+        messages_.Error("Lo spazio su HD potrebbe essere insufficiente! Errore nella scorporazione "
+                        "file: " + (temp.empty() ? path.string() : why));
+        return nullptr;
+    }
+    std::error_code ec;
     if (!o.registered_) {
         o.SetKind(genLink);
         o.owner_ = this;
-    } else if (!o.externalFile_.empty() && !SameFile(o.externalFile_, path)) {
+    } else if (!o.externalFile_.empty() && !SameFile(o.externalFile_, path) &&
+               IsOwnTempFile(o.externalFile_)) {
+        // The old copy is the set's own; a file elsewhere is never deleted.
         fs::remove(o.externalFile_, ec);
     }
     o.MakeFree();
     o.InitNew();
-    std::string stored = UniqueEmbeddedName(StoredFileName(path, 79));
-    fs::path temp = UniqueTempName(fs::path(cp1252::ToUtf8(stored)));
-    fs::copy_file(path, temp, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        messages_.Error("Lo spazio su HD potrebbe essere insufficiente! Errore nella scorporazione "
-                        "file: " + temp.string());
-        return nullptr;
-    }
     o.SetExternalFile(temp);
     o.SetName(stored);
     o.SetState(4);
@@ -1052,7 +1165,7 @@ THQVset::NewOrExisting THQVset::EqualOrNew(std::unique_ptr<THQVoggetto> o) const
 THQVset::NewOrExisting THQVset::AddPictureData(const fs::path& path, bool transparent, int height,
                                                int width) {
     Bytes data;
-    if (!ReadWholeFile(path, data)) return {};
+    if (!ReadRegularFile(path, data)) return {};
     return AddPictureBytes(StoredFileName(path, 75), std::move(data), transparent, height, width);
 }
 
@@ -1065,7 +1178,7 @@ THQVoggetto* THQVset::AddPictureFile(const fs::path& path) {
     Bytes data;
     if (ext == ".bmp" || ext == ".gif" || ext == ".jpeg" || ext == ".jpg" || ext == ".wmf" ||
         ext == ".emf") {
-        if (!ReadWholeFile(path, data)) return nullptr;
+        if (!ReadRegularFile(path, data)) return nullptr;
     } else {
         return nullptr;
     }
@@ -1116,8 +1229,11 @@ std::unique_ptr<THQVoggetto> THQVset::AddImmagineNew(THQVoggetto* picture) {
     // A picture assigned to a placement fills its picture, sizes, alignment
     // and alternative text.
     placement->Assign(*picture);
-    if (picture->registered_)
-        std::memcpy(&placement->rec_[73], &picture->rec_[182], 480);
+    if (picture->registered_) {
+        uint8_t zones[480];
+        picture->rec_.Copy(182, sizeof zones, zones);
+        placement->WriteRecordBytes(73, zones, sizeof zones);
+    }
     return placement;
 }
 

@@ -17,6 +17,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
+#include <unordered_set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,7 +91,11 @@ public:
     bool LockOnOpen = true;
     // Writes the set to `target` and reads it back. A save to the open file (by
     // file identity) never touches it until the new file is complete: the new
-    // file is written beside the target, flushed and renamed over it.
+    // file is written beside the target, flushed and renamed over it. When the
+    // folder refuses new files, an existing target is written over in place
+    // after the complete new file has been written and flushed in the
+    // temporary folder; the error list then says the save was not crash-safe,
+    // and the result is still true.
     bool SaveHypertext(const std::filesystem::path& target, int version = 2);
     // The open file is held by someone else: saves to it are refused.
     bool OpenedReadOnly() const { return readOnly_; }
@@ -115,6 +121,14 @@ public:
     bool WriteHypertext(const std::filesystem::path& path, int version,
                         const std::filesystem::path& nameForHeader);
     static std::string ReadForeignTitle(const std::filesystem::path& name, int32_t id);
+    // The objects (identifiers) whose streams could not be read when the open
+    // file was read: past the file's end, named twice, or beyond what the
+    // file's size allows. They were opened empty.
+    const std::vector<int32_t>& UnreadableObjects() const { return unreadable_; }
+    // The message that lists them ("" when there are none).
+    std::string UnreadableObjectsText() const;
+    // The most memory the object table of a file of `fileSize` bytes may take.
+    static uint64_t MaxOpeningMemory(uint64_t fileSize);
     // Where the data area of the open file starts.
     uint64_t DataAreaStart() const { return dataStart_; }
     const std::shared_ptr<OpenFile>& File() const { return file_; }
@@ -185,9 +199,17 @@ public:
     void CreateDefaultStyles();
 
     // --- files ---------------------------------------------------------------------
+    // The set's private temporary folder, made on first use (empty, with a
+    // message, when it cannot be made).
     std::filesystem::path TempFolder();
+    // A name for a new file in the temporary folder, remembered as the set's
+    // own: clearing the set deletes the files made under these names, and
+    // nothing else.
     std::filesystem::path UniqueTempName(const std::filesystem::path& path);
-    std::string UniqueEmbeddedName(std::string_view name) const;
+    // True for a regular file (not a link) directly inside the temporary folder.
+    bool IsOwnTempFile(const std::filesystem::path& path) const;
+    // `ignore` (when given) is an object whose own file name does not count.
+    std::string UniqueEmbeddedName(std::string_view name, const THQVoggetto* ignore = nullptr) const;
 
     // --- objects made from files ---------------------------------------------------
     // A result that is either an object of the set already (`owned` empty) or a
@@ -234,7 +256,11 @@ public:
 private:
     friend class THQVoggetto;
     void FillNewHeader();
+    bool SaveInPlace(const std::filesystem::path& given, const std::filesystem::path& target,
+                     int version, bool replacesDamaged);
+    void RemoveTempFiles();
     bool ReadAllObjects(const OpenFile& file);
+    static uint64_t ObjectFootprint(uint8_t kind);
     void ConvertVersion1();
     THQVoggetto* MarkerTree(size_t headerField);
     bool WriteObjects(int fd, std::vector<std::string>& errors, uint64_t& dataLen);
@@ -256,7 +282,13 @@ private:
     uint64_t dataStart_ = 0;
     bool modified_ = false;
     std::vector<std::string> errors_;
+    std::vector<int32_t> unreadable_;
+    // While the objects of a file are read: bytes the in-memory streams may
+    // still take, and where the streams read so far began.
+    uint64_t streamBudget_ = UINT64_MAX;
+    std::unordered_set<uint64_t> streamsRead_;
     std::filesystem::path tempFolder_;
+    std::set<std::filesystem::path> tempFiles_;
     std::vector<LinkedView*> views_;
     FileLock lock_;
     bool readOnly_ = false;

@@ -16,7 +16,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 
 #include "core/codepage.h"
@@ -106,10 +109,11 @@ bool IsCompleteHypertext(const fs::path& path) {
         const KindTableEntry& e = scratch.KindTable()[size_t(kind)];
         auto o = THQVoggetto::Create(&scratch, uint8_t(kind));
         const size_t n = size_t(std::min<int64_t>(e.recordSize, int64_t(kObjectRecordSize)));
+        uint8_t rec[kObjectRecordSize];
         for (int32_t j = 0; j < e.count; ++j) {
-            o->FillRecord(0xFF);
             uint64_t at = b + uint64_t(e.offset) + uint64_t(j) * uint64_t(e.recordSize);
-            if (n > 0 && !file->ReadAt(at, o->Record().data(), n)) return false;
+            if (n > 0 && !file->ReadAt(at, rec, n)) return false;
+            o->SetRecordBytes(rec, n);
             if (o->IsFree()) continue;
             if (!inside(o->RecordContentPos(), o->RecordContentLen())) return false;
             if (!inside(o->RecordWrapperPos(), o->RecordWrapperLen())) return false;
@@ -138,12 +142,23 @@ int RemoveStaleTempFolders(const fs::path& tempRoot) {
     for (auto it = fs::directory_iterator(tempRoot, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        // "ovik_" + 8 hexadecimal digits + "_" + 8 hexadecimal digits
-        if (name.size() != 22 || name.rfind("ovik_", 0) != 0 || name[13] != '_') continue;
+        // "ovik_" + 8 hexadecimal digits + "_" + the random part: six letters or
+        // digits (mkdtemp), or eight hexadecimal digits (folders of older runs).
+        if (name.size() < 20 || name.size() > 22 || name.rfind(kTempFolderPrefix, 0) != 0 ||
+            name[13] != '_')
+            continue;
         const std::string pidText = name.substr(5, 8);
-        if (!IsHexName(pidText) || !IsHexName(name.substr(14))) continue;
+        const std::string random = name.substr(14);
+        if (!IsHexName(pidText) || (random.size() != 6 && random.size() != 8) ||
+            !std::all_of(random.begin(), random.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        // The entry itself, never what a link of that name points to.
+        struct stat st;
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != ::getuid())
+            continue;
         std::error_code e2;
-        if (!it->is_directory(e2) || it->is_symlink(e2) || !OwnedByMe(it->path())) continue;
         const pid_t pid = pid_t(std::stoul(pidText, nullptr, 16));
         if (pid <= 0 || pid == ::getpid()) continue;
         // Running (or running as someone else): not ours to touch.
@@ -191,28 +206,43 @@ bool THQVset::OpenHypertext(const fs::path& name) {
     if (OnBeforeNew) OnBeforeNew();
     ClearAll();
     bool ok = false;
-    auto file = OpenFile::Open(name);
-    if (file) {
-        file_ = file;
-        fileName_ = name;
-        if (ReadHeader(*file)) {
-            redirect_.clear();
-            ok = ReadAllObjects(*file);
-            if (ok) {
-                if (ObjectCount(stileParagrafo) == 0) CreateDefaultStyles();
-                if (Version() == 1) ConvertVersion1();
-                defaultStyles_ = {GetObject(stileParagrafo, 0), GetObject(stileParagrafo, 1)};
+    std::string why;
+    auto file = OpenFile::Open(name, &why);
+    try {
+        if (file) {
+            file_ = file;
+            fileName_ = name;
+            if (ReadHeader(*file)) {
+                redirect_.clear();
+                ok = ReadAllObjects(*file);
+                if (ok) {
+                    if (ObjectCount(stileParagrafo) == 0) CreateDefaultStyles();
+                    if (Version() == 1) ConvertVersion1();
+                    defaultStyles_ = {GetObject(stileParagrafo, 0), GetObject(stileParagrafo, 1)};
+                }
+            } else if (file->Size() == 0) {
+                file_.reset();
+                NewHypertext();
+                SetExpPrefix(PrefixFromFileName(cp1252::FromUtf8(name.filename().string()), 8));
+                ok = true;
             }
-        } else if (file->Size() == 0) {
-            file_.reset();
-            NewHypertext();
-            SetExpPrefix(PrefixFromFileName(cp1252::FromUtf8(name.filename().string()), 8));
-            ok = true;
         }
+    } catch (const std::bad_alloc&) {
+        // Whatever the file asked for did not fit: the opening fails, the
+        // program goes on with a new hypertext.
+        ClearAll();
+        ok = false;
+        messages_.Information("Memoria insufficiente per leggere il file " + name.string() + ".");
+    } catch (const std::length_error&) {
+        ClearAll();
+        ok = false;
+        messages_.Information("Memoria insufficiente per leggere il file " + name.string() + ".");
     }
     if (!ok) {
         NewHypertext();
-        messages_.Information("Errore nella lettura file:" + name.string());
+        // The system's reason when the file could not even be opened.
+        messages_.Information("Errore nella lettura file:" + name.string() +
+                              (file ? std::string() : " (" + why + ")"));
     } else {
         if (!file_) file_ = file;
         fileName_ = name;
@@ -224,6 +254,10 @@ bool THQVset::OpenHypertext(const fs::path& name) {
                               " è già aperto da un'altra finestra o da un altro programma: "
                               "viene aperto in sola lettura.");
         }
+        // A file with streams that could not be read opens with those objects
+        // empty; the user is told which, and the first save asks before the
+        // file is replaced.
+        if (!unreadable_.empty()) messages_.Warning(UnreadableObjectsText());
         if (OnAfterNew) OnAfterNew();
     }
     modified_ = false;
@@ -245,6 +279,25 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
         errors_.push_back(text);
         return false;
     }
+    // A file opened with objects that could not be read: saving over it makes
+    // the loss permanent, so the user is asked first, and the damaged original
+    // is kept as ".bak" whatever the backup option says.
+    const bool replacesDamaged = sameFile && !unreadable_.empty();
+    if (replacesDamaged) {
+        fs::path bak = ResolvedTarget(given);
+        bak.replace_extension(".bak");
+        const platform::Answer a = messages_.AskYesNo(
+            "Il file " + fileName_.string() + " era danneggiato: " +
+            std::to_string(unreadable_.size()) +
+            " oggetti non si sono potuti leggere e sono vuoti.\rSalvando, il file viene "
+            "sostituito senza di essi; l'originale danneggiato resta in " + Quoted(bak) +
+            ".\rSalvare comunque?");
+        if (a != platform::Answer::Yes) {
+            errors_.push_back("Salvataggio annullato: il file " + fileName_.string() +
+                              " danneggiato non è stato sostituito.");
+            return false;
+        }
+    }
     if (OnBeforeNew) OnBeforeNew();
     for (LinkedView* v : std::vector<LinkedView*>(views_)) v->StoreAndDropPage();
     auto showAgain = [this] {
@@ -259,8 +312,11 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
 
     // 1. The temporary file beside the target. Another program holding the target
     // (an editor that has it open) counts as a sharing error, as a failed creation
-    // does: the user may close it and retry.
+    // does: the user may close it and retry. A folder that refuses new files
+    // (no write permission, a read-only file system) is not a sharing error:
+    // then the file is written over in place, when it exists and may be written.
     fs::path temp;
+    bool inPlace = false;
     FileLock tempLock;  // marks the temporary file as a save in progress
     for (;;) {
         int err = InjectedFault(SaveStep::CreateTemp);
@@ -272,16 +328,36 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
                 tempLock.Acquire(temp);
                 break;
             }
+            err = errno;
+        }
+        if (err == EACCES || err == EPERM || err == EROFS) {
+            struct stat st;
+            const bool writable = ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                                  ::access(target.c_str(), W_OK) == 0;
+            if (writable) {
+                inPlace = true;
+                break;
+            }
+            const std::string text = kWriteError + target.string() + ": " + SystemReason(err);
+            messages_.Error(text);
+            errors_.push_back(text);
+            showAgain();
+            return false;
         }
         const platform::Answer a = messages_.AskYesNo(
             std::string(kSharingError) +
             "\rChiudi l'altra applicazione che sta accedendo al file, e scegli \"Si\" per "
             "riprovare a scrivere.\r(" + target.string() + ")");
         if (a != platform::Answer::Yes) {
-            errors_.push_back(kWriteError + target.string());
+            errors_.push_back(kWriteError + target.string() + ": " + SystemReason(err));
             showAgain();
             return false;
         }
+    }
+    if (inPlace) {
+        const bool saved = SaveInPlace(given, target, version, replacesDamaged);
+        showAgain();
+        return saved;
     }
     // Writing marks the set saved and moves its header on; a save that fails after
     // that must leave the document as it was: modified, not saved.
@@ -308,7 +384,7 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     // made while the old file is still in place.
     fs::path bak = target;
     bak.replace_extension(".bak");
-    if (Bak && bak != target && fs::exists(target, ec)) {
+    if ((Bak || replacesDamaged) && bak != target && fs::exists(target, ec)) {
         fs::remove(bak, ec);
         ec.clear();
         if (int err = InjectedFault(SaveStep::Backup); err != 0) {
@@ -321,8 +397,16 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
             }
         }
         if (ec) {
+            const std::string reason = ec.message();
             fs::remove(bak, ec);
-            messages_.Warning("Impossibile creare la copia di sicurezza " + bak.string());
+            if (replacesDamaged) {
+                // The damaged original is not replaced without its copy.
+                errors_.push_back("Impossibile creare la copia di sicurezza " + bak.string() +
+                                  ": " + reason);
+                return fail();
+            }
+            messages_.Warning("Impossibile creare la copia di sicurezza " + bak.string() + ": " +
+                              reason);
         }
     }
 
@@ -360,6 +444,93 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     OnBeforeNew = std::move(before);
     showAgain();
     return reopened && errors_.empty();
+}
+
+bool THQVset::SaveInPlace(const fs::path& given, const fs::path& target, int version,
+                          bool replacesDamaged) {
+    std::error_code ec;
+    const auto headerBefore = header_;
+    const bool modifiedBefore = modified_;
+    // The new file is first written whole in the set's own temporary folder,
+    // flushed and checked; only then is the target overwritten with it.
+    const fs::path temp = UniqueTempName("salvataggio.hqv");
+    auto fail = [&] {
+        header_ = headerBefore;
+        modified_ = modifiedBefore;
+        if (!temp.empty()) fs::remove(temp, ec);
+        return false;
+    };
+    if (temp.empty()) {
+        errors_.push_back(kWriteError + target.string() + ": " + SystemReason(EACCES));
+        return fail();
+    }
+    if (!WriteHypertext(temp, version, given)) return fail();
+    if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
+        errors_.push_back(kWriteError + target.string());
+        return fail();
+    }
+    // A ".bak" beside the target can rarely be made in a folder that refuses new
+    // files; the damaged original is not overwritten without one.
+    fs::path bak = target;
+    bak.replace_extension(".bak");
+    if ((Bak || replacesDamaged) && bak != target) {
+        std::string why;
+        if (!CopyRegularFile(target, bak, &why, 0644)) {
+            if (replacesDamaged) {
+                errors_.push_back("Impossibile creare la copia di sicurezza " + bak.string() +
+                                  ": " + why);
+                return fail();
+            }
+            messages_.Warning("Impossibile creare la copia di sicurezza " + bak.string() + ": " +
+                              why);
+        }
+    }
+    // The open file is the target: the set reads nothing from it from here on
+    // (everything is in the new file), and reads the target back at the end.
+    std::string why;
+    auto source = OpenFile::Open(temp, &why);
+    int fd = source ? ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW) : -1;
+    bool ok = false;
+    int err = 0;
+    if (source && fd >= 0) {
+        bool writeFailed = false;
+        errno = 0;
+        ok = source->CopyTo(0, source->Size(), fd, &writeFailed) && ::fsync(fd) == 0;
+        err = errno;
+    } else {
+        err = errno;
+    }
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        // The target may be cut short now: the complete new file in the
+        // temporary folder becomes the document.
+        errors_.push_back(kWriteError + target.string() + ": " +
+                          SystemReason(err != 0 ? err : EIO));
+        const fs::path kept = temp;
+        std::function<void()> before = std::move(OnBeforeNew);
+        OnBeforeNew = nullptr;
+        // Clearing the set would delete the set's own files: keep this one.
+        tempFiles_.erase(kept);
+        OpenHypertext(kept);
+        OnBeforeNew = std::move(before);
+        errors_.push_back("Il documento salvato è in " + Quoted(kept) + ".");
+        return false;
+    }
+    fs::remove(temp, ec);
+    const std::string note = "La cartella " + target.parent_path().string() +
+                             " non permette di creare file: il file " + target.string() +
+                             " è stato riscritto direttamente, senza la protezione da "
+                             "interruzioni del salvataggio.";
+    std::function<void()> before = std::move(OnBeforeNew);
+    OnBeforeNew = nullptr;
+    const bool reopened = OpenHypertext(given);
+    OnBeforeNew = std::move(before);
+    errors_.push_back(note);
+    messages_.Warning(note);
+    return reopened;
 }
 
 }  // namespace ovik

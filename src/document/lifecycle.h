@@ -56,9 +56,14 @@ bool IsCompleteHypertext(const std::filesystem::path& path);
 // random part: ".<file name>.ovik-".
 std::string SaveTempPrefix(const std::filesystem::path& target);
 
-// Removes the temporary folders "ovik_<pid>_<serial>" (8 hexadecimal digits
-// each) in `tempRoot` that belong to this user and whose process no longer
-// runs. Returns how many were removed. Anything else in `tempRoot` is left alone.
+// A set's temporary folder is "ovik_" + its process id in 8 hexadecimal digits
+// + "_" + the six random characters mkdtemp chose.
+inline constexpr const char* kTempFolderPrefix = "ovik_";
+
+// Removes the temporary folders "ovik_<pid>_<random>" in `tempRoot` that are
+// real folders (not links), belong to this user, and whose process no longer
+// runs. Returns how many were removed. Anything else in `tempRoot` is left
+// alone, and no link is followed.
 int RemoveStaleTempFolders(const std::filesystem::path& tempRoot);
 
 // The visible name a new file gets when it cannot take the target's name and

@@ -6,11 +6,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 
 namespace ovik {
+
+std::string SystemReason(int err) {
+    char buf[256];
+    // The GNU strerror_r returns the text, which may or may not be in `buf`.
+    return ::strerror_r(err, buf, sizeof buf);
+}
 
 namespace {
 // Device and inode of every OpenFile alive. Files are opened from the interface
@@ -37,13 +45,17 @@ bool IsOpenForReading(const std::filesystem::path& path) {
     return std::find(files.begin(), files.end(), id) != files.end();
 }
 
-std::shared_ptr<OpenFile> OpenFile::Open(const std::filesystem::path& path) {
+std::shared_ptr<OpenFile> OpenFile::Open(const std::filesystem::path& path, std::string* why) {
     // Non-blocking open: a pipe under the name is refused below instead of
     // waiting for a writer. Reads of a regular file are not affected.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        if (why) *why = SystemReason(errno);
+        return nullptr;
+    }
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (why) *why = S_ISDIR(st.st_mode) ? SystemReason(EISDIR) : "not a regular file";
         ::close(fd);
         return nullptr;
     }
@@ -60,6 +72,71 @@ OpenFile::~OpenFile() {
     }
     ::close(fd_);
 }
+
+bool ReadRegularFile(const std::filesystem::path& path, Bytes& out, std::string* why,
+                     uint64_t maxSize) {
+    out.clear();
+    auto f = OpenFile::Open(path, why);
+    if (!f) return false;
+    if (f->Size() > maxSize) {
+        if (why) *why = "file too large";
+        return false;
+    }
+    try {
+        if (f->ReadAt(0, size_t(f->Size()), out)) return true;
+    } catch (const std::bad_alloc&) {
+        if (why) *why = SystemReason(ENOMEM);
+        out.clear();
+        return false;
+    }
+    if (why) *why = errno != 0 ? SystemReason(errno) : "read error";
+    out.clear();
+    return false;
+}
+
+bool CopyRegularFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                     std::string* why, unsigned mode) {
+    std::string reason;
+    auto src = OpenFile::Open(from, &reason);
+    if (!src) {
+        if (why) *why = from.string() + ": " + reason;
+        return false;
+    }
+    return CopyOpenFile(*src, to, why, mode);
+}
+
+bool CopyOpenFile(const OpenFile& from, const std::filesystem::path& to, std::string* why,
+                  unsigned mode) {
+    const OpenFile* src = &from;
+    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode_t(mode));
+    if (fd < 0) {
+        if (why) *why = to.string() + ": " + SystemReason(errno);
+        return false;
+    }
+    errno = 0;
+    bool writeFailed = false;
+    bool ok = src->CopyTo(0, src->Size(), fd, &writeFailed);
+    int err = errno;
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        writeFailed = true;
+        err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        writeFailed = true;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(to.c_str());
+        if (why)
+            *why = (writeFailed ? to : from.Path()).string() + ": " +
+                   (err != 0 ? SystemReason(err) : std::string("read error"));
+    }
+    return ok;
+}
+
+OpenFile::~OpenFile() { ::close(fd_); }
 
 bool OpenFile::ReadAt(uint64_t pos, void* buf, size_t n) const {
     if (pos > size_ || n > size_ - pos) return false;

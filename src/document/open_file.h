@@ -5,6 +5,7 @@
 // it writes ever replaces a file it is reading (IsOpenForReading).
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -16,8 +17,12 @@ namespace ovik {
 
 class OpenFile {
 public:
-    // Opens for reading; null when the file cannot be opened.
-    static std::shared_ptr<OpenFile> Open(const std::filesystem::path& path);
+    // Opens a regular file for reading, never blocking (a pipe or a device under
+    // the name is refused, not waited on). Null when it cannot be opened; then
+    // `why` (when given) says why, in the system's words ("Permission denied",
+    // "No such file or directory", or "not a regular file").
+    static std::shared_ptr<OpenFile> Open(const std::filesystem::path& path,
+                                          std::string* why = nullptr);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
@@ -39,6 +44,24 @@ private:
     uint64_t size_;
     std::filesystem::path path_;
 };
+
+// Reads the whole regular file at `path` (through OpenFile::Open, so it never
+// blocks and never throws). False when it cannot be read or is larger than
+// `maxSize`; then `why` (when given) says why.
+bool ReadRegularFile(const std::filesystem::path& path, Bytes& out, std::string* why = nullptr,
+                     uint64_t maxSize = uint64_t(INT32_MAX));
+
+// Copies the regular file `from` to a new file `to` (created, or truncated)
+// with the mode `mode`, flushed to disk. False when anything fails; then `to`
+// is removed and `why` says what failed, naming the file.
+bool CopyRegularFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                     std::string* why = nullptr, unsigned mode = 0600);
+
+bool CopyOpenFile(const OpenFile& from, const std::filesystem::path& to,
+                  std::string* why = nullptr, unsigned mode = 0600);
+
+// The system's text for an errno value ("No space left on device").
+std::string SystemReason(int err);
 
 // Same-file test by identity (device and inode), so a link or another spelling
 // of a path names the same file. False when either file does not exist.

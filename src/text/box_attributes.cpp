@@ -155,7 +155,7 @@ std::unique_ptr<THQVoggetto> THQVParaAttributes::StyleFromParagraph() const {
     auto s = std::make_unique<THQVoggetto>(&box_.Set(), stileParagrafo);
     const THQVparag* p = Caret();
     const THQVoggetto* base = p ? p->Style().Base() : box_.StyleObject(0);
-    if (base) s->Record() = base->Record();
+    if (base) s->SetRecord(base->Record());
     else SetStyleDefaults(*s);
     if (!p) return s;
     const THQVParaStyle& st = p->Style();

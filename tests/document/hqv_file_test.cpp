@@ -398,7 +398,8 @@ Snapshot Take(const THQVset& set) {
     for (int k = 0; k < none; ++k) {
         for (int i = 0; i < set.ObjectCount(uint8_t(k)); ++i) {
             auto* o = set.GetObject(k, i);
-            Bytes rec(o->Record().begin(), o->Record().begin() + kRecordSize[k]);
+            const auto full = o->Record();
+            Bytes rec(full.begin(), full.begin() + kRecordSize[k]);
             // Stream places change with the layout of the data area, and an
             // absent stream is written with length 0: compare the streams instead.
             auto f = StreamFieldsOf(uint8_t(k));

@@ -501,10 +501,11 @@ TEST_F(PicturesTest, FilesThatCannotBeHeldAreRefusedWithAMessage) {
         const char* name;
         fs::path path;
         const char* message;
+        std::string reason;  // the system's, after the name
     } rows[] = {
-        {"missing file", dir_ / "nothing.txt", "Errore nella lettura file:"},
-        {"a folder", dir_, "Errore nella lettura file:"},
-        {"over 2 GiB", huge, "File troppo grande per un ipertesto (oltre 2 GB): "},
+        {"missing file", dir_ / "nothing.txt", "Errore nella lettura file:", " (No such file or directory)"},
+        {"a folder", dir_, "Errore nella lettura file:", " (Is a directory)"},
+        {"over 2 GiB", huge, "File troppo grande per un ipertesto (oltre 2 GB): ", ""},
     };
     THQVset set(msgs_);
     for (auto& r : rows) {
@@ -512,7 +513,7 @@ TEST_F(PicturesTest, FilesThatCannotBeHeldAreRefusedWithAMessage) {
         msgs_.clear();
         EXPECT_EQ(set.AddEmbeddedFile(r.path), nullptr);
         ASSERT_EQ(msgs_.entries().size(), 1u);
-        EXPECT_EQ(msgs_.entries()[0].text, r.message + r.path.string());
+        EXPECT_EQ(msgs_.entries()[0].text, r.message + r.path.string() + r.reason);
     }
     EXPECT_EQ(set.ObjectCount(genLink), 0);
     EXPECT_EQ(set.AddPictureData(hugeGif, false, 1, 1).object, nullptr);
