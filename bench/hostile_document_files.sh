@@ -32,7 +32,7 @@ run_limited() {
   /usr/bin/time -f "%M" -o "$work/time.txt" timeout "$secs" "$@" > "$work/out.txt" 2> "$work/err.txt"
   status=$?
   out="$(cat "$work/out.txt")"
-  err="$(grep -v '^Command ' "$work/err.txt" | tr '\n' ' ')"
+  err="$(grep -av '^Command ' "$work/err.txt" | tr '\n' ' ')"
   peak_mb=$(( $(tail -n1 "$work/time.txt" 2>/dev/null || echo 0) / 1024 ))
 }
 

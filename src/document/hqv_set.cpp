@@ -290,10 +290,10 @@ std::string THQVset::UnreadableObjectsText() const {
         const THQVoggetto* o = GetObjectById(id);
         if (IdKind(id) == testoHtml) {
             list += "pagina " + std::to_string(IdNumber(id));
-            if (o) list += " \"" + static_cast<const THQVtesto*>(o)->Title() + "\"";
+            if (o) list += " \"" + cp1252::ToUtf8(static_cast<const THQVtesto*>(o)->Title()) + "\"";
         } else {
             list += std::string(KindName(IdKind(id))) + " " + std::to_string(IdNumber(id));
-            if (o && !o->Name().empty()) list += " \"" + o->Name() + "\"";
+            if (o && !o->Name().empty()) list += " \"" + cp1252::ToUtf8(o->Name()) + "\"";
         }
     }
     return "Il file " + fileName_.string() +

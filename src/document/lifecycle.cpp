@@ -40,6 +40,8 @@ namespace {
 
 const char* const kSharingError = "Probabile errore di condivisione, o disco pieno.";
 const char* const kWriteError = "Errore nella scrittura file ";
+// The new file was written but does not read back whole.
+const char* const kNotComplete = ": il file scritto non risulta completo";
 
 int InjectedFault(SaveStep step) {
     return testing_hooks::saveFault ? testing_hooks::saveFault(step) : 0;
@@ -376,7 +378,7 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     // reading its tables back: a file that would not open never replaces one.
     if (!WriteHypertext(temp, version, given)) return fail();
     if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
-        errors_.push_back(kWriteError + target.string());
+        errors_.push_back(kWriteError + target.string() + kNotComplete);
         return fail();
     }
 
@@ -466,7 +468,7 @@ bool THQVset::SaveInPlace(const fs::path& given, const fs::path& target, int ver
     }
     if (!WriteHypertext(temp, version, given)) return fail();
     if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
-        errors_.push_back(kWriteError + target.string());
+        errors_.push_back(kWriteError + target.string() + kNotComplete);
         return fail();
     }
     // A ".bak" beside the target can rarely be made in a folder that refuses new
