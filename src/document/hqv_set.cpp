@@ -239,33 +239,56 @@ bool THQVset::ReadAllObjects(const OpenFile& file) {
                               " byte possa contenerne.");
         return false;
     }
-    // The records area in one read: ReadHeader has checked that X lies inside
-    // the file and that every kind's records lie inside X.
-    Bytes records;
-    if (!file.ReadAt(b, size_t(dataStart_ - b), records)) return false;
     // The streams copied into memory may not add up to more than the data area:
     // in a sound file each stream has bytes of its own, so a stream named twice
     // (or a sum beyond the file) only comes from a damaged or crafted file.
     streamBudget_ = file.Size() > dataStart_ ? file.Size() - dataStart_ : 0;
-    streamsRead_.clear();
+    streamsInOrder_.clear();
+    streamsOutOfOrder_.clear();
+    streamsEnd_ = 0;
+    auto done = [this](bool ok) {
+        streamBudget_ = UINT64_MAX;
+        std::vector<uint64_t>().swap(streamsInOrder_);
+        std::unordered_set<uint64_t>().swap(streamsOutOfOrder_);
+        return ok;
+    };
+    // The records are read a block at a time (ReadHeader has checked that X
+    // lies inside the file and that every kind's records lie inside X).
+    static constexpr uint64_t kBlock = 256 * 1024;
+    Bytes block;
     for (int kind = 0; kind <= k; ++kind) {
         const KindTableEntry& e = kindTable_[size_t(kind)];
         // Kinds 25 and above hold nothing that can be fetched.
         if (kind >= none) continue;
         auto& list = lists_[size_t(kind)];
         list.reserve(size_t(e.count));
+        const uint64_t size = uint64_t(e.recordSize);
+        const uint64_t perBlock = std::max<uint64_t>(1, kBlock / std::max<uint64_t>(size, 1));
         for (int32_t j = 0; j < e.count; ++j) {
+            const uint64_t inBlock = uint64_t(j) % perBlock;
+            if (inBlock == 0) {
+                const uint64_t n = std::min<uint64_t>(perBlock, uint64_t(e.count - j));
+                if (!file.ReadAt(b + uint64_t(e.offset) + uint64_t(j) * size, size_t(n * size), block))
+                    return done(false);
+            }
             auto o = THQVoggetto::Create(this, uint8_t(kind));
             o->number_ = j;
-            size_t at = size_t(e.offset) + size_t(j) * size_t(e.recordSize);
-            ReadRecord(*o, file, records.data() + at, e.recordSize);
+            ReadRecord(*o, file, block.data() + inBlock * size, e.recordSize);
             o->registered_ = true;
             list.push_back(std::move(o));
         }
     }
-    streamBudget_ = UINT64_MAX;
-    std::unordered_set<uint64_t>().swap(streamsRead_);
-    return true;
+    return done(true);
+}
+
+bool THQVset::FirstReadOfStream(uint64_t at, uint64_t len) {
+    if (at >= streamsEnd_) {
+        streamsInOrder_.push_back(at);
+        streamsEnd_ = at + len;
+        return true;
+    }
+    if (std::binary_search(streamsInOrder_.begin(), streamsInOrder_.end(), at)) return false;
+    return streamsOutOfOrder_.insert(at).second;
 }
 
 uint64_t THQVset::ObjectFootprint(uint8_t kind) {
@@ -388,7 +411,7 @@ void THQVset::ReadRecord(THQVoggetto& o, const OpenFile& file, const uint8_t* re
         if (pos < 0 || len <= 0) return;
         const uint64_t at = dataStart_ + uint64_t(pos);
         if (!inside(pos, len) || uint64_t(len) > streamBudget_ ||
-            (streamBudget_ != UINT64_MAX && !streamsRead_.insert(at).second)) {
+            (streamBudget_ != UINT64_MAX && !FirstReadOfStream(at, uint64_t(len)))) {
             unreadable = true;
             return;
         }

@@ -286,7 +286,14 @@ private:
     // While the objects of a file are read: bytes the in-memory streams may
     // still take, and where the streams read so far began.
     uint64_t streamBudget_ = UINT64_MAX;
-    std::unordered_set<uint64_t> streamsRead_;
+    // Starts of the streams read so far. A file is written front to back in
+    // the order it is read, so their starts mostly increase: those are kept
+    // in a sorted vector (8 bytes each), the few others in a hash set.
+    std::vector<uint64_t> streamsInOrder_;
+    uint64_t streamsEnd_ = 0;
+    std::unordered_set<uint64_t> streamsOutOfOrder_;
+    // False when a stream starting at `at` was read before; else remembers it.
+    bool FirstReadOfStream(uint64_t at, uint64_t len);
     std::filesystem::path tempFolder_;
     std::set<std::filesystem::path> tempFiles_;
     std::vector<LinkedView*> views_;
