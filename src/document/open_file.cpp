@@ -136,7 +136,6 @@ bool CopyOpenFile(const OpenFile& from, const std::filesystem::path& to, std::st
     return ok;
 }
 
-OpenFile::~OpenFile() { ::close(fd_); }
 
 bool OpenFile::ReadAt(uint64_t pos, void* buf, size_t n) const {
     if (pos > size_ || n > size_ - pos) return false;
