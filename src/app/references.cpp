@@ -6,6 +6,7 @@
 
 #include "core/codepage.h"
 #include "document/format1.h"
+#include "document/keywords.h"
 #include "page/page_record.h"
 #include "page/working_copy.h"
 
@@ -301,6 +302,11 @@ void RemoveReferencesTo(THQVset& set, THQVoggetto& o, int32_t id) {
             changed = true;
         });
         if (changed) o.SetWrapper(std::move(w));
+    }
+    if (IdKind(id) == keyword) {
+        // A keyword is named only by pages' keyword slots.
+        if (k == testoHtml && ClearKeywordFromPage(o, IdNumber(id))) set.SetModified(true);
+        return;
     }
     switch (k) {
         case testoHtml: {

@@ -6,5 +6,6 @@ list(APPEND OVIKC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cmd_markup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmd_objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmd_pages.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cmd_spell.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_spell.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cmd_search.cpp)
 list(APPEND OVIKC_SOURCES ${CMAKE_CURRENT_LIST_DIR}/cmd_links.cpp)

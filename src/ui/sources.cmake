@@ -22,6 +22,10 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/delete_objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/album.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/album.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/object_list_view.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/object_list_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/ordered_tree_view.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/ordered_tree_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/link_navigator.h
