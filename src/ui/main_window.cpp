@@ -83,6 +83,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     statusBar()->addWidget(status_, 1);
     BuildMenus();
     spelling_ = new SpellSupport(*this, settings_);
+    WireSearchCommands();
     settings_.EnsurePublishingDefaults();
     ApplyOptions();
     spelling_->Start();
@@ -901,6 +902,7 @@ QDialog* TMainForm::CachedWindow(const std::string& name) const {
 }
 
 QDialog* TMainForm::PrepareWindow(const std::string& name) {
+    if (QDialog* w = PrepareSearchWindow(name)) return w;
     if (name == "fpropiper") {
         auto* w = Cached<TFPropIper>(name, [&] { return new TFPropIper(*set_, store_, this); });
         w->Load();

@@ -104,6 +104,11 @@ private:
     // "Incolla pagina da...": pastes a chosen page into the page being edited.
     void PastePageFrom();
     void PageProperties();
+    // The search commands and the find, keywords and page-order windows
+    // (search_commands.cpp).
+    void WireSearchCommands();
+    QDialog* PrepareSearchWindow(const std::string& name);
+    void ShowFind(int tab);
     // The window cache: makes the window with `make` on first use; the least
     // recently used window goes when more than FormLim are alive.
     QDialog* ShowCachedWindow(const std::string& key, const std::function<QDialog*()>& make);

@@ -42,6 +42,8 @@ public:
     int32_t PageNumber() const { return pageNumber_; }
     THQVbox* Box() const { return box_; }
     THQVpage* Page() const { return page_.get(); }
+    // The search options of the find commands.
+    void SetSearchOptions(uint8_t options) { host_.SearchOptions = options; }
     // Preview: pages are shown as a reader sees them (no caret).
     void SetReadOnly(bool r);
     bool ReadOnly() const { return readOnly_; }

@@ -7,6 +7,7 @@
 
 #include "app/album.h"
 #include "core/codepage.h"
+#include "document/keywords.h"
 #include "platform/settings_store.h"
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/character.h"
@@ -33,6 +34,11 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
             p->SetContent(Bytes(text.begin(), text.end() + 1));
         }
     }
+    // Keywords for the keyword windows: two pages name "introduzione".
+    for (const char* k : {"introduzione", "capitoli", "esempi"}) FindOrAddKeyword(set, k);
+    for (int32_t n : {0, 2}) AddKeywordToPage(*set.Page(n), 0);
+    AddKeywordToPage(*set.Page(0), 1);
+    main.View()->ShowPage(set, 0);
     // The link windows belong to the main window's link navigator.
     TLinkNavigator& links = main.Links();
     QDialog* w = nullptr;

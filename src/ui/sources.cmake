@@ -26,6 +26,13 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/object_list_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/ordered_tree_view.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/ordered_tree_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/keywords.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/keywords.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/page_order.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/page_order.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/find.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/find.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/search_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/link_navigator.h

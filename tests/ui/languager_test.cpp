@@ -88,6 +88,9 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 
 #include "platform/settings_store.h"
 #include "convert/hqv_to_txt.h"
+#include "ui/dialogs/find.h"
+#include "ui/dialogs/keywords.h"
+#include "ui/dialogs/page_order.h"
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
@@ -134,11 +137,14 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFCollSpec special(set, store);
     TFAncora anchor(store);
     TFCollFile file(nullptr, store);
+    TFKeywords keywords(set, store);
+    TFOrdine order(set, store);
+    TFCerca find(set, store);
     std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
-                                  &link,  &special, &anchor, &file};
+                                  &link,  &special, &anchor, &file, &keywords, &order, &find};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }
