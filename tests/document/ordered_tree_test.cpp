@@ -24,7 +24,16 @@ struct OrderedTreeTest : ::testing::Test {
     }
     std::string Shape(const OrderedTree& t) {
         std::string s;
-        for (const TreeNode* n : t.DepthFirst()) s += std::to_string(n->Level()) + ":" + n->text + "|";
+        for (const TreeNode* n : t.DepthFirst()) {
+            std::string text = n->text;
+            if (n->data == TreeNode::Data::Object) {
+                // An object node shows the object's description.
+                THQVoggetto* o = set.GetObjectById(n->id);
+                EXPECT_EQ(text, o->Description());
+                text = "Pagina: " + o->Name();
+            }
+            s += std::to_string(n->Level()) + ":" + text + "|";
+        }
         return s;
     }
 };
