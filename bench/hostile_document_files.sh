@@ -133,12 +133,6 @@ case_fifo() {
   result fifo "$what" "$ok"
 }
 
-case_directory_as_external_file() {
-  # No ovikc command reads object streams or clipboard data; the fuzz
-  # regressions (tests/fuzz_regressions/object_stream, objects_data) cover it.
-  result directory-as-external-file "not reachable from ovikc (replayed by the engine tests)" OK
-}
-
 case_read_only_folder() {
   local folder="$work/protetta"
   mkdir -p "$folder"
@@ -172,7 +166,6 @@ CASES=(
   shared_stream
   many_declared_objects
   fifo
-  directory_as_external_file
   read_only_folder
 )
 

@@ -108,7 +108,8 @@ EOF
 # The document and file cases (temporary folder, memory of opening, pipes,
 # read-only folders) print a line each from a script of their own.
 case_document_files() {
-    "$here/hostile_document_files.sh" "$1" || why "$(grep -c 'FAIL$' <<<"$("$here/hostile_document_files.sh" "$1")") failed"
+    local lines
+    lines=$("$here/hostile_document_files.sh" "$1") || why "$(grep -c 'FAIL$' <<<"$lines") failed"
 }
 
 # --- runner ------------------------------------------------------------------------------

@@ -13,14 +13,8 @@ trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 echo "work: $work"
 cp "$build/src/ui/es_hqv/esempio.hqv" "$work/libro.hqv"
 export XDG_CONFIG_HOME="$work/config"   # settings of this run only
-"$build/src/ui/ovik" "$work/libro.hqv" &
-pid=$!
-for i in $(seq 50); do
-  win=$(xdotool search --name "libro.hqv" 2>/dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.2
-done
-[ -n "$win" ] || { echo "FAIL: the editor window did not appear"; kill $pid; exit 1; }
+source "$(dirname "$0")/e2e-common.sh"
+start_editor "$build" "$work/libro.hqv"
 sleep 1
 # Click into the page text, at the end of the first line of body text.
 xdotool mousemove --window "$win" 600 200 click 1

@@ -21,18 +21,11 @@ printf 'Questa pagina contiene una parolla sbagliata.\nIl nome ovikkiano compare
 "$build/src/cli/ovikc" import --format txt --quiet "$work/pagina.txt" -o "$work/prova.hqv" >/dev/null
 # The hypertext's spell-check language (header offset 1744): Italian, 1040.
 printf '\x10\x04' | dd of="$work/prova.hqv" bs=1 seek=1744 conv=notrunc status=none
+source "$(dirname "$0")/e2e-common.sh"
 shot() { import -window root "$build/e2e-spell-$1.png"; echo "screenshot: $build/e2e-spell-$1.png"; }
 
 start() {
-  "$build/src/ui/ovik" "$work/prova.hqv" &
-  pid=$!
-  win=""
-  for _ in $(seq 50); do
-    win=$(xdotool search --name "prova.hqv" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    sleep 0.2
-  done
-  [ -n "$win" ] || { echo "FAIL: the editor window did not appear"; exit 1; }
+  start_editor "$build" "$work/prova.hqv"
   xdotool windowmove "$win" 0 0
   xdotool windowsize "$win" 1000 700
   sleep 0.5

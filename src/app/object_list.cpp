@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/codepage.h"
+#include "links/link_objects.h"
 
 namespace ovik::app {
 
@@ -52,7 +53,9 @@ std::vector<ObjectRow> ObjectRows(const THQVset& set, uint8_t kind,
         if (filter && !filter(*o)) continue;
         ObjectRow r;
         r.id = o->Id();
-        r.caption = o->Description();
+        const std::string description = o->Description();
+        r.caption = links::ShortText(description);
+        r.hint = links::HintText(description);
         r.size = ObjectSize(*o);
         r.fileName = o->FileName();
         if (kind == testoHtml) r.page = n;

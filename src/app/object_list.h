@@ -16,7 +16,8 @@ enum class RowIcon { None, TextFile, HtmlFile, MessageFile, Folder, OfFileName, 
 
 struct ObjectRow {
     int32_t id = -1;
-    std::string caption;   // "Titolo": the object's description
+    std::string caption;   // "Titolo": the object's description, before its "|"
+    std::string hint;      // the description's hint, after its "|"
     uint64_t size = 0;     // "Dimensione"
     std::string fileName;  // "Nome file"
     int32_t page = -1;     // the fourth column: pages only

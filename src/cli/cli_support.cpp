@@ -103,4 +103,23 @@ std::set<int32_t> PageList(const std::string& text) {
     return pages;
 }
 
+std::vector<int32_t> ChosenPages(const Args& a, const THQVset& set) {
+    const int32_t count = set.ObjectCount(testoHtml);
+    auto inUse = [&](int32_t n) {
+        THQVtesto* page = n < count ? set.Page(n) : nullptr;
+        return page && !page->IsFree();
+    };
+    std::vector<int32_t> pages;
+    if (!a.Has("--pages")) {
+        for (int32_t n = 0; n < count; ++n)
+            if (inUse(n)) pages.push_back(n);
+        return pages;
+    }
+    for (int32_t n : PageList(a.Value("--pages"))) {
+        if (inUse(n)) pages.push_back(n);
+        else std::fprintf(stderr, "page %d: no such page\n", int(n));
+    }
+    return pages;
+}
+
 }  // namespace ovik::cli

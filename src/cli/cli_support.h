@@ -58,6 +58,11 @@ void SaveOrFail(THQVset& set, const std::string& path);
 // A page list "1,4,7-9" -> {1, 4, 7, 8, 9}; throws UsageError when malformed.
 std::set<int32_t> PageList(const std::string& text);
 
+// The pages a command works on, in number order: every page in use, or those
+// "--pages LIST" names. Listed numbers that name no page in use are reported
+// on standard error ("page N: no such page") and left out.
+std::vector<int32_t> ChosenPages(const Args& a, const THQVset& set);
+
 // Number argument; throws UsageError when it is not a whole number.
 long long ToNumber(const std::string& s, const char* what);
 

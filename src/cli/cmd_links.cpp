@@ -27,15 +27,9 @@ int Links(const Args& a, platform::ConsoleMessages& m) {
     if (a.positional.size() != 1)
         throw UsageError{"expected 1 argument, got " + std::to_string(a.positional.size())};
     auto set = OpenOrFail(a.positional[0], m);
-    std::set<int32_t> chosen;
-    const bool all = !a.Has("--pages");
-    if (!all) chosen = PageList(a.Value("--pages"));
     ordered_json arr = ordered_json::array();
-    const int32_t count = set->ObjectCount(testoHtml);
-    for (int32_t n = 0; n < count; ++n) {
-        if (!all && !chosen.count(n)) continue;
+    for (int32_t n : ChosenPages(a, *set)) {
         THQVtesto* page = set->Page(n);
-        if (!page || page->IsFree()) continue;
         for (const links::PageLink& l : links::LinksOfPage(*set, *page)) {
             if (a.Has("--json")) {
                 ordered_json j;
@@ -49,9 +43,6 @@ int Links(const Args& a, platform::ConsoleMessages& m) {
             }
         }
     }
-    for (int32_t n : chosen)
-        if (n >= count || !set->Page(n) || set->Page(n)->IsFree())
-            std::fprintf(stderr, "page %d: no such page\n", int(n));
     if (a.Has("--json")) std::printf("%s\n", arr.dump(2).c_str());
     return 0;
 }

@@ -16,9 +16,6 @@ int RewritePages(const Args& a, platform::ConsoleMessages& m) {
     if (a.positional.size() != 2)
         throw UsageError{"expected 2 arguments, got " + std::to_string(a.positional.size())};
     auto set = OpenOrFail(a.positional[0], m);
-    std::set<int32_t> chosen;
-    const bool all = !a.Has("--pages");
-    if (!all) chosen = PageList(a.Value("--pages"));
 
     platform::FixedMetricsMeasurer measurer;
     PageHost host;
@@ -26,18 +23,12 @@ int RewritePages(const Args& a, platform::ConsoleMessages& m) {
     host.measurer = &measurer;
     THQVpage view(host);
     int rewritten = 0;
-    const int32_t count = set->ObjectCount(testoHtml);
-    for (int32_t n = 0; n < count; ++n) {
-        if (!all && !chosen.count(n)) continue;
+    for (int32_t n : ChosenPages(a, *set)) {
         THQVtesto* page = set->Page(n);
-        if (!page || page->IsFree()) continue;
         view.ShowPage(page);
         if (view.StorePage()) ++rewritten;
         view.ClosePage();
     }
-    for (int32_t n : chosen)
-        if (n >= count || !set->Page(n) || set->Page(n)->IsFree())
-            std::fprintf(stderr, "page %d: no such page\n", int(n));
     SaveOrFail(*set, a.positional[1]);
     std::printf("%d page%s rewritten\n", rewritten, rewritten == 1 ? "" : "s");
     return 0;

@@ -49,9 +49,6 @@ int Spell(const Args& a, platform::ConsoleMessages& m) {
     if (a.positional.size() != 1)
         throw UsageError{"expected 1 argument, got " + std::to_string(a.positional.size())};
     auto set = OpenOrFail(a.positional[0], m);
-    std::set<int32_t> chosen;
-    const bool all = !a.Has("--pages");
-    if (!all) chosen = PageList(a.Value("--pages"));
     // The language: --lang, else the program's setting (1040).
     const long long lang = a.Has("--lang") ? ToNumber(a.Value("--lang"), "language") : 1040;
     if (lang < 0 || lang > 0xFFFF) throw UsageError{"--lang: not a language identifier"};
@@ -83,10 +80,8 @@ int Spell(const Args& a, platform::ConsoleMessages& m) {
     host.measurer = &measurer;
     THQVpage view(host);
     const int32_t count = set->ObjectCount(testoHtml);
-    for (int32_t n = 0; n < count; ++n) {
-        if (!all && !chosen.count(n)) continue;
+    for (int32_t n : ChosenPages(a, *set)) {
         THQVtesto* page = set->Page(n);
-        if (!page || page->IsFree()) continue;
         progress.Show("page " + std::to_string(n) + " of " + std::to_string(count));
         view.ShowPage(page);
         if (!view.Box()) continue;
@@ -127,9 +122,6 @@ int Spell(const Args& a, platform::ConsoleMessages& m) {
         view.ClosePage();
     }
     progress.Done();
-    for (int32_t n : chosen)
-        if (n >= count || !set->Page(n) || set->Page(n)->IsFree())
-            std::fprintf(stderr, "page %d: no such page\n", int(n));
     if (json) std::printf("%s\n", out.dump(1).c_str());
     else if (!m.quiet)
         std::fprintf(stderr, "%lld error%s (%s)\n", errors, errors == 1 ? "" : "s",

@@ -179,23 +179,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool littleEndian) {
         const uint8_t a = uint8_t(bytes[i]), b = uint8_t(bytes[i + 1]);
         return littleEndian ? uint32_t(a | (b << 8)) : uint32_t((a << 8) | b);
     };
-    auto put = [&out](uint32_t c) {
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    };
+    auto put = [&out](uint32_t c) { AppendUtf8(out, char32_t(c)); };
     size_t i = 0;
     for (; i + 1 < bytes.size(); i += 2) {
         uint32_t u = unit(i);

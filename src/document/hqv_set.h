@@ -258,6 +258,15 @@ private:
     void FillNewHeader();
     bool SaveInPlace(const std::filesystem::path& given, const std::filesystem::path& target,
                      int version, bool replacesDamaged);
+    // Writes the new file to `temp` and checks it reads back whole; on failure
+    // the error list names `target`.
+    bool WriteCheckedHypertext(const std::filesystem::path& temp, int version,
+                               const std::filesystem::path& given,
+                               const std::filesystem::path& target);
+    // A ".bak" that could not be made: an error when the save would replace a
+    // damaged original (the save stops: true), else a warning (false).
+    bool BackupFailureStopsSave(const std::filesystem::path& bak, const std::string& why,
+                                bool replacesDamaged);
     void RemoveTempFiles();
     bool ReadAllObjects(const OpenFile& file);
     static uint64_t ObjectFootprint(uint8_t kind);

@@ -376,11 +376,7 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
 
     // 2. The new file, written in one pass and flushed to disk, then checked by
     // reading its tables back: a file that would not open never replaces one.
-    if (!WriteHypertext(temp, version, given)) return fail();
-    if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
-        errors_.push_back(kWriteError + target.string() + kNotComplete);
-        return fail();
-    }
+    if (!WriteCheckedHypertext(temp, version, given, target)) return fail();
 
     // 3. The backup: the old file under ".bak" (a second name for it, or a copy),
     // made while the old file is still in place.
@@ -401,14 +397,7 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
         if (ec) {
             const std::string reason = ec.message();
             fs::remove(bak, ec);
-            if (replacesDamaged) {
-                // The damaged original is not replaced without its copy.
-                errors_.push_back("Impossibile creare la copia di sicurezza " + bak.string() +
-                                  ": " + reason);
-                return fail();
-            }
-            messages_.Warning("Impossibile creare la copia di sicurezza " + bak.string() + ": " +
-                              reason);
+            if (BackupFailureStopsSave(bak, reason, replacesDamaged)) return fail();
         }
     }
 
@@ -448,6 +437,28 @@ bool THQVset::SaveHypertext(const fs::path& given, int version) {
     return reopened && errors_.empty();
 }
 
+bool THQVset::WriteCheckedHypertext(const fs::path& temp, int version, const fs::path& given,
+                                    const fs::path& target) {
+    if (!WriteHypertext(temp, version, given)) return false;
+    if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
+        errors_.push_back(kWriteError + target.string() + kNotComplete);
+        return false;
+    }
+    return true;
+}
+
+bool THQVset::BackupFailureStopsSave(const fs::path& bak, const std::string& why,
+                                     bool replacesDamaged) {
+    const std::string text = "Impossibile creare la copia di sicurezza " + bak.string() + ": " + why;
+    if (replacesDamaged) {
+        // The damaged original is not replaced without its copy.
+        errors_.push_back(text);
+        return true;
+    }
+    messages_.Warning(text);
+    return false;
+}
+
 bool THQVset::SaveInPlace(const fs::path& given, const fs::path& target, int version,
                           bool replacesDamaged) {
     std::error_code ec;
@@ -466,26 +477,16 @@ bool THQVset::SaveInPlace(const fs::path& given, const fs::path& target, int ver
         errors_.push_back(kWriteError + target.string() + ": " + SystemReason(EACCES));
         return fail();
     }
-    if (!WriteHypertext(temp, version, given)) return fail();
-    if (InjectedFault(SaveStep::Written) != 0 || !IsCompleteHypertext(temp)) {
-        errors_.push_back(kWriteError + target.string() + kNotComplete);
-        return fail();
-    }
+    if (!WriteCheckedHypertext(temp, version, given, target)) return fail();
     // A ".bak" beside the target can rarely be made in a folder that refuses new
     // files; the damaged original is not overwritten without one.
     fs::path bak = target;
     bak.replace_extension(".bak");
     if ((Bak || replacesDamaged) && bak != target) {
         std::string why;
-        if (!CopyRegularFile(target, bak, &why, 0644)) {
-            if (replacesDamaged) {
-                errors_.push_back("Impossibile creare la copia di sicurezza " + bak.string() +
-                                  ": " + why);
-                return fail();
-            }
-            messages_.Warning("Impossibile creare la copia di sicurezza " + bak.string() + ": " +
-                              why);
-        }
+        if (!CopyRegularFile(target, bak, &why, 0644) &&
+            BackupFailureStopsSave(bak, why, replacesDamaged))
+            return fail();
     }
     // The open file is the target: the set reads nothing from it from here on
     // (everything is in the new file), and reads the target back at the end.

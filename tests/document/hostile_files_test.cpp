@@ -17,6 +17,7 @@
 #include "document/hqv_set.h"
 #include "document/lifecycle.h"
 #include "platform/messages.h"
+#include "support/child_process.h"
 #include "support/hqv_builder.h"
 #include "support/hypertext_files.h"
 
@@ -29,24 +30,6 @@ using platform::MessageKind;
 using platform::RecordingMessages;
 using testing::HqvBuilder;
 using namespace testing_support;
-
-// Runs `body` in a child process; its exit status, or 128 + the signal that
-// ended it.
-int InChild(const std::function<int()>& body) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int rc = 111;
-        try {
-            rc = body();
-        } catch (...) {
-        }
-        ::_exit(rc);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return WEXITSTATUS(status);
-}
 
 // TMPDIR pointed at a folder of the test for as long as the object lives.
 class TemporaryRoot {

@@ -13,6 +13,7 @@
 
 #include "document/hqv_set.h"
 #include "platform/messages.h"
+#include "support/child_process.h"
 #include "support/hypertext_files.h"
 
 namespace ovik {
@@ -24,24 +25,6 @@ using platform::RecordingMessages;
 using namespace testing_support;
 
 const std::string kSharing = "Probabile errore di condivisione, o disco pieno.";
-
-// Runs `body` in a child process and returns its exit status (or 128 + the
-// signal that ended it). The child never returns into the test runner.
-int InChild(const std::function<int()>& body) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int rc = 111;
-        try {
-            rc = body();
-        } catch (...) {
-        }
-        ::_exit(rc);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return WEXITSTATUS(status);
-}
 
 std::vector<fs::path> SaveTempFiles(const fs::path& folder) {
     std::vector<fs::path> found;

@@ -58,14 +58,7 @@ struct EditedPage : ::testing::Test {
         return p;
     }
     THQVoggetto* Placed(const THQVoggetto& picture) {
-        THQVoggetto* o = set.AddNewObject(immagineNew);
-        o->SetI32(0, picture.Number());
-        o->SetI32(5, -1);
-        o->SetI32(9, -1);
-        o->SetI16(19, 40);
-        o->SetI16(21, 30);
-        for (size_t z = 0; z < 30; ++z) o->SetI32(73 + 16 * z, -1);
-        return o;
+        return testing::PlacedPicture(set, picture.Number());
     }
 
     EditedPage() {

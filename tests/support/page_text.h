@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/bytes.h"
+#include "document/hqv_set.h"
 
 namespace ovik::testing {
 
@@ -22,6 +23,19 @@ inline Bytes Content(const std::string& markup) {
     Bytes b(markup.begin(), markup.end());
     b.push_back(0);
     return b;
+}
+
+// A placed picture (kind immagineNew) of 40 x 30 showing picture `picture`,
+// without a link and with every zone empty.
+inline THQVoggetto* PlacedPicture(THQVset& set, int32_t picture) {
+    THQVoggetto* o = set.AddNewObject(immagineNew);
+    o->SetI32(0, picture);
+    o->SetI32(5, -1);
+    o->SetI32(9, -1);
+    o->SetI16(19, 40);
+    o->SetI16(21, 30);
+    for (size_t z = 0; z < 30; ++z) o->SetI32(73 + 16 * z, -1);
+    return o;
 }
 
 }  // namespace ovik::testing

@@ -16,6 +16,7 @@
 #include "document/hqv_set.h"
 #include "platform/settings_store.h"
 #include "qt_test_app.h"
+#include "support/page_text.h"
 #include "text/layout.h"
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/delete_objects.h"
@@ -50,16 +51,7 @@ struct EditingSafety : ::testing::Test, WithApp {
     THQVoggetto *web = nullptr, *special = nullptr, *placedA = nullptr, *placedB = nullptr;
     int32_t pictureA = -1, pictureB = -1;
 
-    THQVoggetto* Placed(int32_t picture) {
-        THQVoggetto* o = w.Set().AddNewObject(immagineNew);
-        o->SetI32(0, picture);
-        o->SetI32(5, -1);
-        o->SetI32(9, -1);
-        o->SetI16(19, 40);
-        o->SetI16(21, 30);
-        for (size_t z = 0; z < 30; ++z) o->SetI32(73 + 16 * z, -1);
-        return o;
-    }
+    THQVoggetto* Placed(int32_t picture) { return ovik::testing::PlacedPicture(w.Set(), picture); }
     EditingSafety() {
         w.resize(900, 650);
         w.show();

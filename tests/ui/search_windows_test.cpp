@@ -63,7 +63,8 @@ TEST_F(Dialogs, ObjectListRowsAndRenaming) {
     ASSERT_EQ(list.topLevelItemCount(), 2);
     EXPECT_EQ(reloads, 1);
     // Sorted by caption; the fourth column is the page number.
-    EXPECT_EQ(list.topLevelItem(0)->text(0), "Pagina: Alfa");
+    EXPECT_EQ(list.topLevelItem(0)->text(0), "Alfa");
+    EXPECT_EQ(list.topLevelItem(0)->toolTip(0), "Collegamento a: Alfa (1)");
     EXPECT_EQ(list.topLevelItem(0)->text(3), "1");
     EXPECT_EQ(list.topLevelItem(0)->text(1).toULongLong(), set.Page(1)->ContentLength());
     EXPECT_TRUE(list.SelectByIdentifier(MakeId(testoHtml, 0)));
@@ -73,9 +74,9 @@ TEST_F(Dialogs, ObjectListRowsAndRenaming) {
     list.CheckedObjects(checked);
     EXPECT_EQ(checked, std::vector<THQVoggetto*>{set.Page(0)});
     // Editing the caption renames the page.
-    list.topLevelItem(1)->setText(0, "Pagina: Omega");
+    list.topLevelItem(1)->setText(0, "Omega");
     EXPECT_EQ(set.Page(0)->Title(), "Omega");
-    EXPECT_EQ(list.topLevelItem(1)->text(0), "Pagina: Omega");
+    EXPECT_EQ(list.topLevelItem(1)->text(0), "Omega");
     // The filter refuses rows.
     list.OnFilter = [](const THQVoggetto& o) { return o.Number() == 1; };
     list.Reload();

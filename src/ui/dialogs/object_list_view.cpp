@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/object_list.h"
+#include "links/link_objects.h"
 #include "ui/dialogs/dialog_support.h"
 
 namespace ovik::ui {
@@ -82,6 +83,7 @@ void THQVListView::Reload() {
         for (const app::ObjectRow& r : app::ObjectRows(*LinkedHQVset, Objects, OnFilter)) {
             auto* item = new QTreeWidgetItem(this);
             item->setText(0, FromCp(r.caption));
+            item->setToolTip(0, FromCp(r.hint));
             item->setText(1, QString::number(qulonglong(r.size)));
             item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
             item->setText(2, FromCp(r.fileName));
@@ -146,7 +148,7 @@ void THQVListView::Renamed(QTreeWidgetItem* item, int column) {
     app::RenameObject(*LinkedHQVset, *o, NameFromCaption(o->Kind(), ToCp(item->text(0))));
     // The row shows the name the object has now (the old one when refused).
     filling_ = true;
-    item->setText(0, FromCp(o->Description()));
+    item->setText(0, FromCp(links::ShortText(o->Description())));
     filling_ = false;
     if (OnEditStop) OnEditStop(*o);
 }
