@@ -79,9 +79,11 @@ public:
     void ShowKeywordSearch() override;
     void HideMainWindow() override;
 
+    // Enables the link and navigation commands for the view's state.
+    void UpdateState();
+
 private:
     void Wire();
-    void UpdateState();
     void RefreshRecent();
     TMainForm& w_;
     platform::Messages& messages_;

@@ -724,6 +724,8 @@ void TMainForm::UpdateEditActions() {
     Action("EditCopy")->setEnabled(selection);
     Action("EditPaste")->setEnabled(editing);
     Action("EditPastePage")->setEnabled(editing);
+    // The link commands follow the same editing state (leaving preview too).
+    if (links_) links_->UpdateState();
     if (!history_->UndoDescriptions().empty())
         Action("EditUndo")->setStatusTip(QString::fromStdString(cp1252::ToUtf8(history_->UndoDescriptions().front())));
 }

@@ -117,6 +117,22 @@ TEST_F(LinksUi, PageNumberBoxAndRecentPages) {
     EXPECT_EQ(w.View()->PageNumber(), w.Set().CoverPage());
 }
 
+// The link commands are enabled exactly while the page can be edited, also
+// after leaving and entering preview.
+TEST_F(LinksUi, LinkCommandsFollowTheEditMode) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    for (int round = 0; round < 3; ++round) {
+        const bool editing = w.View()->Box() && !w.View()->ReadOnly();
+        SCOPED_TRACE(editing ? "editing" : "preview");
+        for (const char* name : {"InsertLink", "InsertSpecialLink", "InsertSelfLink", "InsertAnchor"})
+            EXPECT_EQ(w.Action(name)->isEnabled(), editing) << name;
+        w.Action("HypReadOnly")->trigger();
+        EXPECT_NE(w.View()->Box() && !w.View()->ReadOnly(), editing);
+    }
+}
+
 TEST_F(LinksUi, LinkWindowTargets) {
     platform::RecordingMessages msgs;
     THQVset set(msgs);
