@@ -7,7 +7,7 @@ PKGS="build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-d
   libgif-dev libjpeg62-turbo-dev libimagequant-dev
   libhunspell-dev hunspell-it hunspell-en-us hunspell
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  fonts-liberation xvfb xauth time xdotool imagemagick"
+  fonts-liberation xvfb xauth time xdotool imagemagick openbox"
 missing=""
 for p in $PKGS; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -141,6 +141,8 @@ void TFCollega::Load(int32_t currentPage, bool anchorMode) {
         }
     anchor->setValue(-1);
     if (anchorMode) ShowTab(ThisPage);
+    // The page list takes the keys at once: arrows choose the page, Return links.
+    if (tabs->currentIndex() == ThisPage) pages->setFocus();
 }
 
 THQVoggetto* TFCollega::RegisterAddress(const std::string& text) {
