@@ -3,6 +3,8 @@
 #include <sstream>
 
 #include "cli/cli_support.h"
+#include "convert/auto_imports.h"
+#include "convert/hqv_from_html.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
 #include "document/open_file.h"
@@ -60,12 +62,34 @@ Registrar exportCmd(
          return 0;
      }});
 
+// The files of an HTML import: the given ones, or with --follow-links the
+// start file and the existing files it leads to.
+std::vector<std::filesystem::path> HtmlImportFiles(const Args& a) {
+    std::vector<std::filesystem::path> files(a.positional.begin(), a.positional.end());
+    if (!a.Has("--follow-links")) return files;
+    if (files.size() != 1) throw UsageError{"--follow-links takes one start file"};
+    long long levels = ToNumber(a.Value("--follow-links"), "levels");
+    if (levels < 0 || levels > 200) throw UsageError{"LEVELS must be 0 to 200"};
+    std::vector<std::filesystem::path> found;
+    CollectLinkedFiles(files[0], found, int(levels));
+    for (auto& f : found) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(f, ec)) files.push_back(f);
+    }
+    return files;
+}
+
 Registrar importCmd(
-    {"import", "--format txt FILE... (--into HYPERTEXT | -o NEW) [--quiet]",
-     "Imports text files as new pages into a hypertext, or into a new one.",
-     {"--format", "--into", "-o"},
+    {"import",
+     "--format txt|html FILE... (--into HYPERTEXT | -o NEW) [--follow-links LEVELS] [--quiet]",
+     "Imports text or HTML files as new pages into a hypertext, or into a new one. With\n"
+     "--follow-links (HTML) the files the start file links to are imported too, LEVELS deep\n"
+     "(2: the start file and the files it links to), and links between them lead to their pages.",
+     {"--format", "--into", "-o", "--follow-links"},
      [](const Args& a, platform::ConsoleMessages& m) {
-         NeedTextFormat(a);
+         const bool html = a.Value("--format", "txt") == "html";
+         if (!html) NeedTextFormat(a);
+         if (!html && a.Has("--follow-links")) throw UsageError{"--follow-links needs --format html"};
          if (a.positional.empty()) throw UsageError{"no file to import"};
          if (a.Has("--into") == a.Has("-o")) throw UsageError{"give either --into or -o"};
          std::unique_ptr<THQVset> set;
@@ -77,15 +101,20 @@ Registrar importCmd(
              target = a.Value("-o");
              set = std::make_unique<THQVset>(m);
          }
-         std::vector<std::filesystem::path> files(a.positional.begin(), a.positional.end());
+         std::vector<std::filesystem::path> files =
+             html ? HtmlImportFiles(a)
+                  : std::vector<std::filesystem::path>(a.positional.begin(), a.positional.end());
          // The new hypertext never replaces one of the files it is made from.
          for (const auto& f : files)
              if (SameFile(f, target))
                  throw Failure{"Il file " + target + " è uno dei files da importare: scegli un altro nome."};
-         THQVtoTxt conv(set.get());
+         THQVtoTxt text(set.get());
+         THQVfromHtml htmlConv(set.get());
+         THQVconv& conv = html ? static_cast<THQVconv&>(htmlConv) : text;
          ProgressLine line(a.Has("--quiet"));
          Attach(conv, line);
          int32_t first = conv.ImportFiles(files, 1);
+         if (html) ResolveAutoImports(*set);
          line.Done();
          const ImportReport& report = conv.Report;
          for (const std::string& why : report.messages) m.Warning(why);

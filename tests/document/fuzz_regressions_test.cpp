@@ -27,6 +27,7 @@ void Replay(const char* target, void (*feed)(const uint8_t*, size_t)) {
 TEST(FuzzRegressions, HqvFile) { Replay("hqv_file", fuzz::FeedHqvFile); }
 TEST(FuzzRegressions, ObjectStream) { Replay("object_stream", fuzz::FeedObjectStream); }
 TEST(FuzzRegressions, ObjectsData) { Replay("objects_data", fuzz::FeedObjectsData); }
+TEST(FuzzRegressions, Html) { Replay("html", fuzz::FeedHtml); }
 
 }  // namespace
 }  // namespace ovik

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "convert/auto_imports.h"
+#include "convert/hqv_from_html.h"
 #include "document/hqv_set.h"
 #include "page/page_copy.h"
 #include "page/thqv_page.h"
@@ -117,6 +119,28 @@ void FeedObjectsData(const uint8_t* data, size_t size) {
         check();
     }
     view.StorePage();
+}
+
+void FeedHtml(const uint8_t* data, size_t size) {
+    static const char kLink[] = "<LINK REL=STYLESHEET HREF=\"in_style.css\">";
+    const fs::path html = ScratchFolder() / "in.htm";
+    {
+        std::ofstream out(html, std::ios::binary | std::ios::trunc);
+        out.write(kLink, std::streamsize(sizeof kLink - 1));
+        out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    }
+    {
+        std::ofstream css(ScratchFolder() / "in_style.css", std::ios::binary | std::ios::trunc);
+        css.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    }
+    platform::RecordingMessages msgs;
+    THQVset set(msgs);
+    set.NewHypertext();
+    THQVfromHtml conv(&set);
+    conv.ImportFiles({html, html}, 1);
+    ResolveAutoImports(set);
+    std::vector<fs::path> linked;
+    CollectLinkedFiles(html, linked, 3);
 }
 
 }  // namespace ovik::fuzz

@@ -17,5 +17,8 @@ void FeedObjectStream(const uint8_t* data, size_t size);
 // clipboard under the editor's format) into a page being edited, checks the
 // paragraphs, undoes, pastes again and stores the page.
 void FeedObjectsData(const uint8_t* data, size_t size);
+// Imports the bytes as an HTML file that links itself as its style sheet,
+// then resolves the links between imported pages.
+void FeedHtml(const uint8_t* data, size_t size);
 
 }  // namespace ovik::fuzz

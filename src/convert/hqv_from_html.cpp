@@ -1,0 +1,193 @@
+#include "convert/hqv_from_html.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+#include <set>
+
+#include "convert/html_reader.h"
+#include "convert/hqv_to_txt.h"
+#include "core/codepage.h"
+#include "document/hqv_set.h"
+#include "document/keywords.h"
+#include "document/open_file.h"
+#include "page/page_record.h"
+
+namespace ovik {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FullPath(const fs::path& p) {
+    std::error_code ec;
+    fs::path full = fs::absolute(p, ec);
+    return (ec ? p : full).lexically_normal();
+}
+
+std::string Shown(const fs::path& file) { return file.string(); }
+
+}  // namespace
+
+std::string SourceNameOf(const fs::path& file) { return cp1252::FromUtf8(FullPath(file).string()); }
+
+bool InsideFolder(const fs::path& file, const fs::path& folder) {
+    std::error_code ec;
+    fs::path f = fs::weakly_canonical(FullPath(file), ec);
+    if (ec) f = FullPath(file);
+    fs::path d = fs::weakly_canonical(FullPath(folder), ec);
+    if (ec) d = FullPath(folder);
+    auto fi = f.begin();
+    for (auto di = d.begin(); di != d.end(); ++di, ++fi) {
+        if (di->empty()) continue;  // a final separator
+        if (fi == f.end() || *fi != *di) return false;
+    }
+    return true;
+}
+
+std::string THQVfromHtml::ReadMarkup(const fs::path& file) {
+    std::string raw;
+    if (!LinkedHQVset || !ReadWholeFile(file, raw)) return "";
+    HtmlDecoding how;
+    std::string text = DecodeHtmlBytes(raw, how);
+    std::string().swap(raw);
+    HtmlReader reader(*LinkedHQVset, FullPath(file));
+    reader.Read(text, ImpPreview);
+    return reader.FinalMarkup();
+}
+
+int32_t THQVfromHtml::ImportFiles(const std::vector<fs::path>& files, int /*mode*/) {
+    Report = ImportReport();
+    if (!LinkedHQVset) return 0;
+    THQVset& set = *LinkedHQVset;
+    int32_t first = -1;
+    int32_t language = -1;
+    int32_t index = 0;
+    for (const fs::path& given : files) {
+        Progress(index++, int32_t(files.size()), kPhaseMain);
+        const fs::path file = FullPath(given);
+        try {
+            std::error_code ec;
+            if (!fs::exists(file, ec)) {
+                Report.Skip(given, "File non trovato, saltato: " + Shown(given));
+                continue;
+            }
+            std::string raw;
+            if (!ReadWholeFile(file, raw)) {
+                const bool other = !fs::is_regular_file(file, ec);
+                Report.Skip(given, other ? Shown(given) + " non è un file normale: saltato."
+                                         : "File non leggibile, saltato: " + Shown(given));
+                continue;
+            }
+            HtmlDecoding how;
+            std::string text = DecodeHtmlBytes(raw, how);
+            std::string().swap(raw);
+            HtmlReader reader(set, file);
+            reader.Read(text, ImpPreview);
+            std::string().swap(text);
+            std::string markup = reader.FinalMarkup();
+            // A page's text is counted in 32 bits in the file.
+            if (markup.size() >= size_t(INT32_MAX) - 1) {
+                Report.Skip(given, "Il file " + Shown(given) + " è troppo grande per una pagina: saltato.");
+                continue;
+            }
+            THQVtesto* page = NewImportPage();
+            if (!page) break;
+            Bytes content(markup.begin(), markup.end());
+            content.push_back(0);
+            std::string().swap(markup);
+            page->SetContent(std::move(content));
+
+            const std::string name = SourceNameOf(file);
+            Bytes wrapper;
+            AppendI32(wrapper, int32_t(name.size() + 4));
+            AppendI32(wrapper, int32_t(name.size()));
+            AppendString(wrapper, name);
+            AppendString(wrapper, reader.headExtras.empty() ? std::string(" ") : reader.headExtras);
+            page->SetWrapper(std::move(wrapper));
+
+            PageRecord rec(*page);
+            if (reader.backColour.set) rec.SetBackgroundColour(reader.backColour.v);
+            if (reader.textColour.set) rec.SetTextColour(reader.textColour.v);
+            if (reader.linkColour.set) rec.SetLinkColour(reader.linkColour.v);
+            if (reader.visitedColour.set) rec.SetVisitedColour(reader.visitedColour.v);
+            if (reader.backPicture.set) rec.SetBackgroundPicture(reader.backPicture.v);
+            if (reader.hasTitle) rec.SetTitle(reader.title.substr(0, kPageTitleMax));
+            for (const std::string& k : reader.keywords)
+                if (THQVoggetto* kw = FindOrAddKeyword(set, k.substr(0, 79))) AddKeywordToPage(*page, kw->Number());
+            if (reader.language >= 0) language = reader.language;
+            Report.replacedCharacters += how.replaced + reader.replacedChars;
+            ++Report.pagesMade;
+            if (first < 0) first = page->Number();
+        } catch (const std::bad_alloc&) {
+            Report.Skip(given, "Memoria insufficiente per importare il file " + Shown(given) + ": saltato.");
+        } catch (const std::exception& e) {
+            Report.Skip(given, "Errore nell'importazione di " + Shown(given) + ": saltato.");
+        }
+    }
+    if (language >= 0) Language = uint16_t(language);
+    return first < 0 ? 0 : first;
+}
+
+namespace {
+
+// The references of one HTML file to other page files, resolved.
+void LinkedFilesOf(const fs::path& file, std::vector<fs::path>& out) {
+    std::string raw;
+    if (!ReadWholeFile(file, raw)) return;
+    HtmlDecoding how;
+    const std::string text = DecodeHtmlBytes(raw, how);
+    std::string().swap(raw);
+    const fs::path folder = file.parent_path();
+    std::string prefix;
+    HtmlAttributes attrs;
+    const auto* d = reinterpret_cast<const uint8_t*>(text.data());
+    size_t i = 0;
+    while ((i = text.find('<', i)) != std::string::npos) {
+        size_t k = i + 1;
+        while (k < text.size() && std::isalnum(d[k])) ++k;
+        const size_t end = std::min(text.find('>', k), text.size());
+        const std::string name = cp1252::Upper(text.substr(i + 1, k - i - 1));
+        ParseHtmlAttributes(d + k, d + end, attrs);
+        i = end;
+        const std::string* ref = attrs.Find("HREF");
+        if (name == "BASE") {
+            if (ref && cp1252::Lower(*ref).find("http:") == std::string::npos) prefix = *ref;
+            continue;
+        }
+        if (!ref) ref = attrs.Find("SRC");
+        if (!ref || IsAddress(*ref)) continue;
+        std::string path = ref->substr(0, ref->find_first_of("#?"));
+        if (path.empty() || !IsPageFileName(path)) continue;
+        fs::path resolved = ResolveHtmlPath(folder, prefix + *ref);
+        if (!resolved.empty()) out.push_back(resolved);
+    }
+}
+
+}  // namespace
+
+void CollectLinkedFiles(const fs::path& start, std::vector<fs::path>& result, int levels) {
+    const fs::path first = FullPath(start);
+    const fs::path root = first.parent_path();
+    std::set<fs::path> seen(result.begin(), result.end());
+    std::vector<fs::path> level = {first};
+    const size_t startAt = result.size();
+    levels = std::clamp(levels, 0, 200);
+    for (int l = 0; l < levels && !level.empty(); ++l) {
+        std::vector<fs::path> next;
+        for (const fs::path& f : level) {
+            if (!seen.insert(f).second) continue;
+            result.push_back(f);
+            std::error_code ec;
+            if (!fs::is_regular_file(f, ec)) continue;
+            std::vector<fs::path> found;
+            LinkedFilesOf(f, found);
+            for (fs::path& g : found)
+                if (InsideFolder(g, root) && !seen.count(g)) next.push_back(std::move(g));
+        }
+        level = std::move(next);
+    }
+    result.erase(std::remove(result.begin() + long(startAt), result.end(), first), result.end());
+}
+
+}  // namespace ovik
