@@ -14,7 +14,8 @@
 // attributes, values, the step loop), html_reader_head.cpp (the head rules),
 // html_reader_body.cpp (body tags, links, pictures, forms, comments),
 // html_reader_tables.cpp (tables and the cell pass), html_reader_css.cpp
-// (linked style sheets and STYLE attributes).
+// (linked style sheets and STYLE attributes), html_reader_forms.cpp (form
+// elements and embedded programs).
 #pragma once
 
 #include <cstdint>
@@ -188,6 +189,7 @@ private:
     THQVoggetto* LinkFor(std::string_view href);
     void Picture();
     size_t Map(size_t end);
+    // --- forms (html_reader_forms.cpp) -------------------------------------------
     void Input();
     size_t Select(size_t end);
     size_t TextArea(size_t end);

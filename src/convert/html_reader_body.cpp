@@ -455,6 +455,20 @@ size_t HtmlReader::OpeningTag(size_t lt, std::string_view name, size_t nameEnd, 
     } else if (name == "MAP") {
         attrs();
         if (attrs_.Has("NAME")) return Map(end);
+    } else if (name == "INPUT") {
+        attrs();
+        Input();
+    } else if (name == "SELECT") {
+        attrs();
+        return Select(end);
+    } else if (name == "TEXTAREA") {
+        attrs();
+        return TextArea(end);
+    } else if (name == "FORM") {
+        attrs();
+        Form();
+    } else if (name == "EMBED") {
+        return Embed(end);
     } else if (name == "TABLE") {
         attrs();
         TableStart();

@@ -8,4 +8,5 @@ list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_head.cpp
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_body.cpp
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_tables.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/html_reader_css.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/html_reader_css.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/html_reader_forms.cpp)

@@ -413,6 +413,49 @@ TEST_F(HtmlImport, CommentsMarkersAndScripts) {
     EXPECT_EQ(Text("<!DOCTYPE html><!-- nota -->a<!lisnum>1. <!/lisnum>b<SCRIPT>if (a<b) x();</SCRIPT>c"), "abc");
 }
 
+TEST_F(HtmlImport, FormElements) {
+    std::string m = Markup(
+        "<FORM ACTION=\"mailto:io@x.it\" ENCTYPE=\"text/plain\"><INPUT NAME=n VALUE=v SIZE=30>"
+        "<INPUT TYPE=checkbox NAME=c CHECKED><INPUT TYPE=submit><INPUT TYPE=reset VALUE=Via>"
+        "<INPUT TYPE=button>"
+        "<SELECT NAME=s MULTIPLE SIZE=3><OPTION VALUE=1>Uno<OPTION SELECTED VALUE='2'>Due \"d\"</SELECT>"
+        "<TEXTAREA NAME=t COLS=10>riga <B>uno</B>\ndue</TEXTAREA>dopo<EMBED SRC=x.swf>alt</EMBED>fine");
+    auto o = Objects(m);
+    ASSERT_EQ(o.size(), 8u) << m;
+    EXPECT_EQ(o[0]->Kind(), inizioForm);
+    EXPECT_EQ(o[0]->State(), 4);
+    EXPECT_EQ(o[0]->Str(17, 255), "io@x.it");
+    EXPECT_EQ(o[0]->U8(273), 1);
+    EXPECT_EQ(o[0]->Str(276, 79), "text/plain");
+    EXPECT_EQ(o[1]->Kind(), inputStat);
+    EXPECT_EQ(o[1]->State(), 1);
+    EXPECT_EQ(o[1]->Str(17, 79), "n");
+    EXPECT_EQ(o[1]->Str(97, 79), "v");
+    EXPECT_EQ(o[1]->U8(179), 30);
+    EXPECT_EQ(o[2]->State(), 7);
+    EXPECT_EQ(o[2]->U8(181), 1);
+    EXPECT_EQ(o[3]->Kind(), bottoneCGI);
+    EXPECT_EQ(o[3]->Str(97, 79), "Submit");
+    EXPECT_EQ(o[4]->State(), 3);
+    EXPECT_EQ(o[4]->Str(97, 79), "Via");
+    EXPECT_EQ(o[5]->State(), 8);
+    EXPECT_EQ(o[5]->U8(178), 2);
+    EXPECT_EQ(o[5]->U8(182), 1);
+    Bytes items;
+    o[5]->ReadContent(items);
+    EXPECT_EQ(std::string(items.begin(), items.end()), "Uno\n1\n\nDue \x94" "d\x94\n2\nX\n");
+    EXPECT_EQ(o[6]->State(), 4);
+    EXPECT_EQ(o[6]->U8(177), 10);
+    EXPECT_EQ(o[6]->U8(178), 8);
+    Bytes text;
+    o[6]->ReadContent(text);
+    EXPECT_EQ(std::string(text.begin(), text.end()), "riga uno\ndue");
+    EXPECT_EQ(o[7]->Kind(), multiMedia);
+    EXPECT_EQ(std::string(o[7]->Wrapper()->begin() + 4, o[7]->Wrapper()->end()), "alt");
+    EXPECT_NE(m.find(">dopo"), std::string::npos) << m;
+    EXPECT_NE(m.find(">fine"), std::string::npos) << m;
+}
+
 TEST_F(HtmlImport, PreviewStopsAtFiveThousandCharacters) {
     std::string html;
     for (int i = 0; i < 2000; ++i) html += "<P>paragrafo " + std::to_string(i) + "</P>";
