@@ -7,7 +7,8 @@ PKGS="build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-d
   libgif-dev libjpeg62-turbo-dev libimagequant-dev
   libhunspell-dev hunspell-it hunspell-en-us hunspell
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  fonts-liberation xvfb xauth time xdotool imagemagick openbox"
+  fonts-liberation xvfb xauth time xdotool imagemagick openbox
+  pandoc python3-doc"
 missing=""
 for p in $PKGS; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -1,5 +1,9 @@
 #include "convert/auto_imports.h"
 
+#include <map>
+#include <string>
+
+#include "core/codepage.h"
 #include "document/format1.h"
 #include "document/hqv_set.h"
 #include "links/link_objects.h"
@@ -8,69 +12,84 @@ namespace ovik {
 
 namespace {
 
-// The page an "Auto import" link leads to, once its file is imported; null
-// for any other object.
-THQVtesto* ImportedPage(THQVset& set, int32_t id) {
-    if (id < 0 || IdKind(id) != speclink) return nullptr;
-    THQVoggetto* o = set.GetObjectById(id);
-    if (!o || o->IsFree()) return nullptr;
-    links::SpecialLink l{*o};
-    if (l.Subtype() != links::kSpecAutoImport) return nullptr;
-    return set.FindPageBySourceName(l.ImportPath());
-}
-
-// The identifier that replaces a reference to auto-import link `id`: the
-// page's, or the link itself turned into a go-to link when it names an
-// anchor. -1 when it stays.
-int32_t Resolved(THQVset& set, int32_t id) {
-    THQVtesto* page = ImportedPage(set, id);
-    if (!page) return -1;
-    THQVoggetto* o = set.GetObjectById(id);
-    links::SpecialLink l{*o};
-    if (l.Anchor() < 0) return page->Id();
-    l.SetSubtype(links::kSpecGoTo);
-    l.SetTarget(page->Id());
-    l.SetAction(links::kActJump);
-    o->ClearContent();
-    return id;
-}
-
-bool ResolveField(THQVset& set, THQVoggetto& o, size_t off, int32_t& count) {
-    const int32_t id = o.I32(off);
-    const int32_t to = Resolved(set, id);
-    if (to < 0) return false;
-    o.SetI32(off, to);
-    ++count;
-    return true;
-}
-
-void ResolveObject(THQVset& set, THQVoggetto& o, int32_t& count) {
-    switch (o.Kind()) {
-        case speclink: {
-            links::SpecialLink l{o};
-            if (l.Subtype() == links::kSpecGoTo) ResolveField(set, o, links::spec_rec::kTarget, count);
-            break;
-        }
-        case shortObj: ResolveField(set, o, 5, count); break;
-        case immagineNew:
-            for (size_t z = 0; z < 30; ++z) ResolveField(set, o, 73 + 16 * z, count);
-            break;
-        case bottoneCGI: ResolveField(set, o, 181, count); break;
-        default: break;
+class Resolver {
+public:
+    explicit Resolver(THQVset& set) : set_(set) {
+        // The first page of each source name, as FindPageBySourceName gives it.
+        for (int32_t p = 0; p < set.ObjectCount(testoHtml); ++p)
+            if (THQVtesto* page = set.Page(p); page && !page->IsFree() && page->HasWrapper()) {
+                std::string name = page->SourceName();
+                if (!name.empty()) sources_.emplace(cp1252::Upper(name), page);
+            }
     }
-}
+
+    // The identifier that replaces a reference to auto-import link `id`: the
+    // page's, or the link itself turned into a go-to link when it names an
+    // anchor. -1 when it stays.
+    int32_t Resolved(int32_t id) {
+        THQVtesto* page = ImportedPage(id);
+        if (!page) return -1;
+        THQVoggetto* o = set_.GetObjectById(id);
+        links::SpecialLink l{*o};
+        if (l.Anchor() < 0) return page->Id();
+        l.SetSubtype(links::kSpecGoTo);
+        l.SetTarget(page->Id());
+        l.SetAction(links::kActJump);
+        o->ClearContent();
+        return id;
+    }
+
+    void Field(THQVoggetto& o, size_t off) {
+        const int32_t to = Resolved(o.I32(off));
+        if (to < 0) return;
+        o.SetI32(off, to);
+        ++count;
+    }
+
+    // The link fields inside an object.
+    void Object(THQVoggetto& o) {
+        switch (o.Kind()) {
+            case speclink:
+                if (links::SpecialLink{o}.Subtype() == links::kSpecGoTo) Field(o, links::spec_rec::kTarget);
+                break;
+            case shortObj: Field(o, 5); break;
+            case immagineNew:
+                for (size_t z = 0; z < 30; ++z) Field(o, 73 + 16 * z);
+                break;
+            case bottoneCGI: Field(o, 181); break;
+            default: break;
+        }
+    }
+
+    int32_t count = 0;
+
+private:
+    // The page an "Auto import" link leads to once its file is imported; null
+    // for any other object.
+    THQVtesto* ImportedPage(int32_t id) {
+        if (id < 0 || IdKind(id) != speclink) return nullptr;
+        THQVoggetto* o = set_.GetObjectById(id);
+        if (!o || o->IsFree()) return nullptr;
+        links::SpecialLink l{*o};
+        if (l.Subtype() != links::kSpecAutoImport) return nullptr;
+        auto it = sources_.find(cp1252::Upper(l.ImportPath()));
+        return it == sources_.end() ? nullptr : it->second;
+    }
+
+    THQVset& set_;
+    std::map<std::string, THQVtesto*> sources_;
+};
 
 }  // namespace
 
 int32_t ResolveAutoImports(THQVset& set) {
-    int32_t count = 0;
+    Resolver r(set);
     for (int32_t p = 0; p < set.ObjectCount(testoHtml); ++p) {
         THQVtesto* page = set.Page(p);
         if (!page || page->IsFree()) continue;
         Bytes content;
         if (!page->HasContent() || !page->ReadContent(content) || content.empty()) {
-            Bytes empty{'<', 'Z', ' ', 'S', '0', ' ', '>', 0};
-            page->SetContent(std::move(empty));
+            page->SetContent(Bytes{'<', 'Z', ' ', 'S', '0', ' ', '>', 0});
             continue;
         }
         bool changed = false;
@@ -85,16 +104,14 @@ int32_t ResolveAutoImports(THQVset& set) {
             THQVoggetto* o = set.GetObjectById(id);
             if (!o || o->IsFree()) continue;
             if (kind == speclink) {
-                const int32_t to = Resolved(set, id);
+                const int32_t to = r.Resolved(id);
+                if (to >= 0) ++r.count;
                 if (to >= 0 && to != id) {
                     WriteTagDigits(content.data() + i + 2, uint32_t(to));
                     changed = true;
-                    ++count;
-                } else if (to == id) {
-                    ++count;
                 }
             } else {
-                ResolveObject(set, *o, count);
+                r.Object(*o);
             }
             i += 10;
         }
@@ -102,8 +119,8 @@ int32_t ResolveAutoImports(THQVset& set) {
     }
     // Special links that other objects name (for example a zone's link).
     for (int32_t k = 0; k < set.ObjectCount(speclink); ++k)
-        if (THQVoggetto* o = set.GetObject(speclink, k); o && !o->IsFree()) ResolveObject(set, *o, count);
-    return count;
+        if (THQVoggetto* o = set.GetObject(speclink, k); o && !o->IsFree()) r.Object(*o);
+    return r.count;
 }
 
 }  // namespace ovik

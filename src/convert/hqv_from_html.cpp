@@ -63,6 +63,7 @@ int32_t THQVfromHtml::ImportFiles(const std::vector<fs::path>& files, int /*mode
     int32_t first = -1;
     int32_t language = -1;
     int32_t index = 0;
+    HtmlImportCache cache;
     for (const fs::path& given : files) {
         Progress(index++, int32_t(files.size()), kPhaseMain);
         const fs::path file = FullPath(given);
@@ -82,7 +83,7 @@ int32_t THQVfromHtml::ImportFiles(const std::vector<fs::path>& files, int /*mode
             HtmlDecoding how;
             std::string text = DecodeHtmlBytes(raw, how);
             std::string().swap(raw);
-            HtmlReader reader(set, file);
+            HtmlReader reader(set, file, &cache);
             reader.Read(text, ImpPreview);
             std::string().swap(text);
             std::string markup = reader.FinalMarkup();
@@ -183,7 +184,7 @@ void CollectLinkedFiles(const fs::path& start, std::vector<fs::path>& result, in
             std::vector<fs::path> found;
             LinkedFilesOf(f, found);
             for (fs::path& g : found)
-                if (InsideFolder(g, root) && !seen.count(g)) next.push_back(std::move(g));
+                if (!seen.count(g) && InsideFolder(g, root)) next.push_back(std::move(g));
         }
         level = std::move(next);
     }

@@ -365,6 +365,22 @@ void HtmlReader::OpenParagraph() {
     WriteFontTag();
 }
 
+THQVoggetto* HtmlReader::Store(std::unique_ptr<THQVoggetto>& o) {
+    if (!o) return nullptr;
+    if (!cache_) return THQVoggetto::Register(o, -1);
+    const uint8_t kind = o->Kind();
+    int32_t& slot = cache_->nextSlot[kind];
+    const int32_t count = set_.ObjectCount(kind);
+    while (slot < count) {
+        THQVoggetto* there = set_.GetObject(kind, slot);
+        if (there && there->IsFree()) break;
+        ++slot;
+    }
+    THQVoggetto* reg = THQVoggetto::Register(o, slot);
+    if (reg) slot = reg->Number() + 1;
+    return reg;
+}
+
 void HtmlReader::WriteObjectTag(const THQVoggetto& o) {
     // An object stands in the paragraph that follows it.
     OpenPendingParagraph();
@@ -553,7 +569,8 @@ std::string HtmlReader::DecodedText(size_t from, size_t to) const {
 
 // --- the step loop ------------------------------------------------------------------------------
 
-HtmlReader::HtmlReader(THQVset& set, fs::path file) : set_(set), file_(std::move(file)) {
+HtmlReader::HtmlReader(THQVset& set, fs::path file, HtmlImportCache* cache)
+    : set_(set), cache_(cache), file_(std::move(file)) {
     folder_ = file_.parent_path();
 }
 
@@ -587,7 +604,7 @@ void HtmlReader::Step() {
         auto m = set_.NewObject(shortObj);
         m->SetState(11);
         m->SetWrapper(std::move(wrapper));
-        if (THQVoggetto* reg = THQVoggetto::Register(m, -1)) WriteObjectTag(*reg);
+        if (THQVoggetto* reg = Store(m)) WriteObjectTag(*reg);
         script_ = false;
         i_ = std::min(end + 1, n_);
         return;

@@ -118,9 +118,21 @@ std::filesystem::path ResolveHtmlPath(const std::filesystem::path& folder, std::
 // Parses the attributes of a tag from `p` (after its name) up to `end`.
 void ParseHtmlAttributes(const uint8_t* p, const uint8_t* end, HtmlAttributes& out);
 
+// What the readers of one import share: the set's link addresses by their
+// text, so that each link finds its equal address without a search of the
+// whole object table.
+// During an import only the readers add objects, so the lowest free slot of
+// a kind is found by going on from the last slot taken, not by a search from
+// the start for every new object.
+struct HtmlImportCache {
+    std::map<std::string, THQVoggetto*> addresses;
+    bool filled = false;
+    std::map<uint8_t, int32_t> nextSlot;
+};
+
 class HtmlReader {
 public:
-    HtmlReader(THQVset& set, std::filesystem::path file);
+    HtmlReader(THQVset& set, std::filesystem::path file, HtmlImportCache* cache = nullptr);
 
     // Reads the decoded bytes; `preview` stops once the markup holds 5000
     // characters or more.
@@ -162,6 +174,9 @@ private:
     void WriteFontTag();
     void WriteParagraphTag(const std::string& items);
     void WriteObjectTag(const THQVoggetto& o);
+    // Registers a new object in the lowest free slot of its kind (the set
+    // takes it); the registered object, or null.
+    THQVoggetto* Store(std::unique_ptr<THQVoggetto>& o);
     // The end of the tag at `from` (its first ">", or the end of the text).
     size_t TagEnd(size_t from) const;
     // Position of `needle` (case-insensitive) from `from`, or npos.
@@ -222,6 +237,7 @@ private:
     std::string DivStyleItems(const std::string& css);
 
     THQVset& set_;
+    HtmlImportCache* cache_;
     std::filesystem::path file_, folder_;
     const uint8_t* d_ = nullptr;
     size_t n_ = 0;  // the text's size; d_[n_ .. n_+19] are zero bytes

@@ -75,7 +75,7 @@ THQVoggetto* HtmlReader::MakeMarker(uint8_t subtype, std::string_view content) {
     auto m = set_.NewObject(shortObj);
     m->SetState(subtype);
     m->SetContent(Bytes(content.begin(), content.end()));
-    THQVoggetto* reg = THQVoggetto::Register(m, -1);
+    THQVoggetto* reg = Store(m);
     if (reg) WriteObjectTag(*reg);
     return reg;
 }
@@ -91,12 +91,26 @@ THQVoggetto* HtmlReader::LinkFor(std::string_view href) {
         links::SpecialLink l{*s};
         l.SetAction(links::kActAnchorInPage);
         l.SetAnchor(anchor);
-        return THQVoggetto::Register(s, -1);
+        return Store(s);
     }
     std::string pathNoQuery(path.substr(0, path.find('?')));
     if (IsAddress(href) || !IsPageFileName(pathNoQuery)) {
         auto l = set_.NewInternetLink(href.substr(0, 127));
-        return set_.EqualOrRegistered(l);
+        if (!cache_) return set_.EqualOrRegistered(l);
+        if (!cache_->filled) {
+            cache_->filled = true;
+            for (int32_t k = set_.ObjectCount(internetLink) - 1; k >= 0; --k)
+                if (THQVoggetto* o = set_.GetObject(internetLink, k); o && !o->IsFree())
+                    cache_->addresses[o->Name()] = o;
+        }
+        const std::string address = l->Name();
+        auto it = cache_->addresses.find(address);
+        if (it != cache_->addresses.end() && !it->second->IsFree() && it->second->Name() == address)
+            return it->second;
+        // The cache holds every address of the set: this one is new.
+        THQVoggetto* reg = Store(l);
+        if (reg) cache_->addresses[address] = reg;
+        return reg;
     }
     fs::path target = Resolve(path);
     if (target.empty()) return nullptr;
@@ -104,7 +118,7 @@ THQVoggetto* HtmlReader::LinkFor(std::string_view href) {
     links::SpecialLink l{*s};
     l.SetImportPath(cp1252::FromUtf8(target.string()));
     if (anchor >= 0) l.SetAnchor(anchor);
-    return THQVoggetto::Register(s, -1);
+    return Store(s);
 }
 
 void HtmlReader::Anchor() {
@@ -114,7 +128,7 @@ void HtmlReader::Anchor() {
         const int32_t n = AnchorOfFragment(attrs_.Value("NAME"));
         if (n < 0) return;
         auto a = links::NewAnchor(set_, n);
-        if (THQVoggetto* reg = THQVoggetto::Register(a, -1)) WriteObjectTag(*reg);
+        if (THQVoggetto* reg = Store(a)) WriteObjectTag(*reg);
         return;
     }
     THQVoggetto* link = LinkFor(*href);
@@ -161,7 +175,7 @@ void HtmlReader::Picture() {
             if (up == names[k]) placement->SetU8(13, k);
     }
     placement->SetU8(14, 0);
-    if (THQVoggetto* reg = THQVoggetto::Register(placement, -1)) WriteObjectTag(*reg);
+    if (THQVoggetto* reg = Store(placement)) WriteObjectTag(*reg);
 }
 
 size_t HtmlReader::Map(size_t end) {
@@ -300,7 +314,7 @@ size_t HtmlReader::BodyTag(size_t lt) {
         auto m = set_.NewObject(shortObj);
         m->SetState(15);
         m->SetI32(5, HtmlNumber(attrs_.Value("ORDER"), 0));
-        if (THQVoggetto* reg = THQVoggetto::Register(m, -1)) WriteObjectTag(*reg);
+        if (THQVoggetto* reg = Store(m)) WriteObjectTag(*reg);
         return after;
     }
     const bool closing = next == '/';

@@ -209,7 +209,7 @@ void HtmlReader::RegisterClassStyle(const std::string& cls, const std::string& n
     THQVoggetto* result = found;
     if (!result) {
         style->SetName(set_.UniqueStyleName(name).substr(0, style_rec::kNameMax));
-        result = THQVoggetto::Register(style, -1);
+        result = Store(style);
     }
     if (result) classMap_[LowerAscii(cls)] = result;
 }

@@ -50,7 +50,7 @@ void HtmlReader::Input() {
         o->SetStr(97, 79, attrs_.Value("VALUE").substr(0, 79));
         o->SetU8(179, Byte(HtmlNumber(attrs_.Value("SIZE"), 20)));
         o->SetU8(181, attrs_.Has("CHECKED") ? 1 : 0);
-        if (THQVoggetto* reg = THQVoggetto::Register(o, -1)) WriteObjectTag(*reg);
+        if (THQVoggetto* reg = Store(o)) WriteObjectTag(*reg);
         return;
     }
     uint8_t subtype = type == "submit" ? 1 : type == "reset" ? 3 : type == "image" ? 2 : 0;
@@ -71,7 +71,7 @@ void HtmlReader::Input() {
         b->SetI16(190, int16_t(std::clamp(HtmlNumber(attrs_.Value("WIDTH"), 100), 0, 32767)));
         b->SetI16(192, int16_t(std::clamp(HtmlNumber(attrs_.Value("HEIGHT"), 100), 0, 32767)));
     }
-    if (THQVoggetto* reg = THQVoggetto::Register(b, -1)) WriteObjectTag(*reg);
+    if (THQVoggetto* reg = Store(b)) WriteObjectTag(*reg);
 }
 
 size_t HtmlReader::Select(size_t end) {
@@ -105,7 +105,7 @@ size_t HtmlReader::Select(size_t end) {
     }
     o->SetU8(178, Byte(count));
     o->SetContent(Bytes(items.begin(), items.end()));
-    if (THQVoggetto* reg = THQVoggetto::Register(o, -1)) WriteObjectTag(*reg);
+    if (THQVoggetto* reg = Store(o)) WriteObjectTag(*reg);
     return close == std::string::npos ? n_ : std::min(TagEnd(close) + 1, n_);
 }
 
@@ -126,7 +126,7 @@ size_t HtmlReader::TextArea(size_t end) {
         else if (!tag && (c >= 32 || c == '\t' || c == '\r' || c == '\n')) text += char(c);
     }
     o->SetContent(Bytes(text.begin(), text.end()));
-    if (THQVoggetto* reg = THQVoggetto::Register(o, -1)) WriteObjectTag(*reg);
+    if (THQVoggetto* reg = Store(o)) WriteObjectTag(*reg);
     return close == std::string::npos ? n_ : std::min(TagEnd(close) + 1, n_);
 }
 
@@ -151,7 +151,7 @@ void HtmlReader::Form() {
     const std::string* enc = attrs_.Find("ENCTYPE");
     o->SetU8(273, enc ? 1 : 0);
     o->SetStr(276, 79, enc ? enc->substr(0, 79) : std::string());
-    if (THQVoggetto* reg = THQVoggetto::Register(o, -1)) WriteObjectTag(*reg);
+    if (THQVoggetto* reg = Store(o)) WriteObjectTag(*reg);
 }
 
 size_t HtmlReader::Embed(size_t end) {
@@ -172,7 +172,7 @@ size_t HtmlReader::Embed(size_t end) {
     AppendI32(wrapper, 0);
     wrapper.insert(wrapper.end(), text.begin(), text.end());
     o->SetWrapper(std::move(wrapper));
-    if (THQVoggetto* reg = THQVoggetto::Register(o, -1)) WriteObjectTag(*reg);
+    if (THQVoggetto* reg = Store(o)) WriteObjectTag(*reg);
     return close == std::string::npos ? std::min(end + 1, n_) : std::min(TagEnd(close) + 1, n_);
 }
 

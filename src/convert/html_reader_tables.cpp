@@ -93,7 +93,7 @@ void HtmlReader::TableStart() {
     }
     t->SetU8(93, 0);
     t->SetU8(94, 0);
-    THQVoggetto* reg = THQVoggetto::Register(t, -1);
+    THQVoggetto* reg = Store(t);
     if (!reg) return;
     if (counter_ != 0) OpenParagraph();
     uint8_t digits[8];
@@ -119,7 +119,7 @@ void HtmlReader::MarkerTable() {
         t->SetI16(97 + 2 * size_t(c), int16_t(HtmlNumber(attrs_.Value("W" + std::to_string(c)), 30)));
         t->SetU8(5 + size_t(c), uint8_t(std::clamp(HtmlNumber(attrs_.Value("P" + std::to_string(c)), 0), 0, 2)));
     }
-    THQVoggetto* reg = THQVoggetto::Register(t, -1);
+    THQVoggetto* reg = Store(t);
     if (!reg) return;
     auto entry = std::make_unique<HtmlTable>();
     entry->object = reg;
@@ -155,7 +155,7 @@ void HtmlReader::SplitTable() {
     next->SetRecord(t->object->Record());
     next->SetU8(93, 0);
     next->SetU8(94, 0);
-    THQVoggetto* reg = THQVoggetto::Register(next, -1);
+    THQVoggetto* reg = Store(next);
     if (!reg) return;
     uint8_t digits[8];
     WriteTagDigits(digits, uint32_t(reg->Id()));
