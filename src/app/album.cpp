@@ -59,7 +59,8 @@ int32_t NewEmptyPage(THQVset& set) {
     return p ? p->Number() : -1;
 }
 
-bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesystem::path& file) {
+bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesystem::path& file,
+                        THQVundoList* history) {
     if (picture.Kind() != immagine || picture.IsFree()) return false;
     std::vector<const THQVoggetto*> before;
     for (int32_t n = 0; n < set.ObjectCount(immagine); ++n)
@@ -67,6 +68,8 @@ bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesyste
     THQVoggetto* added = set.AddPictureFile(file);
     if (!added || added == &picture) return added == &picture;
     bool existed = std::find(before.begin(), before.end(), added) != before.end();
+    if (history)
+        history->Add(std::make_unique<TogBackup>(set, picture, "Modifica immagine " + picture.Description()));
     bool ok = picture.ReplaceContent(*added);
     // A picture the file added only for this is freed; an equal picture that
     // was there already stays.

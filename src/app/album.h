@@ -11,6 +11,7 @@
 
 #include "document/hqv_set.h"
 #include "document/lifecycle.h"
+#include "undo/undo.h"
 
 namespace ovik::app {
 
@@ -33,7 +34,9 @@ std::vector<bool> DeleteObjects(THQVset& set, const std::vector<int32_t>& ids, L
 // A new, empty page registered in the first free page slot; its number.
 int32_t NewEmptyPage(THQVset& set);
 // Replaces a picture's data by a picture file (as AddPictureData reads it).
-// False when the file cannot be read or decoded.
-bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesystem::path& file);
+// False when the file cannot be read or decoded. With `history` the change is
+// recorded first ("Modifica immagine " and the picture's description).
+bool ReplacePictureFrom(THQVset& set, THQVoggetto& picture, const std::filesystem::path& file,
+                        THQVundoList* history = nullptr);
 
 }  // namespace ovik::app

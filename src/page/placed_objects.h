@@ -29,6 +29,7 @@ public:
     virtual WorkingObject& Working() = 0;
     THQVoggetto* Object() const override { return const_cast<PagePlacedObject*>(this)->Working().object.get(); }
     bool Inactive() { return Working().inactive; }
+    virtual void SetControlIndex(int32_t i) = 0;
     // Writes position, size and state (a table: its cells and sizes) back into
     // the working copy before the page is stored.
     virtual void UpdateObject() {}
@@ -57,7 +58,7 @@ public:
 
     WorkingObject& Working() override { return working_; }
     int32_t ControlIndex() const override { return index_; }
-    void SetControlIndex(int32_t i) { index_ = i; }
+    void SetControlIndex(int32_t i) override { index_ = i; }
     int32_t Width() const override { return size_.width; }
     int32_t Height() const override { return size_.height; }
 

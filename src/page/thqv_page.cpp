@@ -6,6 +6,7 @@
 #include "core/codepage.h"
 #include "document/hqv_set.h"
 #include "page/page_record.h"
+#include "page/placed_visual.h"
 #include "platform/messages.h"
 #include "text/editing.h"
 
@@ -62,7 +63,7 @@ void THQVpage::BuildBox(PageWorkingCopy& wc) {
         if (!part) continue;
         Bytes* content = part->Page().MutableContent();
         for (PendingPlacedObject& p : part->pending) {
-            const int32_t index = AddControl(std::move(p.working));
+            const int32_t index = AddControl(std::move(p.working), part);
             if (content && p.tagPosition + 11 <= content->size())
                 WriteTagDigits(content->data() + p.tagPosition + 2,
                                uint32_t(MakeId(kFragmentKind, index)));
@@ -101,6 +102,8 @@ void THQVpage::FreeBox() {
     lastParagraph_ = nullptr;
     if (wc_ && wc_->box == box_.get()) wc_->box = nullptr;
     box_.reset();
+    if (undoList_)
+        for (auto& c : controls_) undoList_->Release(c->ControlIndex());
     controls_.clear();
     index_.clear();
 }
@@ -116,17 +119,49 @@ void THQVpage::ClosePage() {
     if (wasShown && host_.pageClosed) host_.pageClosed(*this);
 }
 
-int32_t THQVpage::AddControl(WorkingObject object) {
+int32_t THQVpage::AddControl(WorkingObject object, PageWorkingCopy* links) {
     if (!box_) return -1;
     platform::TextMeasurer& measurer =
         host_.measurer ? *host_.measurer : platform::DefaultMeasurer();
-    auto control = std::make_unique<PlaceholderObject>(std::move(object), box_->Set(), measurer, this);
+    auto control = MakePlacedControl(std::move(object), this, box_->Set(), measurer, this,
+                                     links ? links : wc_.get());
     const int32_t index = int32_t(index_.size());
     control->SetControlIndex(index);
     index_.push_back(control.get());
+    if (undoList_)
+        if (auto* node = dynamic_cast<PlacedObjectNode*>(control.get())) undoList_->PutAt(index, node);
     if (!control->Inactive() && control->AnchorNumber() >= 0) AddAnchor(control.get());
     controls_.push_back(std::move(control));
     return index;
+}
+
+void THQVpage::ConnectHistory(THQVundoList* history, THQVundoIndiciList* pageList,
+                              int32_t pageIndex, int32_t viewIndex) {
+    history_ = history;
+    undoList_ = pageList;
+    undoPage_ = pageIndex;
+    undoView_ = viewIndex;
+    if (!undoList_) return;
+    for (auto& c : controls_)
+        if (auto* node = dynamic_cast<PlacedObjectNode*>(c.get())) undoList_->PutAt(c->ControlIndex(), node);
+}
+
+void THQVpage::RecordPlacedChange(PlacedObjectNode& control, const std::string& text) {
+    modified = true;
+    auto* placed = dynamic_cast<PagePlacedObject*>(&control);
+    if (!history_ || !placed || !control.State()) return;
+    history_->Add(std::make_unique<TimBackup>(
+        *control.State(), std::vector<int32_t>{placed->ControlIndex(), undoPage_, undoView_}, text));
+}
+
+void THQVpage::RelayoutControl(const PlacedObject& control, bool markChanged) {
+    if (markChanged) modified = true;
+    THQVbox* box = nullptr;
+    int32_t paragraph = 0, ch = 0;
+    if (!FindControl(&control, box, paragraph, ch)) return;
+    if (box->OnLayout) box->OnLayout(*box, paragraph, paragraph);
+    if (box->OnChanged) box->OnChanged(*box);
+    else if (box->OnRepaint) box->OnRepaint(*box);
 }
 
 PlacedObject* THQVpage::ControlAt(int32_t n) {

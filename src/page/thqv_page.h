@@ -26,6 +26,7 @@
 #include "platform/spelling.h"
 #include "platform/text_measurer.h"
 #include "text/hqv_box.h"
+#include "undo/undo.h"
 
 namespace ovik {
 
@@ -114,9 +115,26 @@ public:
     // --- index list -------------------------------------------------------------
     PlacedObject* ControlAt(int32_t n) override;
     // Makes a control for a placed object added to the shown page (pasted);
-    // its index in the index list, -1 when no page is shown.
-    int32_t AddControl(WorkingObject object);
-    const std::vector<std::unique_ptr<PlaceholderObject>>& Controls() const { return controls_; }
+    // its index in the index list, -1 when no page is shown. `links` is the
+    // working copy whose page-local links the object's fields name (the shown
+    // page's when null).
+    int32_t AddControl(WorkingObject object, PageWorkingCopy* links = nullptr);
+    const std::vector<std::unique_ptr<PagePlacedObject>>& Controls() const { return controls_; }
+
+    // --- undo of placed objects ---------------------------------------------------
+    // Records placed-object entries in `history` under (control index,
+    // `pageIndex`, `viewIndex`); the controls that have a model are put into
+    // `pageList` at their indexes (now and when added later), so that entries
+    // find them again.
+    void ConnectHistory(THQVundoList* history, THQVundoIndiciList* pageList, int32_t pageIndex,
+                        int32_t viewIndex);
+    // A placed-object entry for `control`, taken before it changes.
+    void RecordPlacedChange(PlacedObjectNode& control, const std::string& text);
+    // Lays out again the paragraph that holds `control` (its size changed);
+    // with `markChanged` the page counts as modified.
+    void RelayoutControl(const PlacedObject& control, bool markChanged);
+    // The box, paragraph and character where control `c` stands.
+    bool FindControl(const PlacedObject* c, THQVbox*& box, int32_t& paragraph, int32_t& ch) const;
 
     // --- flags --------------------------------------------------------------------
     void SetReadOnly(bool f);
@@ -185,8 +203,6 @@ private:
     void FreeBox();
     void SpellTimerFired();
     void StartBackgroundCheck(bool checkAll);
-    // The box, paragraph and character where control `c` stands.
-    bool FindControl(const PlacedObject* c, THQVbox*& box, int32_t& paragraph, int32_t& ch) const;
 
     PageHost& host_;
     std::unique_ptr<PageWorkingCopy> wc_;
@@ -195,7 +211,10 @@ private:
     std::unique_ptr<THQVbox> box_;
     // Index list: entry i is a box or a placed-object control.
     std::vector<PlacedObject*> index_;
-    std::vector<std::unique_ptr<PlaceholderObject>> controls_;
+    std::vector<std::unique_ptr<PagePlacedObject>> controls_;
+    THQVundoList* history_ = nullptr;
+    THQVundoIndiciList* undoList_ = nullptr;
+    int32_t undoPage_ = -1, undoView_ = -1;
     std::vector<PagePlacedObject*> anchors_, previews_;
     std::vector<NestedFrameSet*> frameSets_;
     bool newPage_ = false;

@@ -4,9 +4,11 @@
 // with the system clipboard; tests and the batch tool use the in-memory one.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ovik::platform {
 
@@ -14,11 +16,27 @@ inline constexpr const char* kObjectsFormat = "Ovik30 objects";
 inline constexpr const char* kPictureFormat = "Ovik30 picture";
 inline constexpr const char* kZoneFormat = "Ovik30 zone";
 inline constexpr const char* kRtfFormat = "Rich Text Format";
+// The platform's own picture formats, as the engine names them.
+inline constexpr const char* kBitmapFormat = "bitmap";
+inline constexpr const char* kMetafileFormat = "metafile picture";
+inline constexpr const char* kEnhancedMetafileFormat = "enhanced metafile";
+
+// A picture on the clipboard: width * height pixels of R, G, B, A, row by row
+// from the top.
+struct ClipboardBitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+};
 
 struct ClipboardData {
     std::optional<std::string> text;             // UTF-8
     std::map<std::string, std::string> formats;  // format name -> bytes
-    bool Empty() const { return !text && formats.empty(); }
+    std::optional<ClipboardBitmap> bitmap;
+    // Metafiles offered by another program: a metafile picture (WMF bytes) and
+    // an enhanced metafile (EMF bytes).
+    std::optional<std::string> metafile, enhancedMetafile;
+    bool Empty() const { return !text && formats.empty() && !bitmap && !metafile && !enhancedMetafile; }
 };
 
 class Clipboard {
@@ -28,6 +46,8 @@ public:
     virtual ClipboardData Get() const = 0;
 
     bool HasFormat(const std::string& name) const { return Get().formats.count(name) > 0; }
+    // Whether a picture is offered (without converting it).
+    virtual bool HasBitmap() const { return Get().bitmap.has_value(); }
     std::optional<std::string> Format(const std::string& name) const {
         ClipboardData d = Get();
         auto it = d.formats.find(name);

@@ -1,6 +1,8 @@
 #include "ui/qt_platform.h"
 
 #include <QClipboard>
+#include <QImage>
+#include <cstring>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -90,15 +92,39 @@ void QtClipboard::Set(const platform::ClipboardData& data) {
     for (const auto& [name, bytes] : data.formats)
         mime->setData(QString::fromStdString(name), QByteArray(bytes.data(), qsizetype(bytes.size())));
     if (data.text) mime->setText(QString::fromStdString(*data.text));
+    if (data.bitmap && data.bitmap->width > 0 && data.bitmap->height > 0 &&
+        data.bitmap->rgba.size() == size_t(data.bitmap->width) * size_t(data.bitmap->height) * 4) {
+        QImage image(data.bitmap->rgba.data(), data.bitmap->width, data.bitmap->height,
+                     data.bitmap->width * 4, QImage::Format_RGBA8888);
+        mime->setImageData(image.copy());
+    }
     QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+bool QtClipboard::HasBitmap() const {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    return mime && mime->hasImage();
 }
 
 platform::ClipboardData QtClipboard::Get() const {
     platform::ClipboardData d;
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     if (!mime) return d;
+    if (mime->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_RGBA8888);
+        if (!image.isNull()) {
+            platform::ClipboardBitmap b;
+            b.width = image.width();
+            b.height = image.height();
+            b.rgba.resize(size_t(b.width) * size_t(b.height) * 4);
+            for (int y = 0; y < b.height; ++y)
+                std::memcpy(b.rgba.data() + size_t(y) * size_t(b.width) * 4, image.constScanLine(y),
+                            size_t(b.width) * 4);
+            d.bitmap = std::move(b);
+        }
+    }
     for (const QString& f : mime->formats()) {
-        if (f == "text/plain") continue;
+        if (f == "text/plain" || f.startsWith("image/") || f == "application/x-qt-image") continue;
         const QByteArray b = mime->data(f);
         d.formats[f.toStdString()] = std::string(b.constData(), size_t(b.size()));
     }

@@ -57,6 +57,7 @@ class QtClipboard : public platform::Clipboard {
 public:
     void Set(const platform::ClipboardData& data) override;
     platform::ClipboardData Get() const override;
+    bool HasBitmap() const override;
 };
 
 }  // namespace ovik::ui

@@ -269,6 +269,8 @@ THQVbox* TogBackup::Restore(THQVundoList& history) {
     if (number < 0) return nullptr;
     THQVoggetto* o = set.GetObject(kind, number);
     if (!o) return nullptr;
+    // A picture's cached decoding belongs to the bytes being replaced.
+    if (o->Kind() == immagine) set.UncachePicture(*o);
     size_t pos = 0;
     o->LoadFromTransfer(stream.data(), stream.size(), pos);
     if (history.refreshViews) history.refreshViews();

@@ -82,7 +82,16 @@ void ExpectSameHypertext(THQVset& before, THQVset& after,
             THQVoggetto* b = after.GetObject(k, n);
             ASSERT_TRUE(a && b);
             if (k != testoHtml) {
-                EXPECT_EQ(FirstDifference(WithoutStreamPlaces(*a), WithoutStreamPlaces(*b)), -1);
+                auto ra = WithoutStreamPlaces(*a);
+                // A placed picture's zone slots are written as the editor
+                // writes them: reserved 0, empty slots link -1 and zeros.
+                if (k == immagineNew)
+                    for (size_t z = 0; z < 30; ++z) {
+                        uint8_t* slot = ra.data() + 73 + 16 * z;
+                        const bool empty = GetI32(slot) == -1;
+                        std::fill_n(slot + 4, empty ? 12 : 4, uint8_t(0));
+                    }
+                EXPECT_EQ(FirstDifference(ra, WithoutStreamPlaces(*b)), -1);
                 EXPECT_EQ(ContentOf(*a), ContentOf(*b));
                 EXPECT_EQ(a->HasWrapper(), b->HasWrapper());
                 if (a->HasWrapper() && b->HasWrapper()) {
@@ -268,7 +277,7 @@ TEST(RewritePages, TablesPicturesMarkersAndFormsComeThroughUnchanged) {
     view.ShowPage(out.Page(1));
     PlaceholderObject* table = nullptr;
     for (auto& c : view.Controls())
-        if (c->IsTable()) table = c.get();
+        if (c->IsTable()) table = dynamic_cast<PlaceholderObject*>(c.get());
     ASSERT_NE(table, nullptr);
     ASSERT_EQ(table->CellCount(), 6);
     EXPECT_EQ(table->Cell(3)->ParagraphCount(), 2);
