@@ -407,12 +407,15 @@ void HtmlReader::TakeChar(uint8_t c, bool blank) {
 
 void HtmlReader::Text(uint8_t c) {
     ++i_;
-    if (c == '\n') {
-        if (pre_) OpenParagraph();
+    if (c == '\n' && pre_) {
+        OpenParagraph();
         return;
     }
+    // Outside PRE a line break or a TAB separates words as a blank does; a
+    // paragraph does not start with a blank.
+    if (c == '\n' || c == '\t') c = ' ';
     if (c == ' ') {
-        if (!(pre_ || !cur_.table || counter_ > 0)) return;
+        if (!pre_ && counter_ <= 0) return;
         if (!pre_ && lastBlank_) {
             if (++counter_ >= int64_t(kMaxParagraph)) OpenParagraph();
             return;

@@ -142,7 +142,10 @@ void HtmlReader::Picture() {
     fs::path p = src.empty() ? fs::path() : Resolve(src);
     THQVoggetto* pic = p.empty() ? nullptr : set_.AddPictureFile(p);
     if (!pic) {
-        for (char c : std::string_view("[i] ")) {
+        // The mark of a missing picture, then its alternative text.
+        std::string text = "[i] ";
+        if (const std::string* alt = attrs_.Find("ALT"); alt && !alt->empty()) text += *alt + " ";
+        for (char c : text) {
             if (c == ' ') {
                 const size_t keep = i_;
                 Text(' ');

@@ -84,8 +84,10 @@ TEST_F(HtmlImport, ParagraphsFontsAndBlanks) {
         std::string text;
     } rows[] = {
         {"two blanks give one", "<P>one  two</P>", "one two"},
-        {"a line break outside PRE joins words", "<P>one\ntwo</P>", "onetwo"},
-        {"CR and TAB are dropped", "<P>a\r\tb</P>", "ab"},
+        {"a line break outside PRE separates words", "<P>one\r\ntwo</P>", "one two"},
+        {"a TAB too", "<P>a\tb</P>", "a b"},
+        {"a CR alone is dropped", "<P>a\rb</P>", "ab"},
+        {"no blank starts a paragraph", "<P>\r\n  one</P>\r\n<DIV>\r\ntwo</DIV>", "onetwo"},
         {"PRE keeps blanks", "<PRE>a  b</PRE>", "a  b"},
         {"escapes", "a&lt;b&amp;c&gt;", "a&lt;b&amp;c&gt;"},
         {"accented letter", "&eacute;t&eacute;", "\xE9t\xE9"},
@@ -275,7 +277,7 @@ TEST_F(HtmlImport, PicturesAndMaps) {
         "<MAP NAME=\"Zone\"><AREA SHAPE=rect COORDS=\"1,2,30,40\" HREF=\"http://a.it\">"
         "<AREA SHAPE=circle COORDS=\"1,2,3\" HREF=\"b.htm\"></MAP>"
         "<IMG SRC=\"img/p.gif\" WIDTH=50 HEIGHT=x ALT=\"una foto\" ALIGN=middle USEMAP=\"#zone\">"
-        "<IMG SRC=missing.gif>");
+        "<IMG SRC=missing.gif><IMG SRC=x.svg ALT=\"il logo\">");
     auto objs = Objects(m);
     ASSERT_EQ(objs.size(), 1u) << m;
     THQVoggetto& pl = *objs[0];
@@ -293,7 +295,7 @@ TEST_F(HtmlImport, PicturesAndMaps) {
     EXPECT_EQ(pl.I16(89 + 8), 10);
     EXPECT_EQ(pl.I16(89 + 12), 20);
     EXPECT_EQ(pl.I32(105), -1);
-    EXPECT_NE(m.find("[i] "), std::string::npos) << m;
+    EXPECT_NE(m.find(">[i] [i] il logo "), std::string::npos) << m;
 }
 
 TEST_F(HtmlImport, Tables) {
