@@ -601,9 +601,8 @@ void HtmlReader::Step() {
         size_t end = close == std::string::npos ? n_ : TagEnd(close);
         std::string text(reinterpret_cast<const char*>(d_ + scriptStart_),
                          std::min(end + 1, n_) - scriptStart_);
-        Bytes wrapper;
-        AppendI32(wrapper, 0);
-        wrapper.insert(wrapper.end(), text.begin(), text.end());
+        text.insert(0, 4, '\0');  // int32 0, then the text
+        Bytes wrapper(text.begin(), text.end());
         auto m = set_.NewObject(shortObj);
         m->SetState(11);
         m->SetWrapper(std::move(wrapper));

@@ -168,9 +168,8 @@ size_t HtmlReader::Embed(size_t end) {
     }
     auto o = set_.NewObject(multiMedia);
     o->SetState(5);
-    Bytes wrapper;
-    AppendI32(wrapper, 0);
-    wrapper.insert(wrapper.end(), text.begin(), text.end());
+    text.insert(0, 4, '\0');  // int32 0, then the text
+    Bytes wrapper(text.begin(), text.end());
     o->SetWrapper(std::move(wrapper));
     if (THQVoggetto* reg = Store(o)) WriteObjectTag(*reg);
     return close == std::string::npos ? std::min(end + 1, n_) : std::min(TagEnd(close) + 1, n_);

@@ -104,5 +104,40 @@ TEST_F(Windows, TheImportShowsWhatItLeftOutAndChanged) {
     EXPECT_NE(shown[0].find("Questa funzione non è ancora disponibile."), std::string::npos);
 }
 
+// The follow-the-links tab lists the start file and the files it leads to,
+// imports them as HTML and links their pages to one another.
+TEST_F(Windows, TheImportFollowsTheLinksOfAnHtmlFile) {
+    set.NewHypertext();
+    std::ofstream(Dir() / "indice.htm") << "<TITLE>Indice</TITLE><A HREF=\"uno.htm\">uno</A> <A HREF=\"due.html\">due</A>";
+    std::ofstream(Dir() / "uno.htm") << "<TITLE>Uno</TITLE><A HREF=\"indice.htm\">su</A>";
+    std::ofstream(Dir() / "due.html") << "<TITLE>Due</TITLE>";
+    TFImport w(txt, store);
+    w.FollowLinksFrom(Dir() / "indice.htm");
+    EXPECT_EQ(w.tabs->currentIndex(), TFImport::FollowTab);
+    ASSERT_EQ(w.followList->count(), 3);
+    EXPECT_EQ(w.followCount->text(), "(3)");
+    EXPECT_EQ(w.format->currentData().toInt(), 0);
+    w.levels->setValue(1);
+    w.DetermineList();
+    EXPECT_EQ(w.followList->count(), 1);
+    w.followList->clear();  // computed again when the import starts
+    w.levels->setValue(2);
+    const int32_t first = w.Import();
+    ASSERT_GE(first, 0) << messages.joined();
+    ASSERT_EQ(set.ObjectCount(testoHtml), first + 3);
+    auto text = [&](int32_t n) { return std::string(reinterpret_cast<const char*>(set.Page(n)->MemContent()->data())); };
+    char uno[16], indice[16];
+    std::snprintf(uno, sizeof uno, "<$%08x>", uint32_t(set.Page(first + 1)->Id()));
+    std::snprintf(indice, sizeof indice, "<$%08x>", uint32_t(set.Page(first)->Id()));
+    EXPECT_NE(text(first).find(std::string(uno) + "uno<%>"), std::string::npos) << text(first);
+    EXPECT_NE(text(first + 1).find(std::string(indice) + "su<%>"), std::string::npos) << text(first + 1);
+
+    // HTML files picked one by one on the first tab.
+    w.tabs->setCurrentIndex(TFImport::FilesTab);
+    w.format->setCurrentIndex(w.format->findData(0));
+    w.AddFiles({QString::fromStdString((Dir() / "due.html").string())});
+    EXPECT_EQ(w.Import(), first + 3);
+}
+
 }  // namespace
 }  // namespace ovik::ui

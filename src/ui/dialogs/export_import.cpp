@@ -8,11 +8,14 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QShortcut>
 #include <QStandardItemModel>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "convert/auto_imports.h"
 #include "core/codepage.h"
 #include "platform/messages.h"
 #include "ui/dialogs/errors.h"
@@ -20,7 +23,7 @@
 namespace ovik::ui {
 
 bool ExportModeAvailable(int mode) { return mode == 4; }
-bool ImportModeAvailable(int mode) { return mode == 4; }
+bool ImportModeAvailable(int mode) { return mode == 4 || mode == 0; }
 
 namespace fs = std::filesystem;
 
@@ -207,7 +210,7 @@ bool TFExport::Export() {
 }
 
 TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent)
-    : TFDialog(store, "fimport", parent), txt_(txt) {
+    : TFDialog(store, "fimport", parent), txt_(txt), html_(txt.LinkedHQVset) {
     setWindowTitle("Importazione");
     setAcceptDrops(true);
     auto* fl = NamedLabel("Scegli uno o più files da importare:", "lfiles");
@@ -224,6 +227,63 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
                                                masks.isEmpty() ? "Tutti i files (*)" : masks + ";;Tutti i files (*)"));
     });
     connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files->selectedItems()); });
+    auto* filesPage = new QWidget;
+    auto* filesGrid = new QGridLayout(filesPage);
+    filesGrid->addWidget(fl, 0, 0);
+    filesGrid->addWidget(files, 1, 0, 3, 1);
+    filesGrid->addWidget(add, 1, 1);
+    filesGrid->addWidget(remove, 2, 1);
+    filesGrid->setRowStretch(3, 1);
+
+    // Following the links from a start file.
+    auto* followPage = new QWidget;
+    startFile = new QLineEdit;
+    auto* sl = NamedLabel("Parti da:", "lpartida", startFile);
+    auto* pick = Named(new QPushButton("..."), "bparti");
+    connect(pick, &QPushButton::clicked, this, [this] {
+        QString f = QFileDialog::getOpenFileName(this, "Importazione", startFile->text(),
+                                                 "Files Html (*.htm *.html)");
+        if (!f.isEmpty()) startFile->setText(f);
+    });
+    levels = new QSpinBox;
+    levels->setRange(0, 200);
+    levels->setValue(2);
+    auto* ll = NamedLabel("Esamina n°", "lesamina", levels);
+    auto* note = NamedLabel("livelli, a partire dalla pagina originale (usare Determina lista per aggiornare).",
+                            "lnota");
+    note->setWordWrap(true);
+    auto* determine = Named(new QPushButton("Determina lista"), "bdetermina");
+    connect(determine, &QPushButton::clicked, this, [this] { DetermineList(); });
+    followList = new QListWidget;
+    followList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    auto* fll = NamedLabel("Le pagine importate saranno:", "lpagine", followList);
+    followCount = new QLabel("(0)");
+    auto* del = new QShortcut(QKeySequence::Delete, followList, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, [this] {
+        qDeleteAll(followList->selectedItems());
+        followCount->setText(QString("(%1)").arg(followList->count()));
+    });
+    auto* followGrid = new QGridLayout(followPage);
+    followGrid->addWidget(sl, 0, 0);
+    followGrid->addWidget(startFile, 0, 1);
+    followGrid->addWidget(pick, 0, 2);
+    followGrid->addWidget(ll, 1, 0);
+    followGrid->addWidget(levels, 1, 1, Qt::AlignLeft);
+    followGrid->addWidget(note, 2, 0, 1, 3);
+    followGrid->addWidget(determine, 3, 0);
+    followGrid->addWidget(fll, 4, 0, 1, 2);
+    followGrid->addWidget(followCount, 4, 2);
+    followGrid->addWidget(followList, 5, 0, 1, 3);
+    followGrid->setRowStretch(5, 1);
+
+    tabs = Named(new QTabWidget, "schede");
+    tabs->addTab(filesPage, "Files");
+    tabs->addTab(followPage, "Importa seguendo automaticamente i collegamenti");
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int t) {
+        // Links are followed between HTML files.
+        if (t == FollowTab) format->setCurrentIndex(std::max(0, format->findData(0)));
+    });
+
     auto* form = new QFormLayout;
     format = new QComboBox;
     auto* fo = NamedLabel("Scegli formato:", "lformato");
@@ -242,20 +302,38 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
     });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(fl, 0, 0);
-    grid->addWidget(files, 1, 0, 3, 1);
-    grid->addWidget(add, 1, 1);
-    grid->addWidget(remove, 2, 1);
+    grid->addWidget(tabs, 0, 0, 1, 2);
     grid->addLayout(form, 4, 0, 1, 2);
     grid->addWidget(status, 5, 0, 1, 2);
     grid->addWidget(box, 6, 0, 1, 2);
-    grid->setRowStretch(3, 1);
-    resize(520, 380);
+    grid->setRowStretch(0, 1);
+    resize(560, 440);
     FinishCreation();
     FillModes(format, ImportModes(false), ImportModeAvailable);
     // The first format is RTF, whose converter is not there yet: the text
     // format is chosen instead.
     format->setCurrentIndex(std::max(0, format->findData(4)));
+}
+
+void TFImport::DetermineList() {
+    followList->clear();
+    const QString start = startFile->text().trimmed();
+    if (!start.isEmpty()) {
+        const fs::path first = fs::absolute(fs::path(start.toStdString())).lexically_normal();
+        std::vector<fs::path> found;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        CollectLinkedFiles(first, found, levels->value());
+        QApplication::restoreOverrideCursor();
+        followList->addItem(QString::fromStdString(first.string()));
+        for (const fs::path& f : found) followList->addItem(QString::fromStdString(f.string()));
+    }
+    followCount->setText(QString("(%1)").arg(followList->count()));
+}
+
+void TFImport::FollowLinksFrom(const fs::path& start) {
+    startFile->setText(QString::fromStdString(start.string()));
+    tabs->setCurrentIndex(FollowTab);
+    DetermineList();
 }
 
 int TFImport::Mode() const { return format->currentData().toInt(); }
@@ -279,24 +357,36 @@ void TFImport::dropEvent(QDropEvent* e) {
 }
 
 int32_t TFImport::Import() {
-    if (files->count() == 0) {
-        txt_.LinkedHQVset->Messages().Information("Occorre scegliere almeno un file");
+    THQVset& set = *txt_.LinkedHQVset;
+    const bool follow = tabs->currentIndex() == FollowTab;
+    if (follow && followList->count() == 0) DetermineList();
+    QListWidget* source = follow ? followList : files;
+    if (source->count() == 0) {
+        set.Messages().Information("Occorre scegliere almeno un file");
         return -1;
     }
-    if (!ImportModeAvailable(Mode())) {
-        txt_.LinkedHQVset->Messages().Information("Formato non disponibile.");
+    const int mode = follow ? 0 : Mode();
+    if (!ImportModeAvailable(mode)) {
+        set.Messages().Information("Formato non disponibile.");
         return -1;
     }
     std::vector<fs::path> list;
-    for (int i = 0; i < files->count(); ++i) list.push_back(files->item(i)->text().toStdString());
-    txt_.ImportBackColor = backColour->Colour();
-    txt_.ImportBackPicture = nullptr;
-    txt_.OnExpProgress = ProgressInto(status);
-    int32_t first = txt_.ImportFiles(list, 1);
-    txt_.OnExpProgress = nullptr;
-    txt_.ImportBackColor = 0xFFFFFF;
-    const ImportReport& report = txt_.Report;
-    if (report.pagesMade > 0) txt_.LinkedHQVset->SetModified(true);
+    for (int i = 0; i < source->count(); ++i) list.push_back(source->item(i)->text().toStdString());
+    THQVconv& conv = mode == 0 ? static_cast<THQVconv&>(html_) : txt_;
+    html_.LinkedHQVset = &set;
+    html_.ImpPreview = false;
+    conv.ImportBackColor = backColour->Colour();
+    conv.ImportBackPicture = nullptr;
+    conv.OnExpProgress = ProgressInto(status);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    int32_t first = conv.ImportFiles(list, 1);
+    // Links between the imported files lead to their pages.
+    if (mode == 0) ResolveAutoImports(set);
+    QApplication::restoreOverrideCursor();
+    conv.OnExpProgress = nullptr;
+    conv.ImportBackColor = 0xFFFFFF;
+    const ImportReport& report = conv.Report;
+    if (report.pagesMade > 0) set.SetModified(true);
     if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
         if (ShowReport) {
             ShowReport(kReportTitle, lines);

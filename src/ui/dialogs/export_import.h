@@ -1,6 +1,6 @@
 // The export window ("Esportazione") and the import window ("Importazione").
-// Only the formats whose converters exist are enabled: the plain-text format
-// (mode 4) for now.
+// Only the formats whose converters exist are enabled: export in plain text
+// (mode 4), import of HTML (mode 0) and plain text (mode 4).
 #pragma once
 
 #include <QCheckBox>
@@ -8,10 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <filesystem>
 #include <functional>
 
 #include "convert/conv_modes.h"
+#include "convert/hqv_from_html.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
 #include "ui/dialogs/dialog_support.h"
@@ -71,6 +74,11 @@ public:
     // import left out or changed (files skipped, characters replaced or
     // dropped) is shown through ShowReport.
     int32_t Import();
+    // The follow-the-links tab: its list becomes the start file and the files
+    // it leads to (CollectLinkedFiles, "Esamina n°" levels).
+    void DetermineList();
+    // Opens the window on the follow-the-links tab with `start` and its list.
+    void FollowLinksFrom(const std::filesystem::path& start);
 
     // Shows an import's report; by default in the errors window ("Errori").
     std::function<void(const std::string& title, const std::vector<std::string>& lines)> ShowReport;
@@ -80,6 +88,13 @@ public:
     QComboBox* format;
     ColourButton* backColour;
     QLabel* status;
+    QTabWidget* tabs;
+    // The follow-the-links tab.
+    QLineEdit* startFile;
+    QSpinBox* levels;
+    QListWidget* followList;
+    QLabel* followCount;
+    enum Tab { FilesTab = 0, FollowTab = 1 };
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -87,6 +102,7 @@ protected:
 
 private:
     THQVtoTxt& txt_;
+    THQVfromHtml html_;
 };
 
 }  // namespace ovik::ui
