@@ -5,6 +5,7 @@
 #include "cli/cli_support.h"
 #include "convert/auto_imports.h"
 #include "convert/hqv_from_html.h"
+#include "convert/hqv_to_html.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
 #include "document/open_file.h"
@@ -31,11 +32,6 @@ std::vector<int32_t> PageList(const Args& a, THQVset& set) {
     return pages;
 }
 
-void NeedTextFormat(const Args& a) {
-    std::string f = a.Value("--format", "txt");
-    if (f != "txt") throw UsageError{"unknown format '" + f + "' (available: txt)"};
-}
-
 // Feeds a converter's progress events to the terminal's progress line.
 void Attach(THQVconv& conv, ProgressLine& line) {
     conv.OnExpProgress = [&line](THQVconv&, int32_t pag, int32_t tot, int32_t phase) {
@@ -43,11 +39,44 @@ void Attach(THQVconv& conv, ProgressLine& line) {
     };
 }
 
+// The HTML flow of the export window with the settings of its first use:
+// ".htm", pictures beside the pages, generated names, automatic alt, CSS.
+int ExportHtml(const Args& a, platform::ConsoleMessages& m) {
+    if (a.positional.size() != 2) throw UsageError{"expected FILE and OUTDIR"};
+    std::string ext = a.Value("--ext", "htm");
+    if (ext != "htm" && ext != "html") throw UsageError{"--ext takes htm or html"};
+    auto set = OpenOrFail(a.positional[0], m);
+    std::vector<int32_t> pages = PageList(a, *set);
+    THQVtoHtml conv(set.get());
+    conv.ExportPath = a.positional[1];
+    conv.ExpTipoExt = ext == "html" ? 1 : 0;
+    conv.ExpSepImage = a.Has("--images-folder");
+    conv.ExpOrigName = a.Has("--original-names");
+    conv.AutoAlt = !a.Has("--no-auto-alt");
+    conv.ExpCSS = a.Has("--emulate-ff") ? ecEmulateFF : ecUseCSS;
+    ProgressLine line(a.Has("--quiet"));
+    Attach(conv, line);
+    bool ok = conv.ExportSite(pages);
+    line.Done();
+    if (!ok) throw Failure{conv.LastError};
+    return 0;
+}
+
+void NeedTextFormat(const Args& a) {
+    std::string f = a.Value("--format", "txt");
+    if (f != "txt") throw UsageError{"unknown format '" + f + "' (available: txt)"};
+}
+
 Registrar exportCmd(
-    {"export", "--format txt [--pages LIST] FILE OUT [--quiet]",
-     "Exports pages (all by default; LIST is page numbers separated by commas) to OUT.",
-     {"--format", "--pages"},
+    {"export",
+     "--format txt [--pages LIST] FILE OUT [--quiet]\n"
+     "       export --format html [--pages LIST] [--ext htm|html] [--images-folder] [--original-names]\n"
+     "              [--no-auto-alt] [--emulate-ff] FILE OUTDIR [--quiet]",
+     "Exports pages (all by default; LIST is page numbers separated by commas) to OUT, or as HTML "
+     "files into OUTDIR.",
+     {"--format", "--pages", "--ext"},
      [](const Args& a, platform::ConsoleMessages& m) {
+         if (a.Value("--format", "txt") == "html") return ExportHtml(a, m);
          NeedTextFormat(a);
          if (a.positional.size() != 2) throw UsageError{"expected FILE and OUT"};
          auto set = OpenOrFail(a.positional[0], m);

@@ -9,4 +9,7 @@ list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_body.cpp
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_tables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_css.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/html_reader_forms.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/html_reader_forms.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hqv_to_html_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hqv_to_html_content.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hqv_to_html_site.cpp)

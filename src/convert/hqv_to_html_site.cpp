@@ -1,0 +1,484 @@
+// The exported site: file names, the page file around its content, the
+// scripts, redirect files, page markers and the three phases of a run.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "convert/hqv_to_html.h"
+#include "core/codepage.h"
+#include "core/file_names.h"
+#include "document/hqv_set.h"
+#include "document/output_file.h"
+#include "links/link_address.h"
+#include "page/page_record.h"
+#include "platform/settings_store.h"
+#include "text/text_attributes.h"
+
+namespace ovik {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Hex6(int32_t n) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06x", uint32_t(n) & 0xFFFFFFu);
+    return buf;
+}
+
+const char* const kLetters[3] = {"_", "-", "="};
+
+constexpr const char* kScriptBrowserText =
+    "\r\nOvikC_bname = navigator.appName;\r\nOvikC_bver = parseFloat(navigator.appVersion);\r\n";
+constexpr const char* kScriptRolloverText =
+    "\r\nOvikC_SensOk ='false';\r\nif (OvikC_bver >= 3.0) { OvikC_SensOk = 'true' } \r\n\r\n"
+    "function OvikF_over(img,ref)\r\n{\r\n  if (OvikC_SensOk=='true') { document.images[img].src = ref }\r\n}\r\n";
+constexpr const char* kScriptOpenText =
+    "\r\nfunction OvikF_open(newURL, newName, newFeatures, orgName) \r\n{\r\n"
+    "  var remote = open(newURL, newName, newFeatures);\r\n  if (remote.opener == null) remote.opener = window;\r\n"
+    "  remote.opener.name = orgName;\r\n}\r\n";
+constexpr const char* kScriptOpenSimpleText =
+    "\r\nfunction OvikF_openB(newURL) \r\n{\r\n  var remote = open(newURL);\r\n}\r\n";
+constexpr const char* kScriptCloseText =
+    "\r\nfunction OvikF_close(finName)\r\n{\r\n  OvikC_tmp=open('', finName);\r\n  OvikC_tmp.close( );\r\n}\r\n";
+
+// A URL for an attribute value: the characters that would end it are escaped.
+std::string UrlText(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '"') out += "%22";
+        else if (c == '<') out += "%3C";
+        else if (c == '>') out += "%3E";
+        else if (uint8_t(c) < 32) continue;
+        else out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+// --- run lists -------------------------------------------------------------------------------
+
+void HtmlPageLists::AddCopy(THQVoggetto* o) {
+    if (o && copySeen_.insert(o).second) copy.push_back(o);
+}
+void HtmlPageLists::AddSecondary(int32_t page) {
+    if (collectSecondary && secondarySeen_.insert(page).second) secondary.push_back(page);
+}
+void HtmlPageLists::AddRollover(THQVoggetto* o) {
+    if (o && rollSeen_.insert(o).second) rollover.push_back(o);
+}
+
+// --- names -----------------------------------------------------------------------------------
+
+std::string THQVtoHtml::Prefix() const { return html::PlainFileName(ExportPrefixOf()); }
+
+std::string THQVtoHtml::ClaimName(const THQVoggetto* o, int mode, std::string wanted) {
+    const auto key = std::make_pair(o ? o->Id() : -1, mode);
+    if (auto it = names_.find(key); it != names_.end()) return it->second;
+    std::string name = wanted;
+    const std::string stem = WithoutExtension(wanted), ext = Extension(wanted);
+    for (int k = 1; !taken_.insert(cp1252::Lower(name)).second; ++k) name = stem + "_" + std::to_string(k) + ext;
+    names_[key] = name;
+    return name;
+}
+
+std::string THQVtoHtml::GeneratedCopyName(const THQVoggetto* o, const std::string& ext) const {
+    return Prefix() + (o->Kind() == genLink ? "_g" : "_i") + Hex6(o->Number()) + ext;
+}
+
+std::string THQVtoHtml::ExportNameOf(const THQVoggetto* o, int mode) {
+    if (!o || !LinkedHQVset) return {};
+    const std::string X = PageExtension();
+    const std::string D = ExpSepImage ? "images/" : "";
+    switch (o->Kind()) {
+        case testoHtml: {
+            const int m = mode >= 0 && mode <= 2 ? mode : 0;
+            const std::string body = o->Number() == LinkedHQVset->CoverPage() ? "index" : Hex6(o->Number());
+            return ClaimName(o, m, Prefix() + kLetters[m] + body + X);
+        }
+        case internetLink: {
+            const std::string address = o->Name();
+            links::OvikAddress a = links::ParseOvikAddress(*LinkedHQVset, address);
+            if (!a.hypertext) return UrlText(address);
+            std::string folder;
+            if (!LinkedHQVset->HQVFileName().empty()) {
+                fs::path rel = a.file.parent_path().lexically_relative(LinkedHQVset->HQVFileName().parent_path());
+                if (!rel.empty() && rel != ".") folder = cp1252::FromUtf8(rel.generic_string()) + "/";
+            }
+            int32_t page = a.page;
+            if (page < 0) page = links::ForeignCoverPage(a.file);
+            std::string name = page >= 0 ? links::ForeignPageFileName(a.file, page, X) : std::string();
+            return UrlText(folder + name);
+        }
+        case genLink:
+        case immagine: {
+            const std::string stored = html::PlainFileName(o->FileName());
+            const std::string ext = Extension(stored);
+            const std::string lext = cp1252::Lower(ext);
+            const bool keep = ExpOrigName || (o->Kind() == genLink && (lext.find(".cla") != std::string::npos ||
+                                                                      lext.find(".mov") != std::string::npos));
+            std::string name = keep && !stored.empty() ? stored : GeneratedCopyName(o, ext);
+            return D + ClaimName(o, kNameCopy, name);
+        }
+        case immagineNew: {
+            int32_t n = o->I32(0);
+            THQVoggetto* pic = n >= 0 ? LinkedHQVset->GetObject(immagine, n) : nullptr;
+            return pic ? ExportNameOf(pic, kNameCopy) : std::string();
+        }
+        default: return {};
+    }
+}
+
+std::string THQVtoHtml::ExtraHtmlNameOf(THQVtesto& page) {
+    // A field never written (length byte 0xFF) names nothing.
+    if (page.U8(page_rec::kExtraHtmlName) > kExtraHtmlNameMax) return {};
+    std::string stored = PageRecord(page).ExtraHtmlName();
+    if (stored.find_first_not_of(' ') == std::string::npos) return {};
+    std::string name = html::PlainFileName(stored);
+    if (name.empty()) name = Prefix() + "_r" + Hex6(page.Number()) + PageExtension();
+    return ClaimName(&page, 3, name);
+}
+
+bool THQVtoHtml::BeginRun() {
+    names_.clear();
+    taken_.clear();
+    written_.clear();
+    LastError.clear();
+    // Generated names are reserved first, so that no stored name takes one.
+    taken_.insert(cp1252::Lower(Prefix() + "_style.css"));
+    if (LinkedHQVset)
+        for (int32_t i = 0; i < LinkedHQVset->ObjectCount(testoHtml); ++i)
+            if (THQVtesto* p = LinkedHQVset->Page(i); p && !p->IsFree())
+                for (int m = 0; m < 2; ++m) ExportNameOf(p, m);
+    std::error_code ec;
+    fs::create_directories(ExportPath, ec);
+    if (ec || !fs::is_directory(ExportPath, ec)) {
+        LastError = "Errore nella creazione directory: \"" + ExportPath.string() + "\": " +
+                    std::generic_category().message(ec ? ec.value() : ENOTDIR);
+        return false;
+    }
+    return true;
+}
+
+bool THQVtoHtml::WriteFile(const std::string& relName, std::string_view text) {
+    const fs::path target = ExportPath / fs::path(cp1252::ToUtf8(relName));
+    std::error_code ec;
+    fs::create_directories(target.parent_path(), ec);
+    std::vector<fs::path> keep;
+    if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
+    std::string error;
+    if (!WriteOutputFile(target, text, error, keep)) {
+        LastError = error;
+        return false;
+    }
+    written_.push_back(cp1252::ToUtf8(relName));
+    return true;
+}
+
+// --- the page file ---------------------------------------------------------------------------
+
+void THQVtoHtml::WritePageFile(THQVtesto& page, std::string& out, HtmlPageLists& lists, int mode) {
+    THQVset& set = *LinkedHQVset;
+    page.ConvertFormat1();
+    PageRecord r(page);
+    out += "<HTML><HEAD>\r\n<TITLE>" + html::CharText(r.Title()) + "\r\n</TITLE>\r\n";
+    // The page's bytes are Windows-1252; every browser is told so.
+    out += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">\r\n";
+    std::string keywords;
+    for (int k = 0; k < kPageKeywordSlots; ++k) {
+        int32_t n = r.Keyword(k);
+        THQVoggetto* kw = n >= 0 ? set.GetObject(keyword, n) : nullptr;
+        if (kw && !kw->IsFree()) keywords += html::AttributeText(kw->Name()) + ",";
+    }
+    if (!keywords.empty()) out += "<META NAME=\"keywords\" CONTENT=\"" + keywords + "\">\r\n";
+    if (THQVtesto* target = r.SlideTarget() >= 0 ? set.Page(r.SlideTarget()) : nullptr; target && !target->IsFree())
+        out += "<META HTTP-EQUIV=\"refresh\" CONTENT=\"" + std::to_string(r.SlideDelay()) +
+               ";URL=" + ExportNameOf(target, kNameMain) + "\">\r\n";
+    // The page's own extra HTML (its wrapper after the int32 count and bytes).
+    if (const Bytes* w = page.Wrapper(); w && w->size() >= 4) {
+        int64_t n = GetI32(w->data());
+        if (n >= 0 && uint64_t(n) <= w->size() - 4 && w->size() > size_t(4 + n)) {
+            std::string extra(w->begin() + 4 + n, w->end());
+            if (auto z = extra.find('\0'); z != std::string::npos) extra.resize(z);
+            if (!extra.empty()) {
+                out += ResolveExtraHtml(page, extra, lists, mode);
+                if (out.back() != '\n') out += "\r\n";
+            }
+        }
+    }
+    out += "<!--pageoVik=\"" + std::to_string(page.Number()) + ";" +
+           html::CommentText(cp1252::FromUtf8(set.HQVFileName().string())) + "\"-->\r\n";
+    if (!set.Authors().empty())
+        out += "<META NAME=\"author\" CONTENT=\"" + html::AttributeText(set.Authors()) + "\">\r\n";
+    if (!set.Copyright().empty())
+        out += "<META NAME=\"copyright\" CONTENT=\"" + html::AttributeText(set.Copyright()) + "\">\r\n";
+    out += "<META NAME=\"generator\" CONTENT=\"Ovik 3.0\">\r\n";
+    out += "<LINK REL=STYLESHEET HREF=\"" + Prefix() + "_style.css\" TYPE=\"text/css\">\r\n";
+
+    std::string body;
+    lists.rollover.clear();
+    lists.scriptNeeds = 0;
+    lists.mapNames.clear();
+    auto pageOrNone = [&](int32_t n, int32_t def) -> THQVtesto* {
+        if (n == kDefaultHeaderPage) n = def;
+        if (n < 0 || n == page.Number()) return nullptr;
+        THQVtesto* p = set.Page(n);
+        return p && !p->IsFree() ? p : nullptr;
+    };
+    THQVtesto* H = pageOrNone(r.HeaderPage(), set.HdrI32(hdr::kDefaultHeader));
+    THQVtesto* F = pageOrNone(r.FooterPage(), set.HdrI32(hdr::kDefaultFooter));
+    if (H) {
+        WriteBody(body, 6, lists, &page, mode);
+        WriteBody(body, 0, lists, H, mode);
+        WriteBody(body, 0, lists, &page, mode);
+    } else {
+        WriteBody(body, 1, lists, &page, mode);
+    }
+    if (F) WriteBody(body, 2, lists, F, mode);
+
+    if (lists.scriptNeeds) {
+        out += "<SCRIPT>\r\n<!--//\r\n";
+        if (lists.scriptNeeds & kScriptBrowser) out += kScriptBrowserText;
+        if (lists.scriptNeeds & kScriptRollover) out += kScriptRolloverText;
+        if (lists.scriptNeeds & kScriptOpen) out += kScriptOpenText;
+        if (lists.scriptNeeds & kScriptOpenSimple) out += kScriptOpenSimpleText;
+        if (lists.scriptNeeds & kScriptClose) out += kScriptCloseText;
+        out += "\r\n//-->\r\n</SCRIPT>\r\n";
+    }
+    out += "</HEAD>\r\n";
+    out += body;
+    if (!lists.rollover.empty()) {
+        out += "\r\n<SCRIPT>\r\n<!--//\r\n  if (OvikC_SensOk == 'true')\r\n  {";
+        for (size_t k = 0; k < lists.rollover.size(); ++k) {
+            const std::string v = "OvikP_" + std::to_string(k);
+            out += "\r\n  " + v + "= new Image();\r\n  " + v + ".src=\"" +
+                   ExportNameOf(lists.rollover[k], kNameCopy) + "\";";
+        }
+        out += "\r\n  }\r\n//-->\r\n</SCRIPT>\r\n";
+    }
+    out += "\r\n</BODY></HTML>\r\n";
+}
+
+// --- style sheet -----------------------------------------------------------------------------
+
+std::string THQVtoHtml::StyleSheetText() {
+    std::string out = "/* Ovik automatic CSS */\r\n\r\n";
+    if (!LinkedHQVset) return out;
+    const int32_t ppi = LinkedHQVset->ScreenPixelsPerInch;
+    static const char* const kUnits[6] = {"cm", "mm", "in", "pt", "pc", "px"};
+    static const char* const kAlign[4] = {"left", "right", "center", "justify"};
+    for (int32_t i = 0; i < LinkedHQVset->ObjectCount(stileParagrafo); ++i) {
+        THQVoggetto* s = LinkedHQVset->GetObject(stileParagrafo, i);
+        if (!s || s->IsFree()) continue;
+        uint8_t unit = uint8_t(StyleValue(s, Attr::Unit));
+        if (unit > 5) unit = 5;
+        auto len = [&](Attr a) {
+            return std::to_string(std::llround(PixelsToUnit(StyleValue(s, a), unit, ppi))) + kUnits[unit];
+        };
+        std::string name = s->Name().substr(0, 32);
+        out += "/* " + html::CommentText(html::AttributeText(name)) + " */\r\nDIV.s" + std::to_string(i) + " {\r\n";
+        out += "\tfont-family:\"" + html::AttributeText(StyleFace(s)) + "\";\r\n";
+        out += "\tfont-size:" + std::to_string(StyleValue(s, Attr::Size)) + "pt;\r\n";
+        out += "\tcolor:#" + html::ColourText(StyleValue(s, Attr::Colour)) + ";\r\n";
+        const int32_t st = StyleValue(s, Attr::Style);
+        if (st & 2) out += "\tfont-style:italic;\r\n";
+        if (st & 1) out += "\tfont-weight:bold;\r\n";
+        if (st & 4) out += "\ttext-decoration:underline;\r\n";
+        else if (st & 8) out += "\ttext-decoration:line-through;\r\n";
+        if (StyleValue(s, Attr::LineHeight) != -32000) out += "\tline-height:" + len(Attr::LineHeight) + ";\r\n";
+        out += "\tmargin-left:" + len(Attr::Left) + ";\r\n";
+        out += "\tmargin-right:" + len(Attr::Right) + ";\r\n";
+        out += "\tmargin-top:" + len(Attr::Above) + ";\r\n";
+        out += "\tmargin-bottom:" + len(Attr::Below) + ";\r\n";
+        out += "\ttext-indent:" + len(Attr::Indent) + ";\r\n";
+        const int32_t al = StyleValue(s, Attr::Align);
+        out += std::string("\ttext-align:") + (al >= 0 && al < 4 ? kAlign[al] : "left") + ";\r\n";
+        const int32_t list = StyleValue(s, Attr::ListKind);
+        out += list == 6 ? "\tlist-style-type:decimal;" : list == 10 ? "\tlist-style-type:disc;" : "\tlist-style-type:none;";
+        out += "\t}\r\nA.s" + std::to_string(i) + " {\r\n";
+        out += "\tcolor:#" + html::ColourText(StyleValue(s, Attr::LinkColour)) + ";\r\n";
+        if (StyleValue(s, Attr::LinkSize) > 0)
+            out += "\tfont-size:" + std::to_string(StyleValue(s, Attr::LinkSize)) + "pt;\r\n";
+        const int32_t ls = StyleValue(s, Attr::LinkStyle);
+        if (ls & 2) out += "\tfont-style:italic;\r\n";
+        if (ls & 1) out += "\tfont-weight:bold;\r\n";
+        if (!(ls & 4)) out += "\ttext-decoration:none;\r\n";
+        else if (ls & 8) out += "\ttext-decoration:line-through;\r\n";
+        out += "\t}\r\n";
+    }
+    return out;
+}
+
+bool THQVtoHtml::WriteStyleSheet() {
+    std::error_code ec;
+    fs::create_directories(ExportPath, ec);
+    return WriteFile(Prefix() + "_style.css", StyleSheetText());
+}
+
+// --- redirect files and page markers ---------------------------------------------------------
+
+fs::path THQVtoHtml::WriteRedirectFile(THQVtesto& page, const fs::path& folder) {
+    const std::string name = ExtraHtmlNameOf(page);
+    if (name.empty() || !LinkedHQVset) return {};
+    PageRecord r(page);
+    const std::string main = ExportNameOf(&page, kNameMain);
+    std::string out = "<HTML><HEAD>\r\n<TITLE>" + html::CharText(r.Title()) + "\r\n</TITLE>\r\n" +
+                      "<!--pageoVik=\"" + std::to_string(page.Number()) + ";" +
+                      html::CommentText(cp1252::FromUtf8(LinkedHQVset->HQVFileName().string())) + "\"-->\r\n" +
+                      "<META HTTP-EQUIV=\"refresh\" CONTENT=\"0;URL=" + main + "\">\r\n</HEAD>\r\n<BODY";
+    int32_t bg = r.BackgroundPicture();
+    if (THQVoggetto* pic = bg >= 0 ? LinkedHQVset->GetObject(immagine, bg) : nullptr; pic && !pic->IsFree())
+        out += " BACKGROUND=\"" + ExportNameOf(pic, kNameCopy) + "\"";
+    out += " TEXT=#" + html::ColourText(r.TextColour()) + " LINK=#" + html::ColourText(r.LinkColour()) +
+           " VLINK=#" + html::ColourText(r.VisitedColour()) + " BGCOLOR=#" + html::ColourText(r.BackgroundColour()) +
+           ">\r\n<A HREF=\"" + main + "\">Loading...</A>\r\n</BODY></HTML>\r\n";
+    const fs::path saved = ExportPath;
+    ExportPath = folder;
+    const bool ok = WriteFile(name, out);
+    ExportPath = saved;
+    return ok ? folder / fs::path(cp1252::ToUtf8(name)) : fs::path();
+}
+
+PageMarker THQVtoHtml::ReadPageMarker(const fs::path& file) {
+    PageMarker m;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return m;
+    std::string line;
+    for (int k = 0; k < 100 && std::getline(in, line); ++k) {
+        if (line.find("<!--pageoVik=\"") == std::string::npos) continue;
+        // The marker is expected at the start of its line.
+        std::string rest = line.size() > 14 ? line.substr(14) : std::string();
+        size_t semi = rest.find(';');
+        std::string num = rest.substr(0, semi);
+        char* end = nullptr;
+        long v = num.empty() ? 0 : std::strtol(num.c_str(), &end, 10);
+        m.page = (!num.empty() && end && *end == 0 && v >= 0 && v <= INT32_MAX) ? int32_t(v) : 0;
+        if (semi != std::string::npos) {
+            std::string name = rest.substr(semi + 1);
+            name = name.substr(0, name.find('"'));
+            if (cp1252::Upper(Extension(name)) == ".HQV") m.hypertext = name;
+        }
+        return m;
+    }
+    return m;
+}
+
+// --- the run ---------------------------------------------------------------------------------
+
+bool THQVtoHtml::ExportPage(HtmlPageLists& copy, std::vector<int32_t>& exported, int32_t number) {
+    if (!LinkedHQVset) return false;
+    THQVtesto* page = LinkedHQVset->Page(number);
+    if (!page || page->IsFree()) return true;
+    HtmlPageLists lists;
+    Progress(0, 1, kPhaseMain);
+    std::string out;
+    WritePageFile(*page, out, lists, kNameMain);
+    if (!WriteFile(ExportNameOf(page, kNameMain), out)) return false;
+    exported.push_back(number);
+    for (THQVoggetto* o : lists.copy) copy.AddCopy(o);
+    std::vector<int32_t> secondary = lists.secondary;
+    for (size_t k = 0; k < secondary.size(); ++k) {
+        THQVtesto* p = LinkedHQVset->Page(secondary[k]);
+        if (!p || p->IsFree()) continue;
+        Progress(int32_t(k), int32_t(secondary.size()), kPhaseSecondary);
+        HtmlPageLists sub;
+        sub.collectSecondary = false;
+        out.clear();
+        WritePageFile(*p, out, sub, kNameSecondary);
+        if (!WriteFile(ExportNameOf(p, kNameSecondary), out)) return false;
+        for (THQVoggetto* o : sub.copy) copy.AddCopy(o);
+        if (std::find(exported.begin(), exported.end(), secondary[k]) == exported.end())
+            exported.push_back(secondary[k]);
+    }
+    return true;
+}
+
+bool THQVtoHtml::ExportPage(int32_t number) {
+    if (!BeginRun() || !WriteStyleSheet()) return false;
+    HtmlPageLists copy;
+    std::vector<int32_t> exported;
+    if (!ExportPage(copy, exported, number)) return false;
+    CopyFiles(copy.copy);
+    return true;
+}
+
+void THQVtoHtml::CopyFiles(const std::vector<THQVoggetto*>& copy) {
+    std::vector<fs::path> keep;
+    if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
+    for (size_t k = 0; k < copy.size(); ++k) {
+        THQVoggetto* o = copy[k];
+        if (!o || o->IsFree()) continue;
+        Progress(int32_t(k), int32_t(copy.size()), kPhaseCopying);
+        const std::string name = ExportNameOf(o, kNameCopy);
+        if (name.empty()) continue;
+        const fs::path target = ExportPath / fs::path(cp1252::ToUtf8(name));
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        // The stored bytes, unchanged; a copy that fails is left out.
+        OutputFile f;
+        if (!f.Create(target, keep)) continue;
+        bool writeFailed = false;
+        if (!o->CopyContentTo(f.Fd(), &writeFailed)) continue;
+        if (f.Commit()) written_.push_back(cp1252::ToUtf8(name));
+    }
+}
+
+bool THQVtoHtml::ExportPages(const std::vector<int32_t>& pages) { return Run(pages, false); }
+
+bool THQVtoHtml::ExportSite(const std::vector<int32_t>& pages) { return Run(pages, true); }
+
+bool THQVtoHtml::Run(const std::vector<int32_t>& pages, bool redirects) {
+    if (!BeginRun() || !WriteStyleSheet()) return false;
+    HtmlPageLists lists;
+    const int32_t count = int32_t(pages.size());
+    for (int32_t k = 0; k < count; ++k) {
+        THQVtesto* page = LinkedHQVset->Page(pages[size_t(k)]);
+        if (!page || page->IsFree()) continue;
+        Progress(k, count, kPhaseMain);
+        std::string out;
+        WritePageFile(*page, out, lists, kNameMain);
+        if (!WriteFile(ExportNameOf(page, kNameMain), out)) return false;
+        if (redirects && WriteRedirectFile(*page, ExportPath).empty() && !LastError.empty())
+            return false;
+    }
+    // Pages reached from secondary pages are not exported again.
+    std::vector<int32_t> secondary = lists.secondary;
+    lists.collectSecondary = false;
+    for (size_t k = 0; k < secondary.size(); ++k) {
+        THQVtesto* page = LinkedHQVset->Page(secondary[k]);
+        if (!page || page->IsFree()) continue;
+        Progress(int32_t(k), int32_t(secondary.size()), kPhaseSecondary);
+        std::string out;
+        WritePageFile(*page, out, lists, kNameSecondary);
+        if (!WriteFile(ExportNameOf(page, kNameSecondary), out)) return false;
+    }
+    CopyFiles(lists.copy);
+    return true;
+}
+
+int32_t THQVtoHtml::ImportFiles(const std::vector<fs::path>&, int) {
+    LastError = "Questa funzione non è ancora disponibile.";
+    return -1;
+}
+
+// --- options ---------------------------------------------------------------------------------
+
+void THQVtoHtml::LoadOptions(const platform::SettingsStore& store) {
+    AutoAlt = store.ReadOr("htmlexp", "expAlt", "1") != "0";
+    ExpOrigName = store.ReadOr("htmlexp", "expOrigName", "0") == "1";
+    ExpSepImage = store.ReadOr("htmlexp", "expSepImage", "0") == "1";
+    ExpTipoExt = store.ReadOr("htmlexp", "expTipoExt", "0") == "1" ? 1 : 0;
+}
+
+void THQVtoHtml::SaveOptions(platform::SettingsStore& store) const {
+    store.Write("htmlexp", "expAlt", AutoAlt ? "1" : "0");
+    store.Write("htmlexp", "expOrigName", ExpOrigName ? "1" : "0");
+    store.Write("htmlexp", "expSepImage", ExpSepImage ? "1" : "0");
+    store.Write("htmlexp", "expTipoExt", ExpTipoExt == 1 ? "1" : "0");
+}
+
+}  // namespace ovik
