@@ -8,8 +8,15 @@
 // The defaults (2,000 pages, 300 pictures, 60 files of about 1.5 MB) give a
 // file of about 200 MB.
 //
+// With --all-kinds every page also holds one group of the other placed
+// objects, in turn: a table with cell backgrounds, a form with its fields and
+// buttons, a picture with click zones and a rollover, anchors and special
+// links (popup, new browser, anchor, close, launcher), markers and
+// multimedia, a floating frame, browse-sequence links, and header, footer,
+// keywords, redirect and extra file name on the page itself.
+//
 //   ovik_bench_generate OUT.hqv [--pages N] [--pictures N] [--files N]
-//                       [--file-kb N] [--seed N]
+//                       [--file-kb N] [--seed N] [--all-kinds]
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -38,12 +45,13 @@ struct Options {
     int files = 60;
     int fileKb = 1500;
     uint32_t seed = 1;
+    bool allKinds = false;
 };
 
 [[noreturn]] void Usage() {
     std::fprintf(stderr,
                  "usage: ovik_bench_generate OUT.hqv [--pages N] [--pictures N] [--files N] "
-                 "[--file-kb N] [--seed N]\n");
+                 "[--file-kb N] [--seed N] [--all-kinds]\n");
     std::exit(2);
 }
 
@@ -63,6 +71,7 @@ Options Parse(int argc, char** argv) {
         else if (a == "--files") o.files = int(value());
         else if (a == "--file-kb") o.fileKb = int(value());
         else if (a == "--seed") o.seed = uint32_t(value());
+        else if (a == "--all-kinds") o.allKinds = true;
         else if (!a.empty() && a[0] == '-') Usage();
         else if (o.out.empty()) o.out = a;
         else Usage();
@@ -176,6 +185,240 @@ Bytes PageText(int page, int pages, std::mt19937& rng, THQVset& set,
     return b;
 }
 
+THQVoggetto* MakeFileLink(THQVset& set, int32_t file) { return set.GetObject(genLink, file); }
+
+std::string TagOf(const THQVoggetto* o) { return "<$" + Hex8(uint32_t(o->Id())) + ">"; }
+
+THQVoggetto* Add(THQVset& set, uint8_t kind) {
+    auto o = set.NewObject(kind);
+    return THQVoggetto::Register(o, -1);
+}
+
+void SetExtra(THQVoggetto* o, const std::string& html) {
+    Bytes w(4, 0);
+    w.insert(w.end(), html.begin(), html.end());
+    o->SetWrapper(std::move(w));
+}
+
+THQVoggetto* Special(THQVset& set, uint8_t subtype, uint8_t action, int32_t target, int32_t anchor,
+                     const std::string& window) {
+    THQVoggetto* s = Add(set, speclink);
+    s->SetState(subtype);
+    s->SetI32(9, anchor);
+    s->SetI32(13, target);
+    s->SetU8(17, 0);
+    s->SetU8(18, action);
+    s->SetStr(19, 19, window);
+    return s;
+}
+
+THQVoggetto* Placement(THQVset& set, int32_t picture) {
+    auto p = set.AddImmagineNew(set.GetObject(immagine, picture));
+    return p ? THQVoggetto::Register(p, -1) : nullptr;
+}
+
+// One group of placed objects for page `page` (see --all-kinds).
+std::string ObjectGroup(int page, int pages, std::mt19937& rng, THQVset& set, THQVoggetto& self,
+                        const std::vector<int32_t>& webLinks, const std::vector<int32_t>& pictures,
+                        const std::vector<int32_t>& files) {
+    const int32_t other = MakeId(testoHtml, int32_t(rng() % uint32_t(pages)));
+    const int32_t pic = pictures.empty() ? -1 : pictures[rng() % pictures.size()];
+    const int32_t pic2 = pictures.empty() ? -1 : pictures[rng() % pictures.size()];
+    std::string t = "<Z S0 >";
+    switch (page % 8) {
+        case 0: {
+            THQVoggetto* tb = Add(set, tabellaHtml);
+            tb->SetU8(55, 1);
+            tb->SetU8(89, 100);
+            tb->SetU8(90, 2);
+            tb->SetU8(91, 2);
+            tb->SetU8(92, 1);
+            tb->SetU8(93, 2);
+            tb->SetU8(94, 2);
+            tb->SetU8(5, 0);
+            tb->SetI16(97, 40);
+            tb->SetU8(6, 2);
+            tb->SetI32(207, -1);
+            tb->SetI32(81, 1);
+            Bytes cells;
+            for (int32_t v : {0x00FFFF, -1, pic >= 0 ? 0x03000000 + pic : -1, 0x808080}) AppendI32(cells, v);
+            tb->SetContent(std::move(cells));
+            t += TagOf(tb) + "<Z S1 >" + Word(rng) + "<T><Z S1 ><Y y1 >" + Word(rng) + "<T><Z S1 >" + Word(rng) +
+                 "<T><Z S1 >" + Word(rng) + "<T><Z S0 >" + Word(rng);
+            break;
+        }
+        case 1: {
+            THQVoggetto* f = Add(set, inizioForm);
+            f->SetState(uint8_t(1 + page % 2));
+            f->SetStr(17, 255, "http://www.esempio.it/cgi-bin/modulo");
+            f->SetU8(273, 0);
+            THQVoggetto* e = Add(set, inputStat);
+            e->SetState(1);
+            e->SetStr(17, 79, "nome");
+            e->SetStr(97, 79, "Mario");
+            e->SetU8(179, 20);
+            e->SetU8(180, 1);
+            THQVoggetto* m = Add(set, inputStat);
+            m->SetState(4);
+            m->SetStr(17, 79, "note");
+            m->SetU8(177, 30);
+            m->SetU8(178, 4);
+            m->SetU8(180, 1);
+            std::string memo = "riga uno\r\n<riga> & due";
+            m->SetContent(Bytes(memo.begin(), memo.end()));
+            THQVoggetto* l = Add(set, inputStat);
+            l->SetState(8);
+            l->SetStr(17, 79, "scelta");
+            l->SetU8(179, 3);
+            l->SetU8(182, 1);
+            std::string items = "Uno\r\n1\r\nX\r\nDue\r\n2\r\n\r\nTre\r\n3\r\n\r\n";
+            l->SetContent(Bytes(items.begin(), items.end()));
+            THQVoggetto* c = Add(set, inputStat);
+            c->SetState(7);
+            c->SetStr(17, 79, "ok");
+            c->SetStr(97, 79, "si");
+            c->SetU8(181, 1);
+            THQVoggetto* b = Add(set, bottoneCGI);
+            b->SetState(1);
+            b->SetStr(17, 79, "invia");
+            b->SetStr(97, 79, "Invia");
+            b->SetI32(177, -1);
+            b->SetI32(181, -1);
+            b->SetI16(190, 60);
+            b->SetI16(192, 24);
+            THQVoggetto* img = Add(set, bottoneCGI);
+            img->SetState(2);
+            img->SetStr(17, 79, "vai");
+            img->SetStr(97, 79, "Vai");
+            img->SetI32(177, pic);
+            img->SetI32(181, other);
+            img->SetI16(190, 40);
+            img->SetI16(192, 30);
+            THQVoggetto* r = Add(set, bottoneCGI);
+            r->SetState(3);
+            r->SetStr(97, 79, "Cancella");
+            r->SetI32(177, pic2);
+            r->SetI32(181, -1);
+            r->SetI16(190, 40);
+            r->SetI16(192, 30);
+            t += Word(rng) + "<Z S0 >" + TagOf(f) + TagOf(e) + TagOf(m) + TagOf(l) + TagOf(c) + TagOf(b) + TagOf(img) +
+                 TagOf(r);
+            break;
+        }
+        case 2: {
+            if (pic < 0) break;
+            THQVoggetto* p = Placement(set, pic);
+            if (!p) break;
+            p->SetI32(9, pic2);
+            p->SetI32(5, pic2);
+            p->SetI16(19, 120);
+            p->SetI16(21, 90);
+            p->SetStr(28, 32, "Figura \"" + Word(rng) + "\"");
+            const int32_t targets[3] = {other, webLinks.empty() ? other : MakeId(internetLink, webLinks[0]),
+                                        self.Id()};
+            for (int z = 0; z < 3; ++z) {
+                const size_t base = 73 + 16 * size_t(z);
+                p->SetI32(base, targets[z]);
+                p->SetI32(base + 4, 0);
+                p->SetI16(base + 8, int16_t(10 + 30 * z));
+                p->SetI16(base + 10, 10);
+                p->SetI16(base + 12, 25);
+                p->SetI16(base + 14, 40);
+            }
+            t += TagOf(p) + " " + Word(rng);
+            break;
+        }
+        case 3: {
+            THQVoggetto* a = Add(set, shortObj);
+            a->SetState(14);
+            a->SetI32(5, 1);
+            THQVoggetto* toAnchor = Special(set, 1, 6, -1, 1, "");
+            THQVoggetto* popup = Special(set, 1, 4, other, -1, "popup");
+            const uint8_t data[22] = {0x20, 0xB1, 0x20, 0xB1, 0x90, 0x01, 0x2C, 0x01, 0x20, 0xB1, 0x20,
+                                      0xB1, 0, 1, 0, 0, 0, 1, 1, 1, 0, 0};
+            popup->SetContent(Bytes(data, data + 22));
+            THQVoggetto* browser = Special(set, 1, 3, other, -1, "");
+            THQVoggetto* named = Special(set, 1, 1, other, -1, "destra");
+            THQVoggetto* close = Special(set, 2, 0, -1, -1, "popup");
+            THQVoggetto* launch = Add(set, shortObj);
+            launch->SetState(13);
+            launch->SetI32(5, popup->Id());
+            t += TagOf(a) + Word(rng) + "<Z S0 >" + TagOf(toAnchor) + "ancora<%> " + TagOf(popup) + "popup<%> " +
+                 TagOf(browser) + "browser<%> " + TagOf(named) + "cornice<%> " + TagOf(close) + "chiudi<%>" +
+                 TagOf(launch);
+            break;
+        }
+        case 4: {
+            THQVoggetto* c = Add(set, shortObj);
+            c->SetState(10);
+            std::string note = "nota -- " + Word(rng);
+            c->SetContent(Bytes(note.begin(), note.end()));
+            THQVoggetto* raw = Add(set, shortObj);
+            raw->SetState(11);
+            SetExtra(raw, pic >= 0 ? "<IMG SRC=\"!RefI:" + Hex8(uint32_t(MakeId(immagine, pic))) + "\" ALT=\"\">"
+                                   : std::string("<HR>"));
+            t += TagOf(c) + TagOf(raw) + Word(rng);
+            if (!files.empty()) {
+                THQVoggetto* snd = Add(set, multiMedia);
+                snd->SetState(1);
+                snd->SetI32(17, MakeId(genLink, files[rng() % files.size()]));
+                snd->SetI32(21, -1);
+                snd->SetU8(25, 0);
+                snd->SetI16(27, 1);
+                THQVoggetto* vid = Add(set, multiMedia);
+                vid->SetState(3);
+                vid->SetI32(17, MakeId(genLink, files[rng() % files.size()]));
+                vid->SetI32(21, pic);
+                vid->SetU8(25, 1);
+                vid->SetI16(27, -1);
+                vid->SetI16(33, 160);
+                vid->SetI16(35, 120);
+                vid->SetU8(37, 0);
+                t += TagOf(snd) + TagOf(vid) + TagOf(MakeFileLink(set, files[rng() % files.size()])) + "allegato<%>";
+            }
+            break;
+        }
+        case 5: {
+            THQVoggetto* fr = Add(set, inputStat);
+            fr->SetState(18);
+            fr->SetStr(17, 79, "interna");
+            fr->SetU8(97, 1);
+            fr->SetU8(98, 0);
+            fr->SetU8(99, 0);
+            fr->SetI32(100, 0);
+            fr->SetI32(108, other);
+            fr->SetU8(116, 0);
+            fr->SetU8(117, 0);
+            fr->SetU8(177, 1);
+            fr->SetU8(178, 0);
+            fr->SetI16(180, 200);
+            fr->SetI16(182, 300);
+            t += TagOf(fr);
+            break;
+        }
+        case 6: {
+            THQVoggetto* prev = Special(set, 4, 5, -1, -1, "");
+            THQVoggetto* next = Special(set, 5, 5, -1, -1, "");
+            t += TagOf(prev) + "&lt;&lt;<%> " + TagOf(next) + "&gt;&gt;<%>";
+            break;
+        }
+        default: {
+            // The page itself: header, footer, keyword, redirect, extra file name.
+            self.SetI32(231, int32_t(rng() % uint32_t(pages)));
+            self.SetI32(235, int32_t(rng() % uint32_t(pages)));
+            THQVoggetto* k = Add(set, keyword);
+            k->SetName(Word(rng) + std::to_string(page));
+            self.SetI32(105, k->Number());
+            self.SetI16(221, 30);
+            self.SetI32(227, int32_t(rng() % uint32_t(pages)));
+            self.SetStr(247, 40, "pagina" + std::to_string(page) + ".htm");
+            t += Word(rng);
+            break;
+        }
+    }
+    return t;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +458,7 @@ int main(int argc, char** argv) {
 
     // Embedded files: documents that do not compress, of varied sizes.
     uint64_t fileBytes = 0;
+    std::vector<int32_t> files;
     for (int i = 0; i < opt.files; ++i) {
         size_t size = size_t(opt.fileKb) * 1024 / 2 + rng() % (size_t(opt.fileKb) * 1024 + 1);
         Bytes data(size);
@@ -222,7 +466,9 @@ int main(int argc, char** argv) {
         const char* ext[] = {".pdf", ".zip", ".doc", ".mp3"};
         fs::path file = scratch / ("allegato" + std::to_string(i) + ext[i % 4]);
         WriteFile(file, data);
-        if (!set.AddEmbeddedFile(file)) return 1;
+        THQVoggetto* embedded = set.AddEmbeddedFile(file);
+        if (!embedded) return 1;
+        files.push_back(embedded->Number());
         fs::remove(file);
         fileBytes += size;
     }
@@ -239,6 +485,12 @@ int main(int argc, char** argv) {
         auto page = set.NewObject(testoHtml);
         static_cast<THQVtesto*>(page.get())->SetTitle("Pagina " + std::to_string(p + 1));
         Bytes text = PageText(p, opt.pages, rng, set, webLinks, pictures);
+        if (opt.allKinds) {
+            text.pop_back();
+            const std::string group = ObjectGroup(p, opt.pages, rng, set, *page, webLinks, pictures, files);
+            text.insert(text.end(), group.begin(), group.end());
+            text.push_back(0);
+        }
         textBytes += text.size();
         page->SetContent(std::move(text));
         THQVoggetto::Register(page, -1);

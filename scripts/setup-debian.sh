@@ -8,7 +8,7 @@ PKGS="build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-d
   libhunspell-dev hunspell-it hunspell-en-us hunspell
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   fonts-liberation xvfb xauth time xdotool imagemagick openbox
-  pandoc python3-doc"
+  pandoc python3-doc chromium"
 missing=""
 for p in $PKGS; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
