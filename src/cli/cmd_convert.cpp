@@ -46,7 +46,7 @@ int ExportHtml(const Args& a, platform::ConsoleMessages& m) {
     std::string ext = a.Value("--ext", "htm");
     if (ext != "htm" && ext != "html") throw UsageError{"--ext takes htm or html"};
     auto set = OpenOrFail(a.positional[0], m);
-    std::vector<int32_t> pages = PageList(a, *set);
+    std::vector<int32_t> pages = ChosenPages(a, *set);
     THQVtoHtml conv(set.get());
     conv.ExportPath = a.positional[1];
     conv.ExpTipoExt = ext == "html" ? 1 : 0;

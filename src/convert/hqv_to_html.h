@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -134,6 +135,8 @@ private:
     bool BeginRun();
     bool Run(const std::vector<int32_t>& pages, bool redirects);
     bool WriteFile(const std::string& relName, std::string_view text);
+    bool PutFile(const std::string& relName, const std::function<bool(int fd)>& write);
+    void SyncSite();
     std::string ExtraHtmlNameOf(THQVtesto& page);
     std::string ClaimName(const THQVoggetto* o, int mode, std::string wanted);
     std::string GeneratedCopyName(const THQVoggetto* o, const std::string& ext) const;

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <fstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "convert/hqv_to_html.h"
 #include "core/codepage.h"
 #include "core/file_names.h"
@@ -165,18 +168,66 @@ bool THQVtoHtml::BeginRun() {
 }
 
 bool THQVtoHtml::WriteFile(const std::string& relName, std::string_view text) {
+    return PutFile(relName, [&](int fd) {
+        size_t off = 0;
+        while (off < text.size()) {
+            ssize_t w = ::write(fd, text.data() + off, text.size() - off);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) {
+                if (w == 0) errno = ENOSPC;
+                return false;
+            }
+            off += size_t(w);
+        }
+        return true;
+    });
+}
+
+// Each file is written beside its target under a temporary name and renamed
+// over it, so an old file is replaced whole or not at all. Unlike a single
+// export, the files are not flushed one by one: a site of thousands of files
+// is flushed once at the end of the run (SyncSite), which keeps the export
+// linear in the number of files instead of bound by one disk flush per file.
+bool THQVtoHtml::PutFile(const std::string& relName, const std::function<bool(int)>& write) {
     const fs::path target = ExportPath / fs::path(cp1252::ToUtf8(relName));
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
     std::vector<fs::path> keep;
     if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
-    std::string error;
-    if (!WriteOutputFile(target, text, error, keep)) {
-        LastError = error;
+    if (std::string why = OutputRefusal(target, keep); !why.empty()) {
+        LastError = why;
+        return false;
+    }
+    fs::path temp;
+    const int fd = CreateTempBeside(target, temp);
+    if (fd < 0) {
+        LastError = "Impossibile creare il file " + target.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = write(fd);
+    int err = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        LastError = "Errore nella scrittura file " + target.string() + ": " + std::strerror(err ? err : EIO);
         return false;
     }
     written_.push_back(cp1252::ToUtf8(relName));
     return true;
+}
+
+void THQVtoHtml::SyncSite() {
+    const int fd = ::open(ExportPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::syncfs(fd);
+    ::close(fd);
 }
 
 // --- the page file ---------------------------------------------------------------------------
@@ -403,27 +454,20 @@ bool THQVtoHtml::ExportPage(int32_t number) {
     std::vector<int32_t> exported;
     if (!ExportPage(copy, exported, number)) return false;
     CopyFiles(copy.copy);
+    SyncSite();
     return true;
 }
 
 void THQVtoHtml::CopyFiles(const std::vector<THQVoggetto*>& copy) {
-    std::vector<fs::path> keep;
-    if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
     for (size_t k = 0; k < copy.size(); ++k) {
         THQVoggetto* o = copy[k];
         if (!o || o->IsFree()) continue;
         Progress(int32_t(k), int32_t(copy.size()), kPhaseCopying);
         const std::string name = ExportNameOf(o, kNameCopy);
         if (name.empty()) continue;
-        const fs::path target = ExportPath / fs::path(cp1252::ToUtf8(name));
-        std::error_code ec;
-        fs::create_directories(target.parent_path(), ec);
         // The stored bytes, unchanged; a copy that fails is left out.
-        OutputFile f;
-        if (!f.Create(target, keep)) continue;
-        bool writeFailed = false;
-        if (!o->CopyContentTo(f.Fd(), &writeFailed)) continue;
-        if (f.Commit()) written_.push_back(cp1252::ToUtf8(name));
+        const std::string error = LastError;
+        if (!PutFile(name, [o](int fd) { return o->CopyContentTo(fd); })) LastError = error;
     }
 }
 
@@ -457,6 +501,7 @@ bool THQVtoHtml::Run(const std::vector<int32_t>& pages, bool redirects) {
         if (!WriteFile(ExportNameOf(page, kNameSecondary), out)) return false;
     }
     CopyFiles(lists.copy);
+    SyncSite();
     return true;
 }
 
