@@ -1,0 +1,378 @@
+#include "view/editing_view.h"
+
+#include <algorithm>
+
+#include "convert/hqv_to_txt.h"
+#include "core/codepage.h"
+#include "document/hqv_set.h"
+#include "document/kinds.h"
+#include "links/link_objects.h"
+#include "links/navigation.h"
+#include "page/page_copy.h"
+#include "platform/clipboard.h"
+#include "text/layout.h"
+
+namespace ovik {
+
+namespace {
+constexpr const char* kPasteUndoText = "Inserimento da Cartella appunti";
+constexpr int32_t kLastPageNumber = 0xFFFFFF;
+}  // namespace
+
+TInsiemeCornici::TInsiemeCornici(platform::TextMeasurer& measurer) : measurer_(measurer) {
+    host_.measurer = &measurer_;
+}
+
+TInsiemeCornici::~TInsiemeCornici() {
+    LeavePage(false);
+    if (history_ && viewIndex_ >= 0) history_->views.Release(viewIndex_);
+}
+
+void TInsiemeCornici::SetLinkedHQVset(THQVset* set) {
+    if (set_ == set && mainPage_ == -1) return;
+    LeavePage(false);
+    set_ = set;
+    host_.set = set;
+    current_ = nullptr;
+    mainPage_ = -1;
+    pageHistory_.clear();
+    posted_.clear();
+}
+
+void TInsiemeCornici::SetHistory(THQVundoList* history) {
+    if (history_ && viewIndex_ >= 0) history_->views.Release(viewIndex_);
+    history_ = history;
+    viewIndex_ = history_ ? history_->views.Add(&viewNode_) : -1;
+}
+
+std::string TInsiemeCornici::RootFrameTitle() const {
+    return mainPage_ >= 0 ? "Pag" + std::to_string(mainPage_) : std::string();
+}
+
+void TInsiemeCornici::SetReadOnly(bool r) {
+    readOnly_ = r;
+    host_.ReadOnly = r;
+    if (page_) page_->SetReadOnly(r);
+    if (THQVbox* box = CurrentBox()) box->geometry.readOnly = r;
+    if (editor_) editor_->readOnly = false;  // the box's own flag decides
+}
+
+void TInsiemeCornici::SetAutoJump(bool on) {
+    if (autoJump_ != on) pageHistory_.clear();
+    autoJump_ = on;
+}
+
+void TInsiemeCornici::SetAutoEngQuote(bool on) {
+    autoEngQuote_ = on;
+    if (editor_) editor_->autoEngQuote = on;
+}
+
+// --- showing pages ---------------------------------------------------------------------------
+
+void TInsiemeCornici::LeavePage(bool store) {
+    if (!page_) return;
+    if (store && SaveOnExit) StorePageOnly();
+    editor_.reset();
+    objectsHost_.reset();
+    recorder_.reset();
+    boxNode_.reset();
+    if (page_->PageNumber() >= 0) viewNode_.list.Release(page_->PageNumber());
+    if (current_ && OnEditStop) OnEditStop(current_);
+    current_ = nullptr;
+    actions_.Clear();
+    if (inPosted_) {
+        // A link followed from this page: its objects stay alive until the
+        // owner has heard of the link.
+        retired_.push_back(std::move(page_));
+    } else {
+        page_->ClosePage();
+        page_.reset();
+    }
+    modified_ = false;
+}
+
+bool TInsiemeCornici::StorePageOnly() {
+    if (!page_ || !editor_ || readOnly_ || !set_) return false;
+    editor_->CloseGroups();
+    // The page is stored once per showing, changed or not: a page viewed and
+    // left gets its automatic title too.
+    page_->modified = modified_;
+    host_.modified = modified_;
+    const bool ok = page_->StorePage();
+    if (ok && modified_) set_->SetModified(true);
+    modified_ = false;
+    return ok;
+}
+
+bool TInsiemeCornici::ShowPageNumber(int32_t n) {
+    THQVtesto* stored = set_->Page(n);
+    if (!stored || stored->IsFree()) {
+        // A number no page has: a new page under the next free number.
+        THQVoggetto* made = set_->AddNewObject(testoHtml);
+        stored = made ? set_->Page(made->Number()) : nullptr;
+        if (!stored) return false;
+        set_->SetModified(true);
+    }
+    host_.modified = false;
+    page_ = std::make_unique<THQVpage>(host_);
+    page_->SetReadOnly(readOnly_);
+    page_->ShowPage(stored);
+    THQVbox* box = page_->Box();
+    if (!box) {
+        page_.reset();
+        return false;
+    }
+    const int32_t number = page_->PageNumber();
+    InstallLayout(*box);
+    box->geometry.readOnly = readOnly_;
+    // Edits are recorded under stable indexes: the view, the page by its
+    // number, the page's main box at 0.
+    if (history_) {
+        viewNode_.list.PutAt(number, &pageNode_);
+        boxNode_ = std::make_unique<BoxNode>(*box);
+        pageNode_.list.PutAt(0, boxNode_.get());
+        box->controlIndex = 0;
+        recorder_ = std::make_unique<HistoryRecorder>(*history_, number, viewIndex_);
+        box->undo = recorder_.get();
+    }
+    box->OnChanged = [this](THQVbox&) {
+        modified_ = true;
+        if (page_) page_->ScheduleSpellCheck(0);  // changed paragraphs lost their marks
+        if (OnChanged) OnChanged();
+    };
+    box->OnRepaint = [this](THQVbox&) {
+        if (OnRepaint) OnRepaint();
+    };
+    editor_ = std::make_unique<BoxEditor>(*box, actions_);
+    editor_->autoEngQuote = autoEngQuote_;
+    objectsHost_ = std::make_unique<PageObjectsHost>(*page_, *page_->WorkingCopy());
+    editor_->objectsHost = objectsHost_.get();
+    editor_->PlaceCaretAtFirstEditable();
+    mainPage_ = number;
+    modified_ = false;
+    return true;
+}
+
+void TInsiemeCornici::SetMainPageNumber(int32_t n) {
+    if (n == mainPage_ && (n < 0 || page_)) return;
+    LeavePage(true);
+    if (!set_ || n < 0) {
+        mainPage_ = n < 0 ? -1 : mainPage_;
+        if (!set_) mainPage_ = -1;
+        current_ = nullptr;
+        if (OnPageChanged) OnPageChanged();
+        return;
+    }
+    if (!ShowPageNumber(n)) mainPage_ = -1;
+    if (OnPageChanged) OnPageChanged();
+}
+
+bool TInsiemeCornici::StorePage() {
+    if (!page_ || !modified_) return false;
+    const int32_t para = editor_ ? editor_->Box().caret.paragraphIndex : 0;
+    const int32_t ch = editor_ ? editor_->Box().caret.charIndex : 0;
+    const bool ok = StorePageOnly();
+    // The stored working copy takes no second store: edit a fresh one.
+    const int32_t n = mainPage_;
+    const bool keepSave = SaveOnExit;
+    SaveOnExit = false;
+    LeavePage(false);
+    SaveOnExit = keepSave;
+    if (n >= 0 && ShowPageNumber(n)) {
+        THQVbox& box = editor_->Box();
+        if (box.ParagraphCount() > 0) {
+            const int32_t k = std::clamp(para, 0, box.ParagraphCount() - 1);
+            box.SetCaret(k, std::clamp(ch, 0, box.Paragraph(k).Length()));
+        }
+    }
+    return ok;
+}
+
+// --- page history ---------------------------------------------------------------------------
+
+void TInsiemeCornici::Push(int32_t page) {
+    if (page >= 0 && !goingBack_) pageHistory_.push_back(page);
+}
+
+int32_t TInsiemeCornici::Back() {
+    if (pageHistory_.empty()) return mainPage_;
+    const int32_t n = pageHistory_.back();
+    pageHistory_.pop_back();
+    THQVtesto* p = set_ ? set_->Page(n) : nullptr;
+    if (p && !p->IsFree()) {
+        goingBack_ = true;
+        SetMainPageNumber(n);
+        goingBack_ = false;
+    }
+    return n;
+}
+
+int32_t TInsiemeCornici::Current() {
+    if (pageHistory_.empty()) return mainPage_;
+    const int32_t n = pageHistory_.back();
+    SetMainPageNumber(n);
+    return n;
+}
+
+void TInsiemeCornici::Close() {
+    current_ = nullptr;
+    SetMainPageNumber(-1);
+    pageHistory_.clear();
+}
+
+// --- links -------------------------------------------------------------------------------------
+
+void TInsiemeCornici::DoLink(links::LinkSender source, THQVoggetto* target) {
+    if (!target) return;
+    posted_.push_back({source, target});
+}
+
+THQVoggetto* TInsiemeCornici::Resolve(int32_t id) const {
+    if (id < 0 && IdKind(id) != kPageLocalKind) return nullptr;
+    if (IdKind(id) == kPageLocalKind) {
+        PageWorkingCopy* wc = page_ ? page_->WorkingCopy() : nullptr;
+        const size_t i = size_t(IdNumber(id));
+        if (!wc || i >= wc->localLinks.size()) return nullptr;
+        return wc->localLinks[i].object.get();
+    }
+    THQVoggetto* o = set_ ? set_->GetObjectById(id) : nullptr;
+    return o && !o->IsFree() ? o : nullptr;
+}
+
+void TInsiemeCornici::FollowIdentifier(int32_t id) { DoLink(links::LinkSender::TextBox, Resolve(id)); }
+
+bool TInsiemeCornici::RunPosted() {
+    if (posted_.empty()) return false;
+    std::vector<PostedLink> work;
+    work.swap(posted_);
+    inPosted_ = true;
+    for (const PostedLink& l : work) {
+        current_ = nullptr;
+        THQVoggetto* o = l.target;
+        const bool fromFrameSet = l.source == links::LinkSender::FrameSet;
+        if (autoJump_ && !fromFrameSet && o->Kind() == testoHtml && !o->IsFree() && o->Owner() == set_) {
+            if (o->Number() != mainPage_) {
+                Push(mainPage_);
+                SetMainPageNumber(o->Number());
+            }
+        } else if (autoJump_ && !fromFrameSet && o->Kind() == speclink && set_ && mainPage_ >= 0) {
+            // Subtypes 1, 4 and 5 name a page through the page that holds them.
+            links::SpecialLink s{*o};
+            int32_t target = -1;
+            if (s.Subtype() == 1) {
+                THQVoggetto* t = set_->GetObjectById(s.Target());
+                if (t && t->Kind() == testoHtml && !t->IsFree() && t->Owner() == set_) target = t->Number();
+            } else if (s.Subtype() == 4) {
+                target = links::PreviousInSequence(*set_, mainPage_);
+            } else if (s.Subtype() == 5) {
+                target = links::NextInSequence(*set_, mainPage_);
+            }
+            // Page 0 is left to the owner.
+            if (target >= 1 && target <= kLastPageNumber && target != mainPage_) {
+                Push(mainPage_);
+                SetMainPageNumber(target);
+            }
+        }
+        if (OnDoLink) OnDoLink(l.source, o);
+    }
+    inPosted_ = false;
+    for (auto& p : retired_) p->ClosePage();
+    retired_.clear();
+    return true;
+}
+
+bool TInsiemeCornici::JumpToAnchor(int32_t number) { return page_ && page_->JumpToAnchor(number); }
+
+// --- current control ----------------------------------------------------------------------------
+
+THQVbox* TInsiemeCornici::CurrentBox() const { return page_ ? page_->Box() : nullptr; }
+
+void TInsiemeCornici::SelectControl(PlacedObject* control) {
+    current_ = control;
+    if (OnSelectionChange) OnSelectionChange(control);
+}
+
+// --- clipboard and find ----------------------------------------------------------------------------
+
+bool TInsiemeCornici::HasSelection() const {
+    THQVbox* box = CurrentBox();
+    if (!box || !box->hasSelection) return false;
+    TextPosition s = box->SelectionStart(), e = box->SelectionEnd();
+    return s.paragraphIndex != e.paragraphIndex || s.charIndex != e.charIndex;
+}
+
+std::string TInsiemeCornici::SelectedText() const {
+    if (!HasSelection()) return {};
+    THQVbox& box = *CurrentBox();
+    TextPosition s = box.SelectionStart(), e = box.SelectionEnd();
+    std::string text;
+    for (int32_t pi = s.paragraphIndex; pi <= e.paragraphIndex && pi < box.ParagraphCount(); ++pi) {
+        const THQVparag& p = box.Paragraph(pi);
+        const int32_t from = pi == s.paragraphIndex ? s.charIndex : 0;
+        const int32_t to = pi == e.paragraphIndex ? std::min(e.charIndex, p.Length()) : p.Length();
+        if (pi != s.paragraphIndex) text += '\n';
+        for (int32_t i = std::max(0, from); i < to; ++i)
+            if (p.Records()[size_t(i)].object < 0) text += p.Text()[size_t(i)];
+    }
+    return cp1252::ToUtf8(text);
+}
+
+bool TInsiemeCornici::Copy() {
+    if (!HasSelection() || !clipboard_) return false;
+    THQVbox& box = *CurrentBox();
+    // The editor's own format keeps styles, links and placed objects; other
+    // programs take the plain text.
+    const Bytes objects =
+        WriteObjectsData(box, box.SelectionStart(), box.SelectionEnd(), false, objectsHost_.get());
+    clipboard_->SetObjects(std::string(objects.begin(), objects.end()), SelectedText());
+    return true;
+}
+
+bool TInsiemeCornici::Cut() {
+    if (!HasSelection() || readOnly_ || !editor_ || !Copy()) return false;
+    editor_->DeleteSelection();
+    modified_ = true;
+    return true;
+}
+
+bool TInsiemeCornici::Paste() {
+    if (!clipboard_ || !editor_ || readOnly_) return false;
+    const platform::ClipboardData data = clipboard_->Get();
+    auto objects = data.formats.find(platform::kObjectsFormat);
+    if (objects != data.formats.end()) {
+        // When the editor's own format is there the paste ends with it, even
+        // when its data is not accepted.
+        if (!objectsHost_) return false;
+        const Bytes bytes(objects->second.begin(), objects->second.end());
+        if (HasSelection()) editor_->DeleteSelection();
+        ReadObjectsData(*editor_, bytes, kPasteUndoText, false, objectsHost_.get());
+        modified_ = true;
+        return true;
+    }
+    return data.text && PasteText(*data.text);
+}
+
+bool TInsiemeCornici::PasteText(const std::string& text) {
+    if (!editor_ || readOnly_ || text.empty() || !set_) return false;
+    // The text converter turns the plain text into objects data (one
+    // paragraph per line), which is pasted at the caret as one undo entry.
+    const std::string bytes = cp1252::FromUtf8(text);
+    Bytes source(bytes.begin(), bytes.end());
+    source.push_back(0);
+    Bytes fragment;
+    THQVtoTxt converter;
+    converter.LinkedHQVset = set_;
+    // The pasted paragraphs take the style of the paragraph at the caret.
+    THQVbox* box = CurrentBox();
+    converter.ImportFragment(source, fragment, false, box ? box->ParaAttributes().StyleNumber() : 0);
+    if (HasSelection()) editor_->DeleteSelection();
+    ReadObjectsData(*editor_, fragment, kPasteUndoText, false);
+    modified_ = true;
+    return true;
+}
+
+bool TInsiemeCornici::Find(const std::string& text, bool fromCursor) {
+    return page_ && page_->FindNext(text, fromCursor);
+}
+
+}  // namespace ovik

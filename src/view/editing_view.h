@@ -1,0 +1,214 @@
+// TInsiemeCornici: the editing view as an engine model, for a page shown alone.
+// It shows one page of a hypertext (the main page) for editing or for reading:
+// it owns the page being shown (THQVpage), the box editor of its text, the
+// current control, the view's own page history and the link work posted by an
+// event; it routes cut, copy, paste and find to the current box, and tells its
+// owner what happens through events. A widget host paints CurrentBox() and
+// hands real input to Editor(); tests drive it directly.
+//
+//   TInsiemeCornici view(measurer);
+//   view.SetLinkedHQVset(&set);
+//   view.SetHistory(&undoList);
+//   view.OnPageChanged = [&] { ... };
+//   view.SetMainPageNumber(2);        // stores the page left (SaveOnExit), shows page 2
+//   view.Editor()->KeyPress('a');
+//   view.RunPosted();                 // after the event: links the event posted
+//   view.Back();                      // the page shown before a followed link
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "links/follow.h"
+#include "page/thqv_page.h"
+#include "text/editing.h"
+#include "undo/undo.h"
+
+namespace ovik {
+
+class PageObjectsHost;
+class THQVoggetto;
+namespace platform {
+class Clipboard;
+class TextMeasurer;
+}  // namespace platform
+
+class TInsiemeCornici {
+public:
+    explicit TInsiemeCornici(platform::TextMeasurer& measurer);
+    ~TInsiemeCornici();
+    TInsiemeCornici(const TInsiemeCornici&) = delete;
+    TInsiemeCornici& operator=(const TInsiemeCornici&) = delete;
+
+    // --- what is shown ----------------------------------------------------------------
+    // The hypertext shown. Setting it forgets the current control and shows
+    // nothing (page -1).
+    void SetLinkedHQVset(THQVset* set);
+    THQVset* LinkedHQVset() const { return set_; }
+    // The undo history edits are recorded in (null: none).
+    void SetHistory(THQVundoList* history);
+    THQVundoList* History() const { return history_; }
+    // The clipboard cut, copy and paste use (null: they do nothing).
+    void SetClipboard(platform::Clipboard* clipboard) { clipboard_ = clipboard; }
+
+    // The number of the main page; -2 before anything was shown, -1 when
+    // nothing is shown. Setting it shows that page: the page left is stored
+    // first (SaveOnExit), a number no page has makes a new page, registered
+    // under the next number. Setting the number shown again changes nothing.
+    // OnPageChanged fires after any other setting.
+    int32_t MainPageNumber() const { return mainPage_; }
+    void SetMainPageNumber(int32_t n);
+    // The page shown, its main box and the editor of that box (null when
+    // nothing is shown).
+    THQVpage* MainPage() const { return page_.get(); }
+    BoxEditor* Editor() const { return editor_.get(); }
+    PageObjectsHost* ObjectsHost() const { return objectsHost_.get(); }
+    // The title of the one frame a page shown alone has: "Pag" + its number.
+    std::string RootFrameTitle() const;
+
+    // --- properties ---------------------------------------------------------------------
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool r);
+    // Page links are followed inside the view, with its history. Changing it
+    // empties the history.
+    bool AutoJump() const { return autoJump_; }
+    void SetAutoJump(bool on);
+    // The page left is stored (once per showing) when another one is shown.
+    bool SaveOnExit = false;
+    // Anchor markers are shown in a read-only view too.
+    bool AnchorPreview = false;
+    // Typing turns straight quotes into typographic ones.
+    bool AutoEngQuote() const { return autoEngQuote_; }
+    void SetAutoEngQuote(bool on);
+    void SetSearchOptions(TZtSearchTypes options) { host_.SearchOptions = options; }
+    TZtSearchTypes SearchOptions() const { return host_.SearchOptions; }
+    // The page's host (spell checker, scheduler, background checking).
+    PageHost& Host() { return host_; }
+
+    // --- storing --------------------------------------------------------------------------
+    // The text of the shown page changed since it was shown or stored.
+    bool Modified() const { return modified_; }
+    // Writes the shown page back into the hypertext when it changed. A working
+    // copy is stored once, so the view then shows a fresh copy of the page
+    // (caret kept) to go on editing. True when something was stored.
+    bool StorePage();
+
+    // --- page history -------------------------------------------------------------------------
+    // The pages shown before the ones links led to, oldest first.
+    const std::vector<int32_t>& PageHistory() const { return pageHistory_; }
+    // Takes the last page of the history off it and shows it when it still
+    // exists; returns its number, or the main page number when the history is
+    // empty.
+    int32_t Back();
+    // The last page of the history, shown again; the main page when the
+    // history is empty.
+    int32_t Current();
+    // Forgets the current control, shows nothing and empties the history.
+    void Close();
+
+    // --- links --------------------------------------------------------------------------------------
+    // A link was activated: carried out by RunPosted(), after the event that
+    // caused it, so that the control that caused it is not freed while its own
+    // event runs.
+    void DoLink(links::LinkSender source, THQVoggetto* target);
+    // Do link with the object of `id` (a page-local link of the shown page, or
+    // an identifier of the hypertext), from the current box.
+    void FollowIdentifier(int32_t id);
+    // The object a link value of the shown page's text names (null: none).
+    THQVoggetto* Resolve(int32_t id) const;
+    // Carries out the link work posted; true when there was any.
+    bool RunPosted();
+    // Shows the anchor `number` of the main page.
+    bool JumpToAnchor(int32_t number);
+
+    // --- current control --------------------------------------------------------------------------
+    // The box commands go to: the main page's box (a page shown alone has no
+    // other) or none.
+    THQVbox* CurrentBox() const;
+    PlacedObject* CurrentControl() const { return current_; }
+    // Makes `control` current (null: none) and fires OnSelectionChange.
+    void SelectControl(PlacedObject* control);
+
+    // --- clipboard and find, routed to the current box -----------------------------------------------
+    bool HasSelection() const;
+    // The selected text as UTF-8, paragraphs separated by line feeds; placed
+    // objects are left out.
+    std::string SelectedText() const;
+    // Copy puts the selection as objects data and as text; cut also deletes it;
+    // paste takes the objects data when there is any, else the text. Cut and
+    // paste mark the view modified.
+    bool Copy();
+    bool Cut();
+    bool Paste();
+    // Pastes UTF-8 `text` at the caret, each line a paragraph, as one undo
+    // entry; characters Windows-1252 lacks become the closest one or "?".
+    bool PasteText(const std::string& text);
+    bool Find(const std::string& text, bool fromCursor = false);
+
+    // --- events ------------------------------------------------------------------------------------------
+    std::function<void()> OnPageChanged;
+    // After the view's own jump: the owner handles what the view does not
+    // (addresses, files, programs, other hypertexts, anchors).
+    std::function<void(links::LinkSender, THQVoggetto*)> OnDoLink;
+    std::function<void(PlacedObject*)> OnSelectionChange;
+    std::function<void(PlacedObject*)> OnEditStart;
+    std::function<void(PlacedObject*)> OnEditStop;
+    // The shown page's text changed.
+    std::function<void()> OnChanged;
+    // Edits of the box were made (the caret or the text changed); the host repaints.
+    std::function<void()> OnRepaint;
+
+    // The actions the box editor posts for the host (menus, scrolling, drags).
+    DeferredActions& Actions() { return actions_; }
+
+private:
+    // Frees what shows the current page, storing it first when asked.
+    void LeavePage(bool store);
+    // Stores the shown page into the hypertext (once per showing).
+    bool StorePageOnly();
+    // Shows page `n` of the set (making it when missing); false when nothing
+    // could be shown.
+    bool ShowPageNumber(int32_t n);
+    void Push(int32_t page);
+
+    platform::TextMeasurer& measurer_;
+    PageHost host_;
+    THQVset* set_ = nullptr;
+    THQVundoList* history_ = nullptr;
+    platform::Clipboard* clipboard_ = nullptr;
+    int32_t mainPage_ = -2;
+    bool readOnly_ = false;
+    bool autoJump_ = true;
+    bool autoEngQuote_ = false;
+    bool modified_ = false;
+    bool goingBack_ = false;
+
+    std::unique_ptr<THQVpage> page_;
+    std::unique_ptr<BoxEditor> editor_;
+    std::unique_ptr<PageObjectsHost> objectsHost_;
+    DeferredActions actions_;
+    PlacedObject* current_ = nullptr;
+    std::vector<int32_t> pageHistory_;
+
+    struct PostedLink {
+        links::LinkSender source;
+        THQVoggetto* target;
+    };
+    std::vector<PostedLink> posted_;
+    // While posted links run, the pages they leave stay alive (their page-local
+    // links are the objects the owner is told about) until all have run.
+    bool inPosted_ = false;
+    std::vector<std::unique_ptr<THQVpage>> retired_;
+
+    // Undo: the view, the page by its number, the page's main box at 0.
+    ListNode viewNode_;
+    ListNode pageNode_;
+    int32_t viewIndex_ = -1;
+    std::unique_ptr<BoxNode> boxNode_;
+    std::unique_ptr<HistoryRecorder> recorder_;
+};
+
+}  // namespace ovik

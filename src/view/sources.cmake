@@ -1,0 +1,1 @@
+list(APPEND OVIK_ENGINE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/editing_view.cpp)
