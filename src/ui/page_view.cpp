@@ -32,102 +32,76 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
         caretOn_ = !caretOn_;
         viewport()->update(CaretRect());
     });
+    model_.SaveOnExit = true;
+    model_.SetClipboard(&clipboard_);
+    model_.OnBoxShown = [this] { BoxShown(); };
+    model_.OnPageChanged = [this] {
+        if (model_.MainPageNumber() >= 0) emit PageShown(model_.MainPageNumber());
+    };
+    model_.OnChanged = [this] { emit Changed(); };
+    model_.OnRepaint = [this] { viewport()->update(); };
 }
 
-TPageView::~TPageView() = default;
-
-void TPageView::SetHistory(THQVundoList* history) {
-    history_ = history;
-    viewIndex_ = history_ ? history_->views.Add(&viewNode_) : -1;
-    // Entries name placed objects so that they find them after the page was
-    // stored and built again.
-    if (history_) ConnectPlacedObjects(*history_);
+TPageView::~TPageView() {
+    // The page is closed while the spell scheduler and the pictures it uses
+    // still exist.
+    model_.SetLinkedHQVset(nullptr);
 }
 
-bool TPageView::ShowPage(THQVset& set, int32_t number) {
-    StorePage(AfterStore::Drop);
-    editor_.reset();
-    objectsHost_.reset();
-    recorder_.reset();
-    boxNode_.reset();
-    if (page_) {
-        if (pageNumber_ >= 0) viewNode_.list.Release(pageNumber_);
-        page_->ClosePage();
-        page_.reset();
-    }
-    box_ = nullptr;
+void TPageView::SetHistory(THQVundoList* history) { model_.SetHistory(history); }
+
+void TPageView::BoxShown() {
     dragging_ = false;
-    set_ = &set;
-    modified_ = false;
     pictures_.Clear();
-    THQVtesto* stored = number >= 0 ? set.Page(number) : nullptr;
-    if (!stored || stored->IsFree()) {
-        pageNumber_ = -1;
+    THQVbox* box = Box();
+    if (!box) {
         caretTimer_.stop();
         UpdateScrollBars();
         viewport()->update();
-        return number < 0;
+        return;
     }
-    host_.set = &set;
-    host_.measurer = &measurer_;
-    host_.modified = false;
-    host_.ReadOnly = readOnly_;
-    page_ = std::make_unique<THQVpage>(host_);
-    page_->SetReadOnly(readOnly_);
-    page_->ShowPage(stored);
-    box_ = page_->Box();
-    if (!box_) {
-        page_.reset();
-        pageNumber_ = -1;
-        return false;
-    }
-    box_->OnRepaint = [this](THQVbox&) { viewport()->update(); };
-    InstallLayout(*box_);
-    ResizePageBox(*box_, viewport()->width(), viewport()->height());
-    // Edits are recorded under stable indexes: the view, the page by its
-    // number, the page's main box at 0.
-    if (history_) {
-        viewNode_.list.PutAt(number, &pageNode_);
-        boxNode_ = std::make_unique<BoxNode>(*box_);
-        pageNode_.list.PutAt(0, boxNode_.get());
-        box_->controlIndex = 0;
-        recorder_ = std::make_unique<HistoryRecorder>(*history_, number, viewIndex_);
-        box_->undo = recorder_.get();
-    }
-    box_->OnChanged = [this](THQVbox&) {
-        modified_ = true;
-        if (page_) page_->ScheduleSpellCheck(0);  // changed paragraphs lost their marks
-        emit Changed();
-    };
-    editor_ = std::make_unique<BoxEditor>(*box_, actions_);
-    objectsHost_ = std::make_unique<PageObjectsHost>(*page_, *page_->WorkingCopy());
-    editor_->objectsHost = objectsHost_.get();
-    box_->geometry.readOnly = readOnly_;
-    editor_->PlaceCaretAtFirstEditable();
-    pageNumber_ = number;
+    ResizePageBox(*box, viewport()->width(), viewport()->height());
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     UpdateScrollBars();
     caretOn_ = true;
     if (!readOnly_) caretTimer_.start();
     viewport()->update();
-    emit PageShown(number);
-    return true;
+}
+
+bool TPageView::ShowPage(THQVset& set, int32_t number) {
+    if (model_.LinkedHQVset() != &set) {
+        model_.SetLinkedHQVset(&set);
+        BoxShown();
+    }
+    THQVtesto* stored = number >= 0 ? set.Page(number) : nullptr;
+    if (!stored || stored->IsFree()) {
+        // Nothing is shown for a number no page has.
+        model_.SetMainPageNumber(-1);
+        BoxShown();
+        return number < 0;
+    }
+    // The page shown again is read anew from the hypertext.
+    if (number == model_.MainPageNumber()) {
+        model_.Reshow();
+        emit PageShown(number);
+    } else {
+        model_.SetMainPageNumber(number);
+    }
+    return Box() != nullptr;
 }
 
 void TPageView::SetReadOnly(bool r) {
     readOnly_ = r;
-    if (box_) box_->geometry.readOnly = r;
-    host_.ReadOnly = r;
-    if (page_) page_->SetReadOnly(r);
+    model_.SetReadOnly(r);
     if (r) caretTimer_.stop();
-    else if (box_) caretTimer_.start();
+    else if (Box()) caretTimer_.start();
     viewport()->update();
 }
 
 QRect TPageView::CaretRect() const {
-    if (!box_ || box_->hasSelection) return {};
-    TextPosition c = PositionOf(*box_, box_->caret.paragraphIndex, box_->caret.charIndex);
+    if (!Box() || Box()->hasSelection) return {};
+    TextPosition c = PositionOf(*Box(), Box()->caret.paragraphIndex, Box()->caret.charIndex);
     if (c.height < 0) return {};
     // The bar is two pixels wide; one more on each side for safety.
     return QRect(c.x - 1, c.y, 4, c.height).translated(-Offset());
@@ -138,16 +112,16 @@ QPoint TPageView::Offset() const {
 }
 
 void TPageView::UpdateScrollBars() {
-    if (!box_) {
+    if (!Box()) {
         verticalScrollBar()->setRange(0, 0);
         horizontalScrollBar()->setRange(0, 0);
         return;
     }
-    int textHeight = TextBottom(*box_) + 8;
+    int textHeight = TextBottom(*Box()) + 8;
     verticalScrollBar()->setPageStep(viewport()->height());
     verticalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setRange(0, std::max(0, textHeight - viewport()->height()));
-    int width = std::max(box_->geometry.neededWidth, viewport()->width());
+    int width = std::max(Box()->geometry.neededWidth, viewport()->width());
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
 }
@@ -155,17 +129,17 @@ void TPageView::UpdateScrollBars() {
 DisplayList TPageView::VisibleList() {
     QPoint off = Offset();
     PixelRect clip{off.x(), off.y(), off.x() + viewport()->width(), off.y() + viewport()->height()};
-    if (!box_) return DisplayList{clip, {}};
+    if (!Box()) return DisplayList{clip, {}};
     PaintOptions options;
     options.scrollX = off.x();
     options.scrollY = off.y();
     options.showCaret = !readOnly_;
-    return BuildDisplayList(*box_, clip, options);
+    return BuildDisplayList(*Box(), clip, options);
 }
 
 void TPageView::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
-    if (!box_) {
+    if (!Box()) {
         p.fillRect(e->rect(), palette().color(QPalette::Window));
         return;
     }
@@ -176,7 +150,7 @@ void TPageView::paintEvent(QPaintEvent* e) {
     options.scrollX = off.x();
     options.scrollY = off.y();
     options.showCaret = !readOnly_;
-    DisplayList list = BuildDisplayList(*box_, clip, options);
+    DisplayList list = BuildDisplayList(*Box(), clip, options);
     p.translate(-off);
     PaintState state;
     state.caretVisible = caretOn_ && hasFocus();
@@ -185,7 +159,7 @@ void TPageView::paintEvent(QPaintEvent* e) {
 
 void TPageView::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
-    if (box_) ResizePageBox(*box_, viewport()->width(), viewport()->height());
+    if (Box()) ResizePageBox(*Box(), viewport()->width(), viewport()->height());
     UpdateScrollBars();
 }
 
@@ -194,31 +168,19 @@ void TPageView::scrollContentsBy(int, int) { viewport()->update(); }
 bool TPageView::StorePage(AfterStore after) {
     // The page goes back through its working copy (objects, links and cells
     // come back as they were), and only when it changed.
-    if (!page_ || !box_ || !set_ || !modified_ || readOnly_) return false;
-    if (editor_) editor_->CloseGroups();
-    host_.modified = true;
-    bool ok = page_->StorePage();
-    if (ok) set_->SetModified(true);
-    modified_ = false;
-    if (after == AfterStore::KeepEditing && pageNumber_ >= 0) {
-        // The stored working copy takes no second store: edit a fresh one.
-        const int32_t para = box_->caret.paragraphIndex, ch = box_->caret.charIndex;
-        const int x = horizontalScrollBar()->value(), y = verticalScrollBar()->value();
-        THQVset& set = *set_;
-        ShowPage(set, pageNumber_);
-        if (box_ && box_->ParagraphCount() > 0) {
-            const int32_t k = std::clamp(para, 0, box_->ParagraphCount() - 1);
-            box_->SetCaret(k, std::clamp(ch, 0, box_->Paragraph(k).Length()));
-        }
-        horizontalScrollBar()->setValue(x);
-        verticalScrollBar()->setValue(y);
-    }
+    if (!Modified() || readOnly_) return false;
+    if (after == AfterStore::Drop) return model_.StorePage(false);
+    // The view goes on editing a fresh copy of the page: scroll position kept.
+    const int x = horizontalScrollBar()->value(), y = verticalScrollBar()->value();
+    const bool ok = model_.StorePage(true);
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
     return ok;
 }
 
 void TPageView::EnsureCaretVisible() {
-    if (!box_) return;
-    TextPosition p = PositionOf(*box_, box_->caret.paragraphIndex, box_->caret.charIndex);
+    if (!Box()) return;
+    TextPosition p = PositionOf(*Box(), Box()->caret.paragraphIndex, Box()->caret.charIndex);
     if (p.height < 0) return;
     int top = verticalScrollBar()->value();
     int bottom = top + viewport()->height();
@@ -230,7 +192,7 @@ void TPageView::EnsureCaretVisible() {
 }
 
 void TPageView::AfterInput() {
-    while (auto a = actions_.Take()) {
+    while (auto a = model_.Actions().Take()) {
         switch (a->kind) {
             case EditAction::FollowLink: emit FollowLink(a->link); break;
             case EditAction::Scroll:
@@ -251,7 +213,7 @@ void TPageView::AfterInput() {
                 // The selection follows the mouse until the button goes up,
                 // where the box drops it (moves, or copies with Ctrl).
                 dragging_ = true;
-                dragButton_ = editor_->dragButton;
+                dragButton_ = Editor()->dragButton;
                 viewport()->setCursor(Qt::DragMoveCursor);
                 break;
             case EditAction::DragMenu: {
@@ -261,7 +223,7 @@ void TPageView::AfterInput() {
                 menu.addSeparator();
                 menu.addAction("&Annulla");
                 QAction* chosen = menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
-                editor_->DropChoice(chosen == move   ? BoxEditor::DropKind::Move
+                Editor()->DropChoice(chosen == move   ? BoxEditor::DropKind::Move
                                     : chosen == copy ? BoxEditor::DropKind::Copy
                                                      : BoxEditor::DropKind::Cancel);
                 break;
@@ -272,7 +234,7 @@ void TPageView::AfterInput() {
     UpdateScrollBars();
     EnsureCaretVisible();
     caretOn_ = true;
-    if (!readOnly_ && box_) caretTimer_.start();
+    if (!readOnly_ && Box()) caretTimer_.start();
     viewport()->update();
     emit InputDone();
 }
@@ -289,124 +251,67 @@ void TPageView::ApplyStyle(const std::string& name) {
 }
 
 void TPageView::Run(const std::function<void(BoxEditor&)>& command) {
-    if (!editor_ || readOnly_) return;
-    command(*editor_);
+    if (!Editor() || readOnly_) return;
+    command(*Editor());
     AfterInput();
 }
 
 void TPageView::Undo() {
-    if (!history_ || !box_ || readOnly_) return;
-    editor_->CloseGroups();
-    history_->UndoOne();
+    if (!model_.History() || !Box() || readOnly_) return;
+    Editor()->CloseGroups();
+    model_.History()->UndoOne();
     AfterInput();
 }
 
 void TPageView::UndoMany(int32_t k) {
-    if (!history_ || !box_ || k <= 0 || readOnly_) return;
-    editor_->CloseGroups();
+    if (!model_.History() || !Box() || k <= 0 || readOnly_) return;
+    Editor()->CloseGroups();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    history_->busy = true;
-    history_->UndoMany(k);
-    history_->busy = false;
+    model_.History()->busy = true;
+    model_.History()->UndoMany(k);
+    model_.History()->busy = false;
     QApplication::restoreOverrideCursor();
     AfterInput();
 }
 
-bool TPageView::HasSelection() const {
-    if (!box_ || !box_->hasSelection) return false;
-    TextPosition s = box_->SelectionStart(), e = box_->SelectionEnd();
-    return s.paragraphIndex != e.paragraphIndex || s.charIndex != e.charIndex;
-}
+bool TPageView::HasSelection() const { return model_.HasSelection(); }
 
-QString TPageView::SelectedText() const {
-    if (!HasSelection()) return {};
-    TextPosition s = box_->SelectionStart(), e = box_->SelectionEnd();
-    std::string text;
-    for (int32_t pi = s.paragraphIndex; pi <= e.paragraphIndex && pi < box_->ParagraphCount(); ++pi) {
-        const THQVparag& p = box_->Paragraph(pi);
-        int32_t from = pi == s.paragraphIndex ? s.charIndex : 0;
-        int32_t to = pi == e.paragraphIndex ? std::min(e.charIndex, p.Length()) : p.Length();
-        if (pi != s.paragraphIndex) text += '\n';
-        for (int32_t i = std::max(0, from); i < to; ++i)
-            if (p.Records()[size_t(i)].object < 0) text += p.Text()[size_t(i)];
-    }
-    return QString::fromStdString(cp1252::ToUtf8(text));
-}
+QString TPageView::SelectedText() const { return QString::fromStdString(model_.SelectedText()); }
 
-void TPageView::Copy() {
-    if (!HasSelection()) return;
-    auto* mime = new QMimeData;
-    // The editor's own format keeps styles, links and placed objects; other
-    // programs take the plain text.
-    if (objectsHost_) {
-        const Bytes objects =
-            WriteObjectsData(*box_, box_->SelectionStart(), box_->SelectionEnd(), false, objectsHost_.get());
-        mime->setData(kObjectsFormat,
-                      QByteArray(reinterpret_cast<const char*>(objects.data()), qsizetype(objects.size())));
-    }
-    mime->setText(SelectedText());
-    QGuiApplication::clipboard()->setMimeData(mime);
-}
+void TPageView::Copy() { model_.Copy(); }
 
 void TPageView::Cut() {
-    if (!HasSelection() || readOnly_ || !editor_) return;
-    Copy();
-    Run([](BoxEditor& e) { e.DeleteSelection(); });
+    if (!Editor() || readOnly_) return;
+    Run([this](BoxEditor&) { model_.Cut(); });
 }
 
 void TPageView::Paste() {
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-    if (!mime) return;
-    if (mime->hasFormat(kObjectsFormat)) {
-        // When the editor's own format is there the paste ends with it, even
-        // when its data is not accepted.
-        if (!editor_ || readOnly_ || !objectsHost_) return;
-        const QByteArray raw = mime->data(kObjectsFormat);
-        const Bytes objects(raw.begin(), raw.end());
-        Run([&](BoxEditor& e) {
-            if (HasSelection()) e.DeleteSelection();
-            ReadObjectsData(e, objects, "Inserimento da Cartella appunti", false, objectsHost_.get());
-        });
-        return;
-    }
-    PasteText(mime->text());
+    if (!Editor() || readOnly_) return;
+    Run([this](BoxEditor&) { model_.Paste(); });
 }
 
 void TPageView::PasteText(const QString& text) {
-    if (!editor_ || readOnly_ || text.isEmpty() || !set_) return;
-    // The text converter turns the plain text into objects data (one
-    // paragraph per line), which is pasted at the caret as one undo entry.
-    std::string bytes = cp1252::FromUtf8(text.toStdString());
-    Bytes source(bytes.begin(), bytes.end());
-    source.push_back(0);
-    Bytes fragment;
-    THQVtoTxt converter;
-    converter.LinkedHQVset = set_;
-    // The pasted paragraphs take the style of the paragraph at the caret.
-    converter.ImportFragment(source, fragment, false, box_ ? box_->ParaAttributes().StyleNumber() : 0);
-    Run([&](BoxEditor& e) {
-        if (HasSelection()) e.DeleteSelection();
-        ReadObjectsData(e, fragment, "Inserimento da Cartella appunti", false);
-    });
+    if (!Editor() || readOnly_) return;
+    Run([&](BoxEditor&) { model_.PasteText(text.toStdString()); });
 }
 
 bool TPageView::CopyPageFrom(THQVtesto& source, bool withBackground) {
-    if (!editor_ || readOnly_ || !page_) return false;
+    if (!Editor() || readOnly_ || !Page()) return false;
     bool ok = false;
     Run([&](BoxEditor& e) {
         if (HasSelection()) e.DeleteSelection();
-        ok = CopyPageInto(*page_, e, source, withBackground);
+        ok = CopyPageInto(*Page(), e, source, withBackground);
     });
     if (ok) {
-        modified_ = true;
+        model_.MarkModified();  // the background may be all that changed
         emit Changed();
     }
     return ok;
 }
 
 void TPageView::Redo() {
-    if (!history_ || !box_ || readOnly_) return;
-    history_->RedoOne();
+    if (!model_.History() || !Box() || readOnly_) return;
+    model_.History()->RedoOne();
     AfterInput();
 }
 
@@ -444,60 +349,60 @@ MouseButton ButtonOf(Qt::MouseButton b) {
 }  // namespace
 
 void TPageView::keyPressEvent(QKeyEvent* e) {
-    if (!editor_) return QAbstractScrollArea::keyPressEvent(e);
+    if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);
     EditKey key = KeyOf(e->key());
     uint8_t mods = Modifiers(e->modifiers());
     bool handled = false;
     if (key != EditKey::Other) {
-        handled = editor_->KeyDown(key, mods);
+        handled = Editor()->KeyDown(key, mods);
     } else if (!e->text().isEmpty() && !(mods & (kCtrl | kAlt)) && !readOnly_) {
         // Typed text reaches the engine as Windows-1252 bytes.
         std::string bytes = cp1252::FromUtf8(e->text().toStdString());
         for (char c : bytes)
-            if (uint8_t(c) >= 32) handled |= editor_->KeyPress(uint8_t(c));
+            if (uint8_t(c) >= 32) handled |= Editor()->KeyPress(uint8_t(c));
     }
     if (!handled && key == EditKey::Other && e->text().isEmpty()) return QAbstractScrollArea::keyPressEvent(e);
     AfterInput();
 }
 
 void TPageView::mousePressEvent(QMouseEvent* e) {
-    if (!editor_) return;
+    if (!Editor()) return;
     setFocus();
     QPoint p = BoxPoint(e->position().toPoint());
-    editor_->MouseDown(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
+    Editor()->MouseDown(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
 }
 
 void TPageView::mouseMoveEvent(QMouseEvent* e) {
-    if (!editor_) return;
+    if (!Editor()) return;
     QPoint p = BoxPoint(e->position().toPoint());
     if (dragging_) {
-        viewport()->setCursor(editor_->DragOver(*editor_, p.x(), p.y()) ? Qt::DragMoveCursor
+        viewport()->setCursor(Editor()->DragOver(*Editor(), p.x(), p.y()) ? Qt::DragMoveCursor
                                                                         : Qt::ForbiddenCursor);
         return;
     }
-    editor_->MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
+    Editor()->MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
     if (e->buttons()) AfterInput();
 }
 
 void TPageView::mouseReleaseEvent(QMouseEvent* e) {
-    if (!editor_) return;
+    if (!Editor()) return;
     QPoint p = BoxPoint(e->position().toPoint());
     if (dragging_) {
         dragging_ = false;
         viewport()->unsetCursor();
-        editor_->Drop(*editor_, p.x(), p.y(), dragButton_, Modifiers(e->modifiers()));
+        Editor()->Drop(*Editor(), p.x(), p.y(), dragButton_, Modifiers(e->modifiers()));
         AfterInput();
         return;
     }
-    editor_->MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
+    Editor()->MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
 }
 
 void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (!editor_) return;
+    if (!Editor()) return;
     QPoint p = BoxPoint(e->position().toPoint());
-    editor_->DoubleClick(p.x(), p.y());
+    Editor()->DoubleClick(p.x(), p.y());
     AfterInput();
 }
 

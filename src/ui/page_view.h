@@ -8,6 +8,7 @@
 #include <QList>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "page/page_copy.h"
@@ -18,6 +19,8 @@
 #include "undo/undo.h"
 #include "ui/display_painter.h"
 #include "ui/qt_measurer.h"
+#include "ui/qt_platform.h"
+#include "view/editing_view.h"
 
 namespace ovik {
 class THQVset;
@@ -39,11 +42,13 @@ public:
     // Shows page `number` of the set (-1 = none). Returns false when there is no
     // such page.
     bool ShowPage(THQVset& set, int32_t number);
-    int32_t PageNumber() const { return pageNumber_; }
-    THQVbox* Box() const { return box_; }
-    THQVpage* Page() const { return page_.get(); }
+    int32_t PageNumber() const { return std::max(-1, model_.MainPageNumber()); }
+    THQVbox* Box() const { return model_.CurrentBox(); }
+    THQVpage* Page() const { return model_.MainPage(); }
+    // The editing view this widget shows and hands input to.
+    TInsiemeCornici& Model() { return model_; }
     // The search options of the find commands.
-    void SetSearchOptions(uint8_t options) { host_.SearchOptions = options; }
+    void SetSearchOptions(uint8_t options) { model_.SetSearchOptions(options); }
     // Preview: pages are shown as a reader sees them (no caret).
     void SetReadOnly(bool r);
     bool ReadOnly() const { return readOnly_; }
@@ -53,14 +58,14 @@ public:
 
     // The history edits are recorded in (owned by the window, one per hypertext).
     void SetHistory(THQVundoList* history);
-    BoxEditor* Editor() const { return editor_.get(); }
+    BoxEditor* Editor() const { return model_.Editor(); }
     // Writes the box back into its page when it changed. A working copy is
     // stored once, so to go on editing the view shows the page again at once
     // (caret and scroll kept); callers about to show another page or none pass
     // Drop and save that work. Returns true when something was stored.
     enum class AfterStore { KeepEditing, Drop };
     bool StorePage(AfterStore after = AfterStore::KeepEditing);
-    bool Modified() const { return modified_; }
+    bool Modified() const { return model_.Modified(); }
     // The measurer the view lays pages out with.
     platform::TextMeasurer& Measurer() { return measurer_; }
     // Makes the caret visible by scrolling.
@@ -78,7 +83,7 @@ public:
 
     // --- clipboard -------------------------------------------------------------------
     // The editor's own clipboard format: objects data of a selection.
-    static constexpr const char* kObjectsFormat = "Ovik30 objects";
+    static constexpr const char* kObjectsFormat = platform::kObjectsFormat;
     bool HasSelection() const;
     // The selected text as Unicode, paragraphs separated by line feeds; placed
     // objects are left out.
@@ -143,29 +148,17 @@ private:
     QPoint BoxPoint(const QPoint& viewportPos) const { return viewportPos + Offset(); }
     // Carries out what the last event posted, then repaints.
     void AfterInput();
+    // The view built a box for its page, or shows none: lay it out for the
+    // widget's size, scroll to the top, start the caret.
+    void BoxShown();
 
     QtTextMeasurer measurer_;
+    QtClipboard clipboard_;
+    TInsiemeCornici model_{measurer_};
     PictureImages pictures_;
-    PageHost host_;
-    std::unique_ptr<THQVpage> page_;
-    THQVbox* box_ = nullptr;  // the page's main box
-    THQVset* set_ = nullptr;
-    int32_t pageNumber_ = -1;
     bool readOnly_ = false;
     bool caretOn_ = true;
-    bool modified_ = false;
-    bool stored_ = false;
     QTimer caretTimer_;
-    DeferredActions actions_;
-    std::unique_ptr<BoxEditor> editor_;
-    // The page's links and controls for the clipboard and drag and drop.
-    std::unique_ptr<PageObjectsHost> objectsHost_;
-    THQVundoList* history_ = nullptr;
-    ListNode viewNode_;
-    ListNode pageNode_;
-    std::unique_ptr<BoxNode> boxNode_;
-    std::unique_ptr<HistoryRecorder> recorder_;
-    int32_t viewIndex_ = -1;
     QList<QAction*> contextActions_;
     bool dragging_ = false;
     MouseButton dragButton_ = MouseButton::Left;

@@ -14,28 +14,28 @@ namespace ovik::ui {
 
 void TPageView::SetSpellChecker(app::TZtSpellChecker* checker, bool autoCheck) {
     if (!spellScheduler_) spellScheduler_ = std::make_unique<QtSpellScheduler>();
-    const bool wasOn = host_.AutoSpellCheck && host_.spellChecker;
-    if (page_) page_->StopSpellCheck();
+    const bool wasOn = model_.Host().AutoSpellCheck && model_.Host().spellChecker;
+    if (Page()) Page()->StopSpellCheck();
     spell_ = checker;
-    host_.spellChecker = checker;
-    host_.scheduler = spellScheduler_.get();
-    host_.AutoSpellCheck = autoCheck;
-    host_.repaintParagraph = [this](THQVparag&) { viewport()->update(); };
-    host_.replaceText = [this](THQVbox& b, int32_t paragraph, int32_t start, int32_t length,
+    model_.Host().spellChecker = checker;
+    model_.Host().scheduler = spellScheduler_.get();
+    model_.Host().AutoSpellCheck = autoCheck;
+    model_.Host().repaintParagraph = [this](THQVparag&) { viewport()->update(); };
+    model_.Host().replaceText = [this](THQVbox& b, int32_t paragraph, int32_t start, int32_t length,
                                const std::string& text) {
-        if (&b != box_ || !editor_) return;
-        editor_->CloseGroups();
-        editor_->SetSelection(b.MakePosition(paragraph, start), b.MakePosition(paragraph, start + length));
-        if (text.empty()) editor_->DeleteSelection();
-        else editor_->ReplaceSelection(text);
+        if (&b != Box() || !Editor()) return;
+        Editor()->CloseGroups();
+        Editor()->SetSelection(b.MakePosition(paragraph, start), b.MakePosition(paragraph, start + length));
+        if (text.empty()) Editor()->DeleteSelection();
+        else Editor()->ReplaceSelection(text);
         viewport()->update();
     };
-    if (!box_ || !page_) return;
+    if (!Box() || !Page()) return;
     if (checker && autoCheck) {
-        page_->ScheduleSpellCheck(0);
+        Page()->ScheduleSpellCheck(0);
     } else if (wasOn) {
         // Without background checking no marks are shown.
-        ParagraphWalk walk(*box_);
+        ParagraphWalk walk(*Box());
         while (THQVparag* p = walk.Next()) p->ClearSpellMask();
         viewport()->update();
     }
@@ -66,11 +66,11 @@ void ForgetMarks(THQVbox& box, const std::string& word) {
 }  // namespace
 
 void TPageView::AddSpellingItems(QMenu& menu, int32_t x, int32_t y) {
-    if (!spell_ || !spell_->IsOpen() || !box_ || !editor_ || readOnly_) return;
+    if (!spell_ || !spell_->IsOpen() || !Box() || !Editor() || readOnly_) return;
     int32_t paragraph = -1;
-    const int32_t ch = editor_->CharAt(x, y, paragraph);
-    if (ch < 0 || paragraph < 0 || paragraph >= box_->ParagraphCount()) return;
-    const THQVparag& p = box_->Paragraph(paragraph);
+    const int32_t ch = Editor()->CharAt(x, y, paragraph);
+    if (ch < 0 || paragraph < 0 || paragraph >= Box()->ParagraphCount()) return;
+    const THQVparag& p = Box()->Paragraph(paragraph);
     const std::string& mask = p.SpellMask();
     if (size_t(ch) >= mask.size() || mask[size_t(ch)] != '!') return;
     // The word is the run of marks around the character.
@@ -91,8 +91,8 @@ void TPageView::AddSpellingItems(QMenu& menu, int32_t x, int32_t y) {
         QAction* a = add(FromCp(s));
         a->setObjectName("spellSuggestion");
         connect(a, &QAction::triggered, this, [this, paragraph, start, end, s] {
-            if (!box_ || paragraph >= box_->ParagraphCount() || end > box_->Paragraph(paragraph).Length()) return;
-            host_.replaceText(*box_, paragraph, start, end - start, s);
+            if (!Box() || paragraph >= Box()->ParagraphCount() || end > Box()->Paragraph(paragraph).Length()) return;
+            model_.Host().replaceText(*Box(), paragraph, start, end - start, s);
             AfterInput();
         });
     }
@@ -100,34 +100,34 @@ void TPageView::AddSpellingItems(QMenu& menu, int32_t x, int32_t y) {
     menu.insertSeparator(before);
     connect(add("&Ignora tutti"), &QAction::triggered, this, [this, word] {
         spell_->IgnoreAlways(word);
-        if (box_) ForgetMarks(*box_, word);
-        if (page_) page_->ScheduleSpellCheck(1);
+        if (Box()) ForgetMarks(*Box(), word);
+        if (Page()) Page()->ScheduleSpellCheck(1);
         viewport()->update();
     });
     connect(add("&Aggiungi"), &QAction::triggered, this, [this, word] {
         spell_->AddToUserDictionary(word);
-        if (box_) ForgetMarks(*box_, word);
-        if (page_) page_->ScheduleSpellCheck(1);
+        if (Box()) ForgetMarks(*Box(), word);
+        if (Page()) Page()->ScheduleSpellCheck(1);
         viewport()->update();
     });
     menu.insertSeparator(before);
     QAction* check = add("&Controllo ortografia");
     check->setShortcut(QKeySequence("F7"));
     connect(check, &QAction::triggered, this, [this, paragraph, start] {
-        if (!box_) return;
-        box_->SetCaret(paragraph, start);
-        box_->hasSelection = false;
+        if (!Box()) return;
+        Box()->SetCaret(paragraph, start);
+        Box()->hasSelection = false;
         SpellCheckFromCursor();
-        if (page_) page_->ScheduleSpellCheck(1);
+        if (Page()) Page()->ScheduleSpellCheck(1);
     });
     if (before) menu.insertSeparator(before);
 }
 
 void TPageView::SpellCheckFromCursor(bool fromCursor) {
-    if (!spell_ || !spell_->IsOpen() || !page_ || !box_ || !editor_ || readOnly_) return;
-    page_->StopSpellCheck();
-    editor_->CloseGroups();
-    platform::InteractiveSpellCallbacks cb = page_->InteractiveSpellCheck(fromCursor);
+    if (!spell_ || !spell_->IsOpen() || !Page() || !Box() || !Editor() || readOnly_) return;
+    Page()->StopSpellCheck();
+    Editor()->CloseGroups();
+    platform::InteractiveSpellCallbacks cb = Page()->InteractiveSpellCheck(fromCursor);
     // The selected error shows in the view behind the dialog.
     auto select = cb.misspelling;
     cb.misspelling = [this, select](int code, int32_t length, int32_t position) {
@@ -142,23 +142,23 @@ void TPageView::SpellCheckFromCursor(bool fromCursor) {
 }
 
 void TPageView::SpellCheckAllPages() {
-    if (!spell_ || !spell_->IsOpen() || !set_ || readOnly_) return;
-    THQVset& set = *set_;
-    const int32_t back = pageNumber_;
-    const bool autoCheck = host_.AutoSpellCheck;
-    host_.AutoSpellCheck = false;
+    if (!spell_ || !spell_->IsOpen() || !model_.LinkedHQVset() || readOnly_) return;
+    THQVset& set = *model_.LinkedHQVset();
+    const int32_t back = PageNumber();
+    const bool autoCheck = model_.Host().AutoSpellCheck;
+    model_.Host().AutoSpellCheck = false;
     spell_->skipPage = true;
     for (int32_t n = 0; n < set.ObjectCount(testoHtml); ++n) {
         THQVtesto* p = set.Page(n);
         if (!p || p->IsFree()) continue;
-        if (!ShowPage(set, n) || !page_) continue;
+        if (!ShowPage(set, n) || !Page()) continue;
         SpellCheckFromCursor(false);
         if (spell_->cancelled) break;
     }
     spell_->skipPage = false;
-    host_.AutoSpellCheck = autoCheck;
+    model_.Host().AutoSpellCheck = autoCheck;
     ShowPage(set, back);
-    if (page_) page_->ScheduleSpellCheck(1);
+    if (Page()) Page()->ScheduleSpellCheck(1);
 }
 
 }  // namespace ovik::ui

@@ -9,6 +9,8 @@
 #include "links/link_objects.h"
 #include "links/navigation.h"
 #include "page/page_copy.h"
+#include "page/page_record.h"
+#include "page/page_undo.h"
 #include "platform/clipboard.h"
 #include "text/layout.h"
 
@@ -23,10 +25,8 @@ TInsiemeCornici::TInsiemeCornici(platform::TextMeasurer& measurer) : measurer_(m
     host_.measurer = &measurer_;
 }
 
-TInsiemeCornici::~TInsiemeCornici() {
-    LeavePage(false);
-    if (history_ && viewIndex_ >= 0) history_->views.Release(viewIndex_);
-}
+// The history may be gone by now (its owner may go first): it is not touched.
+TInsiemeCornici::~TInsiemeCornici() { LeavePage(false); }
 
 void TInsiemeCornici::SetLinkedHQVset(THQVset* set) {
     if (set_ == set && mainPage_ == -1) return;
@@ -43,6 +43,9 @@ void TInsiemeCornici::SetHistory(THQVundoList* history) {
     if (history_ && viewIndex_ >= 0) history_->views.Release(viewIndex_);
     history_ = history;
     viewIndex_ = history_ ? history_->views.Add(&viewNode_) : -1;
+    // Entries name placed objects so that they find them after the page was
+    // stored and built again.
+    if (history_) ConnectPlacedObjects(*history_);
 }
 
 std::string TInsiemeCornici::RootFrameTitle() const {
@@ -94,12 +97,15 @@ void TInsiemeCornici::LeavePage(bool store) {
 bool TInsiemeCornici::StorePageOnly() {
     if (!page_ || !editor_ || readOnly_ || !set_) return false;
     editor_->CloseGroups();
-    // The page is stored once per showing, changed or not: a page viewed and
-    // left gets its automatic title too.
+    // An unchanged page is stored only to get its automatic title (a page
+    // viewed and left is named after its first words); any other unchanged
+    // page would only mark the hypertext changed for nothing.
+    THQVtesto* stored = page_->StoredPage();
+    if (!modified_ && !(stored && stored->Title() == kUntitledPage)) return false;
     page_->modified = modified_;
     host_.modified = modified_;
     const bool ok = page_->StorePage();
-    if (ok && modified_) set_->SetModified(true);
+    if (ok) set_->SetModified(true);
     modified_ = false;
     return ok;
 }
@@ -150,6 +156,7 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
     editor_->PlaceCaretAtFirstEditable();
     mainPage_ = number;
     modified_ = false;
+    if (OnBoxShown) OnBoxShown();
     return true;
 }
 
@@ -157,18 +164,31 @@ void TInsiemeCornici::SetMainPageNumber(int32_t n) {
     if (n == mainPage_ && (n < 0 || page_)) return;
     LeavePage(true);
     if (!set_ || n < 0) {
-        mainPage_ = n < 0 ? -1 : mainPage_;
-        if (!set_) mainPage_ = -1;
+        mainPage_ = -1;
         current_ = nullptr;
+        if (OnBoxShown) OnBoxShown();
         if (OnPageChanged) OnPageChanged();
         return;
     }
-    if (!ShowPageNumber(n)) mainPage_ = -1;
+    if (!ShowPageNumber(n)) {
+        mainPage_ = -1;
+        if (OnBoxShown) OnBoxShown();
+    }
     if (OnPageChanged) OnPageChanged();
 }
 
-bool TInsiemeCornici::StorePage() {
+void TInsiemeCornici::Reshow() {
+    const int32_t n = mainPage_;
+    LeavePage(true);
+    if (!set_ || n < 0 || !ShowPageNumber(n)) {
+        mainPage_ = -1;
+        if (OnBoxShown) OnBoxShown();
+    }
+}
+
+bool TInsiemeCornici::StorePage(bool keepEditing) {
     if (!page_ || !modified_) return false;
+    if (!keepEditing) return StorePageOnly();
     const int32_t para = editor_ ? editor_->Box().caret.paragraphIndex : 0;
     const int32_t ch = editor_ ? editor_->Box().caret.charIndex : 0;
     const bool ok = StorePageOnly();

@@ -91,10 +91,16 @@ public:
     // --- storing --------------------------------------------------------------------------
     // The text of the shown page changed since it was shown or stored.
     bool Modified() const { return modified_; }
+    // Something besides the text changed (the page's background, say).
+    void MarkModified() { modified_ = true; }
     // Writes the shown page back into the hypertext when it changed. A working
-    // copy is stored once, so the view then shows a fresh copy of the page
-    // (caret kept) to go on editing. True when something was stored.
-    bool StorePage();
+    // copy is stored once, so with `keepEditing` the view then shows a fresh
+    // copy of the page (caret kept) to go on editing; without, the caller is
+    // about to show another page or none. True when something was stored.
+    bool StorePage(bool keepEditing = true);
+    // Shows the main page again as the hypertext now holds it (it was changed
+    // outside the view); the page shown is stored first (SaveOnExit).
+    void Reshow();
 
     // --- page history -------------------------------------------------------------------------
     // The pages shown before the ones links led to, oldest first.
@@ -158,6 +164,9 @@ public:
     std::function<void(PlacedObject*)> OnEditStop;
     // The shown page's text changed.
     std::function<void()> OnChanged;
+    // A box was built for the main page (another page, or the same one
+    // anew), or nothing is shown any more: the host lays it out for its size.
+    std::function<void()> OnBoxShown;
     // Edits of the box were made (the caret or the text changed); the host repaints.
     std::function<void()> OnRepaint;
 
