@@ -41,6 +41,12 @@ void TLinkNavigator::Wire() {
     });
     connect(view, &TPageView::PageShown, this, [this](int page) { PageChanged(page); });
     connect(view, &TPageView::Changed, this, [this] { UpdateState(); });
+    // The editing view shows the pages links lead to by itself; what it does
+    // not do (addresses, files, programs, other hypertexts, anchors) is
+    // followed here, from the page that held the link.
+    view->Model().OnDoLink = [this](links::LinkSender sender, THQVoggetto* target) {
+        follower_->FollowLink(sender, target, senderPage_);
+    };
 
     auto take = [this](const char* name, auto fn) {
         QAction* a = w_.Action(name);
@@ -125,8 +131,10 @@ void TLinkNavigator::RefreshRecent() {
 // --- following -------------------------------------------------------------------------------
 
 void TLinkNavigator::FollowLinkValue(int32_t value) {
-    THQVoggetto* target = IdKind(value) == kPageLocalKind ? ResolveLocal(value) : w_.Set().GetObjectById(value);
-    follower_->FollowLink(links::LinkSender::TextBox, target, w_.View()->PageNumber());
+    TInsiemeCornici& view = w_.View()->Model();
+    senderPage_ = w_.View()->PageNumber();
+    view.FollowIdentifier(value);
+    view.RunPosted();
     UpdateState();
 }
 
@@ -301,7 +309,8 @@ THQVoggetto* TLinkNavigator::ResolveLocal(int32_t id) {
 }
 
 void TLinkNavigator::ShowPage(int32_t page, int32_t anchor) {
-    w_.ShowPage(page);
+    // The editing view may have shown the page already.
+    if (page != w_.View()->PageNumber()) w_.ShowPage(page);
     if (anchor >= 0) JumpToAnchor(anchor);
 }
 

@@ -93,6 +93,7 @@ private:
     links::NavigationHistory history_;
     links::RecentPages recent_;
     int32_t lastAnchor_ = 0;
+    int32_t senderPage_ = -1;  // the page that held the link being followed
     std::unique_ptr<TFCollega> linkWindow_;
     std::unique_ptr<TFCollSpec> specialWindow_;
     std::unique_ptr<TFAncora> anchorWindow_;

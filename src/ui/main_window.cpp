@@ -67,6 +67,17 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     view_->SetHistory(history_.get());
     setCentralWidget(view_);
     connect(view_, &TPageView::Changed, this, [this] { UpdateEditActions(); });
+    // The view also shows pages by itself (links it follows): the page list
+    // and the commands follow it.
+    connect(view_, &TPageView::PageShown, this, [this](int number) {
+        if (!pages_) return;
+        for (size_t i = 0; i < pageNumbers_.size(); ++i)
+            if (pageNumbers_[i] == number && pages_->currentRow() != int(i)) {
+                QSignalBlocker block(pages_);
+                pages_->setCurrentRow(int(i));
+            }
+        UpdateEditActions();
+    });
     set_->LinkView(&viewLink_);
     // The pages of the hypertext, in a panel beside the view.
     pages_ = new QListWidget(this);

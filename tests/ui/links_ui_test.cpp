@@ -3,6 +3,8 @@
 // what the link windows make.
 #include <gtest/gtest.h>
 
+#include <QListWidget>
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <deque>
@@ -61,6 +63,10 @@ TEST_F(LinksUi, BackAndForwardThroughTheHistoryAcrossTwoFiles) {
     nav.FollowLinkValue(w.Set().Page(2)->Id());
     EXPECT_EQ(w.View()->PageNumber(), 2);
     EXPECT_TRUE(w.Action("HypPrevious")->isEnabled());
+    // The editing view showed the page itself: its own history has the page
+    // left, and the page list follows it.
+    EXPECT_EQ(w.View()->Model().PageHistory(), (std::vector<int32_t>{0}));
+    EXPECT_EQ(w.findChild<QListWidget*>("pagelist")->currentItem()->text().left(1), "2");
     w.Action("HypPrevious")->trigger();
     EXPECT_EQ(w.View()->PageNumber(), 0);
     EXPECT_TRUE(w.Action("HypNext")->isEnabled());
