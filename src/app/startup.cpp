@@ -62,8 +62,12 @@ AppliedOptions ReadAppliedOptions(const AppSettings& s) {
     o.formLim = std::max(3, SettingNumber(s.ReadOption("FormLim"), 3));
     o.maxCacheImg = SettingNumber(s.ReadOption("maxCacheImg"), 20);
     o.undoDeep = SettingNumber(s.ReadOption("undoDeep"), 20);
-    o.saveReminder = s.ReadOption("PromemSave") == "1";
-    o.saveReminderMs = SettingNumber(s.ReadOption("TimeSave"), 5) * 60000;
+    // Minutes between reminders: 0 or less turns the reminder off (a zero
+    // interval would ask again at once after every "No"); at most a day, so
+    // the interval in milliseconds stays well within an int.
+    const int minutes = SettingNumber(s.ReadOption("TimeSave"), 5);
+    o.saveReminder = s.ReadOption("PromemSave") == "1" && minutes > 0;
+    o.saveReminderMs = std::clamp(minutes, 1, kMaxSaveReminderMinutes) * 60000;
     o.typographicQuotes = s.ReadOption("Virgolette") == "1";
     o.alt = s.ReadOption("Alt") == "1";
     o.dbDebug = s.ReadOption("DBdebug") == "1";

@@ -38,6 +38,9 @@ private:
 };
 
 // What ApplyOptions gives to the set, the editor and the timers.
+// The longest interval between save reminders, in minutes (one day).
+inline constexpr int kMaxSaveReminderMinutes = 24 * 60;
+
 struct AppliedOptions {
     int formLim = 3;
     int maxCacheImg = 20;

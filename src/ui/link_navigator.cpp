@@ -10,6 +10,7 @@
 #include "links/link_commands.h"
 #include "page/thqv_page.h"
 #include "text/editing.h"
+#include "ui/commands/command_table.h"
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/links.h"
 #include "ui/main_window.h"
@@ -51,8 +52,8 @@ void TLinkNavigator::Wire() {
     auto take = [this](const char* name, auto fn) {
         QAction* a = w_.Action(name);
         if (!a) return;
-        QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
-        connect(a, &QAction::triggered, this, fn);
+        QObject::disconnect(a, &QAction::triggered, this->parent(), nullptr);
+        SetHandler(a, this, fn);
     };
     take("HypPrevious", [this] { Back(); });
     take("HypNext", [this] { Forward(); });
@@ -69,7 +70,7 @@ void TLinkNavigator::Wire() {
 
     // "&Vai a pagina": the pages shown last.
     if (QAction* go = w_.Action("HypGoTo")) {
-        QObject::disconnect(go, &QAction::triggered, nullptr, nullptr);
+        QObject::disconnect(go, &QAction::triggered, &w_, nullptr);
         recentMenu = new QMenu(&w_);
         recentMenu->setObjectName("RecentPages");
         go->setMenu(recentMenu);

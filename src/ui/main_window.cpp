@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QActionGroup>
@@ -107,7 +108,28 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     links_ = new TLinkNavigator(*this, messages_, store_);
     ApplyBuiltInBlock(this);
     UpdateCaption();
+    RestoreLayout();
+}
+
+void TMainForm::RestoreLayout() {
     resize(900, 650);
+    // The placement kept under "forms" when the window last closed, when it
+    // still lies on a screen.
+    if (auto r = ParsePlacement(store_.ReadOr("forms", "mainform", ""))) {
+        resize(r->size());
+        for (QScreen* s : QGuiApplication::screens())
+            if (s->availableGeometry().intersects(*r)) move(r->topLeft());
+    }
+    // "NotSaveTool" = "0": the toolbar layout kept under "toolbar".
+    if (options_.toolbarFromSettings) {
+        const std::string state = store_.ReadOr("toolbar", "layout", "");
+        if (!state.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)));
+    }
+}
+
+void TMainForm::SaveLayout() {
+    store_.Write("forms", "mainform", PlacementText(QRect(pos(), size())));
+    store_.Write("toolbar", "layout", saveState().toBase64().toStdString());
 }
 
 TMainForm::~TMainForm() {
@@ -131,396 +153,9 @@ void TMainForm::ViewLink::ShowPageAgain() {
 
 void TMainForm::ViewLink::DropPage() { w->view_->ShowPage(*w->set_, -1); }
 
-QAction* TMainForm::AddCommand(QMenu* menu, const char* name, const QString& caption,
-                               const QKeySequence& shortcut, bool enabled) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-    a->setEnabled(enabled);
-    actions_[name] = a;
-    return a;
-}
-
 QAction* TMainForm::Action(const QString& objectName) const {
     auto it = actions_.find(objectName);
     return it == actions_.end() ? nullptr : it->second;
-}
-
-void TMainForm::BuildMenus() {
-    QMenuBar* bar = menuBar();
-    // File
-    QMenu* f = fileMenu_ = bar->addMenu("&File");
-    connect(AddCommand(f, "FileNew", "&Nuovo ipertesto", QKeySequence("Ctrl+N"), true), &QAction::triggered,
-            this, [this] {
-                if (doc_->AskSave()) doc_->NewDocument();
-                RefreshPages();
-            });
-    AddCommand(f, "FileNewFrom", "N&uovo da...");
-    connect(AddCommand(f, "FileOpen", "&Apri...", QKeySequence("Ctrl+F12"), true), &QAction::triggered, this,
-            [this] {
-                if (!doc_->AskSave()) return;
-                QString folder = doc_->Unnamed() ? QString() : QFileInfo(QString::fromStdString(doc_->CurrentName())).path();
-                QString name = QFileDialog::getOpenFileName(this, "Apri", folder,
-                                                            "Ipertesti oVik (*.hqv);;Tutti i files (*)");
-                if (!name.isEmpty()) {
-                    doc_->OpenAnyFile(name.toStdString(), false);
-                    RefreshPages();
-                }
-            });
-    connect(AddCommand(f, "FileImport", "&Importa/apri pagine...", {}, true), &QAction::triggered, this,
-            [this] { ImportPages(); });
-    connect(AddCommand(f, "FileAddPage", "Aggiungi nuova pagina", {}, true), &QAction::triggered, this,
-            [this] { NewPage(); });
-    AddCommand(f, "FileFind", "&Trova file...", QKeySequence("Ctrl+F10"));
-    f->addSeparator();
-    connect(AddCommand(f, "FileSave", "&Salva tutto", QKeySequence("Ctrl+S"), true), &QAction::triggered, this,
-            [this] {
-                doc_->SaveDocument();
-                RefreshPages();
-            });
-    connect(AddCommand(f, "FileSaveAs", "Salva &con nome...", {}, true), &QAction::triggered, this,
-            [this] {
-                doc_->SaveDocumentAs();
-                RefreshPages();
-            });
-    connect(AddCommand(f, "FileSaveTemplate", "Salva come mo&dello...", {}, true), &QAction::triggered, this,
-            [this] { doc_->SaveAsTemplate(); });
-    connect(AddCommand(f, "FileExport", "Esp&orta pagine...", QKeySequence("Ctrl+E"), true), &QAction::triggered,
-            this, [this] { ExportPages(); });
-    connect(AddCommand(f, "FilePageList", "&Lista pagine...", {}, true), &QAction::triggered, this,
-            [this] { ShowAlbum(TFAlbum::Pages); });
-    f->addSeparator();
-    AddCommand(f, "FilePrinterSetup", "I&mposta stampante...");
-    AddCommand(f, "FileMargins", "Imposta mar&gini...");
-    AddCommand(f, "FilePrint", "Stam&pa...");
-    AddCommand(f, "FilePrintPage", "Stampa pagina corrente");
-    AddCommand(f, "FilePrintAll", "Stampa tutte");
-    recentSeparator_ = f->addSeparator();
-    f->addSeparator();
-    connect(AddCommand(f, "FileExit", "&Esci", QKeySequence("Alt+X"), true), &QAction::triggered, this,
-            [this] { close(); });
-
-    QMenu* m = bar->addMenu("&Modifica");
-    QAction* undo = AddCommand(m, "EditUndo", "&Undo", QKeySequence("Alt+Backspace"));
-    undo->setShortcuts({QKeySequence("Alt+Backspace"), QKeySequence("Ctrl+Z")});
-    connect(AddCommand(m, "EditRedo", "&Annulla undo", QKeySequence("Ctrl+Y")), &QAction::triggered, this, [this] {
-        view_->Redo();
-        UpdateEditActions();
-    });
-    connect(undo, &QAction::triggered, this, [this] {
-        view_->Undo();
-        UpdateEditActions();
-    });
-    m->addSeparator();
-    // Plain text through the system clipboard; Ctrl+X, Ctrl+C and Ctrl+V too,
-    // which no other command takes.
-    QAction* cut = AddCommand(m, "EditCut", "&Taglia", QKeySequence("Shift+Del"));
-    cut->setShortcuts({QKeySequence("Shift+Del"), QKeySequence("Ctrl+X")});
-    connect(cut, &QAction::triggered, this, [this] {
-        view_->Cut();
-        UpdateEditActions();
-    });
-    QAction* copy = AddCommand(m, "EditCopy", "&Copia", QKeySequence("Ctrl+Ins"));
-    copy->setShortcuts({QKeySequence("Ctrl+Ins"), QKeySequence("Ctrl+C")});
-    connect(copy, &QAction::triggered, this, [this] { view_->Copy(); });
-    QAction* paste = AddCommand(m, "EditPaste", "&Incolla", QKeySequence("Shift+Ins"));
-    paste->setShortcuts({QKeySequence("Shift+Ins"), QKeySequence("Ctrl+V")});
-    connect(paste, &QAction::triggered, this, [this] {
-        view_->Paste();
-        UpdateEditActions();
-    });
-    connect(AddCommand(m, "EditPastePage", "Incolla &pagina da..."), &QAction::triggered, this,
-            [this] { PastePageFrom(); });
-    connect(AddCommand(m, "EditSelectAll", "&Seleziona tutto", QKeySequence("Ctrl+F2")), &QAction::triggered,
-            this, [this] { view_->Run([](BoxEditor& e) { e.SelectAll(); }); });
-
-    QMenu* c = bar->addMenu("&Cerca");
-    AddCommand(c, "SearchFind", "&Cerca...", QKeySequence("Ctrl+F"));
-    AddCommand(c, "SearchReplace", "Cerca / &Sostituisci...", QKeySequence("Ctrl+R"));
-    AddCommand(c, "SearchAgain", "&Ripeti ultima ricerca nella pagina", QKeySequence("F3"));
-    AddCommand(c, "SearchAgainAll", "Ripeti nell'&ipertesto", QKeySequence("F4"));
-    AddCommand(c, "SearchKeyword", "Cerca per parola c&hiave...", QKeySequence("Ctrl+F3"));
-    AddCommand(c, "SearchOperators", "Cerca con &operatori...");
-
-    QMenu* i = bar->addMenu("&Inserisci");
-    connect(AddCommand(i, "InsertSymbol", "&Simbolo...", QKeySequence("Shift+F2")), &QAction::triggered, this,
-            [this] { InsertSymbol(); });
-    AddCommand(i, "InsertPicture", "&Immagine/mappa...", QKeySequence("Ctrl+I"));
-    AddCommand(i, "InsertTable", "&Tabella...", QKeySequence("Ctrl+T"));
-    AddCommand(i, "InsertFrame", "C&ornice indipendente...");
-    AddCommand(i, "InsertMedia", "&Animazione/suono...");
-    AddCommand(i, "InsertEmbed", "&Embed/Java/activeX...");
-    for (auto [name, caption] : {std::pair{"InsertForms", "&Moduli"}, {"InsertPageFunctions", "&Funzioni di pagina"},
-                                 {"InsertScript", "&Script Java/VB"}, {"InsertNotes", "Annota&zioni..."},
-                                 {"InsertHtml", "&Html"}}) {
-        QMenu* sub = i->addMenu(caption);
-        sub->setObjectName(name);
-        sub->setEnabled(false);
-    }
-    AddCommand(i, "InsertCustom", "Componente &personalizzato...");
-    AddCommand(i, "InsertDb", "Componente &DB locale...");
-    i->addSeparator();
-    AddCommand(i, "InsertSelfLink", "Collegamento autore&ferente", QKeySequence("Shift+F6"));
-    AddCommand(i, "InsertAnchor", "Anco&ra", QKeySequence("Shift+F5"));
-    AddCommand(i, "InsertLink", "Co&llegamento...", QKeySequence("Ctrl+F5"));
-    AddCommand(i, "InsertSpecialLink", "&Collegamento speciale...", QKeySequence("F5"));
-    connect(AddCommand(i, "InsertNewPage", "&Nuova pagina...", QKeySequence("Ctrl+Shift+N"), true),
-            &QAction::triggered, this, [this] { NewPage(); });
-
-    QMenu* t = bar->addMenu("&Tabella");
-    AddCommand(t, "TableProperties", "&Proprietà tabella...");
-    AddCommand(t, "TableAddRow", "Aggiungi &riga");
-    AddCommand(t, "TableAddColumn", "Aggiungi &colonna");
-    AddCommand(t, "TableDeleteRow", "Cancella r&iga");
-    AddCommand(t, "TableDeleteColumn", "Cancella c&olonna");
-    AddCommand(t, "TableSelect", "&Seleziona tabella");
-
-    QMenu* fo = bar->addMenu("F&ormato");
-    connect(AddCommand(fo, "FormatFont", "&Carattere..."), &QAction::triggered, this, [this] { ChooseFont(); });
-    auto toggle = [this](uint8_t bit) {
-        view_->Run([bit](BoxEditor& e) {
-            uint8_t current = e.Box().TextAttributes().Style();
-            e.SetAndClearStyleBits(current & bit ? bit : 0, current & bit ? 0 : bit);
-        });
-    };
-    connect(AddCommand(fo, "FormatBold", "&Grassetto", QKeySequence("Ctrl+B"), true), &QAction::triggered, this,
-            [toggle] { toggle(1); });
-    connect(AddCommand(fo, "FormatItalic", "C&orsivo", {}, true), &QAction::triggered, this, [toggle] { toggle(2); });
-    connect(AddCommand(fo, "FormatUnderline", "&Sottolineato", QKeySequence("Ctrl+U"), true), &QAction::triggered,
-            this, [toggle] { toggle(4); });
-    AddCommand(fo, "FormatSuperscript", "Apice");
-    AddCommand(fo, "FormatSubscript", "Pedice");
-    connect(AddCommand(fo, "FormatStyles", "&Stili...", {}, true), &QAction::triggered, this, [this] {
-        if (PrepareWindow("fstili")->exec() == QDialog::Accepted) RefreshPages();
-    });
-    AddCommand(fo, "FormatReformat", "&Riformatta");
-    fo->addSeparator();
-    AddCommand(fo, "FormatLinkProperties", "Proprietà c&ollegamento...");
-    AddCommand(fo, "FormatFollowLink", "Segui colle&gamento (doppio clic)...", QKeySequence("F9"));
-    connect(AddCommand(fo, "FormatPageProperties", "&Proprietà pagina...", QKeySequence("Ctrl+F11"), true),
-            &QAction::triggered, this, [this] { PageProperties(); });
-    connect(AddCommand(fo, "FormatHeaderFooter", "&Intestazione e piè di pagina...", {}, true), &QAction::triggered,
-            this, [this] { PageProperties(); });
-    AddCommand(fo, "FormatLoadFrames", "Carica &disposizione cornici...");
-    AddCommand(fo, "FormatFrames", "&Gestione avanzata disposizione cornici...");
-
-    QMenu* h = bar->addMenu("&Ipertesto");
-    connect(AddCommand(h, "HypProperties", "&Proprietà dell'ipertesto corrente...", {}, true), &QAction::triggered,
-            this, [this] {
-                if (PrepareWindow("fpropiper")->exec() != QDialog::Accepted) return;
-                spelling_->FollowHypertext();  // its spell-check language may have changed
-                RefreshPages();
-            });
-    AddCommand(h, "HypKeywords", "Parole c&hiave...");
-    AddCommand(h, "HypCover", "&Copertina");
-    AddCommand(h, "HypContents", "&Sommario");
-    connect(AddCommand(h, "HypReadOnly", "Solo &lettura", QKeySequence("F11"), true), &QAction::triggered, this,
-            [this] { SetEditMode(!doc_->EditMode()); });
-    h->addSeparator();
-    AddCommand(h, "HypPrevious", "P&agina precedente");
-    AddCommand(h, "HypNext", "Pagi&na seguente");
-    auto step = [this](int delta) {
-        int row = pages_->currentRow() + delta;
-        if (row >= 0 && row < pages_->count()) pages_->setCurrentRow(row);
-    };
-    connect(AddCommand(h, "HypPagePlus", "Pagina +1", QKeySequence("Ctrl++"), true), &QAction::triggered, this,
-            [step] { step(1); });
-    connect(AddCommand(h, "HypPageMinus", "Pagina -1", QKeySequence("Ctrl+-"), true), &QAction::triggered, this,
-            [step] { step(-1); });
-    connect(AddCommand(h, "HypGoTo", "&Vai a pagina", {}, true), &QAction::triggered, this, [this] {
-        bool ok = false;
-        int n = QInputDialog::getInt(this, "Vai a pagina", "Pagina:", std::max(0, view_->PageNumber()), 0,
-                                     std::max(0, set_->ObjectCount(testoHtml) - 1), 1, &ok);
-        if (ok) ShowPage(n);
-    });
-    AddCommand(h, "HypAllPages", "Tutte le pagine dell'&ipertesto...");
-    h->addSeparator();
-    connect(AddCommand(h, "HypDeletePages", "&Cancella pagine...", {}, true), &QAction::triggered, this,
-            [this] { ShowAlbum(TFAlbum::Pages); });
-    connect(AddCommand(h, "HypAlbum", "&Album immagini - files - pagine e cancellazioni...", QKeySequence("F12"), true),
-            &QAction::triggered, this, [this] { ShowAlbum(TFAlbum::Pictures); });
-    AddCommand(h, "HypReload", "Ricarica pa&gina");
-    AddCommand(h, "HypSearches", "&Ricerche ipertestuali...");
-    AddCommand(h, "HypOrder", "&Ordine predefinito pagine...");
-    AddCommand(h, "HypSlides", "&Diapositive...");
-    AddCommand(h, "HypExplore", "&Esplorazione dei collegamenti...");
-
-    QMenu* p = bar->addMenu("&Pubblica");
-    QMenu* preview = p->addMenu("&Anteprima in browser");
-    preview->setObjectName("PublishPreview");
-    AddCommand(preview, "PreviewPage", "&Corrente pagina in browser di default", QKeySequence("Ctrl+A"));
-    AddCommand(preview, "PreviewAll", "&Tutto l'ipertesto in browser di default");
-    AddCommand(p, "PublishCd", "&Cd-Rom...");
-    AddCommand(p, "PublishHtml", "Esporta &Html...");
-    AddCommand(p, "PublishWinHelp", "Esporta &WinHelp...");
-    AddCommand(p, "PublishFtp", "Internet - &Ftp");
-    AddCommand(p, "PublishServer", "&Internet - oVik");
-
-    QMenu* s = bar->addMenu("&Strumenti");
-    AddCommand(s, "ToolsSpellPage", "&Controllo ortografia pagina...", QKeySequence("F7"));
-    AddCommand(s, "ToolsSpellAll", "Controllo ortografia &ipertesto...", QKeySequence("Ctrl+F7"));
-    AddCommand(s, "ToolsToolbars", "&Toolbars...");
-    AddCommand(s, "ToolsWindows", "&Finestre...", QKeySequence("Alt+0"));
-    connect(AddCommand(s, "ToolsOptions", "&Opzioni del programma...", {}, true), &QAction::triggered, this,
-            [this] {
-                if (PrepareWindow("fopzioni")->exec() == QDialog::Accepted) ApplyOptions();
-            });
-    AddCommand(s, "ToolsLibraries", "Componenti &personalizzati (librerie)...");
-
-    QMenu* q = bar->addMenu("&?");
-    AddCommand(q, "HelpIndex", "&Indice");
-    AddCommand(q, "HelpSearch", "&Cerca aiuto su...");
-    connect(AddCommand(q, "HelpAbout", "&Informazioni...", {}, true), &QAction::triggered, this, [this] {
-        QMessageBox::about(this, "Informazioni",
-                           QString("%1 %2\nEditor di ipertesti visuale.").arg(app::kApplicationTitle, app::VersionString()));
-    });
-    AddCommand(q, "HelpSamples", "&Esempi...");
-
-    QToolBar* tb = addToolBar("Principale");
-    tb->setObjectName("maintoolbar");
-    tb->addAction(Action("FileNew"));
-    tb->addAction(Action("FileOpen"));
-    tb->addAction(Action("FileSave"));
-    QAction* mode = tb->addAction("Edita / Anteprima");
-    mode->setObjectName("ModeSwitch");
-    mode->setCheckable(true);
-    connect(mode, &QAction::triggered, this, [this] { SetEditMode(!doc_->EditMode()); });
-    actions_["ModeSwitch"] = mode;
-
-    BuildToolbars();
-
-    // Hints of the commands go to the status line.
-    for (auto& [name, action] : actions_) {
-        if (action->statusTip().isEmpty()) action->setStatusTip(action->text().remove('&'));
-    }
-    connect(bar, &QMenuBar::hovered, this, [this](QAction* a) { status_->setText(a->statusTip()); });
-}
-
-void TMainForm::BuildToolbars() {
-    // Undo with its drop-down list, and redo.
-    QToolBar* edit = addToolBar("Modifica");
-    edit->setObjectName("edittoolbar");
-    edit->addAction(Action("EditUndo"));
-    undoListButton_ = new QToolButton(edit);
-    undoListButton_->setObjectName("UndoListButton");
-    undoListButton_->setArrowType(Qt::DownArrow);
-    undoListButton_->setToolTip("Undo multiplo");
-    undoListButton_->setEnabled(false);
-    connect(undoListButton_, &QToolButton::clicked, this, [this] { ShowUndoList(); });
-    edit->addWidget(undoListButton_);
-    edit->addAction(Action("EditRedo"));
-    edit->addSeparator();
-    edit->addAction(Action("EditCut"));
-    edit->addAction(Action("EditCopy"));
-    edit->addAction(Action("EditPaste"));
-
-    // Format: paragraph style, face, size, the style bits, colour, alignment,
-    // lists and indents. Faces and style names are Windows-1252 in the engine.
-    addToolBarBreak();
-    QToolBar* fmt = addToolBar("Formato");
-    fmt->setObjectName("formattoolbar");
-    styleBox_ = new QComboBox(fmt);
-    // The style and face boxes list the document's and the system's names,
-    // not captions: they stay unnamed so the language blocks leave them alone.
-    styleBox_->setMinimumContentsLength(14);
-    styleBox_->setToolTip("Stile paragrafo");
-    connect(styleBox_, &QComboBox::textActivated, this, [this](const QString& name) {
-        ChooseStyle(ToCp(name));
-        view_->setFocus();
-    });
-    fmt->addWidget(styleBox_);
-    faceBox_ = new QComboBox(fmt);
-    faceBox_->setEditable(true);
-    faceBox_->setInsertPolicy(QComboBox::NoInsert);
-    faceBox_->setMinimumContentsLength(16);
-    faceBox_->setToolTip("Carattere");
-    QStringList faces{"Times New Roman", "Arial", "Courier New"};
-    for (const QString& f : QFontDatabase::families())
-        if (!faces.contains(f)) faces << f;
-    faceBox_->addItems(faces);
-    connect(faceBox_, &QComboBox::textActivated, this, [this](const QString& face) {
-        if (face.isEmpty()) return;
-        std::string name = ToCp(face);
-        view_->Run([&](BoxEditor& e) { e.SetFace(name); });
-        view_->setFocus();
-    });
-    fmt->addWidget(faceBox_);
-    sizeBox_ = new QComboBox(fmt);
-    sizeBox_->setObjectName("SizeBox");
-    sizeBox_->setEditable(true);
-    sizeBox_->setInsertPolicy(QComboBox::NoInsert);
-    sizeBox_->setValidator(new QIntValidator(1, 999, sizeBox_));
-    sizeBox_->setToolTip("Dimensione");
-    for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
-        sizeBox_->addItem(QString::number(size));
-    connect(sizeBox_, &QComboBox::textActivated, this, [this](const QString& text) {
-        int points = text.toInt();
-        if (points <= 0) return;
-        view_->Run([points](BoxEditor& e) { e.SetSize(points); });
-        view_->setFocus();
-    });
-    fmt->addWidget(sizeBox_);
-    fmt->addAction(Action("FormatBold"));
-    fmt->addAction(Action("FormatItalic"));
-    fmt->addAction(Action("FormatUnderline"));
-    for (const char* name : {"FormatBold", "FormatItalic", "FormatUnderline"}) Action(name)->setCheckable(true);
-
-    auto command = [this, fmt](const char* name, const QString& caption, auto run) {
-        QAction* a = fmt->addAction(caption);
-        a->setObjectName(name);
-        a->setEnabled(false);
-        actions_[name] = a;
-        connect(a, &QAction::triggered, this, run);
-        return a;
-    };
-    command("FormatColour", "Colore testo...", [this] {
-        if (!view_->Box()) return;
-        int32_t current = view_->Box()->TextAttributes().Colour();
-        QColor c = QColorDialog::getColor(ToQColor(current), this, "Colore");
-        if (!c.isValid()) return;
-        int32_t colour = c.red() | (c.green() << 8) | (c.blue() << 16);
-        view_->Run([colour](BoxEditor& e) { e.SetColour(colour); });
-    });
-    fmt->addSeparator();
-    auto* alignment = new QActionGroup(this);
-    for (auto [name, caption, value] : {std::tuple{"FormatAlignLeft", "Allinea a sinistra", 0},
-                                        {"FormatAlignCentre", "Centra", 2},
-                                        {"FormatAlignRight", "Allinea a destra", 1}}) {
-        QAction* a = command(name, caption, [this, value = value] {
-            view_->Run([value](BoxEditor& e) { e.SetAlignment(uint8_t(value)); });
-        });
-        a->setCheckable(true);
-        a->setData(value);
-        alignment->addAction(a);
-    }
-    fmt->addSeparator();
-    // A list button turns its kind on, or off when the paragraph has it.
-    for (auto [name, caption, kind] : {std::tuple{"FormatBullets", "Elenco puntato", 10},
-                                       {"FormatNumbers", "Elenco numerato", 6}}) {
-        QAction* a = command(name, caption, [this, kind = kind] {
-            if (!view_->Box()) return;
-            uint8_t now = view_->Box()->ParaAttributes().ListKind();
-            view_->Run([&](BoxEditor& e) { e.SetListKind(now == kind ? 0 : uint8_t(kind)); });
-        });
-        a->setCheckable(true);
-    }
-    // Indents move the left margin by one centimetre, in the paragraph's unit.
-    for (auto [name, caption, step] : {std::tuple{"FormatIndentLess", "Riduci rientro", -1},
-                                       {"FormatIndentMore", "Aumenta rientro", 1}}) {
-        command(name, caption, [this, step = step] {
-            if (!view_->Box()) return;
-            THQVParaAttributes& pa = view_->Box()->ParaAttributes();
-            double cm = PixelsToUnit(UnitToPixels(1.0, umCentimetres, 96), pa.Unit(), 96);
-            double margin = std::max(0.0, pa.LeftMargin() + step * cm);
-            view_->Run([margin](BoxEditor& e) { e.SetLeftMargin(margin); });
-        });
-    }
-    connect(view_, &TPageView::InputDone, this, [this] {
-        UpdateFormatBoxes();
-        UpdateEditActions();
-    });
-    connect(view_, &TPageView::ContextMenuAboutToShow, this, [this] { UpdateEditActions(); });
-    view_->SetContextActions({Action("EditCut"), Action("EditCopy"), Action("EditPaste"), Action("EditSelectAll")});
 }
 
 void TMainForm::UpdateFormatBoxes() {
@@ -627,6 +262,12 @@ void TMainForm::ApplyOptions() {
     set_->Bak = options_.bak;
     set_->DBdebug = options_.dbDebug;
     set_->DBdebugMap = options_.dbDebugMap;
+    view_->SetTypographicQuotes(options_.typographicQuotes);
+    // The find window follows "CercaTop" when it is shown again.
+    if (QDialog* find = CachedWindow("fcerca")) {
+        find->hide();
+        find->setWindowFlag(Qt::WindowStaysOnTopHint, options_.findOnTop);
+    }
     saveReminder_.setInterval(options_.saveReminderMs);
     if (spelling_) spelling_->ApplyOptions();
     doc_->PromemSave = options_.saveReminder;
@@ -641,12 +282,54 @@ void TMainForm::WireDocument() {
     app::DocumentUi& ui = doc_->ui;
     ui.askSaveName = [this](const app::SaveDialogRequest& r) -> std::optional<app::SaveDialogResult> {
         QString start = QString::fromStdString((r.folder / r.proposedName).string());
-        QString name = QFileDialog::getSaveFileName(
-            this, r.asTemplate ? "Salva come modello" : "Salva con nome", start,
-            "Salva ipertesto oVik (*.hqv);;Salva pagina corrente in TXT (*.txt *.asc *.c *.pas);;Tutti i files (*)");
+        // The types that can be written today; the text filter saves the
+        // page shown through the text converter.
+        const QString hypertext = "Salva ipertesto oVik (*.hqv)";
+        const QString text = "Salva pagina corrente in TXT (*.txt *.asc *.c *.pas)";
+        QString filter = r.asTemplate ? hypertext : hypertext + ";;" + text + ";;Tutti i files (*)";
+        QString chosenFilter;
+        QString name = QFileDialog::getSaveFileName(this, r.asTemplate ? "Salva come modello" : "Salva con nome", start,
+                                                    filter, &chosenFilter);
         if (name.isEmpty()) return std::nullopt;
-        if (QFileInfo(name).suffix().isEmpty()) name += ".hqv";
-        return app::SaveDialogResult{name.toStdString(), app::SaveType::Hypertext};
+        const bool asText = !r.asTemplate && chosenFilter == text;
+        if (QFileInfo(name).suffix().isEmpty()) name += asText ? ".txt" : ".hqv";
+        return app::SaveDialogResult{name.toStdString(), asText ? app::SaveType::Text : app::SaveType::Hypertext};
+    };
+    ui.exportFile = [this](const std::filesystem::path& name, app::SaveType type) {
+        if (type != app::SaveType::Text) {
+            messages_.Information("Formato non disponibile.");
+            return false;
+        }
+        view_->StorePage();
+        const int32_t page = view_->PageNumber() >= 0 ? view_->PageNumber() : CurrentPage();
+        txt_.ExportFileName = name;
+        const bool ok = page >= 0 && txt_.ExportPage(page);
+        std::error_code ec;
+        if (ok)
+            status_->setText(QString("Salvato %1 (1 pagina, %2 byte)")
+                                 .arg(QString::fromStdString(name.filename().string()))
+                                 .arg(qulonglong(std::filesystem::file_size(name, ec))));
+        return ok;
+    };
+    // The new-hypertext window: an empty hypertext or one of the hypertext
+    // templates (an empty path stands for the empty hypertext).
+    ui.askNewFrom = [this]() -> std::optional<std::filesystem::path> {
+        const QString empty = "Ipertesto vuoto";
+        QStringList choices{empty};
+        std::vector<std::filesystem::path> files;
+        std::error_code ec;
+        const std::filesystem::path folder = doc_->Folders().HypTemplates();
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+            if (entry.path().extension() != ".hqv") continue;
+            files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& f : files) choices << QString::fromStdString(f.stem().string());
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(this, "Nuovo ipertesto", "Modello:", choices, 0, false, &ok);
+        if (!ok) return std::nullopt;
+        const qsizetype i = choices.indexOf(chosen);
+        return i <= 0 ? std::filesystem::path() : files[size_t(i - 1)];
     };
     ui.showErrors = [this](const std::string& title, const std::vector<std::string>& errors) {
         auto* w = static_cast<TFErrori*>(PrepareWindow("ferrori"));
@@ -663,7 +346,7 @@ void TMainForm::WireDocument() {
         RefreshRecentFiles();
     };
     ui.importFile = [this](const std::filesystem::path& f) {
-        txt_.ImportFiles({f}, 1);
+        const int32_t first = txt_.ImportFiles({f}, 1);
         const ImportReport& report = txt_.Report;
         if (report.pagesMade > 0) set_->SetModified(true);
         if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
@@ -673,6 +356,7 @@ void TMainForm::WireDocument() {
             w->exec();
         }
         RefreshPages();
+        if (report.pagesMade > 0) ShowPage(first);
         return report.pagesMade > 0;
     };
     ui.stopReminder = [this] { saveReminder_.stop(); };
@@ -714,31 +398,9 @@ void TMainForm::ShowPage(int32_t number) {
     UpdateFormatBoxes();
 }
 
-void TMainForm::UpdateEditActions() {
-    bool editing = view_->Box() && !view_->ReadOnly();
-    // The editing and format toolbars appear with a page to edit.
-    for (const char* name : {"edittoolbar", "formattoolbar"})
-        if (auto* bar = findChild<QToolBar*>(name)) bar->setVisible(editing);
-    Action("EditUndo")->setEnabled(editing && history_->CanUndo());
-    Action("EditRedo")->setEnabled(editing && history_->CanRedo());
-    Action("EditSelectAll")->setEnabled(view_->Box() != nullptr);
-    for (const char* name : {"FormatFont", "InsertSymbol", "FormatBold", "FormatItalic", "FormatUnderline",
-                             "FormatColour", "FormatAlignLeft", "FormatAlignCentre", "FormatAlignRight",
-                             "FormatBullets", "FormatNumbers", "FormatIndentLess", "FormatIndentMore"})
-        Action(name)->setEnabled(editing);
-    for (QWidget* box : {static_cast<QWidget*>(styleBox_), static_cast<QWidget*>(faceBox_),
-                         static_cast<QWidget*>(sizeBox_)})
-        box->setEnabled(editing);
-    undoListButton_->setEnabled(editing && history_->CanUndo());
-    const bool selection = view_->HasSelection();
-    Action("EditCut")->setEnabled(editing && selection);
-    Action("EditCopy")->setEnabled(selection);
-    Action("EditPaste")->setEnabled(editing);
-    Action("EditPastePage")->setEnabled(editing);
-    // The link commands follow the same editing state (leaving preview too).
-    if (links_) links_->UpdateState();
-    if (!history_->UndoDescriptions().empty())
-        Action("EditUndo")->setStatusTip(QString::fromStdString(cp1252::ToUtf8(history_->UndoDescriptions().front())));
+void TMainForm::ShowPageCount() {
+    const int n = pages_->count();
+    status_->setText(n == 1 ? QString("1 pagina") : QString("%1 pagine").arg(n));
 }
 
 QString TMainForm::CaptionText() const { return QString::fromStdString(doc_->Caption()); }
@@ -757,7 +419,7 @@ void TMainForm::RefreshPages() {
         pageNumbers_.push_back(n);
         if (n == view_->PageNumber()) pages_->setCurrentItem(item);
     }
-    status_->setText(QString("%1 pagine").arg(pages_->count()));
+    ShowPageCount();
     UpdateCaption();
     // The document commands decide the mode; the view and the switch follow.
     if (view_->ReadOnly() == doc_->EditMode()) {
@@ -816,6 +478,8 @@ void TMainForm::ImportPages() {
     auto* w = static_cast<TFImport*>(PrepareWindow("fimport"));
     if (w->exec() != QDialog::Accepted) return;
     RefreshPages();
+    // The first page made is shown.
+    if (w->FirstImported() >= 0) ShowPage(w->FirstImported());
 }
 
 int32_t TMainForm::CurrentPage() const {
@@ -1031,6 +695,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     if (!doc_->Unnamed() && std::filesystem::exists(doc_->CurrentName()))
         settings_.WriteOption("LastFile", doc_->CurrentName());
     recent_.Save(settings_);
+    SaveLayout();
     e->accept();
 }
 

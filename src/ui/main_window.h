@@ -18,6 +18,7 @@
 #include "app/startup.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
+#include "ui/commands/command_table.h"
 #include "ui/page_view.h"
 #include "ui/qt_platform.h"
 #include "document/lifecycle.h"
@@ -82,12 +83,36 @@ private:
     void BuildToolbars();
     // Shows the caret's face, size, style and alignment in the format toolbar.
     void UpdateFormatBoxes();
-    QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
-                        const QKeySequence& shortcut = {}, bool enabled = false);
+    // The command tables, one per menu (src/ui/commands), and their assembly.
+    MenuTable FileMenu();
+    MenuTable EditMenu();
+    MenuTable SearchMenu();
+    MenuTable InsertMenu();
+    MenuTable TableMenu();
+    MenuTable FormatMenu();
+    MenuTable HypertextMenu();
+    MenuTable PublishMenu();
+    MenuTable ToolsMenu();
+    MenuTable HelpMenu();
+    std::vector<Command> FormatToolbarCommands();
+    // Makes the command's action, adds it to `where` (a menu or toolbar; may be
+    // null) and keeps its enabled rule.
+    QAction* AddCommand(QWidget* where, const Command& c);
+    void FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
+    // The open dialog, starting in `startFolder` (empty: the current file's folder).
+    void OpenWithDialog(const QString& startFolder);
+    // Stores the shown page and shows it again, laid out anew.
+    void RelayOutPage();
     void UpdateCaption();
     void RefreshPages();
+    // "1 pagina", "N pagine" in the status line.
+    void ShowPageCount();
     void RefreshRecentFiles();
     void ApplyOptions();
+    // The window's placement ("forms") and toolbar layout ("toolbar"), taken
+    // back at start and kept at the end.
+    void RestoreLayout();
+    void SaveLayout();
     void SetEditMode(bool edit);
     void OpenStartFile();
     void WireDocument();
@@ -127,6 +152,7 @@ private:
     app::AppliedOptions options_;
     std::unique_ptr<app::DocumentController> doc_;
     std::map<QString, QAction*> actions_;
+    std::map<QString, EnabledWhen> when_;  // the enabled rule of each table command
     QMenu* fileMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;
     std::vector<QAction*> recentActions_;

@@ -111,6 +111,8 @@ public:
     // --- spelling (src/ui/spell_view.cpp) ---------------------------------------------
     // The linked spell checker (null: none) and background checking.
     void SetSpellChecker(app::TZtSpellChecker* checker, bool autoCheck);
+    // Typed straight quotes become typographic ones (the "Virgolette" option).
+    void SetTypographicQuotes(bool on) { model_.SetAutoEngQuote(on); }
     app::TZtSpellChecker* SpellChecker() const { return spell_; }
     // The interactive check from the caret's word (F7), and of every page (Ctrl+F7).
     void SpellCheckFromCursor(bool fromCursor = true);

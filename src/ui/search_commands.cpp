@@ -34,7 +34,7 @@ void TMainForm::WireSearchCommands() {
     auto open = [this](const char* action, std::function<void()> run) {
         QAction* a = Action(action);
         a->setEnabled(true);
-        connect(a, &QAction::triggered, this, std::move(run));
+        SetHandler(a, this, std::move(run));
     };
     open("SearchFind", [this] { ShowFind(TFCerca::FindTab); });
     open("SearchOperators", [this] {

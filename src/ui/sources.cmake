@@ -61,3 +61,12 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/spell_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/speller.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/speller.cpp)
+# The command tables of the menus and toolbars, and their assembly.
+list(APPEND OVIK_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/commands/command_table.h
+  ${CMAKE_CURRENT_LIST_DIR}/commands/not_built.h
+  ${CMAKE_CURRENT_LIST_DIR}/commands/not_built.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commands/assemble.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commands/document_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commands/format_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commands/hypertext_commands.cpp)

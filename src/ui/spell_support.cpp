@@ -13,6 +13,7 @@
 #include "platform/messages.h"
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/speller.h"
+#include "ui/commands/command_table.h"
 #include "ui/main_window.h"
 
 namespace ovik::ui {
@@ -66,8 +67,8 @@ SpellSupport::SpellSupport(TMainForm& window, app::AppSettings& settings)
     checker_.RunDialog = [this](app::TZtSpellSession& session) {
         Dialog().Run(session, FromCp(checker_.DialogCaption()));
     };
-    if (QAction* a = window_.Action("ToolsSpellPage")) connect(a, &QAction::triggered, this, [this] { CheckPage(); });
-    if (QAction* a = window_.Action("ToolsSpellAll")) connect(a, &QAction::triggered, this, [this] { CheckAllPages(); });
+    if (QAction* a = window_.Action("ToolsSpellPage")) SetHandler(a, this, [this] { CheckPage(); });
+    if (QAction* a = window_.Action("ToolsSpellAll")) SetHandler(a, this, [this] { CheckAllPages(); });
     TFOpzioni::spellAvailability = [this] {
         SpellAvailability a;
         a.open = checker_.IsOpen();

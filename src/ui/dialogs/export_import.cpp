@@ -298,7 +298,8 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
     auto* go = AddButton(box, "&Importa", "bimporta", QDialogButtonBox::AcceptRole);
     auto* close = AddButton(box, "A&nnulla", "bannulla", QDialogButtonBox::RejectRole);
     connect(go, &QPushButton::clicked, this, [this] {
-        if (Import() >= 0) accept();
+        firstImported_ = Import();
+        if (firstImported_ >= 0) accept();
     });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     auto* grid = new QGridLayout(this);

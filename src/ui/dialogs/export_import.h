@@ -79,6 +79,8 @@ public:
     void DetermineList();
     // Opens the window on the follow-the-links tab with `start` and its list.
     void FollowLinksFrom(const std::filesystem::path& start);
+    // The first page the last "Importa" made, or -1.
+    int32_t FirstImported() const { return firstImported_; }
 
     // Shows an import's report; by default in the errors window ("Errori").
     std::function<void(const std::string& title, const std::vector<std::string>& lines)> ShowReport;
@@ -103,6 +105,7 @@ protected:
 private:
     THQVtoTxt& txt_;
     THQVfromHtml html_;
+    int32_t firstImported_ = -1;
 };
 
 }  // namespace ovik::ui

@@ -1,0 +1,59 @@
+#include "ui/commands/not_built.h"
+
+namespace ovik::ui {
+
+const std::vector<NotBuiltCommand>& NotBuiltCommands() {
+    static const std::vector<NotBuiltCommand> list = {
+        {"FileFind", "file search window"},
+        {"FilePrinterSetup", "printing"},
+        {"FileMargins", "printing"},
+        {"FilePrint", "printing"},
+        {"FilePrintPage", "printing"},
+        {"FilePrintAll", "printing"},
+        {"InsertPicture", "pictures and maps"},
+        {"InsertTable", "tables"},
+        {"InsertFrame", "independent frames"},
+        {"InsertMedia", "animations and sounds"},
+        {"InsertEmbed", "embedded objects"},
+        {"InsertForms", "forms"},
+        {"InsertPageFunctions", "page functions"},
+        {"InsertScript", "scripts"},
+        {"InsertNotes", "annotations"},
+        {"InsertHtml", "html objects"},
+        // These perform no action in this program.
+        {"InsertCustom", "no action"},
+        {"InsertDb", "no action"},
+        {"TableProperties", "tables"},
+        {"TableAddRow", "tables"},
+        {"TableAddColumn", "tables"},
+        {"TableDeleteRow", "tables"},
+        {"TableDeleteColumn", "tables"},
+        {"TableSelect", "tables"},
+        {"FormatLoadFrames", "frame layouts"},
+        {"FormatFrames", "frame layouts"},
+        {"HypAllPages", "page tree window"},
+        {"HypSearches", "no action"},
+        {"HypSlides", "slides"},
+        {"HypExplore", "no action"},
+        {"PreviewPage", "html export"},
+        {"PreviewAll", "html export"},
+        {"PublishCd", "cd-rom publishing"},
+        {"PublishHtml", "html export"},
+        {"PublishWinHelp", "help-file export"},
+        {"PublishFtp", "no action"},
+        {"PublishServer", "no action"},
+        {"ToolsToolbars", "toolbars window"},
+        {"ToolsWindows", "windows list"},
+        {"HelpIndex", "user manual"},
+        {"HelpSearch", "user manual"},
+    };
+    return list;
+}
+
+const char* MissingFeature(std::string_view name) {
+    for (const NotBuiltCommand& c : NotBuiltCommands())
+        if (name == c.name) return c.feature;
+    return nullptr;
+}
+
+}  // namespace ovik::ui
