@@ -365,6 +365,16 @@ void TMainForm::WireDocument() {
     };
     ui.viewShowStartPage = [this](bool preview) {
         SetEditMode(!preview);
+        // A hypertext without pages (a new one) gets its start page, ready
+        // for typing; a page nobody typed in leaves the hypertext unchanged.
+        bool anyPage = false;
+        for (int32_t n = 0; n < set_->ObjectCount(testoHtml) && !anyPage; ++n)
+            if (THQVtesto* p = set_->Page(n); p && !p->IsFree()) anyPage = true;
+        if (!preview && !anyPage) {
+            const bool modified = set_->Modified();
+            set_->AddNewObject(testoHtml);
+            set_->SetModified(modified);
+        }
         RefreshPages();
         int32_t start = set_->ContentsPage();
         if (!set_->Page(start) || set_->Page(start)->IsFree()) start = pageNumbers_.empty() ? -1 : pageNumbers_[0];
