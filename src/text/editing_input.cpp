@@ -23,8 +23,16 @@ namespace {
 // line that wraps it stays before the line's last character, so that it
 // belongs to this line and not to the next.
 int32_t CharOnLine(const THQVparag& p, int32_t line, int32_t x) {
-    const int32_t j = CharAtX(p, line, x);
+    int32_t j = CharAtX(p, line, x);
     const auto& lines = p.Lines();
+    // CharAtX gives the place after the character under x: a point in the
+    // left half of that character puts the caret before it.
+    if (line >= 0 && line < int32_t(lines.size()) && j > lines[size_t(line)].first && j <= p.Length()) {
+        const THQVline& l = lines[size_t(line)];
+        int64_t start = int64_t(l.alignOffset) + l.left;
+        for (int32_t i = l.first; i < j - 1; ++i) start += p.Records()[size_t(i)].width;
+        if (x - start < p.Records()[size_t(j) - 1].width / 2) --j;
+    }
     if (line >= 0 && line + 1 < int32_t(lines.size()) && j >= lines[size_t(line) + 1].first &&
         j > lines[size_t(line)].first)
         return lines[size_t(line) + 1].first - 1;

@@ -586,6 +586,28 @@ TEST_F(Edit, KeysThatDoNothingAndHeaderParagraphs) {
     EXPECT_EQ(box.caret.charIndex, 0);
 }
 
+TEST_F(Edit, AClickPutsTheCaretOnTheNearerSideOfTheCharacter) {
+    Open("<Z S0 >alfa beta");
+    const int32_t w = P(0).Records()[2].width;
+    ASSERT_GE(w, 4);
+    struct Row {
+        const char* name;
+        int32_t x;
+        int32_t caret;
+    } rows[] = {
+        {"just inside the left edge", XBefore(0, 2) + 1, 2},
+        {"left half", XBefore(0, 2) + w / 2 - 1, 2},
+        {"right half", XBefore(0, 2) + w - 1, 3},
+        {"middle goes after", XAt(0, 2), 3},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        editor.MouseDown(MouseButton::Left, r.x, YAt(0), 0);
+        editor.MouseUp(MouseButton::Left, r.x, YAt(0), 0);
+        EXPECT_EQ(box.caret.charIndex, r.caret);
+    }
+}
+
 TEST_F(Edit, MouseSelectsPlacesAndFollows) {
     Open("<Z S0 >alfa beta  gamma<Z S0 >vai <$03000002>qui<%>");
     // Press, move, release: a selection.
