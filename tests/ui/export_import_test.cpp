@@ -139,5 +139,32 @@ TEST_F(Windows, TheImportFollowsTheLinksOfAnHtmlFile) {
     EXPECT_EQ(w.Import(), first + 3);
 }
 
+TEST_F(Windows, TheExportWritesAnHtmlSiteWithTheOptionsOfItsWindow) {
+    app::NewEmptyPage(set);
+    set.SetExpPrefix("sito");
+    TFExport w(set, txt, store);
+    w.Load((Dir() / "x.htm").string());
+    ASSERT_EQ(w.Mode(), 0);
+    EXPECT_TRUE(w.htmlOptions->isEnabled());
+    // The options window keeps its four settings in "htmlexp".
+    TFHtmlOptions options(w.Html(), store);
+    options.Load();
+    EXPECT_TRUE(options.autoAlt->isChecked());
+    EXPECT_EQ(options.extension->currentData().toInt(), 0);
+    options.extension->setCurrentIndex(1);
+    options.sepImage->setChecked(true);
+    options.Apply();
+    EXPECT_EQ(store.ReadOr("htmlexp", "expTipoExt", ""), "1");
+    EXPECT_EQ(store.ReadOr("htmlexp", "expSepImage", ""), "1");
+    const fs::path out = Dir() / "sito";
+    w.folder->setText(QString::fromStdString(out.string()));
+    ASSERT_TRUE(w.Export()) << messages.joined();
+    EXPECT_TRUE(fs::exists(out / "sito_index.html"));
+    EXPECT_TRUE(fs::exists(out / "sito_style.css"));
+    EXPECT_NE(FileText(out / "sito_index.html").find("<!--pageoVik=\"0;"), std::string::npos);
+    w.SelectMode(4);
+    EXPECT_FALSE(w.htmlOptions->isEnabled());
+}
+
 }  // namespace
 }  // namespace ovik::ui

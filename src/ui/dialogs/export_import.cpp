@@ -22,12 +22,12 @@
 
 namespace ovik::ui {
 
-bool ExportModeAvailable(int mode) { return mode == 4; }
+bool ExportModeAvailable(int mode) { return mode == 4 || mode == 0; }
 bool ImportModeAvailable(int mode) { return mode == 4 || mode == 0; }
 
 namespace fs = std::filesystem;
 
-bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error) {
+bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error, THQVtoHtml* html) {
     error.clear();
     if (!ExportModeAvailable(r.mode)) {
         error = "Formato non disponibile.";
@@ -38,6 +38,17 @@ bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error) {
         !fs::is_directory(r.folder, ec)) {
         error = "Errore nella creazione directory: \"" + r.folder.string() + "\" controlla la linguetta \"path\".";
         return false;
+    }
+    if (r.mode == 0) {
+        THQVtoHtml own(txt.LinkedHQVset);
+        THQVtoHtml& h = html ? *html : own;
+        if (txt.LinkedHQVset) h.ExportPrefix = txt.LinkedHQVset->ExpPrefix();
+        h.ExportPath = r.folder;
+        h.OnExpProgress = txt.OnExpProgress;
+        const bool ok = h.ExportSite(r.pages);
+        h.OnExpProgress = nullptr;
+        if (!ok) error = h.LastError;
+        return ok;
     }
     // Only the file part of the main name counts: the file stays in the folder.
     fs::path name = fs::path(r.mainFileName).filename();
@@ -79,7 +90,7 @@ void FillModes(QComboBox* combo, const std::vector<ConvMode>& modes, bool (*avai
 }  // namespace
 
 TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent)
-    : TFDialog(store, "fexport", parent), set_(set), txt_(txt) {
+    : TFDialog(store, "fexport", parent), set_(set), txt_(txt), html_(&set) {
     setWindowTitle("Esportazione");
     auto* listLabel = NamedLabel("Pagine da esportare:", "lpagine");
     pages = new QListWidget;
@@ -90,7 +101,14 @@ TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store,
     auto* form = new QFormLayout;
     format = new QComboBox;
     auto* fl = NamedLabel("Scegli formato:", "lformato");
-    form->addRow(fl, format);
+    htmlOptions = Named(new QPushButton("Html..."), "bhtml");
+    connect(htmlOptions, &QPushButton::clicked, this, &TFExport::EditHtmlOptions);
+    auto* fw0 = new QWidget;
+    auto* fh0 = new QHBoxLayout(fw0);
+    fh0->setContentsMargins(0, 0, 0, 0);
+    fh0->addWidget(format, 1);
+    fh0->addWidget(htmlOptions);
+    form->addRow(fl, fw0);
     folder = new QLineEdit;
     auto* browse = new QToolButton;
     browse->setText("...");
@@ -146,6 +164,7 @@ void TFExport::SelectMode(int mode) {
     if (i >= 0) format->setCurrentIndex(i);
     ExportModeSettings s = ExportModeSettings::Load(Store(), mode);
     folder->setText(QString::fromStdString(s.expPathInWindow.string()));
+    htmlOptions->setEnabled(Mode() == 0);
 }
 
 void TFExport::Load(const std::string& proposedFile) {
@@ -196,7 +215,8 @@ bool TFExport::Export() {
     ExportRequest r = Request();
     txt_.OnExpProgress = ProgressInto(status);
     std::string error;
-    bool ok = RunExport(txt_, r, error);
+    html_.LoadOptions(Store());
+    bool ok = RunExport(txt_, r, error, &html_);
     txt_.OnExpProgress = nullptr;
     if (!ok) {
         set_.Messages().Error(error);
@@ -207,6 +227,66 @@ bool TFExport::Export() {
     s.Save(Store(), r.mode);
     status->setText(QString("Esportate %1 pagine.").arg(r.pages.size()));
     return true;
+}
+
+bool TFExport::EditHtmlOptions() {
+    TFHtmlOptions options(html_, Store(), this);
+    options.Load();
+    if (options.exec() != QDialog::Accepted) return false;
+    options.Apply();
+    return true;
+}
+
+TFHtmlOptions::TFHtmlOptions(THQVtoHtml& html, platform::SettingsStore& store, QWidget* parent)
+    : TFDialog(store, "fopzionihtml", parent), html_(html) {
+    setWindowTitle("Opzioni");
+    auto* tabs = new QTabWidget;
+    auto* page = new QWidget;
+    auto* v = new QVBoxLayout(page);
+    sepImage = Named(new QCheckBox("Immagini in dir separata"), "cbsepimage");
+    origName = Named(new QCheckBox("nomi originali per img e files"), "cborigname");
+    autoAlt = Named(new QCheckBox("genera autom. \"alt\" per zone"), "cbalt");
+    extension = Named(new QComboBox, "cbext");
+    extension->addItem(".htm", 0);
+    extension->addItem(".html", 1);
+    auto* eh = new QHBoxLayout;
+    auto* el = NamedLabel("Estensione per files di pagina: ", "lext");
+    el->setBuddy(extension);
+    eh->addWidget(el);
+    eh->addWidget(extension);
+    eh->addStretch(1);
+    v->addWidget(sepImage);
+    v->addWidget(origName);
+    v->addLayout(eh);
+    v->addWidget(autoAlt);
+    v->addStretch(1);
+    tabs->addTab(page, "Esportazione HTML");
+    auto* box = new QDialogButtonBox;
+    auto* ok = AddButton(box, "Ok", "bok", QDialogButtonBox::AcceptRole);
+    auto* cancel = AddButton(box, "Annulla", "bannulla", QDialogButtonBox::RejectRole);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* grid = new QVBoxLayout(this);
+    grid->addWidget(tabs);
+    grid->addWidget(box);
+    FinishCreation();
+}
+
+void TFHtmlOptions::Load() {
+    html_.LoadOptions(Store());
+    if (html_.LinkedHQVset) html_.ExportPrefix = html_.LinkedHQVset->ExpPrefix();
+    sepImage->setChecked(html_.ExpSepImage);
+    origName->setChecked(html_.ExpOrigName);
+    autoAlt->setChecked(html_.AutoAlt);
+    extension->setCurrentIndex(html_.ExpTipoExt == 1 ? 1 : 0);
+}
+
+void TFHtmlOptions::Apply() {
+    html_.ExpSepImage = sepImage->isChecked();
+    html_.ExpOrigName = origName->isChecked();
+    html_.AutoAlt = autoAlt->isChecked();
+    html_.ExpTipoExt = extension->currentData().toInt();
+    html_.SaveOptions(Store());
 }
 
 TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* parent)

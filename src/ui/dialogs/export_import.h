@@ -1,10 +1,13 @@
 // The export window ("Esportazione") and the import window ("Importazione").
-// Only the formats whose converters exist are enabled: export in plain text
-// (mode 4), import of HTML (mode 0) and plain text (mode 4).
+// Only the formats whose converters exist are enabled: export as an HTML site
+// (mode 0) and in plain text (mode 4), import of HTML (mode 0) and plain text
+// (mode 4). The "Html..." button opens the HTML export options ("Opzioni",
+// tab "Esportazione HTML", settings of section "htmlexp").
 #pragma once
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +18,7 @@
 
 #include "convert/conv_modes.h"
 #include "convert/hqv_from_html.h"
+#include "convert/hqv_to_html.h"
 #include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
 #include "ui/dialogs/dialog_support.h"
@@ -35,7 +39,26 @@ struct ExportRequest {
 // Runs an export: creates the folder when missing and writes the pages. False
 // with the message for the user in `error`. The file always lands inside the
 // folder given.
-bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error);
+// Mode 0 writes the HTML site into the folder through `html` (one linked to
+// the same hypertext is made when none is given).
+bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error, THQVtoHtml* html = nullptr);
+
+// The HTML export options ("Opzioni", tab "Esportazione HTML").
+class TFHtmlOptions : public TFDialog {
+    Q_OBJECT
+public:
+    TFHtmlOptions(THQVtoHtml& html, platform::SettingsStore& store, QWidget* parent = nullptr);
+    // Shows the converter's settings (and takes the hypertext's export prefix).
+    void Load();
+    // "Ok": the settings into the converter and the settings store.
+    void Apply();
+
+    QCheckBox *sepImage, *origName, *autoAlt;
+    QComboBox* extension;
+
+private:
+    THQVtoHtml& html_;
+};
 
 class TFExport : public TFDialog {
     Q_OBJECT
@@ -51,15 +74,20 @@ public:
     // when it failed (the message has been shown).
     bool Export();
     void ToggleAll();
+    // The "Html..." button: the HTML export options; true on "Ok".
+    bool EditHtmlOptions();
+    THQVtoHtml& Html() { return html_; }
 
     QListWidget* pages;
     QLineEdit *folder, *mainFileName;
     QComboBox* format;
+    QPushButton* htmlOptions;
     QLabel* status;
 
 private:
     THQVset& set_;
     THQVtoTxt& txt_;
+    THQVtoHtml html_;
     bool allChecked_ = true;
 };
 
