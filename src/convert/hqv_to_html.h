@@ -98,6 +98,10 @@ public:
     // One page and the secondary pages it reaches; the pictures and files stay
     // in `copy` for the caller; every page written is added to `exported`.
     bool ExportPage(HtmlPageLists& copy, std::vector<int32_t>& exported, int32_t page);
+    // A browser preview into ExportPath: page `page` with what it reaches, or
+    // every page in use when `all`. The file to open (the page's main file),
+    // or empty with LastError when the export failed.
+    std::filesystem::path ExportPreview(int32_t page, bool all);
     // Copies every object of the list (phase 3). Failures are skipped.
     void CopyFiles(const std::vector<THQVoggetto*>& copy);
 

@@ -458,6 +458,31 @@ bool THQVtoHtml::ExportPage(int32_t number) {
     return true;
 }
 
+fs::path THQVtoHtml::ExportPreview(int32_t page, bool all) {
+    if (!LinkedHQVset) return {};
+    THQVtesto* p = LinkedHQVset->Page(page);
+    if (!p || p->IsFree()) {
+        // Without a page shown the preview starts at the cover page.
+        page = LinkedHQVset->CoverPage();
+        p = LinkedHQVset->Page(page);
+        if (!p || p->IsFree()) {
+            LastError = "Nessuna pagina da mostrare.";
+            return {};
+        }
+    }
+    bool ok;
+    if (all) {
+        std::vector<int32_t> pages;
+        for (int32_t i = 0; i < LinkedHQVset->ObjectCount(testoHtml); ++i)
+            if (THQVtesto* q = LinkedHQVset->Page(i); q && !q->IsFree()) pages.push_back(i);
+        ok = ExportPages(pages);
+    } else {
+        ok = ExportPage(page);
+    }
+    if (!ok) return {};
+    return ExportPath / fs::path(cp1252::ToUtf8(ExportNameOf(p, kNameMain)));
+}
+
 void THQVtoHtml::CopyFiles(const std::vector<THQVoggetto*>& copy) {
     for (size_t k = 0; k < copy.size(); ++k) {
         THQVoggetto* o = copy[k];

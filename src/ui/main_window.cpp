@@ -29,6 +29,7 @@
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
 #include "ui/dialogs/export_import.h"
+#include "ui/qt_platform.h"
 #include "ui/dialogs/hypertext_options.h"
 #include "ui/dialogs/new_page.h"
 #include "ui/dialogs/page_properties.h"
@@ -482,6 +483,26 @@ bool TMainForm::OpenDocument(const QString& file, bool asTemplate) {
 void TMainForm::ExportPages() {
     view_->StorePage();
     PrepareWindow("fexport")->exec();
+}
+
+void TMainForm::PublishHtml() {
+    view_->StorePage();
+    auto* w = static_cast<TFExport*>(PrepareWindow("fexport"));
+    w->SelectMode(0);
+    w->exec();
+}
+
+void TMainForm::PreviewInBrowser(bool all) {
+    view_->StorePage();
+    THQVtoHtml html(set_.get());
+    html.LoadOptions(store_);
+    html.ExportPath = set_->TempFolder() / "anteprima";
+    const std::filesystem::path file = html.ExportPreview(CurrentPage(), all);
+    if (file.empty()) {
+        set_->Messages().Error(html.LastError);
+        return;
+    }
+    QtShell().OpenFile(file);
 }
 
 void TMainForm::ImportPages() {

@@ -117,6 +117,11 @@ private:
     void OpenStartFile();
     void WireDocument();
     void ExportPages();
+    // Exports the page shown (or the whole hypertext) into the temporary
+    // folder and opens it in the default browser.
+    void PreviewInBrowser(bool all);
+    // "Esporta Html...": the export window in its HTML mode.
+    void PublishHtml();
     void ImportPages();
     void ShowAlbum(int tab);
     // The style box chose a style name for the caret paragraph.

@@ -283,5 +283,20 @@ TEST_F(HtmlSite, Options) {
     EXPECT_FALSE(again.AutoAlt);
 }
 
+TEST_F(HtmlSite, BrowserPreview) {
+    THQVtesto* cover = Page("<Z S0 >c");
+    THQVtesto* other = Page("<Z S0 >o");
+    Page("<Z S0 >x");
+    fs::path file = conv.ExportPreview(other->Number(), false);
+    EXPECT_EQ(file, conv.ExportPath / "doc_000001.htm");
+    EXPECT_EQ(Files(), (std::set<std::string>{"doc_style.css", "doc_000001.htm"}));
+    fs::remove_all(conv.ExportPath);
+    // The whole hypertext; a page that is not there starts at the cover page.
+    file = conv.ExportPreview(99, true);
+    EXPECT_EQ(file, conv.ExportPath / "doc_index.htm");
+    EXPECT_EQ(Files().size(), 4u);
+    (void)cover;
+}
+
 }  // namespace
 }  // namespace ovik

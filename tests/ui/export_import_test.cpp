@@ -150,7 +150,7 @@ TEST_F(Windows, TheExportWritesAnHtmlSiteWithTheOptionsOfItsWindow) {
     TFHtmlOptions options(w.Html(), store);
     options.Load();
     EXPECT_TRUE(options.autoAlt->isChecked());
-    EXPECT_EQ(options.extension->currentData().toInt(), 0);
+    EXPECT_EQ(options.extension->currentIndex(), 0);
     options.extension->setCurrentIndex(1);
     options.sepImage->setChecked(true);
     options.Apply();

@@ -140,11 +140,13 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFKeywords keywords(set, store);
     TFOrdine order(set, store);
     TFCerca find(set, store);
-    std::vector<QWidget*> windows{&main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
+    THQVtoHtml htmlConverter(&set);
+    TFHtmlOptions htmlOptions(htmlConverter, store);
+    std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
                                   &link,  &special, &anchor, &file, &keywords, &order, &find};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

@@ -57,11 +57,12 @@ MenuTable TMainForm::HypertextMenu() {
 MenuTable TMainForm::PublishMenu() {
     return {"PublishMenu", "&Pubblica", {
         MenuEntry::SubMenu("PublishPreview", "&Anteprima in browser", {
-            Command{"PreviewPage", "&Corrente pagina in browser di default", Keys("Ctrl+A")},
-            Command{"PreviewAll", "&Tutto l'ipertesto in browser di default"},
+            Command{"PreviewPage", "&Corrente pagina in browser di default", Keys("Ctrl+A"),
+                    [this] { PreviewInBrowser(false); }},
+            Command{"PreviewAll", "&Tutto l'ipertesto in browser di default", {}, [this] { PreviewInBrowser(true); }},
         }),
         Command{"PublishCd", "&Cd-Rom..."},
-        Command{"PublishHtml", "Esporta &Html..."},
+        Command{"PublishHtml", "Esporta &Html...", {}, [this] { PublishHtml(); }},
         Command{"PublishWinHelp", "Esporta &WinHelp..."},
         Command{"PublishFtp", "Internet - &Ftp"},
         Command{"PublishServer", "&Internet - oVik"},

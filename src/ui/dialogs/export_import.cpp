@@ -285,7 +285,7 @@ void TFHtmlOptions::Apply() {
     html_.ExpSepImage = sepImage->isChecked();
     html_.ExpOrigName = origName->isChecked();
     html_.AutoAlt = autoAlt->isChecked();
-    html_.ExpTipoExt = extension->currentData().toInt();
+    html_.ExpTipoExt = extension->currentIndex() == 1 ? 1 : 0;
     html_.SaveOptions(Store());
 }
 
