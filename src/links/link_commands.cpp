@@ -36,6 +36,23 @@ int32_t LinkAtSelection(const THQVbox& box) {
     return par.Records()[size_t(p.charIndex)].link;
 }
 
+int32_t SelectLinkUnder(BoxEditor& editor, int32_t x, int32_t y) {
+    int32_t pi = -1;
+    const int32_t ci = editor.CharAt(x, y, pi);
+    if (ci < 0 || pi < 0) return -1;
+    const THQVparag& par = editor.Box().Paragraph(pi);
+    const auto& recs = par.Records();
+    const int32_t link = recs[size_t(ci)].link;
+    if (link == kNoLink) return -1;
+    int32_t from = ci, to = ci + 1;
+    while (from > 0 && recs[size_t(from - 1)].link == link) --from;
+    while (to < par.Length() && recs[size_t(to)].link == link) ++to;
+    // The caret goes to the span's start, where following "the link at the
+    // caret" finds this link even when another one starts right after it.
+    editor.SetSelection(editor.Box().MakePosition(pi, to), editor.Box().MakePosition(pi, from));
+    return link;
+}
+
 int32_t LinkValueFor(THQVpage& page, std::unique_ptr<THQVoggetto> target) {
     PageWorkingCopy* wc = page.WorkingCopy();
     if (!wc || !target) return -1;

@@ -45,6 +45,11 @@ int32_t LinkValueFor(THQVpage& page, std::unique_ptr<THQVoggetto> target);
 // the state of the link button.
 int32_t LinkAtSelection(const THQVbox& box);
 
+// Selects the whole run of characters around the point (x, y) of the box
+// that holds the same link as the character under it: the span a link menu
+// works on. Returns that link value, -1 (nothing selected) without a link.
+int32_t SelectLinkUnder(BoxEditor& editor, int32_t x, int32_t y);
+
 // Links the selection to `target`, or removes links from it when `target` is
 // null. Without a selection: kSelectFirst. True when the text changed.
 bool LinkSelection(THQVpage& page, BoxEditor& editor, const THQVoggetto* target,

@@ -75,6 +75,7 @@ struct EditAction {
     };
     Kind kind;
     int32_t link = kNoLink;
+    uint8_t linkKind = 0;  // OpenLinkMenu: the kind of the link object (genLink or speclink)
     int32_t x = 0, y = 0;
     int32_t dx = 0, dy = 0;
     BoxEditor* editor = nullptr;

@@ -377,6 +377,7 @@ void BoxEditor::MouseUp(MouseButton b, int32_t x, int32_t y, uint8_t /*modifiers
                 if (const THQVoggetto* l = objectsHost->PageLink(link)) kind = l->Kind();
             a.kind = (Editable() && (kind == genLink || kind == speclink)) ? EditAction::OpenLinkMenu
                                                                          : EditAction::FollowLink;
+            a.linkKind = kind;
         }
         actions_.Post(a);
         return;

@@ -1,6 +1,7 @@
 #include "ui/link_navigator.h"
 
 #include <QInputDialog>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QToolBar>
 
@@ -12,6 +13,7 @@
 #include "text/editing.h"
 #include "ui/commands/command_table.h"
 #include "ui/dialogs/album.h"
+#include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
 #include "ui/main_window.h"
 
@@ -57,6 +59,14 @@ void TLinkNavigator::Wire() {
     };
     take("HypPrevious", [this] { Back(); });
     take("HypNext", [this] { Forward(); });
+    take("HypAllPages", [this] { ShowAllPages(); });
+    if (auto* list = w_.findChild<QListWidget*>("pagelist")) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+            const int32_t page = w_.PageAtRow(list->indexAt(at).row());
+            if (page >= 0) PagePopup(page)->exec(list->viewport()->mapToGlobal(at));
+        });
+    }
     take("HypCover", [this] { GoToPageNumber(w_.Set().CoverPage()); });
     take("HypContents", [this] { GoToPageNumber(w_.Set().ContentsPage()); });
     take("HypPagePlus", [this] { PagePlusOne(); });
@@ -121,10 +131,14 @@ void TLinkNavigator::UpdateState() {
 void TLinkNavigator::RefreshRecent() {
     if (!recentMenu) return;
     recentMenu->clear();
+    AddRecentPages(*recentMenu);
+}
+
+void TLinkNavigator::AddRecentPages(QMenu& menu) {
     for (int32_t page : recent_.Pages()) {
         THQVtesto* p = w_.Set().Page(page);
         const QString title = p && !p->IsFree() ? FromCp(p->Title()) : QString();
-        QAction* a = recentMenu->addAction(QString("%1 %2").arg(page).arg(title));
+        QAction* a = menu.addAction(QString("%1 %2").arg(page).arg(title));
         connect(a, &QAction::triggered, this, [this, page] { GoToPageNumber(page); });
     }
 }
@@ -214,6 +228,40 @@ TFCollSpec& TLinkNavigator::SpecialWindow() {
 TFAncora& TLinkNavigator::AnchorWindow() {
     if (!anchorWindow_) anchorWindow_ = std::make_unique<TFAncora>(store_, &w_);
     return *anchorWindow_;
+}
+
+TFTuttePagine& TLinkNavigator::AllPagesWindow() {
+    if (!allPagesWindow_) {
+        allPagesWindow_ = std::make_unique<TFTuttePagine>(w_.Set(), store_, &w_);
+        allPagesWindow_->onGoTo = [this](int32_t page) { GoToPageNumber(page); };
+    }
+    return *allPagesWindow_;
+}
+
+void TLinkNavigator::ShowAllPages() {
+    TFTuttePagine& window = AllPagesWindow();
+    window.Load();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+QMenu* TLinkNavigator::PagePopup(int32_t page) {
+    if (!pagePopup_) {
+        pagePopup_ = new QMenu(&w_);
+        pagePopup_->setObjectName("PopupPage");
+    }
+    pagePopup_->clear();
+    // The page is followed as a link: through the editing view, recorded in
+    // the history like any link followed.
+    QAction* go = pagePopup_->addAction("&Vai a pagina riferita...");
+    go->setObjectName("popupgoref");
+    connect(go, &QAction::triggered, this, [this, page] {
+        if (THQVtesto* p = w_.Set().Page(page); p && !p->IsFree()) FollowLinkValue(p->Id());
+    });
+    if (!recent_.Pages().empty()) pagePopup_->addSeparator();
+    AddRecentPages(*pagePopup_);
+    return pagePopup_;
 }
 
 TFCollFile& TLinkNavigator::FileWindow() {
@@ -345,7 +393,8 @@ void TLinkNavigator::ShowEmbeddedFile(THQVoggetto& file) {
 }
 
 void TLinkNavigator::ShowKeywordSearch() {
-    if (QAction* a = w_.Action("HypSearches"); a && a->isEnabled()) a->trigger();
+    // The keyword tab of the find window, as "Cerca per parola chiave..." opens it.
+    if (QAction* a = w_.Action("SearchKeyword"); a && a->isEnabled()) a->trigger();
 }
 
 void TLinkNavigator::HideMainWindow() { w_.showMinimized(); }

@@ -22,6 +22,7 @@ class TFCollega;
 class TFCollSpec;
 class TFAncora;
 class TFCollFile;
+class TFTuttePagine;
 
 class TLinkNavigator : public QObject, public links::FollowHost {
     Q_OBJECT
@@ -50,6 +51,12 @@ public:
     QComboBox* historyBox = nullptr;
     QSpinBox* pageBox = nullptr;
     QMenu* recentMenu = nullptr;
+    // The page list's popup menu ("PopupPage") for `page`: "&Vai a pagina
+    // riferita..." prepared with that page, then the recent pages.
+    QMenu* PagePopup(int32_t page);
+    // "Tutte le pagine dell'ipertesto...": the page tree to pick a page from.
+    TFTuttePagine& AllPagesWindow();
+    void ShowAllPages();
 
     // --- link commands -----------------------------------------------------------------------
     void LinkSelection();
@@ -85,6 +92,7 @@ public:
 private:
     void Wire();
     void RefreshRecent();
+    void AddRecentPages(QMenu& menu);
     TMainForm& w_;
     platform::Messages& messages_;
     platform::SettingsStore& store_;
@@ -98,6 +106,8 @@ private:
     std::unique_ptr<TFCollSpec> specialWindow_;
     std::unique_ptr<TFAncora> anchorWindow_;
     std::unique_ptr<TFCollFile> fileWindow_;
+    std::unique_ptr<TFTuttePagine> allPagesWindow_;
+    QMenu* pagePopup_ = nullptr;
 };
 
 }  // namespace ovik::ui

@@ -58,6 +58,10 @@ public:
     // The page the page commands act on: the one selected in the page list,
     // else the first page.
     int32_t CurrentPage() const;
+    // The number of the page in row `row` of the page list, -1 for none.
+    int32_t PageAtRow(int row) const {
+        return row >= 0 && row < int(pageNumbers_.size()) ? pageNumbers_[size_t(row)] : -1;
+    }
     // Undoes the k newest entries of the history (what the undo drop-down
     // list confirms).
     void UndoFromList(int32_t k);

@@ -1,5 +1,7 @@
 #include "ui/page_view.h"
 
+#include "links/link_commands.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,6 +16,7 @@
 #include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
 #include "document/hqv_set.h"
+#include "links/link_commands.h"
 #include "page/page_copy.h"
 #include "page/page_undo.h"
 #include "text/box_attributes.h"
@@ -208,6 +211,10 @@ void TPageView::AfterInput() {
                 menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
                 break;
             }
+            case EditAction::OpenLinkMenu:
+                if (QMenu* menu = LinkMenu(a->x, a->y, a->linkKind))
+                    menu->exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                break;
             case EditAction::Cut: Cut(); break;
             case EditAction::StartDrag:
                 // The selection follows the mouse until the button goes up,
@@ -237,6 +244,22 @@ void TPageView::AfterInput() {
     if (!readOnly_ && Box()) caretTimer_.start();
     viewport()->update();
     emit InputDone();
+}
+
+QMenu* TPageView::LinkMenu(int32_t x, int32_t y, uint8_t linkKind) {
+    if (!Editor() || linkActions_.isEmpty()) return nullptr;
+    // The commands of the menu work on the link's span: it is selected
+    // first, with the caret on its first character.
+    links::SelectLinkUnder(*Editor(), x, y);
+    emit ContextMenuAboutToShow();
+    if (!linkMenu_) linkMenu_ = new QMenu(this);
+    linkMenu_->clear();
+    linkMenu_->setObjectName(linkKind == speclink ? "PopupSpecLink" : "PopupGenLink");
+    linkMenu_->addActions(linkActions_);
+    linkMenu_->addSeparator();
+    linkMenu_->addActions(contextActions_);
+    viewport()->update();
+    return linkMenu_;
 }
 
 void TPageView::ApplyStyle(const std::string& name) {

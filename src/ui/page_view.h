@@ -105,6 +105,11 @@ public:
     // The commands the box's context menu offers (the window's Cut, Copy,
     // Paste and so on).
     void SetContextActions(QList<QAction*> actions) { contextActions_ = std::move(actions); }
+    // The commands a link's menu offers above the context actions (follow, properties).
+    void SetLinkActions(QList<QAction*> actions) { linkActions_ = std::move(actions); }
+    // The menu a right click on a link of kind `linkKind` opens ("PopupSpecLink"
+    // or "PopupGenLink"), after selecting the link's whole span under (x, y).
+    QMenu* LinkMenu(int32_t x, int32_t y, uint8_t linkKind);
     // A selection is being dragged inside the box.
     bool Dragging() const { return dragging_; }
 
@@ -162,6 +167,8 @@ private:
     bool caretOn_ = true;
     QTimer caretTimer_;
     QList<QAction*> contextActions_;
+    QList<QAction*> linkActions_;
+    QMenu* linkMenu_ = nullptr;
     bool dragging_ = false;
     MouseButton dragButton_ = MouseButton::Left;
     app::TZtSpellChecker* spell_ = nullptr;

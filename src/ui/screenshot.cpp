@@ -13,6 +13,7 @@
 #include "ui/dialogs/character.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
+#include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
@@ -53,6 +54,9 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
     } else if (name == "fancora") {
         links.AnchorWindow().number->setValue(2);
         w = &links.AnchorWindow();
+    } else if (name == "ftuttepagine") {
+        links.AllPagesWindow().Load();
+        w = &links.AllPagesWindow();
     } else if (name == "fcollfile") {
         THQVoggetto* f = set.AddNewObject(genLink);
         f->SetFileName("dati.zip");

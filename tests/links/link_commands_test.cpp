@@ -129,5 +129,34 @@ TEST_F(Editing, AnchorsTakeTheNextFreeNumber) {
     EXPECT_EQ(SpecialLink{*set.GetObject(speclink, 0)}.Anchor(), 8);
 }
 
+TEST_F(Editing, TheSpanOfTheLinkUnderAPointIsSelectedWhole) {
+    // "uno due tre quattro": "due" and "tre" link to two pages, "quattro" to none.
+    Select(4, 7);
+    ASSERT_TRUE(LinkSelection(*view, *editor, set.Page(0), msgs));
+    Select(8, 11);
+    ASSERT_TRUE(LinkSelection(*view, *editor, set.Page(1), msgs));
+    THQVbox& b = *view->Box();
+    b.hasSelection = false;
+    auto middleOf = [&](int32_t ch) {
+        return PositionOf(b, 0, ch).x + b.Paragraph(0).Records()[size_t(ch)].width / 2;
+    };
+    const int32_t y = PositionOf(b, 0, 0).y + 2;
+    struct Case {
+        int32_t ch, link, from, to;
+    } cases[] = {{5, set.Page(0)->Id(), 4, 7}, {4, set.Page(0)->Id(), 4, 7}, {10, set.Page(1)->Id(), 8, 11}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ch);
+        EXPECT_EQ(SelectLinkUnder(*editor, middleOf(c.ch), y), c.link);
+        ASSERT_TRUE(b.hasSelection);
+        EXPECT_EQ(b.SelectionStart().charIndex, c.from);
+        EXPECT_EQ(b.SelectionEnd().charIndex, c.to);
+        EXPECT_EQ(b.caret.charIndex, c.from);
+    }
+    // Outside a link nothing is selected.
+    b.hasSelection = false;
+    EXPECT_EQ(SelectLinkUnder(*editor, middleOf(14), y), -1);
+    EXPECT_FALSE(b.hasSelection);
+}
+
 }  // namespace
 }  // namespace ovik::links

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
+#include <QMenu>
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -15,6 +16,9 @@
 #include "platform/shell.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
+#include "text/layout.h"
+#include "ui/dialogs/all_pages.h"
+#include "ui/dialogs/find.h"
 #include "ui/dialogs/links.h"
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
@@ -48,6 +52,13 @@ struct LinksUi : ::testing::Test {
         auto link = set.NewInternetLink("ovik:b.hqv|1");
         addressToB = THQVoggetto::Register(link, -1)->Id();
         set.Page(0)->SetContent(Content("<Z S0 >" + Tag(set.Page(2)->Id()) + "uno<%> " + Tag(addressToB) + "due<%>"));
+        // Page 1 holds a special link to page 3 right before a link address.
+        auto special = links::NewSpecialLink(set, links::kSpecGoTo);
+        links::SpecialLink s{*special};
+        s.SetAction(links::kActJump);
+        s.SetTarget(set.Page(3)->Id());
+        const int32_t toThree = THQVoggetto::Register(special, -1)->Id();
+        set.Page(1)->SetContent(Content("<Z S0 >vai " + Tag(toThree) + "qui<%>" + Tag(addressToB) + "li<%>"));
         ASSERT_TRUE(set.SaveHypertext(a.toStdString()));
     }
 };
@@ -137,6 +148,74 @@ TEST_F(LinksUi, LinkCommandsFollowTheEditMode) {
         w.Action("HypReadOnly")->trigger();
         EXPECT_NE(w.View()->Box() && !w.View()->ReadOnly(), editing);
     }
+}
+
+// A right click on a special link opens its menu on the link's whole span;
+// its follow item follows that link, not the one right after it.
+TEST_F(LinksUi, ARightClickOnASpecialLinkOpensItsMenuWhoseFollowItemFollowsIt) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    w.Links().GoToPageNumber(1);
+    ASSERT_EQ(w.View()->PageNumber(), 1);
+    const THQVbox& box = *w.View()->Box();
+    const TextPosition q = PositionOf(box, 0, 5);
+    QMenu* menu = w.View()->LinkMenu(q.x + 2, q.y + 2, speclink);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->objectName(), "PopupSpecLink");
+    EXPECT_TRUE(menu->actions().contains(w.Action("FormatLinkProperties")));
+    ASSERT_TRUE(box.hasSelection);
+    EXPECT_EQ(box.SelectionStart().charIndex, 4);
+    EXPECT_EQ(box.SelectionEnd().charIndex, 7);
+    ASSERT_TRUE(menu->actions().contains(w.Action("FormatFollowLink")));
+    w.Action("FormatFollowLink")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(w.View()->PageNumber(), 3);
+}
+
+// "Tutte le pagine dell'ipertesto..." shows the page tree; the page chosen
+// there, and the page the page list's popup is opened on, are shown and
+// recorded in the history.
+TEST_F(LinksUi, TheAllPagesWindowAndThePagePopupShowThePageChosen) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    ASSERT_TRUE(w.Action("HypAllPages")->isEnabled());
+    w.Action("HypAllPages")->trigger();
+    TFTuttePagine& all = w.Links().AllPagesWindow();
+    EXPECT_TRUE(all.isVisible());
+    EXPECT_FALSE(all.GoToSelected());  // the root is no page
+    const auto found = all.tree->findItems("Tre", Qt::MatchContains | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    all.tree->setCurrentItem(found.front());
+    EXPECT_TRUE(all.bGo->isEnabled());
+    all.bGo->click();
+    EXPECT_EQ(w.View()->PageNumber(), 3);
+    EXPECT_FALSE(all.isVisible());
+
+    QMenu* popup = w.Links().PagePopup(2);
+    EXPECT_EQ(popup->objectName(), "PopupPage");
+    const auto items = popup->actions();
+    ASSERT_GE(items.size(), 3);  // the command, a separator, the recent pages
+    EXPECT_EQ(items.front()->text(), "&Vai a pagina riferita...");
+    EXPECT_EQ(items.back()->text(), "0 Zero");
+    items.front()->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    w.Action("HypPrevious")->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 3);
+}
+
+// A special link to the keyword window opens the find window on its keyword tab.
+TEST_F(LinksUi, AKeywordSpecialLinkOpensTheKeywordTab) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    auto special = links::NewSpecialLink(w.Set(), links::kSpecKeywords);
+    w.Links().Follower().FollowLink(links::LinkSender::TextBox, special.get(), 0);
+    auto* find = static_cast<TFCerca*>(w.CachedWindow("fcerca"));
+    ASSERT_TRUE(find);
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_EQ(find->tabs->currentIndex(), TFCerca::KeywordTab);
 }
 
 TEST_F(LinksUi, LinkWindowTargets) {

@@ -175,6 +175,7 @@ void TMainForm::BuildToolbars() {
     QList<QAction*> context;
     for (const char* name : {"EditCut", "EditCopy", "EditPaste", "EditSelectAll"}) context << Action(name);
     view_->SetContextActions(context);
+    view_->SetLinkActions({Action("FormatFollowLink"), Action("FormatLinkProperties")});
 }
 
 void TMainForm::UpdateEditActions() {

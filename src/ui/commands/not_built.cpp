@@ -31,7 +31,6 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"TableSelect", "tables"},
         {"FormatLoadFrames", "frame layouts"},
         {"FormatFrames", "frame layouts"},
-        {"HypAllPages", "page tree window"},
         {"HypSearches", "no action"},
         {"HypSlides", "slides"},
         {"HypExplore", "no action"},
