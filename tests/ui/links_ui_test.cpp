@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <deque>
 
@@ -235,8 +236,28 @@ TEST_F(LinksUi, LinkWindowTargets) {
     EXPECT_EQ(w.MakeTarget(), mail);  // one object per address
     w.ShowTab(TFCollega::OtherHypertext);
     w.otherFile->setText(b);
-    w.otherPage->setValue(2);
+    ASSERT_TRUE(w.BrowseOther(b));
+    // The other hypertext's pages are listed; choosing one previews it.
+    ASSERT_EQ(w.otherPages->count(), 3);
+    EXPECT_EQ(w.otherPages->item(1)->text(), "1  B uno");
+    w.otherPages->setCurrentRow(2);
+    EXPECT_EQ(w.otherPage->value(), 2);
+    EXPECT_EQ(w.otherView->PageNumber(), 2);
+    EXPECT_TRUE(w.otherView->ReadOnly());
     EXPECT_EQ(w.MakeTarget()->Name(), "ovik://b.hqv|2");
+    w.otherPage->setValue(1);
+    EXPECT_EQ(w.otherView->PageNumber(), 1);
+    // A file that is no hypertext says why and lists nothing.
+    const QString junk = dir.filePath("junk.hqv");
+    {
+        QFile f(junk);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a hypertext at all");
+    }
+    EXPECT_FALSE(w.BrowseOther(junk));
+    EXPECT_EQ(w.otherPages->count(), 0);
+    EXPECT_FALSE(w.otherStatus->text().isEmpty());
+    EXPECT_EQ(w.otherView->PageNumber(), -1);
     w.ShowTab(TFCollega::NewPage);
     w.newTitle->setText("Nuova");
     THQVoggetto* page = w.MakeTarget();

@@ -13,6 +13,7 @@
 #include "core/file_names.h"
 #include "links/follow.h"
 #include "links/link_address.h"
+#include "ui/page_view.h"
 
 namespace ovik::ui {
 
@@ -54,11 +55,36 @@ TFCollega::TFCollega(THQVset& set, platform::SettingsStore& store, QWidget* pare
     of->addWidget(browse, 0, 2);
     of->addWidget(NamedLabel("&Pagina:", "lpagina", otherPage), 1, 0);
     of->addWidget(otherPage, 1, 1);
+    // The other hypertext's pages, the chosen one previewed beside them.
+    otherPages = Named(new QListWidget, "laltrepagine");
+    otherView = Named(new TPageView, "anteprima");
+    otherView->SetReadOnly(true);
+    otherView->setMinimumSize(260, 160);
+    otherStatus = Named(new QLabel, "lstato");
+    otherStatus->setWordWrap(true);
+    auto* browsed = new QHBoxLayout;
+    browsed->addWidget(otherPages, 1);
+    browsed->addWidget(otherView, 2);
+    of->addLayout(browsed, 2, 0, 1, 3);
+    of->addWidget(otherStatus, 3, 0, 1, 3);
     of->setRowStretch(2, 1);
     connect(browse, &QPushButton::clicked, this, [this] {
         QString f = QFileDialog::getOpenFileName(this, "Ipertesto", QString(), "Ipertesti (*.hqv *.HQV)");
-        if (!f.isEmpty()) otherFile->setText(f);
+        if (f.isEmpty()) return;
+        otherFile->setText(f);
+        BrowseOther(f);
     });
+    connect(otherFile, &QLineEdit::editingFinished, this, [this] { BrowseOther(otherFile->text()); });
+    connect(otherPages, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (!item || !other_) return;
+        const int32_t n = item->data(Qt::UserRole).toInt();
+        {
+            QSignalBlocker block(otherPage);
+            otherPage->setValue(n);
+        }
+        otherView->ShowPage(*other_, n);
+    });
+    connect(otherPage, &QSpinBox::valueChanged, this, [this](int n) { ChooseOtherPage(n); });
     tabs->addTab(Page(of, "taltro"), "Pagina di altro ipertesto");
 
     addresses = Named(new QListWidget, "lindirizzi");
@@ -149,6 +175,37 @@ THQVoggetto* TFCollega::RegisterAddress(const std::string& text) {
     if (text.empty()) return nullptr;
     auto link = set_.NewInternetLink(text.substr(0, 127));
     return set_.EqualOrRegistered(link);
+}
+
+bool TFCollega::BrowseOther(const QString& file) {
+    // The preview shows nothing of the hypertext about to be closed.
+    otherView->ShowPage(set_, -1);
+    otherPages->clear();
+    other_.reset();
+    otherStatus->clear();
+    if (file.isEmpty()) return false;
+    otherMessages_ = std::make_unique<platform::RecordingMessages>();
+    auto other = std::make_unique<THQVset>(*otherMessages_);
+    if (!other->OpenHypertext(file.toStdString())) {
+        const std::string why = otherMessages_->joined();
+        otherStatus->setText(why.empty() ? QString("Impossibile aprire il file.") : FromCp(why));
+        return false;
+    }
+    other_ = std::move(other);
+    for (int32_t n = 0; n < other_->ObjectCount(testoHtml); ++n) {
+        THQVtesto* p = other_->Page(n);
+        if (!p || p->IsFree()) continue;
+        auto* item = new QListWidgetItem(QString::number(n) + "  " + FromCp(p->Title()), otherPages);
+        item->setData(Qt::UserRole, n);
+    }
+    // The page the number box names is chosen (and previewed) when it exists.
+    ChooseOtherPage(otherPage->value());
+    return true;
+}
+
+void TFCollega::ChooseOtherPage(int32_t number) {
+    for (int row = 0; row < otherPages->count(); ++row)
+        if (otherPages->item(row)->data(Qt::UserRole).toInt() == number) otherPages->setCurrentRow(row);
 }
 
 THQVoggetto* TFCollega::MakeTarget() {

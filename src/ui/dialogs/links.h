@@ -18,6 +18,7 @@
 
 #include "document/hqv_set.h"
 #include "links/link_objects.h"
+#include "platform/messages.h"
 #include "ui/dialogs/dialog_support.h"
 
 namespace ovik::links {
@@ -25,6 +26,8 @@ class LinkFollower;
 }
 
 namespace ovik::ui {
+
+class TPageView;
 
 // "Collega a...": chooses the target of a link - a page of this hypertext
 // (with an optional anchor), a page of another hypertext, an Internet address
@@ -44,8 +47,15 @@ public:
     // The anchor chosen on the page tab (-1: none).
     int32_t Anchor() const { return anchor->value(); }
 
+    // The tab of another hypertext: opens `file` (read only) and lists its
+    // pages, the chosen one previewed as a reader sees it. False, with the
+    // reason in `otherStatus`, when it cannot be opened.
+    bool BrowseOther(const QString& file);
+
     QTabWidget* tabs;
-    QListWidget *pages, *addresses, *files;
+    QListWidget *pages, *addresses, *files, *otherPages;
+    QLabel* otherStatus;
+    TPageView* otherView;
     QSpinBox *anchor, *otherPage;
     QLineEdit *otherFile, *address, *newTitle;
     QComboBox* prefix;
@@ -53,7 +63,10 @@ public:
 
 private:
     THQVoggetto* RegisterAddress(const std::string& text);
+    void ChooseOtherPage(int32_t number);
     THQVset& set_;
+    std::unique_ptr<platform::RecordingMessages> otherMessages_;
+    std::unique_ptr<THQVset> other_;
 };
 
 // "Collegamenti speciali:": makes a special link.
