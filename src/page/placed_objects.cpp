@@ -13,6 +13,11 @@ int32_t PagePlacedObject::AnchorNumber() {
     return o->I32(5);
 }
 
+bool PagePlacedObject::IsLauncher() {
+    THQVoggetto* o = Object();
+    return o && o->Kind() == shortObj && o->State() == 13;
+}
+
 ObjectSize StoredSize(const THQVoggetto& o) {
     auto positive = [](int32_t v, int32_t fallback) { return v > 0 && v < 32768 ? v : fallback; };
     switch (o.Kind()) {

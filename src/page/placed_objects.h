@@ -35,6 +35,8 @@ public:
     virtual void UpdateObject() {}
     // Anchor markers (marker subtype 14): their anchor number; -1 for others.
     int32_t AnchorNumber();
+    // A link launcher: a marker that starts its link when a reader sees the page.
+    bool IsLauncher();
 };
 
 // The size an object's record gives for its control (pixels).

@@ -131,6 +131,7 @@ int32_t THQVpage::AddControl(WorkingObject object, PageWorkingCopy* links) {
     if (undoList_)
         if (auto* node = dynamic_cast<PlacedObjectNode*>(control.get())) undoList_->PutAt(index, node);
     if (!control->Inactive() && control->AnchorNumber() >= 0) AddAnchor(control.get());
+    if (!control->Inactive() && control->IsLauncher()) AddPreview(control.get());
     controls_.push_back(std::move(control));
     return index;
 }

@@ -50,6 +50,19 @@ void TLinkNavigator::Wire() {
     view->Model().OnDoLink = [this](links::LinkSender sender, THQVoggetto* target) {
         follower_->FollowLink(sender, target, senderPage_);
     };
+    // The reader's preview is live: link launchers of the pages it shows
+    // start their links. Links posted outside a click (launchers) run once
+    // the event that showed their page is over.
+    view->Model().ActivePreview = true;
+    view->Model().OnLinkPosted = [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                senderPage_ = w_.View()->PageNumber();
+                if (w_.View()->Model().RunPosted()) UpdateState();
+            },
+            Qt::QueuedConnection);
+    };
 
     auto take = [this](const char* name, auto fn) {
         QAction* a = w_.Action(name);

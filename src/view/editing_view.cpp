@@ -157,11 +157,18 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
     mainPage_ = number;
     modified_ = false;
     if (OnBoxShown) OnBoxShown();
+    if (readOnly_ && ActivePreview) PostLaunchers();
     return true;
+}
+
+void TInsiemeCornici::PostLaunchers() {
+    for (PagePlacedObject* marker : page_->Previews())
+        if (marker->IsLauncher()) DoLink(links::LinkSender::Page, marker->Object());
 }
 
 void TInsiemeCornici::SetMainPageNumber(int32_t n) {
     if (n == mainPage_ && (n < 0 || page_)) return;
+    if (!inPosted_) launcherRuns_ = 0;  // shown by the reader, not by a launcher
     LeavePage(true);
     if (!set_ || n < 0) {
         mainPage_ = -1;
@@ -245,6 +252,7 @@ void TInsiemeCornici::Close() {
 void TInsiemeCornici::DoLink(links::LinkSender source, THQVoggetto* target) {
     if (!target) return;
     posted_.push_back({source, target});
+    if (OnLinkPosted) OnLinkPosted();
 }
 
 THQVoggetto* TInsiemeCornici::Resolve(int32_t id) const {
@@ -269,6 +277,9 @@ bool TInsiemeCornici::RunPosted() {
     for (const PostedLink& l : work) {
         current_ = nullptr;
         THQVoggetto* o = l.target;
+        const bool launcher = l.source == links::LinkSender::Page && o->Kind() == shortObj;
+        if (!launcher) launcherRuns_ = 0;
+        else if (++launcherRuns_ > kLauncherChain) continue;
         const bool fromFrameSet = l.source == links::LinkSender::FrameSet;
         if (autoJump_ && !fromFrameSet && o->Kind() == testoHtml && !o->IsFree() && o->Owner() == set_) {
             if (o->Number() != mainPage_) {

@@ -80,6 +80,13 @@ public:
     bool SaveOnExit = false;
     // Anchor markers are shown in a read-only view too.
     bool AnchorPreview = false;
+    // A read-only view is live: the link launchers of a page shown start
+    // their links (the page is their sender).
+    bool ActivePreview = false;
+    // How many pages in a row link launchers may show before the view stops
+    // following them: a document whose launchers lead round in a circle must
+    // not keep the reader's view jumping for ever.
+    static constexpr int kLauncherChain = 8;
     // Typing turns straight quotes into typographic ones.
     bool AutoEngQuote() const { return autoEngQuote_; }
     void SetAutoEngQuote(bool on);
@@ -156,6 +163,8 @@ public:
 
     // --- events ------------------------------------------------------------------------------------------
     std::function<void()> OnPageChanged;
+    // A link was posted: the host calls RunPosted() once the current event is over.
+    std::function<void()> OnLinkPosted;
     // After the view's own jump: the owner handles what the view does not
     // (addresses, files, programs, other hypertexts, anchors).
     std::function<void(links::LinkSender, THQVoggetto*)> OnDoLink;
@@ -211,6 +220,9 @@ private:
     // links are the objects the owner is told about) until all have run.
     bool inPosted_ = false;
     std::vector<std::unique_ptr<THQVpage>> retired_;
+    // Launchers followed since a page was last shown by anything else.
+    int launcherRuns_ = 0;
+    void PostLaunchers();
 
     // Undo: the view, the page by its number, the page's main box at 0.
     ListNode viewNode_;

@@ -219,6 +219,27 @@ TEST_F(LinksUi, AKeywordSpecialLinkOpensTheKeywordTab) {
     EXPECT_EQ(find->tabs->currentIndex(), TFCerca::KeywordTab);
 }
 
+// In preview a page's link launcher starts its link once the page shows;
+// while editing it does nothing.
+TEST_F(LinksUi, ALinkLauncherStartsItsLinkInPreview) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    THQVoggetto* launcher = w.Set().AddNewObject(shortObj);
+    launcher->SetState(links::kLauncherSubtype);
+    launcher->SetI32(5, w.Set().Page(2)->Id());
+    w.Set().Page(3)->SetContent(Content("<Z S0 >tre " + Tag(launcher->Id()) + "x"));
+    w.Links().GoToPageNumber(3);
+    QApplication::processEvents();
+    EXPECT_EQ(w.View()->PageNumber(), 3);
+    w.Links().GoToPageNumber(0);
+    w.Action("HypReadOnly")->trigger();
+    ASSERT_TRUE(w.View()->ReadOnly());
+    w.Links().GoToPageNumber(3);
+    QApplication::processEvents();
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+}
+
 TEST_F(LinksUi, LinkWindowTargets) {
     platform::RecordingMessages msgs;
     THQVset set(msgs);

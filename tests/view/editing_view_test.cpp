@@ -268,5 +268,65 @@ TEST_F(View, ChangingTheHypertextForgetsEverything) {
     view.SetLinkedHQVset(nullptr);
 }
 
+// Link launchers start their links when a reader sees the page in a live
+// read-only view, with the page as sender; a circle of launchers stops.
+TEST_F(View, LaunchersOfAPageShownInALivePreviewStartTheirLinks) {
+    // Pages 3 and 4 each hold a launcher of a link to the other.
+    THQVtesto* three = AddPage("Tre", "<Z S0 >tre");
+    THQVtesto* four = AddPage("Quattro", "<Z S0 >quattro");
+    auto launcherTo = [&](THQVtesto* page) {
+        THQVoggetto* m = set.AddNewObject(shortObj);
+        m->SetState(links::kLauncherSubtype);
+        m->SetI32(5, page->Id());
+        return Tag(m->Id()) + "x";
+    };
+    three->SetContent(Content("<Z S0 >tre " + launcherTo(four)));
+    four->SetContent(Content("<Z S0 >quattro " + launcherTo(three)));
+    int posts = 0;
+    view.OnLinkPosted = [&] { ++posts; };
+    // The owner follows a launcher as the link follower does: its reference.
+    view.OnDoLink = [&](links::LinkSender s, THQVoggetto* o) {
+        links.emplace_back(s, o->Kind());
+        if (s == links::LinkSender::Page && o->Kind() == shortObj)
+            if (THQVoggetto* to = view.Resolve(o->I32(5))) view.SetMainPageNumber(to->Number());
+    };
+    struct Case {
+        const char* name;
+        bool readOnly, active;
+        bool starts;
+    } cases[] = {{"editing", false, true, false}, {"preview, not live", true, false, false}, {"live preview", true, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.SetMainPageNumber(0);
+        view.SetReadOnly(c.readOnly);
+        view.ActivePreview = c.active;
+        links.clear();
+        posts = 0;
+        view.SetMainPageNumber(three->Number());
+        EXPECT_EQ(posts > 0, c.starts);
+        view.RunPosted();
+        if (!c.starts) {
+            EXPECT_TRUE(links.empty());
+            EXPECT_EQ(view.MainPageNumber(), three->Number());
+            continue;
+        }
+        ASSERT_FALSE(links.empty());
+        EXPECT_EQ(links.front(), (std::pair{links::LinkSender::Page, int(shortObj)}));
+        EXPECT_EQ(view.MainPageNumber(), four->Number());
+        // Round the circle until the view stops following launchers.
+        for (int i = 0; i < 3 * TInsiemeCornici::kLauncherChain && view.RunPosted(); ++i) {
+        }
+        EXPECT_FALSE(view.RunPosted());
+        EXPECT_EQ(int(links.size()), TInsiemeCornici::kLauncherChain);
+        // A page the reader shows starts its launchers again.
+        links.clear();
+        view.SetMainPageNumber(0);
+        view.SetMainPageNumber(four->Number());
+        view.RunPosted();
+        EXPECT_EQ(view.MainPageNumber(), three->Number());
+        EXPECT_EQ(links.size(), 1u);
+    }
+}
+
 }  // namespace
 }  // namespace ovik
