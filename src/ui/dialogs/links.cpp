@@ -60,7 +60,7 @@ TFCollega::TFCollega(THQVset& set, platform::SettingsStore& store, QWidget* pare
     otherView = Named(new TPageView, "anteprima");
     otherView->SetReadOnly(true);
     otherView->setMinimumSize(260, 160);
-    otherStatus = Named(new QLabel, "lstato");
+    otherStatus = new QLabel;  // what went wrong opening the file: no fixed text
     otherStatus->setWordWrap(true);
     auto* browsed = new QHBoxLayout;
     browsed->addWidget(otherPages, 1);
