@@ -26,10 +26,14 @@ TInsiemeCornici::TInsiemeCornici(platform::TextMeasurer& measurer) : measurer_(m
 }
 
 // The history may be gone by now (its owner may go first): it is not touched.
-TInsiemeCornici::~TInsiemeCornici() { LeavePage(false); }
+TInsiemeCornici::~TInsiemeCornici() {
+    StopSlideTimer();
+    LeavePage(false);
+}
 
 void TInsiemeCornici::SetLinkedHQVset(THQVset* set) {
     if (set_ == set && mainPage_ == -1) return;
+    StopSlideTimer();
     LeavePage(false);
     set_ = set;
     host_.set = set;
@@ -53,6 +57,7 @@ std::string TInsiemeCornici::RootFrameTitle() const {
 }
 
 void TInsiemeCornici::SetReadOnly(bool r) {
+    if (!r) StopSlideTimer();
     readOnly_ = r;
     host_.ReadOnly = r;
     if (page_) page_->SetReadOnly(r);
@@ -157,8 +162,36 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
     mainPage_ = number;
     modified_ = false;
     if (OnBoxShown) OnBoxShown();
-    if (readOnly_ && ActivePreview) PostLaunchers();
+    if (readOnly_ && ActivePreview) {
+        PostLaunchers();
+        ArmSlideTimer();
+    }
     return true;
+}
+
+// --- slides ------------------------------------------------------------------------------------
+
+void TInsiemeCornici::StopSlideTimer() {
+    if (slideArmed_ && slideScheduler_) slideScheduler_->StopTimer();
+    slideArmed_ = false;
+}
+
+void TInsiemeCornici::ArmSlideTimer() {
+    if (!slideScheduler_ || !page_ || !page_->StoredPage()) return;
+    PageRecord r{*page_->StoredPage()};
+    if (r.SlideTarget() == -1) return;
+    const int ms = std::max(100, int(r.SlideDelay()) * 1000);
+    slideArmed_ = true;
+    slideScheduler_->StartTimer(ms, [this] { SlideTimerFired(); });
+}
+
+void TInsiemeCornici::SlideTimerFired() {
+    slideArmed_ = false;
+    if (!set_ || !page_ || !page_->StoredPage() || !ActivePreview) return;
+    // Followed as a link: with AutoJump the view records the page left in its
+    // history and shows the next slide itself.
+    THQVtesto* next = set_->Page(PageRecord{*page_->StoredPage()}.SlideTarget());
+    if (next && !next->IsFree()) DoLink(links::LinkSender::Page, next);
 }
 
 void TInsiemeCornici::PostLaunchers() {
@@ -168,6 +201,7 @@ void TInsiemeCornici::PostLaunchers() {
 
 void TInsiemeCornici::SetMainPageNumber(int32_t n) {
     if (n == mainPage_ && (n < 0 || page_)) return;
+    StopSlideTimer();
     if (!inPosted_) launcherRuns_ = 0;  // shown by the reader, not by a launcher
     LeavePage(true);
     if (!set_ || n < 0) {
@@ -222,6 +256,7 @@ void TInsiemeCornici::Push(int32_t page) {
 }
 
 int32_t TInsiemeCornici::Back() {
+    StopSlideTimer();
     if (pageHistory_.empty()) return mainPage_;
     const int32_t n = pageHistory_.back();
     pageHistory_.pop_back();

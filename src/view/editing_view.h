@@ -87,6 +87,12 @@ public:
     // following them: a document whose launchers lead round in a circle must
     // not keep the reader's view jumping for ever.
     static constexpr int kLauncherChain = 8;
+    // The slide timer: a live read-only view showing a page with a slide
+    // target follows it as a link after the page's slide delay (at least
+    // 100 ms). Null: slides do not run.
+    void SetSlideScheduler(platform::Scheduler* scheduler) { slideScheduler_ = scheduler; }
+    bool SlideTimerArmed() const { return slideArmed_; }
+    void StopSlideTimer();
     // Typing turns straight quotes into typographic ones.
     bool AutoEngQuote() const { return autoEngQuote_; }
     void SetAutoEngQuote(bool on);
@@ -223,6 +229,10 @@ private:
     // Launchers followed since a page was last shown by anything else.
     int launcherRuns_ = 0;
     void PostLaunchers();
+    platform::Scheduler* slideScheduler_ = nullptr;
+    bool slideArmed_ = false;
+    void ArmSlideTimer();
+    void SlideTimerFired();
 
     // Undo: the view, the page by its number, the page's main box at 0.
     ListNode viewNode_;

@@ -328,5 +328,61 @@ TEST_F(View, LaunchersOfAPageShownInALivePreviewStartTheirLinks) {
     }
 }
 
+// A scheduler whose timer fires when the test says so.
+struct ManualScheduler : platform::Scheduler {
+    int armedFor = -1;  // milliseconds of the armed timer, -1 when stopped
+    std::function<void()> fire;
+    void StartTimer(int ms, std::function<void()> f) override {
+        armedFor = ms;
+        fire = std::move(f);
+    }
+    void StopTimer() override { armedFor = -1; }
+    void ProcessMessagesFor(int) override {}
+    void Fire() {
+        ASSERT_GE(armedFor, 0) << "no timer armed";
+        armedFor = -1;
+        fire();
+    }
+};
+
+// A live read-only view runs the slide chain by itself: each page for its
+// delay (at least 100 ms), then its slide target as a link.
+TEST_F(View, SlidesAdvanceInALivePreview) {
+    ManualScheduler timer;
+    view.SetSlideScheduler(&timer);
+    PageRecord(*set.Page(0)).SetSlideTarget(1);
+    PageRecord(*set.Page(0)).SetSlideDelay(0);
+    PageRecord(*set.Page(1)).SetSlideTarget(2);
+    PageRecord(*set.Page(1)).SetSlideDelay(3);
+    PageRecord(*set.Page(2)).SetSlideTarget(-1);
+
+    view.SetMainPageNumber(0);  // editing: no slides
+    EXPECT_EQ(timer.armedFor, -1);
+    view.SetMainPageNumber(1);
+    view.SetReadOnly(true);
+    view.ActivePreview = true;
+    view.SetMainPageNumber(0);
+    EXPECT_EQ(timer.armedFor, 100);  // a delay of 0 moves on after 100 ms
+    timer.Fire();
+    view.RunPosted();
+    EXPECT_EQ(view.MainPageNumber(), 1);
+    EXPECT_EQ(timer.armedFor, 3000);
+    timer.Fire();
+    view.RunPosted();
+    EXPECT_EQ(view.MainPageNumber(), 2);
+    EXPECT_EQ(timer.armedFor, -1);  // the chain ends here
+    EXPECT_EQ(view.PageHistory(), (std::vector<int32_t>{0, 1}));  // each slide left, as links do
+
+    // Back and leaving preview stop the show.
+    view.SetMainPageNumber(0);
+    ASSERT_EQ(timer.armedFor, 100);
+    view.Back();
+    view.SetMainPageNumber(0);
+    ASSERT_GE(timer.armedFor, 0);
+    view.SetReadOnly(false);
+    EXPECT_EQ(timer.armedFor, -1);
+    EXPECT_FALSE(view.SlideTimerArmed());
+}
+
 }  // namespace
 }  // namespace ovik
