@@ -38,6 +38,15 @@ using namespace ovik;
 
 namespace {
 
+// Registers a new object in the slot after the last one of its kind. The
+// generator frees nothing, so this is the slot the set's search for the first
+// free slot would find, without that search over every object made so far.
+THQVoggetto* Append(std::unique_ptr<THQVoggetto>& o) {
+    if (!o || !o->Owner()) return nullptr;
+    return THQVoggetto::Register(o, o->Owner()->ObjectCount(o->Kind()));
+}
+
+
 struct Options {
     fs::path out;
     int pages = 2000;
@@ -160,7 +169,7 @@ Bytes PageText(int page, int pages, std::mt19937& rng, THQVset& set,
                 link->SetI32(13, MakeId(testoHtml, int32_t(rng() % uint32_t(pages))));
                 link->SetU8(17, 0);
                 link->SetU8(18, 0);
-                THQVoggetto* reg = THQVoggetto::Register(link, -1);
+                THQVoggetto* reg = Append(link);
                 t += "<$" + Hex8(uint32_t(reg->Id())) + ">" + Word(rng) + " " + Word(rng) + "<%> ";
             } else if (r < 3 && !webLinks.empty()) {
                 t += "<$" + Hex8(uint32_t(MakeId(internetLink, webLinks[rng() % webLinks.size()]))) +
@@ -176,7 +185,7 @@ Bytes PageText(int page, int pages, std::mt19937& rng, THQVset& set,
         if (!pictures.empty() && rng() % 12 == 0) {
             auto placement =
                 set.AddImmagineNew(set.GetObject(immagine, pictures[rng() % pictures.size()]));
-            THQVoggetto* reg = placement ? THQVoggetto::Register(placement, -1) : nullptr;
+            THQVoggetto* reg = placement ? Append(placement) : nullptr;
             if (reg) t += "<$" + Hex8(uint32_t(reg->Id())) + ">";
         }
     }
@@ -191,7 +200,7 @@ std::string TagOf(const THQVoggetto* o) { return "<$" + Hex8(uint32_t(o->Id())) 
 
 THQVoggetto* Add(THQVset& set, uint8_t kind) {
     auto o = set.NewObject(kind);
-    return THQVoggetto::Register(o, -1);
+    return Append(o);
 }
 
 void SetExtra(THQVoggetto* o, const std::string& html) {
@@ -214,7 +223,7 @@ THQVoggetto* Special(THQVset& set, uint8_t subtype, uint8_t action, int32_t targ
 
 THQVoggetto* Placement(THQVset& set, int32_t picture) {
     auto p = set.AddImmagineNew(set.GetObject(immagine, picture));
-    return p ? THQVoggetto::Register(p, -1) : nullptr;
+    return p ? Append(p) : nullptr;
 }
 
 // One group of placed objects for page `page` (see --all-kinds).
@@ -477,7 +486,7 @@ int main(int argc, char** argv) {
     std::vector<int32_t> webLinks;
     for (int i = 0; i < 200; ++i) {
         auto l = set.NewInternetLink("http://www.esempio.it/" + Word(rng) + "/" + std::to_string(i) + ".html");
-        webLinks.push_back(THQVoggetto::Register(l, -1)->Number());
+        webLinks.push_back(Append(l)->Number());
     }
 
     uint64_t textBytes = 0;
@@ -493,7 +502,7 @@ int main(int argc, char** argv) {
         }
         textBytes += text.size();
         page->SetContent(std::move(text));
-        THQVoggetto::Register(page, -1);
+        Append(page);
     }
     fs::remove_all(scratch);
 
