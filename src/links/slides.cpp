@@ -44,7 +44,10 @@ void SlideList::Fill() {
     int32_t current = start_;
     while (IsPage(current)) {
         PageRecord r{*set_.Page(current)};
-        if (r.SlideDelay() < 0) break;
+        // A page whose delay is below 0 ends the list before it is listed. The
+        // start page is never listed, and a page made by the editor has a delay
+        // of -1: its sequence is shown all the same.
+        if (r.SlideDelay() < 0 && current != start_) break;
         if (current != start_) rows_.push_back({current, std::to_string(r.SlideTarget() < 0 ? 0 : r.SlideDelay())});
         current = r.SlideTarget();
         // The chain ends, closes into a ring at the start page, or runs into a
@@ -111,11 +114,12 @@ void SlideList::SetDelay(int row, const std::string& text) {
 void SlideList::Write() {
     if (rows_.empty() || !IsPage(start_)) return;
     PageRecord{*set_.Page(start_)}.SetSlideTarget(rows_.front().page);
-    for (size_t i = 1; i < rows_.size(); ++i) {
-        if (!IsPage(rows_[i - 1].page)) continue;
-        PageRecord r{*set_.Page(rows_[i - 1].page)};
-        r.SetSlideDelay(DelayOf(rows_[i - 1].delay));
-        r.SetSlideTarget(rows_[i].page);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!IsPage(rows_[i].page)) continue;
+        PageRecord r{*set_.Page(rows_[i].page)};
+        r.SetSlideDelay(DelayOf(rows_[i].delay));
+        // The last row's page keeps leading where it led.
+        if (i + 1 < rows_.size()) r.SetSlideTarget(rows_[i + 1].page);
     }
     set_.SetModified(true);
 }

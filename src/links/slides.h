@@ -38,7 +38,7 @@ public:
     std::string Name(int32_t page) const;
 
     // The chain that follows the start page: each page up to one whose delay
-    // is below 0, the end of the chain, the start page again (a ring) or a
+    // is below 0 (the start page's own delay does not count), the end of the chain, the start page again (a ring) or a
     // page already listed (a loop that does not pass the start page).
     void Fill();
     // Adds `page` with `delay` seconds before row `before` (at the end when
@@ -60,10 +60,13 @@ public:
     int MoveRow(int from, int onto);
     void SetDelay(int row, const std::string& text);
 
-    // "&Ok": the start page leads to the first row, each row but the last takes
-    // its delay (1 when the text is no number) and leads to the next row. The
-    // last row's page keeps its delay and target; an empty list changes
-    // nothing. Marks the hypertext modified when something was written.
+    // "&Ok": the start page leads to the first row, each row takes its delay
+    // (1 when the text is no number) and each but the last leads to the next
+    // row. The last row's page keeps its target (a sequence shortened at its
+    // end goes on where it went), and its delay is stored too, so that a page
+    // the editor made (delay -1, which ends a list) stays in the list. An
+    // empty list changes nothing. Marks the hypertext modified when something
+    // was written.
     void Write();
 
 private:

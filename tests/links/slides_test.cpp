@@ -47,6 +47,16 @@ TEST_F(Slides, ARingOpensWithoutItsStartAndIsWrittenBackUnchanged) {
     EXPECT_EQ(Rec(2).SlideDelay(), 7);
     EXPECT_EQ(Rec(3).SlideTarget(), 1);  // the last row keeps its target
 
+    // A sequence of pages the editor made (delay -1) is listed again as written.
+    for (int32_t n : {4, 5}) Rec(n).SetSlideDelay(-1);
+    SlideList fresh(set, 4);
+    fresh.Add(5, 6);
+    fresh.Write();
+    fresh.Fill();
+    ASSERT_EQ(Pages(fresh), (std::vector<int32_t>{5}));
+    EXPECT_EQ(fresh.Rows()[0].delay, "0");  // it ends the sequence
+    EXPECT_EQ(Rec(5).SlideDelay(), 6);
+
     // Removing the last row leaves its predecessor leading to it.
     list.Fill();
     EXPECT_EQ(list.Remove(1), 0);
@@ -64,7 +74,7 @@ TEST_F(Slides, FillingStops) {
         {"at a page with delay -1, before listing it", {{0, 1}, {1, 2}, {2, 3}}, 2, {1}},
         {"at the end of the chain", {{0, 1}, {1, 2}}, -1, {1, 2}},
         {"at a loop that misses the start page", {{0, 1}, {1, 2}, {2, 1}}, -1, {1, 2}},
-        {"at once for a start page with delay -1", {{0, 1}}, 0, {}},
+        {"not at a start page with delay -1, as new pages have", {{0, 1}}, 0, {1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -112,6 +122,7 @@ TEST_F(Slides, EditingTheRows) {
     EXPECT_EQ(Rec(4).SlideTarget(), 3);
     EXPECT_EQ(Rec(3).SlideDelay(), 12);
     EXPECT_EQ(Rec(3).SlideTarget(), 2);
+    EXPECT_EQ(Rec(2).SlideDelay(), 5);  // the last row's delay is stored too
     EXPECT_EQ(list.Remove(2), 1);  // the last row: the previous one is selected
     EXPECT_EQ(list.Remove(0), 0);
     EXPECT_EQ(list.Remove(0), -1);
