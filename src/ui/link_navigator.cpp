@@ -9,12 +9,14 @@
 #include "document/hqv_set.h"
 #include "links/link_address.h"
 #include "links/link_commands.h"
+#include "links/slides.h"
 #include "page/thqv_page.h"
 #include "text/editing.h"
 #include "ui/commands/command_table.h"
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
+#include "ui/dialogs/slides.h"
 #include "ui/main_window.h"
 
 namespace ovik::ui {
@@ -73,6 +75,14 @@ void TLinkNavigator::Wire() {
     take("HypPrevious", [this] { Back(); });
     take("HypNext", [this] { Forward(); });
     take("HypAllPages", [this] { ShowAllPages(); });
+    take("HypSlides", [this] { ShowSlides(); });
+    nextSlide = new QAction("Vai a prossima &diapositiva", this);
+    nextSlide->setObjectName("HypNextSlide");
+    SetHandler(nextSlide, this, [this] {
+        const int32_t next = links::NextSlide(w_.Set(), w_.View()->PageNumber());
+        if (next >= 0) FollowLinkValue(w_.Set().Page(next)->Id());
+    });
+    view->AddContextAction(nextSlide);
     if (auto* list = w_.findChild<QListWidget*>("pagelist")) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
@@ -128,8 +138,15 @@ void TLinkNavigator::UpdateState() {
     for (const char* name : {"InsertLink", "InsertSpecialLink", "InsertSelfLink", "InsertAnchor", "FormatLinkProperties"})
         if (QAction* a = w_.Action(name)) a->setEnabled(editing);
     const bool shown = w_.View()->PageNumber() >= 0;
-    for (const char* name : {"FormatFollowLink", "HypCover", "HypContents"})
+    for (const char* name : {"FormatFollowLink", "HypCover", "HypContents", "HypSlides"})
         if (QAction* a = w_.Action(name)) a->setEnabled(shown);
+    if (nextSlide) {
+        // The caption names the next slide; its data keeps the caption without it.
+        if (!nextSlide->data().isValid()) nextSlide->setData(nextSlide->text());
+        const int32_t page = w_.View()->PageNumber();
+        nextSlide->setEnabled(links::NextSlide(w_.Set(), page) >= 0);
+        nextSlide->setText(FromCp(links::NextSlideCaption(w_.Set(), page, ToCp(nextSlide->data().toString()))));
+    }
     if (QAction* a = w_.Action("HypPrevious")) a->setEnabled(history_.CanBack());
     if (QAction* a = w_.Action("HypNext")) a->setEnabled(history_.CanForward());
     if (QAction* a = w_.Action("HypGoTo")) a->setEnabled(!recent_.Pages().empty());
@@ -272,9 +289,27 @@ QMenu* TLinkNavigator::PagePopup(int32_t page) {
     connect(go, &QAction::triggered, this, [this, page] {
         if (THQVtesto* p = w_.Set().Page(page); p && !p->IsFree()) FollowLinkValue(p->Id());
     });
+    pagePopup_->addAction(nextSlide);
     if (!recent_.Pages().empty()) pagePopup_->addSeparator();
     AddRecentPages(*pagePopup_);
     return pagePopup_;
+}
+
+TFslides& TLinkNavigator::SlidesWindow() {
+    if (!slidesWindow_) slidesWindow_ = std::make_unique<TFslides>(w_.Set(), store_, &w_);
+    return *slidesWindow_;
+}
+
+void TLinkNavigator::ShowSlides() {
+    const int32_t page = w_.View()->PageNumber();
+    if (page < 0) return;
+    // The view stores and lets go of the page: the window writes page records.
+    w_.View()->ShowPage(w_.Set(), -1);
+    TFslides& window = SlidesWindow();
+    window.Load(page);
+    window.exec();
+    w_.ShowPage(page);
+    UpdateState();
 }
 
 TFCollFile& TLinkNavigator::FileWindow() {

@@ -23,6 +23,7 @@ class TFCollSpec;
 class TFAncora;
 class TFCollFile;
 class TFTuttePagine;
+class TFslides;
 
 class TLinkNavigator : public QObject, public links::FollowHost {
     Q_OBJECT
@@ -57,6 +58,13 @@ public:
     // "Tutte le pagine dell'ipertesto...": the page tree to pick a page from.
     TFTuttePagine& AllPagesWindow();
     void ShowAllPages();
+    // "&Diapositive...": the slides window for the page shown, which the view
+    // lets go of while the window is open.
+    TFslides& SlidesWindow();
+    void ShowSlides();
+    // "Vai a prossima &diapositiva" of the page menus: its caption names the
+    // next slide; disabled when the page shown has none.
+    QAction* nextSlide = nullptr;
 
     // --- link commands -----------------------------------------------------------------------
     void LinkSelection();
@@ -107,6 +115,7 @@ private:
     std::unique_ptr<TFAncora> anchorWindow_;
     std::unique_ptr<TFCollFile> fileWindow_;
     std::unique_ptr<TFTuttePagine> allPagesWindow_;
+    std::unique_ptr<TFslides> slidesWindow_;
     QMenu* pagePopup_ = nullptr;
 };
 

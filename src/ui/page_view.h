@@ -105,6 +105,7 @@ public:
     // The commands the box's context menu offers (the window's Cut, Copy,
     // Paste and so on).
     void SetContextActions(QList<QAction*> actions) { contextActions_ = std::move(actions); }
+    void AddContextAction(QAction* action) { contextActions_ << action; }
     // The commands a link's menu offers above the context actions (follow, properties).
     void SetLinkActions(QList<QAction*> actions) { linkActions_ = std::move(actions); }
     // The menu a right click on a link of kind `linkKind` opens ("PopupSpecLink"

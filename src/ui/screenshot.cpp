@@ -13,8 +13,10 @@
 #include "ui/dialogs/character.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
+#include "page/page_record.h"
 #include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
+#include "ui/dialogs/slides.h"
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
 
@@ -54,6 +56,10 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
     } else if (name == "fancora") {
         links.AnchorWindow().number->setValue(2);
         w = &links.AnchorWindow();
+    } else if (name == "fslides") {
+        for (int32_t n : {1, 2}) PageRecord{*set.Page(n)}.SetSlideTarget(n + 1);
+        links.SlidesWindow().Load(1);
+        w = &links.SlidesWindow();
     } else if (name == "ftuttepagine") {
         links.AllPagesWindow().Load();
         w = &links.AllPagesWindow();

@@ -94,7 +94,9 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/delete_objects.h"
 #include "ui/dialogs/errors.h"
+#include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
+#include "ui/dialogs/slides.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
 #include "ui/dialogs/new_page.h"
@@ -140,13 +142,15 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFKeywords keywords(set, store);
     TFOrdine order(set, store);
     TFCerca find(set, store);
+    TFTuttePagine allPages(set, store);
+    TFslides slides(set, store);
     THQVtoHtml htmlConverter(&set);
     TFHtmlOptions htmlOptions(htmlConverter, store);
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
-                                  &link,  &special, &anchor, &file, &keywords, &order, &find};
+                                  &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

@@ -8,11 +8,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <deque>
 
 #include "document/hqv_set.h"
 #include "links/link_objects.h"
+#include "page/page_record.h"
 #include "platform/messages.h"
 #include "platform/shell.h"
 #include "qt_test_app.h"
@@ -21,6 +23,7 @@
 #include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/find.h"
 #include "ui/dialogs/links.h"
+#include "ui/dialogs/slides.h"
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
@@ -238,6 +241,54 @@ TEST_F(LinksUi, ALinkLauncherStartsItsLinkInPreview) {
     w.Links().GoToPageNumber(3);
     QApplication::processEvents();
     EXPECT_EQ(w.View()->PageNumber(), 2);
+}
+
+// The slides window lists the sequence that follows its start page, edits it
+// with its buttons and keys, and writes it on "&Ok"; the page menus' next-slide
+// command names the next slide and shows it.
+TEST_F(LinksUi, TheSlidesWindowAndTheNextSlideCommand) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    THQVset& set = w.Set();
+    PageRecord{*set.Page(0)}.SetSlideTarget(2);
+    PageRecord{*set.Page(2)}.SetSlideDelay(4);
+    ASSERT_TRUE(w.Action("HypSlides")->isEnabled());
+
+    TFslides& slides = w.Links().SlidesWindow();
+    slides.Load(0);
+    ASSERT_EQ(slides.slides->topLevelItemCount(), 1);
+    EXPECT_EQ(slides.slides->topLevelItem(0)->text(0), "Due");
+    EXPECT_EQ(slides.slides->topLevelItem(0)->text(1), "0");  // it ends the sequence
+    EXPECT_EQ(slides.slides->topLevelItem(0)->text(2), "2");
+    // Add page 3 at the end, then move it up with Ctrl+Q and give it 9 seconds.
+    slides.pages->SelectByIdentifier(set.Page(3)->Id());
+    slides.slides->setCurrentItem(nullptr);
+    slides.Etempo->setValue(6);
+    slides.BAddPage->click();
+    ASSERT_EQ(slides.slides->topLevelItemCount(), 2);
+    EXPECT_EQ(slides.slides->topLevelItem(1)->text(1), "6");
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
+    QApplication::sendEvent(slides.slides, &up);
+    EXPECT_EQ(slides.slides->topLevelItem(0)->text(2), "3");
+    slides.EtempoCorr->setValue(9);
+    EXPECT_EQ(slides.slides->topLevelItem(0)->text(1), "9");
+    // The preview shows the chosen row's page while it is ticked.
+    slides.CBpreview->setChecked(true);
+    EXPECT_EQ(slides.preview->PageNumber(), 3);
+    slides.WriteChain();
+    EXPECT_EQ(PageRecord{*set.Page(0)}.SlideTarget(), 3);
+    EXPECT_EQ(PageRecord{*set.Page(3)}.SlideDelay(), 9);
+    EXPECT_EQ(PageRecord{*set.Page(3)}.SlideTarget(), 2);
+
+    QAction* next = w.Links().nextSlide;
+    w.Links().GoToPageNumber(3);
+    EXPECT_TRUE(next->isEnabled());
+    EXPECT_EQ(next->text(), "Vai a prossima &diapositiva (Due @2)");
+    next->trigger();
+    EXPECT_EQ(w.View()->PageNumber(), 2);
+    EXPECT_EQ(next->text(), "Vai a prossima &diapositiva");
+    EXPECT_FALSE(next->isEnabled());
 }
 
 TEST_F(LinksUi, LinkWindowTargets) {

@@ -32,7 +32,6 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"FormatLoadFrames", "frame layouts"},
         {"FormatFrames", "frame layouts"},
         {"HypSearches", "no action"},
-        {"HypSlides", "slides"},
         {"HypExplore", "no action"},
         {"PublishCd", "cd-rom publishing"},
         {"PublishWinHelp", "help-file export"},
