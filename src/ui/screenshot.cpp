@@ -57,7 +57,12 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
         links.AnchorWindow().number->setValue(2);
         w = &links.AnchorWindow();
     } else if (name == "fslides") {
-        for (int32_t n : {1, 2}) PageRecord{*set.Page(n)}.SetSlideTarget(n + 1);
+        for (int32_t n : {1, 2}) {
+            PageRecord{*set.Page(n)}.SetSlideTarget(n + 1);
+            PageRecord{*set.Page(n)}.SetSlideDelay(int16_t(3 * n));
+        }
+        PageRecord{*set.Page(3)}.SetSlideDelay(5);
+        links.SlidesWindow().CBpreview->setChecked(true);
         links.SlidesWindow().Load(1);
         w = &links.SlidesWindow();
     } else if (name == "ftuttepagine") {

@@ -70,6 +70,7 @@ TFslides::TFslides(THQVset& set, platform::SettingsStore& store, QWidget* parent
     pages->setColumnHidden(1, true);
     pages->setColumnHidden(2, true);
     slides = Named(new TSlideListView, "LVslides");
+    slides->setMinimumWidth(320);
     Etempo = Named(new QSpinBox, "Etempo");
     Etempo->setRange(0, 10000);
     Etempo->setValue(5);
