@@ -28,6 +28,7 @@ TEST(FuzzRegressions, HqvFile) { Replay("hqv_file", fuzz::FeedHqvFile); }
 TEST(FuzzRegressions, ObjectStream) { Replay("object_stream", fuzz::FeedObjectStream); }
 TEST(FuzzRegressions, ObjectsData) { Replay("objects_data", fuzz::FeedObjectsData); }
 TEST(FuzzRegressions, Html) { Replay("html", fuzz::FeedHtml); }
+TEST(FuzzRegressions, FrameLayout) { Replay("frame_layout", fuzz::FeedFrameLayout); }
 
 }  // namespace
 }  // namespace ovik

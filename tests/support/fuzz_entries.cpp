@@ -18,6 +18,7 @@
 #include "platform/text_measurer.h"
 #include "text/layout.h"
 #include "undo/undo.h"
+#include "view/frames.h"
 
 namespace ovik::fuzz {
 
@@ -141,6 +142,27 @@ void FeedHtml(const uint8_t* data, size_t size) {
     ResolveAutoImports(set);
     std::vector<fs::path> linked;
     CollectLinkedFiles(html, linked, 3);
+}
+
+void FeedFrameLayout(const uint8_t* data, size_t size) {
+    const Bytes bytes(data, data + size);
+    auto check = [](FrameTree& tree) {
+        tree.Size(640, 480, false);
+        tree.Size(3, 2, true);
+        const Bytes written = tree.WriteRecords();
+        FrameTree again;
+        if (!tree.Empty() && (!again.ReadRecords(written, kFrameRecordSize) || again.WriteRecords() != written)) {
+            std::fprintf(stderr, "a layout written does not read back the same\n");
+            std::abort();
+        }
+    };
+    FrameTree file;
+    if (file.ReadFile(bytes)) check(file);
+    if (size > 0) {
+        FrameTree records;
+        const Bytes tail(data + 1, data + size);
+        if (records.ReadRecords(tail, int32_t(data[0]) + 20)) check(records);
+    }
 }
 
 }  // namespace ovik::fuzz

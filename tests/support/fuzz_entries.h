@@ -20,5 +20,9 @@ void FeedObjectsData(const uint8_t* data, size_t size);
 // Imports the bytes as an HTML file that links itself as its style sheet,
 // then resolves the links between imported pages.
 void FeedHtml(const uint8_t* data, size_t size);
+// Reads the bytes as a frame layout file, then their tail as layout records of
+// the length the first byte picks; sizes what was read and writes it again,
+// which must read back to the same tree.
+void FeedFrameLayout(const uint8_t* data, size_t size);
 
 }  // namespace ovik::fuzz
