@@ -1,11 +1,13 @@
 #include "view/frames.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <utility>
 
 #include "document/hqv_set.h"
+#include "convert/hqv_to_html.h"
 #include "page/page_record.h"
 
 namespace ovik {
@@ -279,6 +281,50 @@ void FrameTree::Size(int32_t width, int32_t height, bool editable) {
     }
 }
 
+// --- the HTML frame set -------------------------------------------------------------------------
+
+std::string FramesetHtml(const FrameTree& tree, const std::function<std::string(int32_t page)>& source) {
+    std::string out;
+    // Depth first, with the containers' closing tags written after their children.
+    struct Step {
+        const THQVFrame* frame;
+        bool close;
+    };
+    std::vector<Step> stack;
+    if (tree.Root()) stack.push_back({tree.Root(), false});
+    while (!stack.empty()) {
+        const Step step = stack.back();
+        stack.pop_back();
+        const THQVFrame& f = *step.frame;
+        if (step.close) {
+            out += "</FRAMESET>\r\n";
+            continue;
+        }
+        if (f.IsLeaf()) {
+            const FrameRecord& r = f.rec;
+            out += "\r<FRAME NAME=\"" + html::AttributeText(r.title.substr(0, 32)) + "\" SRC=\"" + source(r.page) +
+                   "\" SCROLLING=" + (r.scrolling ? "auto " : "no ") + (r.border ? "" : "FRAMEBORDER=no ") +
+                   (r.resizable ? ">\r\n" : "NORESIZE>\r\n");
+            continue;
+        }
+        std::string sizes;
+        for (const auto& c : f.children) {
+            if (!sizes.empty()) sizes += ",";
+            switch (c->rec.sizeMode) {
+                case 1: sizes += std::to_string(c->rec.pixels); break;
+                case 2: sizes += "*"; break;
+                default: sizes += std::to_string(c->rec.percentage) + "%"; break;
+            }
+        }
+        const std::string b = std::to_string(f.rec.spacing);
+        out += std::string("<FRAMESET ") + (f.Stacked() ? "ROWS=" : "COLS=") + sizes + " BORDER=" + b +
+               " FRAMESPACING=" + b + " >\r\n";
+        stack.push_back({&f, true});
+        for (auto it = f.children.rbegin(); it != f.children.rend(); ++it) stack.push_back({it->get(), false});
+    }
+    return out;
+}
+
 // --- layouts of pages --------------------------------------------------------------------------------
 
 bool ReadPageLayout(THQVset& set, int32_t page, FrameTree& tree, std::string* why) {
@@ -306,8 +352,14 @@ bool SetPageLayout(THQVset& set, int32_t page, const FrameTree& tree) {
         if (!layout) return false;
         rec.SetFrameLayout(layout->Number());
     }
-    // The frameset text kept with the layout was written for the old frames.
-    layout->SetLayoutBlock(std::nullopt);
+    // The frame set text kept with the layout names pages by identifier.
+    const std::string html = FramesetHtml(tree, [&set](int32_t n) {
+        THQVtesto* shown = set.Page(n);
+        char id[16];
+        std::snprintf(id, sizeof id, "$%08X", shown && !shown->IsFree() ? uint32_t(shown->Id()) : 0xFFFFFFFFu);
+        return std::string(id);
+    });
+    layout->SetLayoutBlock(Bytes(html.begin(), html.end()));
     layout->SetContent(tree.WriteRecords());
     layout->SetI32(89, kFrameRecordSize);
     RaiseRevision(*p, set.Revision());

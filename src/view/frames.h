@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,6 +100,12 @@ public:
 private:
     std::unique_ptr<THQVFrame> root_;
 };
+
+// The HTML frame set of a layout: FRAMESET elements for the containers
+// (ROWS for stacked children, COLS for children side by side; each child's
+// size as a percentage, in pixels, or "*" for the free one) and a FRAME for
+// each leaf, whose SRC is `source`(page). Titles are written as attribute text.
+std::string FramesetHtml(const FrameTree& tree, const std::function<std::string(int32_t page)>& source);
 
 // The bar width between the children of `frame`.
 int32_t BarWidth(const THQVFrame& frame, bool editable);

@@ -165,6 +165,30 @@ TEST(Frames, DamagedLayoutsAreRefused) {
     EXPECT_TRUE(tree.ReadFile({}));  // an empty file does nothing
 }
 
+TEST(Frames, TheHtmlFrameSetOfALayout) {
+    FrameRecord root = Rec(1, -1, "Pag1");
+    root.spacing = 3;
+    FrameRecord a = Rec(2, 1, "a<b", 1, 0, 25, 20, 4);  // names are attribute text
+    a.resizable = 1;
+    FrameRecord b = Rec(3, 1, "b", 1, 1, 100, 100, 5);
+    b.scrolling = 0;
+    b.border = 0;
+    FrameRecord c = Rec(4, 1, "c", 5, 2, 10, 20, 6);  // stacked children of its own
+    FrameTree tree;
+    ASSERT_TRUE(tree.ReadRecords(Records({root, a, b, c, Rec(5, 4, "c1", 0, 0, 40, 20, 7), Rec(6, 4, "c2", 3, 0, 60, 20, 8)}),
+                                 kFrameRecordSize));
+    const std::string html = FramesetHtml(tree, [](int32_t page) { return "p" + std::to_string(page) + ".htm"; });
+    EXPECT_EQ(html,
+              "<FRAMESET COLS=25%,100,* BORDER=3 FRAMESPACING=3 >\r\n"
+              "\r<FRAME NAME=\"a b\" SRC=\"p4.htm\" SCROLLING=auto >\r\n"
+              "\r<FRAME NAME=\"b\" SRC=\"p5.htm\" SCROLLING=no FRAMEBORDER=no NORESIZE>\r\n"
+              "<FRAMESET ROWS=40%,60% BORDER=3 FRAMESPACING=3 >\r\n"
+              "\r<FRAME NAME=\"c1\" SRC=\"p7.htm\" SCROLLING=auto NORESIZE>\r\n"
+              "\r<FRAME NAME=\"c2\" SRC=\"p8.htm\" SCROLLING=auto NORESIZE>\r\n"
+              "</FRAMESET>\r\n"
+              "</FRAMESET>\r\n");
+}
+
 TEST(Frames, APageLayoutObjectIsReadAndReplaced) {
     platform::RecordingMessages msgs;
     THQVset set(msgs);
@@ -176,6 +200,10 @@ TEST(Frames, APageLayoutObjectIsReadAndReplaced) {
     ASSERT_TRUE(SetPageLayout(set, 1, tree));
     const int32_t layout = PageRecord{*set.Page(1)}.FrameLayout();
     ASSERT_GE(layout, 0);
+    // The frame set text kept with it names the pages by identifier.
+    const auto& block = set.GetObject(mappaFrame, layout)->LayoutBlock();
+    ASSERT_TRUE(block.has_value());
+    EXPECT_NE(std::string(block->begin(), block->end()).find("SRC=\"$00000000\""), std::string::npos);
     FrameTree read;
     ASSERT_TRUE(ReadPageLayout(set, 1, read));
     EXPECT_EQ(read.PreOrder().size(), 3u);
