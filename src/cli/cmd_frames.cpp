@@ -86,14 +86,8 @@ int FrameLayout(const Args& a, platform::ConsoleMessages& m) {
     std::ifstream in(a.Value("--load"), std::ios::binary);
     if (!in) throw Failure{"cannot read " + a.Value("--load")};
     const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    FrameTree tree;
     std::string why;
-    if (!tree.ReadFile(file, &why)) throw Failure{why};
-    if (tree.Empty()) throw Failure{"the layout file is empty"};
-    // Loaded as the editor loads a layout into a frames-only view: the frames'
-    // pages as the file names them, sized for 400 x 400 pixels.
-    tree.Size(400, 400, true);
-    if (!SetPageLayout(*set, page, tree)) throw Failure{"the layout could not be given to the page"};
+    if (!LoadPageLayoutFile(*set, page, file, why)) throw Failure{why};
     SaveOrFail(*set, a.Value("-o"));
     return 0;
 }

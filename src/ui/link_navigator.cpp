@@ -1,5 +1,7 @@
 #include "ui/link_navigator.h"
 
+#include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include "ui/dialogs/links.h"
 #include "ui/dialogs/slides.h"
 #include "ui/main_window.h"
+#include "view/frames.h"
 
 namespace ovik::ui {
 
@@ -76,6 +79,7 @@ void TLinkNavigator::Wire() {
     take("HypNext", [this] { Forward(); });
     take("HypAllPages", [this] { ShowAllPages(); });
     take("HypSlides", [this] { ShowSlides(); });
+    take("FormatLoadFrames", [this] { LoadFrameLayout(); });
     nextSlide = new QAction("Vai a prossima &diapositiva", this);
     nextSlide->setObjectName("HypNextSlide");
     SetHandler(nextSlide, this, [this] {
@@ -308,6 +312,30 @@ void TLinkNavigator::ShowSlides() {
     TFslides& window = SlidesWindow();
     window.Load(page);
     window.exec();
+    w_.ShowPage(page);
+    UpdateState();
+}
+
+void TLinkNavigator::LoadFrameLayout() {
+    const int32_t page = w_.View()->PageNumber();
+    if (page < 0) return;
+    const QString file =
+        askFrameFile ? askFrameFile()
+                     : QFileDialog::getOpenFileName(
+                           &w_, "Carica disposizione cornici",
+                           QString::fromStdString(w_.Document().Folders().FrameTemplates().string()),
+                           "File cornici (*.frm)");
+    if (file.isEmpty() || messages_.AskYesNo("Sei sicuro?") != platform::Answer::Yes) return;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        messages_.Error("Impossibile aprire il file " + ToCp(file) + ".");
+        return;
+    }
+    const QByteArray bytes = in.readAll();
+    // The page is stored and let go first: its record takes the layout.
+    w_.View()->ShowPage(w_.Set(), -1);
+    std::string why;
+    if (!LoadPageLayoutFile(w_.Set(), page, Bytes(bytes.begin(), bytes.end()), why)) messages_.Error(why);
     w_.ShowPage(page);
     UpdateState();
 }

@@ -62,6 +62,10 @@ public:
     // lets go of while the window is open.
     TFslides& SlidesWindow();
     void ShowSlides();
+    // "C&arica disposizione cornici...": the page shown takes the layout of a
+    // layout file (chosen by `askFrameFile`, after "Sei sicuro?").
+    void LoadFrameLayout();
+    std::function<QString()> askFrameFile;
     // "Vai a prossima &diapositiva" of the page menus: its caption names the
     // next slide; disabled when the page shown has none.
     QAction* nextSlide = nullptr;

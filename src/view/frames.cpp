@@ -367,4 +367,19 @@ bool SetPageLayout(THQVset& set, int32_t page, const FrameTree& tree) {
     return true;
 }
 
+bool LoadPageLayoutFile(THQVset& set, int32_t page, const Bytes& file, std::string& why) {
+    FrameTree tree;
+    if (!tree.ReadFile(file, &why)) return false;
+    if (tree.Empty()) {
+        why = kWrongFormat;
+        return false;
+    }
+    tree.Size(400, 400, true);
+    if (!SetPageLayout(set, page, tree)) {
+        why = kSaveFramesError;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace ovik

@@ -119,4 +119,10 @@ bool ReadPageLayout(THQVset& set, int32_t page, FrameTree& tree, std::string* wh
 // page's frame-layout field. The page's revision is raised.
 bool SetPageLayout(THQVset& set, int32_t page, const FrameTree& tree);
 
+// "C&arica disposizione cornici...": gives page `page` the layout of a ".frm"
+// file's bytes, sized as a frames-only view of 400 x 400 pixels sizes it.
+// False with the message in `why` ("Formato file errato!", ...) when the file
+// is no layout; nothing is changed then.
+bool LoadPageLayoutFile(THQVset& set, int32_t page, const Bytes& file, std::string& why);
+
 }  // namespace ovik

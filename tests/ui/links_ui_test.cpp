@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
+#include <QMessageBox>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <deque>
@@ -27,6 +29,7 @@
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
+#include "view/frames.h"
 
 namespace ovik::ui {
 namespace {
@@ -289,6 +292,55 @@ TEST_F(LinksUi, TheSlidesWindowAndTheNextSlideCommand) {
     EXPECT_EQ(w.View()->PageNumber(), 2);
     EXPECT_EQ(next->text(), "Vai a prossima &diapositiva");
     EXPECT_FALSE(next->isEnabled());
+}
+
+// "Carica disposizione cornici..." gives the page shown the layout of a layout
+// file once the question is answered Yes; a file that is no layout says so
+// and changes nothing.
+TEST_F(LinksUi, LoadingAFrameLayoutFileGivesThePageItsLayout) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    w.Links().GoToPageNumber(1);
+    ASSERT_TRUE(w.Action("FormatLoadFrames")->isEnabled());
+    FrameTree tree;
+    tree.MakeSingle(2);
+    const Bytes file = tree.WriteFile();
+    const QString frm = dir.filePath("uno.frm"), bad = dir.filePath("bad.frm");
+    {
+        QFile f(frm), g(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && g.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(file.data()), qint64(file.size()));
+        g.write("junk junk junk");
+    }
+    auto answer = [](QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [button] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->button(button)->click();
+        });
+    };
+    w.Links().askFrameFile = [&] { return frm; };
+    answer(QMessageBox::No);
+    w.Action("FormatLoadFrames")->trigger();
+    EXPECT_LT(PageRecord{*w.Set().Page(1)}.FrameLayout(), 0);
+    answer(QMessageBox::Yes);
+    w.Action("FormatLoadFrames")->trigger();
+    EXPECT_GE(PageRecord{*w.Set().Page(1)}.FrameLayout(), 0);
+    EXPECT_EQ(w.View()->PageNumber(), 1);
+    FrameTree read;
+    ASSERT_TRUE(ReadPageLayout(w.Set(), 1, read));
+    EXPECT_EQ(read.Root()->rec.page, 2);
+
+    w.Links().askFrameFile = [&] { return bad; };
+    answer(QMessageBox::Yes);
+    QTimer::singleShot(50, [] {  // then the error message
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            EXPECT_EQ(box->text(), "Formato file errato!");
+            box->accept();
+        }
+    });
+    w.Action("FormatLoadFrames")->trigger();
+    ASSERT_TRUE(ReadPageLayout(w.Set(), 1, read));
+    EXPECT_EQ(read.Root()->rec.page, 2);
 }
 
 TEST_F(LinksUi, LinkWindowTargets) {

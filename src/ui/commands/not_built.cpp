@@ -29,7 +29,6 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"TableDeleteRow", "tables"},
         {"TableDeleteColumn", "tables"},
         {"TableSelect", "tables"},
-        {"FormatLoadFrames", "frame layouts"},
         {"FormatFrames", "frame layouts"},
         {"HypSearches", "no action"},
         {"HypExplore", "no action"},
