@@ -1,5 +1,6 @@
 #include "ui/link_navigator.h"
 
+#include <QCursor>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -20,6 +21,7 @@
 #include "ui/dialogs/links.h"
 #include "ui/dialogs/slides.h"
 #include "ui/main_window.h"
+#include "ui/separate_windows.h"
 #include "view/frames.h"
 
 namespace ovik::ui {
@@ -48,6 +50,11 @@ void TLinkNavigator::Wire() {
         QMetaObject::invokeMethod(this, [this, value] { FollowLinkValue(value); }, Qt::QueuedConnection);
     });
     connect(view, &TPageView::PageShown, this, [this](int page) { PageChanged(page); });
+    windows_ = new TSeparateWindows(w_, w_.Set(), [this](links::LinkSender sender, THQVoggetto* target, int32_t page) {
+        follower_->FollowLink(sender, target, page);
+    });
+    // The pages the separate windows show go with the hypertext.
+    connect(view, &TPageView::PageDropped, this, [this] { windows_->CloseAll(); });
     connect(view, &TPageView::Changed, this, [this] { UpdateState(); });
     // The editing view shows the pages links lead to by itself; what it does
     // not do (addresses, files, programs, other hypertexts, anchors) is
@@ -474,5 +481,11 @@ void TLinkNavigator::ShowKeywordSearch() {
 }
 
 void TLinkNavigator::HideMainWindow() { w_.showMinimized(); }
+
+bool TLinkNavigator::ShowInWindow(const links::SpecialLink& s, THQVoggetto& target) {
+    return windows_->Show(s, target, QCursor::pos());
+}
+
+void TLinkNavigator::CloseNamedWindow(const std::string& lowerName) { windows_->Close(lowerName); }
 
 }  // namespace ovik::ui

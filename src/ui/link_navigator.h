@@ -24,6 +24,7 @@ class TFAncora;
 class TFCollFile;
 class TFTuttePagine;
 class TFslides;
+class TSeparateWindows;
 
 class TLinkNavigator : public QObject, public links::FollowHost {
     Q_OBJECT
@@ -97,6 +98,10 @@ public:
     void ShowEmbeddedFile(THQVoggetto& file) override;
     void ShowKeywordSearch() override;
     void HideMainWindow() override;
+    bool ShowInWindow(const links::SpecialLink& s, THQVoggetto& target) override;
+    void CloseNamedWindow(const std::string& lowerName) override;
+    // The separate windows and popups special links open.
+    TSeparateWindows& SeparateWindows() { return *windows_; }
 
     // Enables the link and navigation commands for the view's state.
     void UpdateState();
@@ -121,6 +126,7 @@ private:
     std::unique_ptr<TFTuttePagine> allPagesWindow_;
     std::unique_ptr<TFslides> slidesWindow_;
     QMenu* pagePopup_ = nullptr;
+    TSeparateWindows* windows_ = nullptr;
 };
 
 }  // namespace ovik::ui

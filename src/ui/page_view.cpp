@@ -40,6 +40,7 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
     model_.OnBoxShown = [this] { BoxShown(); };
     model_.OnPageChanged = [this] {
         if (model_.MainPageNumber() >= 0) emit PageShown(model_.MainPageNumber());
+        else emit PageDropped();
     };
     model_.OnChanged = [this] { emit Changed(); };
     model_.OnRepaint = [this] { viewport()->update(); };

@@ -129,6 +129,8 @@ public:
 
 signals:
     void PageShown(int number);
+    // The view shows no page any more (another hypertext is about to be shown).
+    void PageDropped();
     void Changed();
     void FollowLink(int32_t linkValue);
     // A context menu is about to show (the window updates its commands).

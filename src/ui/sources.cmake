@@ -43,6 +43,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/all_pages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/slides.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/slides.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/separate_windows.h
+  ${CMAKE_CURRENT_LIST_DIR}/separate_windows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/errors.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/styles.h

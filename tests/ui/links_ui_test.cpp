@@ -29,6 +29,7 @@
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
+#include "ui/separate_windows.h"
 #include "view/frames.h"
 
 namespace ovik::ui {
@@ -341,6 +342,59 @@ TEST_F(LinksUi, LoadingAFrameLayoutFileGivesThePageItsLayout) {
     w.Action("FormatLoadFrames")->trigger();
     ASSERT_TRUE(ReadPageLayout(w.Set(), 1, read));
     EXPECT_EQ(read.Root()->rec.page, 2);
+}
+
+// In preview, special links show their page in separate windows found again
+// by name, new windows and a popup; a closing link closes a window by name,
+// and the windows go with the hypertext.
+TEST_F(LinksUi, SpecialLinksOpenSeparateWindowsAndPopups) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    w.Action("HypReadOnly")->trigger();
+    ASSERT_TRUE(w.View()->ReadOnly());
+    THQVset& set = w.Set();
+    auto follow = [&](uint8_t action, const char* name, int32_t page) {
+        auto special = links::NewSpecialLink(set, links::kSpecGoTo);
+        links::SpecialLink s{*special};
+        s.SetAction(action);
+        s.SetTarget(set.Page(page)->Id());
+        s.SetWindowName(name);
+        links::WindowData data;
+        data.width = 300;
+        data.height = 200;
+        data.resizable = true;
+        links::WriteWindowData(*special, data);
+        w.Links().Follower().FollowLink(links::LinkSender::TextBox, special.get(), w.View()->PageNumber());
+    };
+    TSeparateWindows& windows = w.Links().SeparateWindows();
+    follow(links::kActSeparateWindow, "Dettagli", 3);
+    TFFinestra* details = windows.Find("dettagli");
+    ASSERT_TRUE(details);
+    EXPECT_TRUE(details->isVisible());
+    EXPECT_EQ(details->size(), QSize(300, 200));
+    EXPECT_EQ(details->View()->PageNumber(), 3);
+    EXPECT_TRUE(details->View()->ReadOnly());
+    EXPECT_EQ(w.View()->PageNumber(), 0);  // the main window stays where it was
+    follow(links::kActSeparateWindow, "DETTAGLI", 2);  // the same window, found by name
+    EXPECT_EQ(windows.Windows().size(), 1u);
+    EXPECT_EQ(details->View()->PageNumber(), 2);
+    follow(links::kActNewBrowser, "", 1);
+    follow(links::kActNewBrowser, "", 1);
+    follow(links::kActPopup, "", 2);
+    follow(links::kActNamedFrame, "cornice", 1);  // no frame of that name: a window of it
+    EXPECT_EQ(windows.Windows().size(), 5u);
+    ASSERT_TRUE(windows.Find("<<<pop"));
+    EXPECT_TRUE(windows.Find("<<<pop")->windowFlags() & Qt::Tool);
+    EXPECT_EQ(windows.Find("cornice")->View()->PageNumber(), 1);
+
+    auto close = links::NewSpecialLink(set, links::kSpecCloseWindow);
+    links::SpecialLink{*close}.SetWindowName("Dettagli");
+    w.Links().Follower().FollowLink(links::LinkSender::TextBox, close.get(), 0);
+    EXPECT_FALSE(windows.Find("dettagli"));
+    EXPECT_EQ(windows.Windows().size(), 4u);
+    ASSERT_TRUE(w.OpenDocument(b));
+    EXPECT_TRUE(windows.Windows().empty());
 }
 
 TEST_F(LinksUi, LinkWindowTargets) {
