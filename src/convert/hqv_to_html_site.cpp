@@ -17,6 +17,7 @@
 #include "document/output_file.h"
 #include "links/link_address.h"
 #include "page/page_record.h"
+#include "view/frames.h"
 #include "platform/settings_store.h"
 #include "text/text_attributes.h"
 
@@ -274,6 +275,20 @@ void THQVtoHtml::WritePageFile(THQVtesto& page, std::string& out, HtmlPageLists&
     lists.rollover.clear();
     lists.scriptNeeds = 0;
     lists.mapNames.clear();
+    // A main page that hosts a frame layout: its frame set first, the page's
+    // own content for browsers without frames after it. Each frame's page is
+    // a secondary page.
+    bool frames = false;
+    if (FrameTree tree; mode == 0 && ReadPageLayout(set, page.Number(), tree)) {
+        body += FramesetHtml(tree, [&](int32_t n) {
+            THQVtesto* shown = set.Page(n);
+            if (!shown || shown->IsFree()) return std::string();
+            lists.AddSecondary(n);
+            return ExportNameOf(shown, kNameSecondary);
+        });
+        body += "\r\n<NOFRAME>\r\n";
+        frames = true;
+    }
     auto pageOrNone = [&](int32_t n, int32_t def) -> THQVtesto* {
         if (n == kDefaultHeaderPage) n = def;
         if (n < 0 || n == page.Number()) return nullptr;
@@ -311,6 +326,7 @@ void THQVtoHtml::WritePageFile(THQVtesto& page, std::string& out, HtmlPageLists&
         }
         out += "\r\n  }\r\n//-->\r\n</SCRIPT>\r\n";
     }
+    if (frames) out += "</NOFRAME>";
     out += "\r\n</BODY></HTML>\r\n";
 }
 

@@ -9,6 +9,7 @@
 #include "document/hqv_set.h"
 #include "links/link_objects.h"
 #include "page/page_record.h"
+#include "view/frames.h"
 #include "platform/messages.h"
 #include "platform/settings_store.h"
 #include "support/hqv_builder.h"
@@ -197,6 +198,44 @@ TEST_F(HtmlSite, RunWithSecondaryPagesCopiesAndRedirect) {
     ASSERT_TRUE(conv.ExportPages({cover->Number()})) << conv.LastError;
     EXPECT_TRUE(fs::exists(conv.ExportPath / "images" / "doc_i000000.gif"));
     EXPECT_NE(File("doc_index.htm").find("<IMG SRC=\"images/doc_i000000.gif\""), std::string::npos);
+}
+
+// A page that hosts a frame layout is written as its frame set, with its own
+// content in NOFRAME; each frame's page becomes a secondary page.
+TEST_F(HtmlSite, APageWithAFrameLayoutIsItsFrameSet) {
+    THQVtesto* cover = Page("<Z S0 >senza cornici");
+    THQVtesto* left = Page("<Z S0 >sinistra");
+    THQVtesto* right = Page("<Z S0 >destra");
+    Bytes records;
+    FrameRecord root;
+    root.id = 1;
+    root.spacing = 2;
+    root.Write(records);
+    for (THQVtesto* p : {left, right}) {
+        FrameRecord f;
+        f.id = int32_t(p->Number()) + 10;
+        f.parentId = 1;
+        f.title = p == left ? "menu" : "testo";
+        f.arrangement = p == left ? 1 : 5;
+        f.percentage = p == left ? 25 : 75;
+        f.page = p->Number();
+        f.Write(records);
+    }
+    FrameTree tree;
+    ASSERT_TRUE(tree.ReadRecords(records, kFrameRecordSize));
+    ASSERT_TRUE(SetPageLayout(set, cover->Number(), tree));
+    ASSERT_TRUE(conv.ExportSite({cover->Number()})) << conv.LastError;
+    EXPECT_EQ(Files(), (std::set<std::string>{"doc_style.css", "doc_index.htm", "doc-000001.htm", "doc-000002.htm"}));
+    const std::string index = File("doc_index.htm");
+    EXPECT_NE(index.find("<FRAMESET COLS=25%,75% BORDER=2 FRAMESPACING=2 >\r\n"
+                         "\r<FRAME NAME=\"menu\" SRC=\"doc-000001.htm\" SCROLLING=auto NORESIZE>\r\n"
+                         "\r<FRAME NAME=\"testo\" SRC=\"doc-000002.htm\" SCROLLING=auto NORESIZE>\r\n"
+                         "</FRAMESET>\r\n\r\n<NOFRAME>\r\n<BODY"),
+              std::string::npos)
+        << index;
+    EXPECT_NE(index.find("senza cornici"), std::string::npos);
+    EXPECT_NE(index.find("</NOFRAME>\r\n</BODY></HTML>"), std::string::npos);
+    EXPECT_NE(File("doc-000002.htm").find("destra"), std::string::npos);
 }
 
 TEST_F(HtmlSite, PageMarkers) {
