@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-600}"
 shift || true
-ALL=(fuzz_hqv_file fuzz_html fuzz_markup fuzz_object_stream fuzz_objects_data fuzz_picture)
+ALL=(fuzz_frame_layout fuzz_hqv_file fuzz_html fuzz_markup fuzz_object_stream fuzz_objects_data fuzz_picture)
 if [ "$#" -gt 0 ]; then TARGETS=("$@"); else TARGETS=("${ALL[@]}"); fi
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DOVIK_FUZZ=ON -DOVIK_BUILD_UI=OFF \
