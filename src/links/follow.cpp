@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "convert/hqv_from_html.h"
 #include "core/codepage.h"
 #include "core/file_names.h"
 #include "document/hqv_set.h"
@@ -338,11 +339,15 @@ void LinkFollower::FollowSpecialLink(THQVoggetto& so, int32_t senderPage, LinkSe
         case kSpecAutoImport: {
             if (preview) return;
             const std::string stored = s.ImportPath();
-            if (THQVtesto* page = set_.FindPageBySourceName(stored)) {
+            fs::path file = ResolveStoredPath(stored, set_.HQVFileName().parent_path());
+            // Imported pages keep the full path of their file: a path stored
+            // relative to the hypertext finds them through it too.
+            THQVtesto* page = set_.FindPageBySourceName(stored);
+            if (!page) page = set_.FindPageBySourceName(SourceNameOf(file));
+            if (page) {
                 FollowObject(*page, -1);
                 return;
             }
-            fs::path file = ResolveStoredPath(stored, set_.HQVFileName().parent_path());
             std::error_code ec;
             if (!fs::exists(file, ec)) {
                 if (messages_.AskYesNo("Il collegamento richiama il file \"" + Utf8(stored) +

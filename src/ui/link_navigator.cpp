@@ -488,4 +488,19 @@ bool TLinkNavigator::ShowInWindow(const links::SpecialLink& s, THQVoggetto& targ
 
 void TLinkNavigator::CloseNamedWindow(const std::string& lowerName) { windows_->Close(lowerName); }
 
+std::filesystem::path TLinkNavigator::ChooseOtherFile(const std::filesystem::path& missing) {
+    const QString folder = QString::fromStdString(missing.parent_path().string());
+    const QString chosen = askImportFile ? askImportFile(folder)
+                                         : QFileDialog::getOpenFileName(&w_, "Importa", folder,
+                                                                        "File Html (*.htm *.html);;Tutti i file (*)");
+    return chosen.toStdString();
+}
+
+void TLinkNavigator::ImportFile(const std::filesystem::path& file) {
+    // The import window, with the link's file listed; after it, the page made
+    // is shown (and the style list follows the styles the import added).
+    w_.ImportPages({QString::fromStdString(file.string())});
+    UpdateState();
+}
+
 }  // namespace ovik::ui

@@ -99,6 +99,10 @@ public:
     void ShowKeywordSearch() override;
     void HideMainWindow() override;
     bool ShowInWindow(const links::SpecialLink& s, THQVoggetto& target) override;
+    std::filesystem::path ChooseOtherFile(const std::filesystem::path& missing) override;
+    void ImportFile(const std::filesystem::path& file) override;
+    // The file dialog of an "Auto import" link whose file is missing (tests replace it).
+    std::function<QString(const QString& folder)> askImportFile;
     void CloseNamedWindow(const std::string& lowerName) override;
     // The separate windows and popups special links open.
     TSeparateWindows& SeparateWindows() { return *windows_; }

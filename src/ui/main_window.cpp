@@ -505,8 +505,11 @@ void TMainForm::PreviewInBrowser(bool all) {
     QtShell().OpenFile(file);
 }
 
-void TMainForm::ImportPages() {
+void TMainForm::ImportPages() { ImportPages({}); }
+
+void TMainForm::ImportPages(const QStringList& files) {
     auto* w = static_cast<TFImport*>(PrepareWindow("fimport"));
+    w->AddFiles(files);
     if (w->exec() != QDialog::Accepted) return;
     RefreshPages();
     // The first page made is shown.

@@ -76,6 +76,9 @@ public:
     void ShowPage(int32_t number);
     // Links and navigation: following, history, link commands and windows.
     TLinkNavigator& Links() { return *links_; }
+    // The import window with `files` listed (none: the user picks them); the
+    // first page made is shown.
+    void ImportPages(const QStringList& files);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

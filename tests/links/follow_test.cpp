@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "convert/hqv_from_html.h"
 #include "document/hqv_set.h"
 #include "links/follow.h"
 #include "links/link_objects.h"
@@ -283,6 +284,18 @@ TEST_F(Follow, AutoImportInEditModeOnly) {
     std::ofstream(dir / "sito" / "b.htm") << "<p>x</p>";
     follower.FollowLink(LinkSender::TextBox, link, 0);
     EXPECT_EQ(host.log, (std::vector<std::string>{"import b.htm"}));
+    // Once a page was imported from that file (its source name is the full
+    // path), the link leads to it, though the link's path is relative.
+    host.log.clear();
+    const std::string source = SourceNameOf(dir / "sito" / "b.htm");
+    Bytes wrapper;  // an imported page's wrapper: the source name, then its head extras
+    AppendI32(wrapper, int32_t(source.size() + 4));
+    AppendI32(wrapper, int32_t(source.size()));
+    AppendString(wrapper, source + " ");
+    set.Page(3)->SetWrapper(std::move(wrapper));
+    ASSERT_EQ(set.Page(3)->SourceName(), source);
+    follower.FollowLink(LinkSender::TextBox, link, 0);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"page 3 anchor -1"}));
 }
 
 TEST_F(Follow, LinkLaunchersInPreview) {

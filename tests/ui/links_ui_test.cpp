@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPushButton>
+#include <QDir>
 #include <QTimer>
 #include <QMessageBox>
 #include <QKeyEvent>
@@ -23,6 +25,7 @@
 #include "support/page_text.h"
 #include "text/layout.h"
 #include "ui/dialogs/all_pages.h"
+#include "ui/dialogs/export_import.h"
 #include "ui/dialogs/find.h"
 #include "ui/dialogs/links.h"
 #include "ui/dialogs/slides.h"
@@ -395,6 +398,66 @@ TEST_F(LinksUi, SpecialLinksOpenSeparateWindowsAndPopups) {
     EXPECT_EQ(windows.Windows().size(), 4u);
     ASSERT_TRUE(w.OpenDocument(b));
     EXPECT_TRUE(windows.Windows().empty());
+}
+
+// In edit mode an "Auto import" link opens the import window with its file
+// listed and shows the page made; once imported, the link leads to that page.
+// A missing file is asked for.
+TEST_F(LinksUi, AnAutoImportLinkImportsItsFileOnceInEditMode) {
+    QtSettingsStore store(dir.filePath("ovik.ini"));
+    TMainForm w(store);
+    ASSERT_TRUE(w.OpenDocument(a));
+    ASSERT_FALSE(w.View()->ReadOnly());
+    {
+        QFile html(dir.filePath("capitolo.htm"));
+        ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+        html.write("<HTML><HEAD><TITLE>Capitolo importato</TITLE></HEAD><BODY><P>Testo del capitolo.</P></BODY></HTML>");
+    }
+    auto special = links::NewSpecialLink(w.Set(), links::kSpecAutoImport);
+    links::SpecialLink{*special}.SetImportPath("capitolo.htm");
+    int windows = 0;
+    auto importWhenAsked = [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* imp = qobject_cast<TFImport*>(QApplication::activeModalWidget())) {
+                ++windows;
+                EXPECT_EQ(imp->files->count(), 1);
+                imp->findChild<QPushButton*>("bimporta")->click();
+            }
+        });
+    };
+    const int32_t before = w.Set().ObjectCount(testoHtml);
+    importWhenAsked();
+    w.Links().Follower().FollowLink(links::LinkSender::TextBox, special.get(), 0);
+    EXPECT_EQ(windows, 1);
+    ASSERT_EQ(w.Set().ObjectCount(testoHtml), before + 1);
+    const int32_t made = before;
+    EXPECT_EQ(w.Set().Page(made)->Title(), "Capitolo importato");
+    EXPECT_EQ(w.View()->PageNumber(), made);
+    // Imported once: the link now leads to that page.
+    w.Links().GoToPageNumber(0);
+    importWhenAsked();
+    w.Links().Follower().FollowLink(links::LinkSender::TextBox, special.get(), 0);
+    EXPECT_EQ(windows, 1);
+    EXPECT_EQ(w.View()->PageNumber(), made);
+    EXPECT_EQ(w.Set().ObjectCount(testoHtml), before + 1);
+
+    // A file that is not there: asked, another one chosen and imported.
+    links::SpecialLink{*special}.SetImportPath("manca.htm");
+    QString askedIn;
+    w.Links().askImportFile = [&](const QString& folder) {
+        askedIn = folder;
+        return dir.filePath("capitolo.htm");
+    };
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            EXPECT_NE(box->text().indexOf("manca.htm"), -1);
+            box->button(QMessageBox::Yes)->click();
+            importWhenAsked();
+        }
+    });
+    w.Links().Follower().FollowLink(links::LinkSender::TextBox, special.get(), 0);
+    EXPECT_EQ(QDir(askedIn), QDir(dir.path()));
+    EXPECT_EQ(windows, 2);
 }
 
 TEST_F(LinksUi, LinkWindowTargets) {

@@ -424,6 +424,13 @@ void TFImport::AddFiles(const QStringList& list) {
         if (f.isEmpty() || !files->findItems(f, Qt::MatchExactly).isEmpty()) continue;
         files->addItem(f);
     }
+    // A list of HTML files only is imported as HTML.
+    bool allHtml = files->count() > 0;
+    for (int i = 0; i < files->count(); ++i) {
+        const QString name = files->item(i)->text().toLower();
+        allHtml = allHtml && (name.endsWith(".htm") || name.endsWith(".html"));
+    }
+    if (allHtml && format->findData(0) >= 0) format->setCurrentIndex(format->findData(0));
 }
 
 void TFImport::dragEnterEvent(QDragEnterEvent* e) {
