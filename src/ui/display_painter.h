@@ -2,6 +2,8 @@
 // and later on a printer or PDF canvas.
 #pragma once
 
+#include <functional>
+
 #include <QImage>
 #include <QPainter>
 #include <map>
@@ -29,6 +31,8 @@ struct PaintState {
     bool caretVisible = true;  // the blinking caret's phase
     // Placed objects whose controls do not draw themselves yet are outlined.
     bool outlineObjects = true;
+    // Whether the placed object of a control index is drawn at all (null: all are).
+    std::function<bool(int32_t controlIndex)> shown;
 };
 
 // Paints every item in order. The painter is in box coordinates.

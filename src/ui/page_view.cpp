@@ -18,6 +18,7 @@
 #include "document/hqv_set.h"
 #include "links/link_commands.h"
 #include "page/page_copy.h"
+#include "page/placed_objects.h"
 #include "page/page_undo.h"
 #include "text/box_attributes.h"
 #include "text/layout.h"
@@ -158,6 +159,14 @@ void TPageView::paintEvent(QPaintEvent* e) {
     p.translate(-off);
     PaintState state;
     state.caretVisible = caretOn_ && hasFocus();
+    // A reader sees no markers, except anchors when the view shows them.
+    if (readOnly_)
+        state.shown = [this](int32_t index) {
+            auto* placed = dynamic_cast<PagePlacedObject*>(Page() ? Page()->ControlAt(index) : nullptr);
+            THQVoggetto* o = placed ? placed->Object() : nullptr;
+            if (!o || o->Kind() != shortObj) return true;
+            return model_.AnchorPreview && placed->AnchorNumber() >= 0;
+        };
     PaintDisplayList(p, list, pictures_, state);
 }
 
