@@ -10,20 +10,6 @@
 namespace ovik::cli {
 namespace {
 
-// AddPictureFile refuses silently; the batch tool says why.
-std::string WhyNotAPicture(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (auto& c : ext) c = char(std::tolower(uint8_t(c)));
-    if (ext != ".gif" && ext != ".jpg" && ext != ".jpeg" && ext != ".bmp" && ext != ".wmf" &&
-        ext != ".emf")
-        return "only .gif, .jpg, .jpeg, .wmf, .emf and .bmp files are pictures";
-    Bytes data;
-    std::string why;
-    if (!ReadRegularFile(path, data, &why)) return why;
-    PictureResult r = DecodePicture(data, path);
-    return r ? "the picture cannot be stored" : r.error;
-}
-
 void NeedTwo(const Args& a) {
     if (a.positional.size() != 2)
         throw UsageError{"expected 2 arguments, got " + std::to_string(a.positional.size())};
@@ -64,15 +50,45 @@ Registrar addFileCmd(AddCommand(
         return o;
     }));
 
-Registrar addPictureCmd(AddCommand(
-    "add-picture",
-    "Adds the picture PATH (.gif, .jpg, .jpeg, .wmf, .emf; .bmp is stored as GIF or JPEG); "
-    "prints its kind and number (an equal picture already there is reused).",
-    [](THQVset& s, const std::string& path) {
-        THQVoggetto* o = s.AddPictureFile(path);
-        if (!o) throw Failure{"cannot add " + path + ": " + WhyNotAPicture(path)};
-        return o;
-    }));
+// The conversion a bitmap file (BMP, PNG) goes through, as the options ask.
+BitmapConversion ConversionOf(const Args& a) {
+    BitmapConversion how;
+    const std::string as = a.Value("--as", "gif");
+    if (as == "gif") how.as = BitmapTarget::Gif;
+    else if (as == "jpg" || as == "jpeg") how.as = BitmapTarget::Jpeg;
+    else throw UsageError{"--as takes gif or jpg, not " + as};
+    if (a.Has("--quality")) {
+        long long q = ToNumber(a.Value("--quality"), "--quality");
+        if (q < 0 || q > 100) throw UsageError{"--quality takes 0 to 100"};
+        if (how.as != BitmapTarget::Jpeg) throw UsageError{"--quality is for --as jpg"};
+        how.quality = int(q);
+    }
+    how.transparent = a.Has("--transparent");
+    if (how.transparent && how.as != BitmapTarget::Gif) throw UsageError{"--transparent is for --as gif"};
+    return how;
+}
+
+Registrar addPictureCmd(Command{
+    "add-picture", "HYPERTEXT PATH [--as gif|jpg] [--quality Q] [--transparent]",
+    "Adds the picture PATH (.gif, .jpg, .jpeg, .wmf, .emf; a .bmp or .png bitmap is converted as a "
+    "pasted one: GIF by default, --transparent makes its lower-left colour transparent, JPG with "
+    "--quality, default 75); prints its kind and number (an equal picture already there is reused).",
+    {"--as", "--quality"},
+    [](const Args& a, platform::ConsoleMessages& m) {
+        NeedTwo(a);
+        const BitmapConversion how = ConversionOf(a);
+        const std::string& path = a.positional[1];
+        NeedFile(path);
+        auto s = OpenOrFail(a.positional[0], m);
+        std::string why;
+        THQVoggetto* o = s->AddPictureFile(path, how, &why);
+        if (!o) throw Failure{"cannot add " + path + ": " + why};
+        const uint8_t kind = o->Kind();
+        const int32_t number = o->Number();
+        SaveOrFail(*s, a.positional[0]);
+        std::printf("%d %s %d\n", int(kind), KindName(kind), int(number));
+        return 0;
+    }});
 
 }  // namespace
 }  // namespace ovik::cli

@@ -1192,34 +1192,37 @@ THQVset::NewOrExisting THQVset::AddPictureData(const fs::path& path, bool transp
     return AddPictureBytes(StoredFileName(path, 75), std::move(data), transparent, height, width);
 }
 
-THQVoggetto* THQVset::AddPictureFile(const fs::path& path) {
+THQVoggetto* THQVset::AddPictureFile(const fs::path& path, const BitmapConversion& bitmaps,
+                                     std::string* why) {
+    auto refuse = [&](std::string reason) -> THQVoggetto* {
+        if (why) *why = std::move(reason);
+        return nullptr;
+    };
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return nullptr;
+    if (!fs::is_regular_file(path, ec)) return refuse("not a regular file");
     std::string stored = StoredFileName(path, 75);
     const std::string ext = cp1252::Lower(Extension(stored));
     PictureResult decoded;
     Bytes data;
-    if (ext == ".bmp" || ext == ".gif" || ext == ".jpeg" || ext == ".jpg" || ext == ".wmf" ||
-        ext == ".emf") {
-        if (!ReadRegularFile(path, data)) return nullptr;
+    if (ext == ".bmp" || ext == ".png" || ext == ".gif" || ext == ".jpeg" || ext == ".jpg" ||
+        ext == ".wmf" || ext == ".emf") {
+        std::string reason;
+        if (!ReadRegularFile(path, data, &reason)) return refuse(reason);
     } else {
-        return nullptr;
+        return refuse("only .gif, .jpg, .jpeg, .wmf, .emf, .bmp and .png files are pictures");
     }
-    if (ext == ".bmp") {
-        // Bitmaps are stored as GIF reduced to 256 colours, or as JPEG when the
-        // GIF cannot be made.
-        PictureResult bitmap = DecodeBmp(data);
-        if (!bitmap) return nullptr;
-        Bytes converted;
-        std::string newExt = ".gif";
-        if (!EncodeGif(*bitmap.picture, converted)) {
-            if (!EncodeJpeg(*bitmap.picture, kJpegDefaultQuality, converted)) return nullptr;
-            newExt = ".jpg";
-        }
+    if (ext == ".bmp" || ext == ".png") {
+        // Bitmaps are never stored as they are: they go through the conversion
+        // of a pasted bitmap (GIF by default).
+        PictureResult bitmap = ext == ".bmp" ? DecodeBmp(data) : DecodePng(data);
+        if (!bitmap) return refuse(bitmap.error);
+        ConvertedBitmap converted = ConvertBitmap(*bitmap.picture, bitmaps);
+        if (!converted) return refuse(converted.error);
         decoded = std::move(bitmap);
-        decoded.picture->transparent = newExt == ".gif" && decoded.picture->transparent;
-        data = std::move(converted);
-        stored = StoredFileName(fs::path(cp1252::ToUtf8(WithoutExtension(stored) + newExt)), 75);
+        decoded.picture->transparent = converted.transparent;
+        data = std::move(converted.data);
+        stored = StoredFileName(
+            fs::path(cp1252::ToUtf8(WithoutExtension(stored) + converted.extension)), 75);
     } else if (ext == ".gif") {
         decoded = DecodeGif(data);
     } else if (ext == ".wmf" || ext == ".emf") {
@@ -1227,10 +1230,11 @@ THQVoggetto* THQVset::AddPictureFile(const fs::path& path) {
     } else {
         decoded = DecodeJpeg(data);
     }
-    if (!decoded) return nullptr;
+    if (!decoded) return refuse(decoded.error);
     NewOrExisting r = AddPictureBytes(stored, std::move(data), decoded.picture->transparent,
                                       decoded.picture->height, decoded.picture->width);
     if (r.owned) return THQVoggetto::Register(r.owned, -1);
+    if (!r.object) return refuse("the picture cannot be stored");
     return r.object;
 }
 

@@ -28,6 +28,7 @@
 #include "document/kinds.h"
 #include "document/lifecycle.h"
 #include "document/open_file.h"
+#include "document/bitmap_conversion.h"
 #include "document/picture.h"
 
 namespace ovik {
@@ -230,11 +231,12 @@ public:
     // read.
     NewOrExisting AddPictureData(const std::filesystem::path& path, bool transparent, int height,
                                  int width);
-    // Adds a GIF, JPEG, WMF or EMF file, or a BMP file converted to GIF (JPEG
-    // when that fails), as a registered picture; an equal picture already in
-    // the set is returned instead. Null for any other extension and for files
-    // that cannot be read or decoded.
-    THQVoggetto* AddPictureFile(const std::filesystem::path& path);
+    // Adds a GIF, JPEG, WMF or EMF file, or a BMP or PNG file converted as
+    // `bitmaps` asks (a GIF by default), as a registered picture; an equal
+    // picture already in the set is returned instead. Null for any other
+    // extension and for files that cannot be read or decoded (`why` says why).
+    THQVoggetto* AddPictureFile(const std::filesystem::path& path,
+                                const BitmapConversion& bitmaps = {}, std::string* why = nullptr);
     // A new, unregistered placement (kind 16) of `picture` (a picture of this
     // set, or none). An unregistered picture is registered first.
     std::unique_ptr<THQVoggetto> AddImmagineNew(THQVoggetto* picture);

@@ -450,26 +450,38 @@ bool EncodeGif(const DecodedPicture& bitmap, Bytes& out, std::string* error) {
     if (transparent >= 0)
         for (auto& ix : indexes) ix = remap[ix];
 
+    std::vector<std::array<uint8_t, 3>> colours(palette->count);
+    for (unsigned i = 0; i < palette->count; ++i)
+        colours[i] = {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b};
+    if (!WriteIndexedGif(bitmap.width, bitmap.height, colours, indexes, transparent, out))
+        return fail("GIF encoding failed");
+    return true;
+}
+
+bool WriteIndexedGif(int width, int height, const std::vector<std::array<uint8_t, 3>>& colours,
+                     const std::vector<uint8_t>& indexes, int transparent, Bytes& out) {
+    out.clear();
+    if (width <= 0 || height <= 0 || colours.empty() || colours.size() > 256 ||
+        indexes.size() != size_t(width) * size_t(height))
+        return false;
     int mapSize = 2;
-    while (mapSize < int(palette->count)) mapSize *= 2;
+    while (mapSize < int(colours.size())) mapSize *= 2;
     ColorMapObject* map = GifMakeMapObject(mapSize, nullptr);
-    if (!map) return fail("GIF encoding failed");
-    for (unsigned i = 0; i < palette->count; ++i) {
-        map->Colors[i].Red = palette->entries[i].r;
-        map->Colors[i].Green = palette->entries[i].g;
-        map->Colors[i].Blue = palette->entries[i].b;
+    if (!map) return false;
+    for (size_t i = 0; i < colours.size(); ++i) {
+        map->Colors[i].Red = colours[i][0];
+        map->Colors[i].Green = colours[i][1];
+        map->Colors[i].Blue = colours[i][2];
     }
     int err = 0;
     GifFileType* gif = EGifOpen(&out, WriteToMemory, &err);
     if (!gif) {
         GifFreeMapObject(map);
-        return fail("GIF encoding failed");
+        return false;
     }
     bool ok = true;
-    if (transparent >= 0) {
-        EGifSetGifVersion(gif, true);
-    }
-    ok = EGifPutScreenDesc(gif, bitmap.width, bitmap.height, 8, 0, map) == GIF_OK;
+    if (transparent >= 0) EGifSetGifVersion(gif, true);
+    ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK;
     if (ok && transparent >= 0) {
         GraphicsControlBlock gcb{};
         gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
@@ -480,13 +492,14 @@ bool EncodeGif(const DecodedPicture& bitmap, Bytes& out, std::string* error) {
         size_t len = EGifGCBToExtension(&gcb, ext);
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(len), ext) == GIF_OK;
     }
-    if (ok) ok = EGifPutImageDesc(gif, 0, 0, bitmap.width, bitmap.height, false, nullptr) == GIF_OK;
-    for (int y = 0; ok && y < bitmap.height; ++y)
-        ok = EGifPutLine(gif, &indexes[size_t(y) * size_t(bitmap.width)], bitmap.width) == GIF_OK;
+    // One frame at 0, 0, not interlaced.
+    if (ok) ok = EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < height; ++y)
+        ok = EGifPutLine(gif, const_cast<GifPixelType*>(&indexes[size_t(y) * size_t(width)]), width) == GIF_OK;
     if (EGifCloseFile(gif, &err) != GIF_OK) ok = false;
     GifFreeMapObject(map);
-    if (!ok) return fail("GIF encoding failed");
-    return true;
+    if (!ok) out.clear();
+    return ok;
 }
 
 // --- BMP ---------------------------------------------------------------------------
@@ -662,6 +675,8 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
     res.picture = std::move(pic);
     return res;
 }
+
+uint64_t PictureDecodeLimit() { return gPictureDecodeLimit; }
 
 void SetPictureDecodeLimit(uint64_t pixels) {
     gPictureDecodeLimit = pixels < kMaxPicturePixels ? pixels : kMaxPicturePixels;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <span>
 #include <string>
@@ -23,7 +24,7 @@
 
 namespace ovik {
 
-enum class PictureFormat : uint8_t { Gif, Jpeg, Bmp, Wmf, Emf };
+enum class PictureFormat : uint8_t { Gif, Jpeg, Bmp, Wmf, Emf, Png };
 
 // The largest picture decoded, in pixels (its RGBA pixels take four bytes
 // each). Larger pictures are refused rather than allocated.
@@ -33,6 +34,7 @@ inline constexpr uint64_t kMaxPicturePixels = uint64_t(1) << 26;
 // process. The fuzzer sets a small limit so that inputs claiming large pictures
 // are refused at once instead of allocating and filling hundreds of megabytes.
 void SetPictureDecodeLimit(uint64_t pixels);
+uint64_t PictureDecodeLimit();
 
 // A metafile whose header gives no size shows at this size, like a placement
 // without a picture.
@@ -74,6 +76,11 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
 // optimal palette of at most 256 colours by colour quantization with
 // dithering. Pixels with alpha below 128 become the transparent colour.
 bool EncodeGif(const DecodedPicture& bitmap, Bytes& out, std::string* error = nullptr);
+
+// Writes a one-frame GIF (at 0, 0, not interlaced) of palette indexes, with a
+// graphic control extension marking `transparent` when it is 0 or more.
+bool WriteIndexedGif(int width, int height, const std::vector<std::array<uint8_t, 3>>& colours,
+                     const std::vector<uint8_t>& indexes, int transparent, Bytes& out);
 
 // The JPEG encoder's own default quality.
 inline constexpr int kJpegDefaultQuality = 75;

@@ -1,4 +1,5 @@
 list(APPEND OVIK_ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/bitmap_conversion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/format1.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hqv_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hqv_set.cpp
