@@ -169,7 +169,7 @@ TEST(OvikcLayout, ListsPlacedObjectsWhereTheWidthPutsThem) {
     EXPECT_EQ(wide[1]["y"], wide[0]["y"]);
 
     // Too narrow for both on one line: the second goes to the next line.
-    nlohmann::json narrow = f.Objects(80);
+    nlohmann::json narrow = f.Objects(100);
     ASSERT_EQ(narrow.size(), 2u);
     EXPECT_EQ(narrow[0]["x"], wide[0]["x"]);
     EXPECT_GT(narrow[1]["y"].get<int>(), narrow[0]["y"].get<int>() + 29);
