@@ -13,7 +13,7 @@ if [ ! -x "$ovik" ]; then
 fi
 mkdir -p "$out"
 status=0
-for name in fpropiper fopzioni fproptesto fexport fimport falbum fcancella fnuova fincolla ferrori fstili fcarattere fsimbolo fcollega fcollspec fancora fcollfile ftuttepagine fslides fkeywords fordine fcerca; do
+for name in fpropiper fopzioni fproptesto fexport fimport falbum fcancella fnuova fincolla ferrori fstili fcarattere fsimbolo fcollega fcollspec fancora fcollfile ftuttepagine fslides fkeywords fordine fcerca fimgfromclip; do
     if xvfb-run -a -s "-screen 0 1280x1024x24" "$ovik" --screenshot-window "$name" "$out/$name.png"; then
         echo "$out/$name.png"
     else

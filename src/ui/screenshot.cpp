@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QPixmap>
 #include <cstdio>
+#include <memory>
 
 #include "app/album.h"
 #include "core/codepage.h"
@@ -17,6 +18,7 @@
 #include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
 #include "ui/dialogs/slides.h"
+#include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/link_navigator.h"
 #include "ui/main_window.h"
 
@@ -45,7 +47,23 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
     // The link windows belong to the main window's link navigator.
     TLinkNavigator& links = main.Links();
     QDialog* w = nullptr;
-    if (name == "fcollega") {
+    // The clipboard window reads a clipboard of its own: a screenshot-sized bitmap.
+    platform::InMemoryClipboard clipboard;
+    std::unique_ptr<TFimgFromClip> fromClipboard;
+    if (name == "fimgfromclip") {
+        platform::ClipboardData d;
+        platform::ClipboardBitmap b;
+        b.width = 160;
+        b.height = 100;
+        for (int y = 0; y < b.height; ++y)
+            for (int x = 0; x < b.width; ++x)
+                b.rgba.insert(b.rgba.end(), {uint8_t(x * 255 / 160), uint8_t(y * 255 / 100), 160, 255});
+        d.bitmap = b;
+        clipboard.Set(d);
+        fromClipboard = std::make_unique<TFimgFromClip>(set, clipboard, store);
+        fromClipboard->Open();
+        w = fromClipboard.get();
+    } else if (name == "fcollega") {
         links.LinkWindow().Load(2);
         w = &links.LinkWindow();
     } else if (name == "fcollspec") {

@@ -41,6 +41,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/links.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/all_pages.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/all_pages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/picture_from_clipboard.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/picture_from_clipboard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/slides.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/slides.cpp
   ${CMAKE_CURRENT_LIST_DIR}/separate_windows.h

@@ -97,6 +97,8 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/all_pages.h"
 #include "ui/dialogs/links.h"
 #include "ui/dialogs/slides.h"
+#include "ui/dialogs/picture_from_clipboard.h"
+#include "platform/clipboard.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
 #include "ui/dialogs/new_page.h"
@@ -144,13 +146,15 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFCerca find(set, store);
     TFTuttePagine allPages(set, store);
     TFslides slides(set, store);
+    platform::InMemoryClipboard clipboard;
+    TFimgFromClip imgFromClip(set, clipboard, store);
     THQVtoHtml htmlConverter(&set);
     TFHtmlOptions htmlOptions(htmlConverter, store);
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
-                                  &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides};
+                                  &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &imgFromClip};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &imgFromClip}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }
