@@ -1,6 +1,6 @@
 // Builds the sample hypertext from the page sources in this folder.
 //
-//   ovik_make_sample SOURCE_FOLDER OUT.hqv
+//   ovik_make_sample SOURCE_FOLDER OUT.hqv [TITLE [EXPORT_PREFIX]]
 //
 // Each NN-name.page file is a page (in name order): its first line is the title,
 // the rest box markup in UTF-8. [[N|text]] links to page N through a special
@@ -65,8 +65,8 @@ std::string Links(THQVset& set, const std::string& markup) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: ovik_make_sample SOURCE_FOLDER OUT.hqv\n");
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr, "usage: ovik_make_sample SOURCE_FOLDER OUT.hqv [TITLE [EXPORT_PREFIX]]\n");
         return 2;
     }
     std::vector<fs::path> pages;
@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     platform::ConsoleMessages msgs;
     THQVset set(msgs);
     set.Bak = false;
-    set.SetTitle("Esempio di ipertesto");
-    set.SetExpPrefix("esempio");
+    set.SetTitle(argc > 3 ? cp1252::FromUtf8(argv[3]) : "Esempio di ipertesto");
+    set.SetExpPrefix(argc > 4 ? argv[4] : "esempio");
     // The sample is written in Italian: its spell-check language says so.
     PutU16(&set.Header()[hdr::kSpellLanguage], 1040);
     for (auto& p : pages) {

@@ -13,11 +13,20 @@ if [ ! -x "$ovik" ]; then
 fi
 mkdir -p "$out"
 status=0
-for name in fpropiper fopzioni fproptesto fexport fimport falbum fcancella fnuova fincolla ferrori fstili fcarattere fsimbolo fcollega fcollspec fancora fcollfile ftuttepagine fslides fkeywords fordine fcerca fimgfromclip; do
+for name in fpropiper fopzioni fproptesto fexport fimport falbum fcancella fnuova fincolla ferrori fstili fcarattere fsimbolo fcollega fcollspec fancora fcollfile ftuttepagine fslides fkeywords fordine fcerca fparagrafo ftoolbars ffinestre ftrovafile fsuggerimenti fimgfromclip; do
     if xvfb-run -a -s "-screen 0 1280x1024x24" "$ovik" --screenshot-window "$name" "$out/$name.png"; then
         echo "$out/$name.png"
     else
         echo "failed: $name" >&2
+        status=1
+    fi
+done
+# The main window with each menu open.
+for menu in FileMenu EditMenu SearchMenu InsertMenu TableMenu FormatMenu HypMenu PublishMenu ToolsMenu HelpMenu; do
+    if xvfb-run -a -s "-screen 0 1280x1024x24" "$ovik" --screenshot-menu "$menu" "$out/menu-$menu.png"; then
+        echo "$out/menu-$menu.png"
+    else
+        echo "failed: menu $menu" >&2
         status=1
     fi
 done

@@ -27,8 +27,10 @@ void LanguageBlock::Parse(std::string_view block) {
         lines.push_back(line);
         i = j + 1;
     }
-    // Alternate key and value lines; the first occurrence of a key wins.
-    for (size_t k = 0; k + 1 < lines.size(); k += 2) {
+    // A key is found as the first line equal to it; its value is the line
+    // after. Every line is tried as a key, so a stray line does not shift the
+    // rest of the block.
+    for (size_t k = 0; k + 1 < lines.size(); ++k) {
         std::string key = LowerAscii(lines[k]);
         if (!values_.count(key)) values_[key] = std::string(lines[k + 1]);
     }

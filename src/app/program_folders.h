@@ -15,6 +15,8 @@ inline constexpr const char* kTemplatesFolder = "Templates";
 inline constexpr const char* kHypTemplatesFolder = "HypTemplates";
 inline constexpr const char* kSamplesFolder = "es_hqv";
 inline constexpr const char* kCustomFolder = "Custom";
+inline constexpr const char* kHelpFolder = "help";
+inline constexpr const char* kManualName = "manuale.hqv";
 inline constexpr const char* kFrameTemplatesFolder = "ModelliCornici";
 inline constexpr const char* kDefaultLibraryName = "default.cus";
 
@@ -32,6 +34,8 @@ public:
     std::filesystem::path HypTemplates() const { return Find(kHypTemplatesFolder); }
     std::filesystem::path Samples() const { return data_ / kSamplesFolder; }
     std::filesystem::path Custom() const { return data_ / kCustomFolder; }
+    // The user manual, a hypertext built with the program.
+    std::filesystem::path Manual() const { return data_ / kHelpFolder / kManualName; }
     std::filesystem::path FrameTemplates() const { return data_ / kFrameTemplatesFolder; }
 
     // The library hypertext: the `DefaultLib` setting when it names a ".cus" file

@@ -69,12 +69,13 @@ void NeedTextFormat(const Args& a) {
 
 Registrar exportCmd(
     {"export",
-     "--format txt [--pages LIST] FILE OUT [--quiet]\n"
+     "--format txt [--pages LIST] [--encoding utf-8|windows-1252] [--eol lf|crlf] FILE OUT [--quiet]\n"
      "       export --format html [--pages LIST] [--ext htm|html] [--images-folder] [--original-names]\n"
      "              [--no-auto-alt] [--emulate-ff] FILE OUTDIR [--quiet]",
      "Exports pages (all by default; LIST is page numbers separated by commas) to OUT, or as HTML "
-     "files into OUTDIR.",
-     {"--format", "--pages", "--ext"},
+     "files into OUTDIR. Text is written as UTF-8 with LF line ends unless --encoding and --eol say "
+     "otherwise (windows-1252 and crlf give the editor's bytes).",
+     {"--format", "--pages", "--ext", "--encoding", "--eol"},
      [](const Args& a, platform::ConsoleMessages& m) {
          if (a.Value("--format", "txt") == "html") return ExportHtml(a, m);
          NeedTextFormat(a);
@@ -83,6 +84,13 @@ Registrar exportCmd(
          std::vector<int32_t> pages = PageList(a, *set);
          THQVtoTxt conv(set.get());
          conv.ExportFileName = a.positional[1];
+         const std::string encoding = a.Value("--encoding", "utf-8");
+         if (encoding != "utf-8" && encoding != "windows-1252")
+             throw UsageError{"unknown encoding '" + encoding + "' (available: utf-8, windows-1252)"};
+         const std::string eol = a.Value("--eol", "lf");
+         if (eol != "lf" && eol != "crlf") throw UsageError{"unknown line end '" + eol + "' (available: lf, crlf)"};
+         conv.Encoding = encoding == "utf-8" ? THQVtoTxt::TextEncoding::Utf8 : THQVtoTxt::TextEncoding::Windows1252;
+         conv.CrLf = eol == "crlf";
          ProgressLine line(a.Has("--quiet"));
          Attach(conv, line);
          bool ok = conv.ExportPages(pages);

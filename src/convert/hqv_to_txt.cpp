@@ -180,7 +180,17 @@ bool THQVtoTxt::ExportPage(int32_t number) {
 bool THQVtoTxt::WriteOutput(const std::string& text) {
     std::vector<fs::path> keep;
     if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
-    return WriteOutputFile(ExportFileName, text, LastError, keep);
+    if (Encoding == TextEncoding::Windows1252 && CrLf) return WriteOutputFile(ExportFileName, text, LastError, keep);
+    std::string bytes = text;
+    if (!CrLf) {
+        std::string lf;
+        lf.reserve(bytes.size());
+        for (size_t i = 0; i < bytes.size(); ++i)
+            if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) lf += bytes[i];
+        bytes = std::move(lf);
+    }
+    if (Encoding == TextEncoding::Utf8) bytes = cp1252::ToUtf8(bytes);
+    return WriteOutputFile(ExportFileName, bytes, LastError, keep);
 }
 
 void THQVtoTxt::AppendPage(int32_t number, std::string& text) {

@@ -19,6 +19,12 @@ class THQVtoTxt : public THQVconv {
 public:
     using THQVconv::THQVconv;
 
+    // The bytes an export writes: Windows-1252 with CR LF (the editor's
+    // default), or UTF-8, and LF line ends instead of CR LF.
+    enum class TextEncoding { Windows1252, Utf8 };
+    TextEncoding Encoding = TextEncoding::Windows1252;
+    bool CrLf = true;
+
     void ConvertFragment(const Bytes& source, Bytes& target) override;
     bool ExportPages(const std::vector<int32_t>& pages) override;
     bool ExportPage(int32_t page) override;

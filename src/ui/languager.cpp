@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QDockWidget>
+#include <QToolBar>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -32,8 +34,22 @@ std::vector<QObject*> Named(QObject* window) {
     return out;
 }
 
+// A combo box that lists the document's or the system's names (styles, faces)
+// has no items of its own to translate.
+bool DocumentItems(QObject* o) { return o->property("documentItems").toBool(); }
+
+// Toolbars and docks are captioned by their window title.
+bool TitledBar(QObject* o) { return qobject_cast<QToolBar*>(o) || qobject_cast<QDockWidget*>(o); }
+
+QString HintOf(QObject* o) {
+    if (auto* a = qobject_cast<QAction*>(o)) return a->statusTip();
+    if (auto* w = qobject_cast<QWidget*>(o)) return w->toolTip();
+    return {};
+}
+
 QStringList ItemsOf(QObject* o) {
     QStringList items;
+    if (DocumentItems(o)) return items;
     if (auto* c = qobject_cast<QComboBox*>(o))
         for (int i = 0; i < c->count(); ++i) items << c->itemText(i);
     if (auto* l = qobject_cast<QListWidget*>(o))
@@ -54,20 +70,20 @@ std::vector<app::Localizable::Property> TZtLanguager::Properties() const {
     for (QObject* o : Named(window_)) {
         std::string name = S(o->objectName().toLower());
         if (o == window_ || qobject_cast<QAction*>(o) || qobject_cast<QAbstractButton*>(o) ||
-            qobject_cast<QLabel*>(o) || qobject_cast<QGroupBox*>(o) || qobject_cast<QMenu*>(o)) {
+            qobject_cast<QLabel*>(o) || qobject_cast<QGroupBox*>(o) || qobject_cast<QMenu*>(o) || TitledBar(o)) {
             props.push_back({name, "caption", Property::Single, 0, {}});
-            props.push_back({name, "hint", Property::Single, 0, {}});
         }
+        // Every widget and action has a hint (its tool tip).
+        if (qobject_cast<QWidget*>(o) || qobject_cast<QAction*>(o)) props.push_back({name, "hint", Property::Single, 0, {}});
         if (qobject_cast<QLabel*>(o) || qobject_cast<QLineEdit*>(o) || qobject_cast<QTextEdit*>(o) ||
             qobject_cast<QPlainTextEdit*>(o)) {
             props.push_back({name, "text", Property::Single, 0, {}});
-            if (!qobject_cast<QLabel*>(o)) props.push_back({name, "hint", Property::Single, 0, {}});
         }
         if (qobject_cast<QGroupBox*>(o) || qobject_cast<QMenu*>(o))
             props.push_back({name, "title", Property::Single, 0, {}});
         if (qobject_cast<QComboBox*>(o) || qobject_cast<QListWidget*>(o)) {
-            for (const char* p : {"items", "strings", "lines"}) props.push_back({name, p, Property::List, 0, {}});
-            props.push_back({name, "hint", Property::Single, 0, {}});
+            if (!DocumentItems(o))
+                for (const char* p : {"items", "strings", "lines"}) props.push_back({name, p, Property::List, 0, {}});
         }
         if (qobject_cast<QTabWidget*>(o)) props.push_back({name, "tabs", Property::List, 0, {}});
         if (auto* tree = qobject_cast<QTreeWidget*>(o))
@@ -116,6 +132,8 @@ void TZtLanguager::SetText(const Property& p, const std::string& value) {
         g->setTitle(v);
     } else if (auto* m = qobject_cast<QMenu*>(o)) {
         m->setTitle(v);
+    } else if (TitledBar(o)) {
+        static_cast<QWidget*>(o)->setWindowTitle(v);
     } else if (auto* e = qobject_cast<QLineEdit*>(o)) {
         e->setText(v);
     } else if (auto* t = qobject_cast<QTextEdit*>(o)) {
@@ -180,6 +198,14 @@ std::string TZtLanguager::CurrentBlock() const {
             add("*_*" + name + "_caption", l->text());
         } else if (auto* g = qobject_cast<QGroupBox*>(o)) {
             add("*_*" + name + "_caption", g->title());
+        } else if (auto* m = qobject_cast<QMenu*>(o)) {
+            add("*_*" + name + "_caption", m->title());
+        } else if (TitledBar(o)) {
+            add("*_*" + name + "_caption", static_cast<QWidget*>(o)->windowTitle());
+        }
+        if (o != window_) {
+            const QString hint = HintOf(o);
+            if (!hint.isEmpty()) add("*_*" + name + "_hint", hint);
         }
         QStringList items = ItemsOf(o);
         if (!items.isEmpty()) {
@@ -187,6 +213,16 @@ std::string TZtLanguager::CurrentBlock() const {
             add("*_." + name + key + "*count", QString::number(items.size()));
             for (int i = 0; i < items.size(); ++i) add("*_." + name + key + "*item" + std::to_string(i), items[i]);
         }
+        // The captions of list columns.
+        QStringList columns;
+        if (auto* tree = qobject_cast<QTreeWidget*>(o))
+            for (int i = 0; i < tree->columnCount(); ++i) columns << tree->headerItem()->text(i);
+        if (auto* table = qobject_cast<QTableWidget*>(o))
+            for (int i = 0; i < table->columnCount(); ++i)
+                columns << (table->horizontalHeaderItem(i) ? table->horizontalHeaderItem(i)->text() : QString());
+        for (int i = 0; i < columns.size(); ++i)
+            if (!columns[i].isEmpty())
+                add("*_." + name + "_columns*item" + std::to_string(i) + "_caption", columns[i]);
     }
     return block;
 }

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QActionGroup>
@@ -35,6 +36,8 @@
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/styles.h"
+#include "ui/dialogs/paragraph.h"
+#include "ui/dialogs/tools_windows.h"
 #include "ui/languager.h"
 #include "ui/dialogs/dialog_support.h"
 #include "ui/undo_popup.h"
@@ -93,6 +96,12 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
             ShowPage(pageNumbers_[size_t(row)]);
     });
     status_ = new QLabel(this);
+    connect(view_, &TPageView::Unrepresentable, this, [this](const QString& c) {
+        status_->setText(QString("Il carattere \"%1\" (U+%2) non si può scrivere in una pagina: le pagine usano "
+                                 "il codice Windows-1252.")
+                             .arg(c)
+                             .arg(uint(c.toUcs4().value(0)), 4, 16, QChar('0')));
+    });
     statusBar()->addWidget(status_, 1);
     BuildMenus();
     spelling_ = new SpellSupport(*this, settings_);
@@ -140,6 +149,10 @@ TMainForm::~TMainForm() {
 
 void TMainForm::ViewLink::StoreAndDropPage() {
     if (w->view_->PageNumber() >= 0) w->lastShown_ = w->view_->PageNumber();
+    w->kept_ = {};
+    if (THQVbox* box = w->view_->Box())
+        w->kept_ = {w->view_->PageNumber(), box->caret.paragraphIndex, box->caret.charIndex,
+                    w->view_->horizontalScrollBar()->value(), w->view_->verticalScrollBar()->value()};
     w->view_->StorePage(TPageView::AfterStore::Drop);
     w->view_->ShowPage(*w->set_, -1);
 }
@@ -150,6 +163,29 @@ void TMainForm::ViewLink::ShowPageAgain() {
     THQVtesto* p = w->set_->Page(w->lastShown_);
     if (!p || p->IsFree()) w->lastShown_ = w->pageNumbers_.empty() ? -1 : w->pageNumbers_[0];
     w->ShowPage(w->lastShown_);
+    // The same page takes back its caret and scroll position.
+    THQVbox* box = w->view_->Box();
+    if (!box || w->kept_.page != w->lastShown_) return;
+    TextPosition at;
+    at.paragraphIndex = w->kept_.paragraph;
+    at.charIndex = w->kept_.charIndex;
+    if (box->IsValid(at)) box->SetCaret(at.paragraphIndex, at.charIndex);
+    w->view_->horizontalScrollBar()->setValue(w->kept_.x);
+    w->view_->verticalScrollBar()->setValue(w->kept_.y);
+    w->view_->viewport()->update();
+    w->kept_ = {};
+}
+
+void TMainForm::ShowSaved(bool ok) {
+    if (!ok || doc_->Unnamed() || savedAsText_) return;
+    std::error_code ec;
+    const std::filesystem::path file = doc_->CurrentName();
+    const auto size = std::filesystem::file_size(file, ec);
+    const int n = pages_->count();
+    status_->setText(QString("Salvato %1 (%2, %3 byte)")
+                         .arg(QString::fromStdString(file.filename().string()),
+                              n == 1 ? QString("1 pagina") : QString("%1 pagine").arg(n))
+                         .arg(ec ? 0 : qulonglong(size)));
 }
 
 void TMainForm::ViewLink::DropPage() { w->view_->ShowPage(*w->set_, -1); }
@@ -224,6 +260,55 @@ void TMainForm::ChooseFont() {
     const TMyFont chosen = w->Font();
     view_->Run([&](BoxEditor& e) { e.SetFont(shown, chosen); });
     view_->setFocus();
+}
+
+void TMainForm::AddStyle() {
+    THQVbox* box = view_->Box();
+    if (!box || view_->ReadOnly()) return;
+    std::unique_ptr<THQVoggetto> example = StyleExampleFromText(*box);
+    auto* w = static_cast<TFStili*>(PrepareWindow("fstili"));
+    if (!w->Edit(TFStili::Mode::Create, nullptr, example.get())) return;
+    w->name->setText("Nuovo stile");
+    if (w->exec() != QDialog::Accepted || !w->Modified()) return;
+    const std::string name = w->Modified()->Name();
+    RefreshPages();
+    view_->ApplyStyle(name);
+    UpdateFormatBoxes();
+    view_->setFocus();
+}
+
+void TMainForm::ChooseParagraph() {
+    if (!view_->Box() || view_->ReadOnly()) return;
+    auto* w = static_cast<TFParagrafo*>(PrepareWindow("fparagrafo"));
+    if (w->exec() != QDialog::Accepted) return;
+    view_->Run([w](BoxEditor& e) { w->ApplyChanges(e); });
+    view_->setFocus();
+}
+
+void TMainForm::ShowWindowList() {
+    auto* w = static_cast<TFFinestre*>(PrepareWindow("ffinestre"));
+    if (w->exec() != QDialog::Accepted) return;
+    const std::string key = w->Chosen();
+    // A window comes back through the command that opens it, which fills it
+    // and acts on its answer; the others are shown as they are.
+    static const std::map<std::string, const char*> commands = {
+        {"fpropiper", "HypProperties"}, {"fopzioni", "ToolsOptions"},    {"fproptesto", "FormatPageProperties"},
+        {"fexport", "FileExport"},      {"fimport", "FileImport"},       {"falbum", "HypAlbum"},
+        {"fnuova", "InsertNewPage"},    {"fincolla", "EditPastePage"},   {"fstili", "FormatStyles"},
+        {"fcarattere", "FormatFont"},   {"fsimbolo", "InsertSymbol"},    {"fparagrafo", "FormatParagraph"},
+        {"ftoolbars", "ToolsToolbars"}, {"ftrovafile", "FileFind"},      {"fcerca", "SearchFind"},
+        {"fkeywords", "HypKeywords"},   {"fordine", "HypOrder"},         {"fslides", "HypSlides"},
+    };
+    auto it = commands.find(key);
+    if (QAction* a = it == commands.end() ? nullptr : Action(it->second); a && a->isEnabled()) {
+        a->trigger();
+        return;
+    }
+    if (QDialog* d = CachedWindow(key)) {
+        d->show();
+        d->raise();
+        d->activateWindow();
+    }
 }
 
 void TMainForm::InsertSymbol() {
@@ -305,6 +390,7 @@ void TMainForm::WireDocument() {
         const int32_t page = view_->PageNumber() >= 0 ? view_->PageNumber() : CurrentPage();
         txt_.ExportFileName = name;
         const bool ok = page >= 0 && txt_.ExportPage(page);
+        savedAsText_ = ok;
         std::error_code ec;
         if (ok)
             status_->setText(QString("Salvato %1 (1 pagina, %2 byte)")
@@ -482,14 +568,29 @@ bool TMainForm::OpenDocument(const QString& file, bool asTemplate) {
 
 void TMainForm::ExportPages() {
     view_->StorePage();
-    PrepareWindow("fexport")->exec();
+    auto* w = static_cast<TFExport*>(PrepareWindow("fexport"));
+    if (w->exec() == QDialog::Accepted) ShowExported(w->Request());
+}
+
+void TMainForm::ShowExported(const ExportRequest& r) {
+    const QString pages = r.pages.size() == 1 ? QString("1 pagina") : QString("%1 pagine").arg(r.pages.size());
+    std::error_code ec;
+    if (r.mode == 0) {
+        status_->setText(QString("Esportate %1 in %2").arg(pages, QString::fromStdString(r.folder.string())));
+        return;
+    }
+    const std::filesystem::path file = r.folder / std::filesystem::path(r.mainFileName).filename();
+    const auto size = std::filesystem::file_size(file, ec);
+    status_->setText(QString("Esportato %1 (%2, %3 byte)")
+                         .arg(QString::fromStdString(file.filename().string()), pages)
+                         .arg(ec ? 0 : qulonglong(size)));
 }
 
 void TMainForm::PublishHtml() {
     view_->StorePage();
     auto* w = static_cast<TFExport*>(PrepareWindow("fexport"));
     w->SelectMode(0);
-    w->exec();
+    if (w->exec() == QDialog::Accepted) ShowExported(w->Request());
 }
 
 void TMainForm::PreviewInBrowser(bool all) {
@@ -676,6 +777,36 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
     // their commands are enabled with it.
     if (name == "fcarattere") return Cached<TFCarattere>(name, [&] { return new TFCarattere(store_, this); });
     if (name == "fsimbolo") return Cached<TFSimbolo>(name, [&] { return new TFSimbolo(store_, this); });
+    if (name == "fparagrafo") {
+        auto* w = Cached<TFParagrafo>(name, [&] { return new TFParagrafo(store_, this); });
+        if (THQVbox* box = view_->Box()) w->Load(TFParagrafo::FromBox(*box), view_->Measurer().PixelsPerInch());
+        return w;
+    }
+    if (name == "ftoolbars") {
+        auto* w = Cached<TFToolbars>(name, [&] { return new TFToolbars(*this, store_, this); });
+        w->Load();
+        return w;
+    }
+    if (name == "ffinestre") {
+        auto* w = Cached<TFFinestre>(name, [&] { return new TFFinestre(store_, this); });
+        std::vector<std::pair<std::string, QString>> open;
+        for (const std::string& key : cache_->Order())
+            if (key != name)
+                if (QDialog* d = CachedWindow(key)) open.emplace_back(key, d->windowTitle());
+        w->Load(open);
+        return w;
+    }
+    if (name == "ftrovafile") {
+        auto* w = Cached<TFTrovaFile>(name, [&] { return new TFTrovaFile(store_, this); });
+        w->Load(doc_->Unnamed() ? QString::fromStdString(doc_->Folders().Samples().string())
+                                : QFileInfo(QString::fromStdString(doc_->CurrentName())).path());
+        return w;
+    }
+    if (name == "fsuggerimenti") {
+        auto* w = Cached<TFSuggerimenti>(name, [&] { return new TFSuggerimenti(store_, this); });
+        w->Load();
+        return w;
+    }
     if (name == "ferrori") {
         auto* w = Cached<TFErrori>(name, [&] { return new TFErrori(store_, this); });
         w->Load("", {});
@@ -704,6 +835,12 @@ void TMainForm::StartupShow(const app::CommandLine& cmd) {
     }
     if (cmd.reader) SetEditMode(false);
     if (cmd.init) settings_.EnsurePublishingDefaults();
+    // The tips window, unless switched off or an action is pending.
+    if (!options_.autoHideTip && cmd.action == app::PendingAction::None) {
+        QDialog* tips = PrepareWindow("fsuggerimenti");
+        tips->show();
+        tips->raise();
+    }
     // The pending action runs once, after the first showing has finished.
     QTimer::singleShot(300, this, [this, action = cmd.action] {
         switch (action) {

@@ -27,6 +27,7 @@
 namespace ovik::ui {
 
 class TFNuova;
+struct ExportRequest;
 class SpellSupport;
 class TLinkNavigator;
 
@@ -74,6 +75,9 @@ public:
     SpellSupport* Spelling() const { return spelling_; }
     // Shows a page in the view (storing the one shown before).
     void ShowPage(int32_t number);
+    // The filters of the open dialog: hypertexts first, then the formats that
+    // can be opened.
+    static QStringList OpenFilters();
     // Links and navigation: following, history, link commands and windows.
     TLinkNavigator& Links() { return *links_; }
     // The import window with `files` listed (none: the user picks them); the
@@ -106,6 +110,8 @@ private:
     // null) and keeps its enabled rule.
     QAction* AddCommand(QWidget* where, const Command& c);
     void FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
+    // "Indice": the user manual, in preview.
+    void OpenManual();
     // The open dialog, starting in `startFolder` (empty: the current file's folder).
     void OpenWithDialog(const QString& startFolder);
     // Stores the shown page and shows it again, laid out anew.
@@ -124,6 +130,8 @@ private:
     void OpenStartFile();
     void WireDocument();
     void ExportPages();
+    // "Esportato NAME (N pagine, X byte)" in the status line.
+    void ShowExported(const ExportRequest& r);
     // Exports the page shown (or the whole hypertext) into the temporary
     // folder and opens it in the default browser.
     void PreviewInBrowser(bool all);
@@ -135,6 +143,15 @@ private:
     void ChooseStyle(const std::string& name);
     // The character window on the font at the selection, applied to it.
     void ChooseFont();
+    // OnAddStyle: the style window makes a new style after the caret
+    // paragraph's look, which the paragraphs of the selection then take.
+    void AddStyle();
+    // The paragraph window on the caret paragraph, applied to the selection.
+    void ChooseParagraph();
+    // "Trova file...": the chosen file is opened.
+    void FindFile();
+    // "Finestre...": the chosen window comes back through its command.
+    void ShowWindowList();
     // The symbol window; the chosen character is typed at the caret.
     void InsertSymbol();
     void NewPage();
@@ -184,6 +201,14 @@ private:
         void DropPage() override;
     } viewLink_{this};
     int32_t lastShown_ = -1;
+    // Where the caret and the scroll bars were when the page was dropped for
+    // a save, taken back when the same page is shown again.
+    struct KeptPlace {
+        int32_t page = -1, paragraph = 0, charIndex = 0, x = 0, y = 0;
+    } kept_;
+    // "Salvato NAME (N pagine, X byte)" in the status line.
+    void ShowSaved(bool ok);
+    bool savedAsText_ = false;  // the last "Salva con nome" wrote text and said so
     QLabel* status_ = nullptr;
     QComboBox* styleBox_ = nullptr;
     QComboBox* faceBox_ = nullptr;

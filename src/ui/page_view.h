@@ -137,6 +137,8 @@ signals:
     void ContextMenuAboutToShow();
     // An input event or a command was carried out (the caret may have moved).
     void InputDone();
+    // A typed character the page's code page (Windows-1252) cannot hold.
+    void Unrepresentable(const QString& character);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

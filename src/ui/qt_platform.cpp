@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 
 #include "app/app_info.h"
@@ -35,23 +39,67 @@ QString Key(const std::string& section, const std::string& name) {
 }
 }  // namespace
 
+int ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                   QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, parent);
+    // The buttons speak the interface's language, whatever Qt's own is.
+    for (QAbstractButton* b : box.buttons()) {
+        const QMessageBox::StandardButton which = box.standardButton(b);
+        const QString caption = MessageButtonText(which);
+        if (!caption.isEmpty()) b->setText(caption);
+        b->setObjectName(QString("msgbutton_%1").arg(int(which), 0, 16));
+    }
+    box.setObjectName("messagebox");
+    return box.exec();
+}
+
+bool LoadQtTranslations(const QString& language) {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load("qtbase_" + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
+    return true;
+}
+
+QString MessageButtonText(QMessageBox::StandardButton b) {
+    switch (b) {
+        case QMessageBox::Yes: return QStringLiteral("S\u00ec");
+        case QMessageBox::No: return QStringLiteral("No");
+        case QMessageBox::Cancel: return QStringLiteral("Annulla");
+        case QMessageBox::Ok: return QStringLiteral("OK");
+        case QMessageBox::Retry: return QStringLiteral("Riprova");
+        default: return {};
+    }
+}
+
 void QtMessages::Information(const std::string& text) {
-    QMessageBox::information(parent_, platform::kInformationCaption, Q(text));
+    ShowMessageBox(parent_, QMessageBox::Information, platform::kInformationCaption, Q(text), QMessageBox::Ok);
 }
 void QtMessages::Warning(const std::string& text) {
-    QMessageBox::warning(parent_, platform::kWarningCaption, Q(text));
+    ShowMessageBox(parent_, QMessageBox::Warning, platform::kWarningCaption, Q(text), QMessageBox::Ok);
 }
 void QtMessages::Error(const std::string& text) {
-    QMessageBox::critical(parent_, platform::kErrorCaption, Q(text));
+    ShowMessageBox(parent_, QMessageBox::Critical, platform::kErrorCaption, Q(text), QMessageBox::Ok);
 }
 platform::Answer QtMessages::AskYesNo(const std::string& text) {
-    auto a = ToAnswer(QMessageBox::question(parent_, Q(ApplicationTitle()), Q(text),
-                                            QMessageBox::Yes | QMessageBox::No));
+    auto a = ToAnswer(QMessageBox::StandardButton(ShowMessageBox(
+        parent_, QMessageBox::Question, Q(ApplicationTitle()), Q(text), QMessageBox::Yes | QMessageBox::No)));
     return a == platform::Answer::Cancel ? platform::Answer::No : a;
 }
 platform::Answer QtMessages::AskYesNoCancel(const std::string& text) {
-    return ToAnswer(QMessageBox::question(parent_, Q(ApplicationTitle()), Q(text),
-                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel));
+    return ToAnswer(QMessageBox::StandardButton(ShowMessageBox(parent_, QMessageBox::Question,
+                                                               Q(ApplicationTitle()), Q(text),
+                                                               QMessageBox::Yes | QMessageBox::No |
+                                                                   QMessageBox::Cancel)));
 }
 
 QtSettingsStore::QtSettingsStore()

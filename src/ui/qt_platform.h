@@ -2,6 +2,7 @@
 // questions, and the settings store.
 #pragma once
 
+#include <QMessageBox>
 #include <QSettings>
 #include <QWidget>
 #include <memory>
@@ -12,6 +13,18 @@
 #include "platform/shell.h"
 
 namespace ovik::ui {
+
+// A message box whose buttons carry the interface's texts ("Sì", "No",
+// "Annulla", "OK"); returns the standard button chosen.
+int ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                   QMessageBox::StandardButtons buttons);
+// The interface's text of a message-box button; empty for one it has none for.
+QString MessageButtonText(QMessageBox::StandardButton b);
+
+// Loads Qt's own translations of its standard dialogs (file, colour, font,
+// input) for the interface's language ("it"); an earlier one is replaced.
+// False when the translation files are not installed.
+bool LoadQtTranslations(const QString& language);
 
 // Message boxes: "Informazione", "Attenzione!", "Errore!" and questions titled
 // with the application title, modal to the window given.

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
+#include <QScreen>
 #include <cstdio>
 #include <memory>
 
@@ -113,6 +116,39 @@ int ScreenshotWindow(const std::string& name, const std::string& out) {
     if (!w->grab().save(QString::fromStdString(out), "PNG")) return 1;
     w->hide();
     return 0;
+}
+
+int ScreenshotMenu(const std::string& name, const std::string& out) {
+    platform::InMemorySettings store;
+    store.Write("options", "autoHideTip", "1");
+    TMainForm main(store);
+    THQVset& set = main.Set();
+    main.Document().NewDocument();
+    for (const char* title : {"Copertina", "Capitolo primo"}) {
+        int32_t n = app::NewEmptyPage(set);
+        if (THQVtesto* p = set.Page(n)) {
+            p->SetTitle(title);
+            std::string text = std::string("<Z S0 >") + title + "<Z S0 >Testo della pagina.";
+            p->SetContent(Bytes(text.begin(), text.end() + 1));
+        }
+    }
+    main.resize(1280, 800);
+    main.move(0, 0);
+    main.show();
+    main.ShowPage(1);
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    auto* menu = main.menuBar()->findChild<QMenu*>(QString::fromStdString(name));
+    if (!menu) {
+        std::fprintf(stderr, "unknown menu: %s\n", name.c_str());
+        return 1;
+    }
+    // The menu opens below its title in the menu bar, as a click opens it.
+    const QRect title = main.menuBar()->actionGeometry(menu->menuAction());
+    menu->popup(main.menuBar()->mapToGlobal(title.bottomLeft()));
+    for (int i = 0; i < 30; ++i) QApplication::processEvents();
+    const QPixmap screen = main.screen()->grabWindow(0, 0, 0, 1280, 800);
+    menu->hide();
+    return screen.save(QString::fromStdString(out), "PNG") ? 0 : 1;
 }
 
 }  // namespace ovik::ui

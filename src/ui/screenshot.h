@@ -1,4 +1,4 @@
-// Pictures of the dialog windows, for checking their look by eye.
+// Pictures of the dialog windows and the menus, for checking their look by eye.
 #pragma once
 
 #include <string>
@@ -9,5 +9,8 @@ namespace ovik::ui {
 // saves a picture of it to `out` and returns 0; 1 when the window is unknown
 // or the picture cannot be saved.
 int ScreenshotWindow(const std::string& name, const std::string& out);
+// Saves a picture of the main window with the menu `name` (its objectName,
+// "FileMenu") open. Returns 0 on success.
+int ScreenshotMenu(const std::string& name, const std::string& out);
 
 }  // namespace ovik::ui

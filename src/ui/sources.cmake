@@ -53,6 +53,10 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/styles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/character.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/character.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/paragraph.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/paragraph.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/tools_windows.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/tools_windows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.h
   ${CMAKE_CURRENT_LIST_DIR}/screenshot.cpp)
 list(APPEND OVIK_UI_SOURCES

@@ -51,6 +51,21 @@ TEST(LanguageBlock, AppliesWhatItHasAndKeepsTheRest) {
     EXPECT_EQ(w.columns["1caption"], "Nome \xC2\xA7 tipo");
 }
 
+TEST(LanguageBlock, AStrayLineDoesNotShiftTheKeysAfterIt) {
+    const std::string block =
+        "*_*bok_caption\r\n &Ok\r\n"
+        "una riga in piu\r\n"
+        "*_*bannulla_caption\r\n A&nnulla\r\n"
+        "\r\n"
+        "*_*label1_caption\r\n Testo\r\n";
+    LanguageBlock b(block);
+    EXPECT_EQ(b.Text("bok", "caption"), "&Ok");
+    EXPECT_EQ(b.Text("bannulla", "caption"), "A&nnulla");
+    EXPECT_EQ(b.Text("label1", "caption"), "Testo");
+    // The first line equal to a key wins.
+    EXPECT_EQ(LanguageBlock("*_*a_caption\r\n uno\r\n*_*a_caption\r\n due").Text("a", "caption"), "uno");
+}
+
 TEST(LanguageBlock, DecodeAndEncodeAreInverse) {
     for (std::string text : {"a'b", "x\r\ny", "\xC2\xA7 paragrafo", "''", "plain"}) {
         SCOPED_TRACE(text);

@@ -26,7 +26,8 @@ TEST(OvikcConvert, ImportThenExport) {
     EXPECT_NE(r.out.find("2 pages imported from page 0"), std::string::npos) << r.out;
     r = RunOvikc({"export", "--format", "txt", hqv, (dir / "all.txt").string()});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Str(ReadFileBytes(dir / "all.txt")), "uno\r\nduetre");
+    // UTF-8 with LF by default, as Linux tools write text.
+    EXPECT_EQ(Str(ReadFileBytes(dir / "all.txt")), "uno\nduetre");
     r = RunOvikc({"export", "--pages", "1", hqv, (dir / "one.txt").string(), "--quiet"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Str(ReadFileBytes(dir / "one.txt")), "tre");
@@ -37,6 +38,39 @@ TEST(OvikcConvert, ImportThenExport) {
     r = RunOvikc({"export", "--pages", "2", hqv, (dir / "two.txt").string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Str(ReadFileBytes(dir / "two.txt")), "tre");
+}
+
+TEST(OvikcConvert, TextExportEncodingAndLineEnds) {
+    TempDir dir;
+    // "città" and "è" in Windows-1252, on two lines.
+    WriteFileBytes(dir / "a.txt", Bytes{'c', 'i', 't', 't', 0xE0, '\r', '\n', 0xE8});
+    auto hqv = (dir / "t.hqv").string();
+    ASSERT_EQ(RunOvikc({"import", "--format", "txt", (dir / "a.txt").string(), "-o", hqv}).status, 0);
+    struct Row {
+        std::vector<std::string> options;
+        std::string bytes;
+    } rows[] = {
+        {{}, "citt\xC3\xA0\n\xC3\xA8"},
+        {{"--encoding", "utf-8", "--eol", "crlf"}, "citt\xC3\xA0\r\n\xC3\xA8"},
+        {{"--encoding", "windows-1252"}, "citt\xE0\n\xE8"},
+        // The editor's bytes.
+        {{"--encoding", "windows-1252", "--eol", "crlf"}, "citt\xE0\r\n\xE8"},
+    };
+    for (const Row& r : rows) {
+        std::vector<std::string> args{"export", "--format", "txt"};
+        args.insert(args.end(), r.options.begin(), r.options.end());
+        args.push_back(hqv);
+        args.push_back((dir / "out.txt").string());
+        SCOPED_TRACE(args.size());
+        auto run = RunOvikc(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Str(ReadFileBytes(dir / "out.txt")), r.bytes);
+    }
+    auto bad = RunOvikc({"export", "--encoding", "latin9", hqv, (dir / "x.txt").string()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("unknown encoding"), std::string::npos) << bad.err;
+    bad = RunOvikc({"export", "--eol", "cr", hqv, (dir / "x.txt").string()});
+    EXPECT_EQ(bad.status, 2);
 }
 
 TEST(OvikcConvert, Failures) {

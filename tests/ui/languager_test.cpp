@@ -107,6 +107,8 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/character.h"
 #include "ui/dialogs/styles.h"
+#include "ui/dialogs/paragraph.h"
+#include "ui/dialogs/tools_windows.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 
@@ -150,11 +152,17 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFimgFromClip imgFromClip(set, clipboard, store);
     THQVtoHtml htmlConverter(&set);
     TFHtmlOptions htmlOptions(htmlConverter, store);
+    TFToolbars toolbars(main, store);
+    TFFinestre windowList(store);
+    TFTrovaFile findFile(store);
+    TFSuggerimenti tips(store);
+    TFParagrafo paragraph(store);
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
-                                  &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &imgFromClip};
+                                  &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides,
+                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &imgFromClip}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

@@ -114,7 +114,9 @@ void TMainForm::BuildToolbars() {
     fmt->setObjectName("formattoolbar");
     styleBox_ = new QComboBox(fmt);
     // The style and face boxes list the document's and the system's names,
-    // not captions: they stay unnamed so the language blocks leave them alone.
+    // not captions: the language blocks reach their hints, not their items.
+    styleBox_->setObjectName("StyleBox");
+    styleBox_->setProperty("documentItems", true);
     styleBox_->setMinimumContentsLength(14);
     styleBox_->setToolTip("Stile paragrafo");
     connect(styleBox_, &QComboBox::textActivated, this, [this](const QString& name) {
@@ -123,6 +125,8 @@ void TMainForm::BuildToolbars() {
     });
     fmt->addWidget(styleBox_);
     faceBox_ = new QComboBox(fmt);
+    faceBox_->setObjectName("FaceBox");
+    faceBox_->setProperty("documentItems", true);
     faceBox_->setEditable(true);
     faceBox_->setInsertPolicy(QComboBox::NoInsert);
     faceBox_->setMinimumContentsLength(16);
@@ -174,6 +178,13 @@ void TMainForm::BuildToolbars() {
     connect(view_, &TPageView::ContextMenuAboutToShow, this, [this] { UpdateEditActions(); });
     QList<QAction*> context;
     for (const char* name : {"EditCut", "EditCopy", "EditPaste", "EditSelectAll"}) context << Action(name);
+    // The character and paragraph windows, where a word-processor user looks.
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    context << separator << Action("FormatFont") << Action("FormatParagraph") << Action("FormatAddStyle");
+    // OnAddStyle from the style box too.
+    styleBox_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    styleBox_->addAction(Action("FormatAddStyle"));
     view_->SetContextActions(context);
     view_->SetLinkActions({Action("FormatFollowLink"), Action("FormatLinkProperties")});
 }
@@ -182,8 +193,12 @@ void TMainForm::UpdateEditActions() {
     const bool editing = view_->Box() && !view_->ReadOnly();
     const bool selection = view_->HasSelection();
     // The editing and format toolbars appear with a page to edit.
+    // A bar the toolbars window hid stays hidden.
     for (const char* name : {"edittoolbar", "formattoolbar"})
-        if (auto* bar = findChild<QToolBar*>(name)) bar->setVisible(editing);
+        if (auto* bar = findChild<QToolBar*>(name)) {
+            bar->setEnabled(editing);
+            bar->setVisible(editing && !bar->property("userHidden").toBool());
+        }
     for (const auto& [name, when] : when_) {
         bool on = false;
         switch (when) {

@@ -4,6 +4,7 @@
 
 #include "ui/commands/command_table.h"
 #include "ui/dialogs/album.h"
+#include "ui/dialogs/tools_windows.h"
 #include "ui/main_window.h"
 
 namespace ovik::ui {
@@ -21,15 +22,19 @@ MenuTable TMainForm::FileMenu() {
         Command{"FileOpen", "&Apri...", Keys("Ctrl+F12"), [this] { OpenWithDialog(QString()); }},
         Command{"FileImport", "&Importa/apri pagine...", {}, [this] { ImportPages(); }},
         Command{"FileAddPage", "Aggiungi nuova pagina", {}, [this] { NewPage(); }},
-        Command{"FileFind", "&Trova file...", Keys("Ctrl+F10")},
+        Command{"FileFind", "&Trova file...", Keys("Ctrl+F10"), [this] { FindFile(); }},
         MenuEntry::Separator(),
         Command{"FileSave", "&Salva tutto", Keys("Ctrl+S"), [this] {
-                    doc_->SaveDocument();
+                    savedAsText_ = false;
+                    const bool ok = doc_->SaveDocument();
                     RefreshPages();
+                    ShowSaved(ok);
                 }},
         Command{"FileSaveAs", "Salva &con nome...", {}, [this] {
-                    doc_->SaveDocumentAs();
+                    savedAsText_ = false;
+                    const bool ok = doc_->SaveDocumentAs();
                     RefreshPages();
+                    ShowSaved(ok);
                 }},
         Command{"FileSaveTemplate", "Salva come mo&dello...", {}, [this] { doc_->SaveAsTemplate(); }},
         Command{"FileExport", "Esp&orta pagine...", Keys("Ctrl+E"), [this] { ExportPages(); }},
@@ -86,11 +91,24 @@ MenuTable TMainForm::SearchMenu() {
     }};
 }
 
+QStringList TMainForm::OpenFilters() {
+    // The hypertexts, and the files opened today by importing them as pages.
+    return {"Ipertesti oVik (*.hqv)", "File di testo (*.txt *.asc *.ini *.pas *.c *.cpp)", "Tutti i files (*)"};
+}
+
+void TMainForm::FindFile() {
+    auto* w = static_cast<TFTrovaFile*>(PrepareWindow("ftrovafile"));
+    if (w->exec() != QDialog::Accepted || w->Chosen().empty()) return;
+    if (!doc_->AskSave()) return;
+    doc_->OpenAnyFile(w->Chosen(), false);
+    RefreshPages();
+}
+
 void TMainForm::OpenWithDialog(const QString& startFolder) {
     if (!doc_->AskSave()) return;
     QString folder = startFolder;
     if (folder.isEmpty() && !doc_->Unnamed()) folder = QFileInfo(QString::fromStdString(doc_->CurrentName())).path();
-    QString name = QFileDialog::getOpenFileName(this, "Apri", folder, "Ipertesti oVik (*.hqv);;Tutti i files (*)");
+    QString name = QFileDialog::getOpenFileName(this, "Apri", folder, OpenFilters().join(";;"));
     if (name.isEmpty()) return;
     doc_->OpenAnyFile(name.toStdString(), false);
     RefreshPages();

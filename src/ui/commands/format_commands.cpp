@@ -71,6 +71,7 @@ MenuTable TMainForm::FormatMenu() {
     // The link commands are wired by the link navigator.
     return {"FormatMenu", "F&ormato", {
         Command{"FormatFont", "&Carattere...", {}, [this] { ChooseFont(); }, EnabledWhen::Editing, false},
+        Command{"FormatParagraph", "Pa&ragrafo...", {}, [this] { ChooseParagraph(); }, EnabledWhen::Editing, false},
         Command{"FormatBold", "&Grassetto", Keys("Ctrl+B"), toggle(1), EnabledWhen::Editing, true, true},
         Command{"FormatItalic", "C&orsivo", {}, toggle(2), EnabledWhen::Editing, true, true},
         Command{"FormatUnderline", "&Sottolineato", Keys("Ctrl+U"), toggle(4), EnabledWhen::Editing, true, true},
@@ -80,6 +81,7 @@ MenuTable TMainForm::FormatMenu() {
                     if (PrepareWindow("fstili")->exec() == QDialog::Accepted) RefreshPages();
                     RelayOutPage();
                 }},
+        Command{"FormatAddStyle", "C&rea stile...", {}, [this] { AddStyle(); }, EnabledWhen::Editing, false},
         Command{"FormatReformat", "&Riformatta", {}, [this] { RelayOutPage(); }, EnabledWhen::PageShown, false},
         MenuEntry::Separator(),
         Command{"FormatLinkProperties", "Proprietà c&ollegamento...", {}, {}, EnabledWhen::Fixed, false},

@@ -6,6 +6,7 @@
 #include "ui/commands/command_table.h"
 #include "ui/dialogs/album.h"
 #include "ui/main_window.h"
+#include "ui/qt_platform.h"
 #include "ui/spell_support.h"
 
 namespace ovik::ui {
@@ -74,8 +75,8 @@ MenuTable TMainForm::ToolsMenu() {
     return {"ToolsMenu", "&Strumenti", {
         Command{"ToolsSpellPage", "&Controllo ortografia pagina...", Keys("F7"), {}, EnabledWhen::Fixed, false},
         Command{"ToolsSpellAll", "Controllo ortografia &ipertesto...", Keys("Ctrl+F7"), {}, EnabledWhen::Fixed, false},
-        Command{"ToolsToolbars", "&Toolbars..."},
-        Command{"ToolsWindows", "&Finestre...", Keys("Alt+0")},
+        Command{"ToolsToolbars", "&Toolbars...", {}, [this] { PrepareWindow("ftoolbars")->exec(); }},
+        Command{"ToolsWindows", "&Finestre...", Keys("Alt+0"), [this] { ShowWindowList(); }},
         Command{"ToolsOptions", "&Opzioni del programma...", {}, [this] {
                     if (PrepareWindow("fopzioni")->exec() == QDialog::Accepted) ApplyOptions();
                 }},
@@ -86,17 +87,30 @@ MenuTable TMainForm::ToolsMenu() {
 
 MenuTable TMainForm::HelpMenu() {
     return {"HelpMenu", "&?", {
-        Command{"HelpIndex", "&Indice"},
+        Command{"HelpIndex", "&Indice", {}, [this] { OpenManual(); }},
         Command{"HelpSearch", "&Cerca aiuto su..."},
         Command{"HelpAbout", "&Informazioni...", {}, [this] {
-                    QMessageBox::about(this, "Informazioni",
-                                       QString("%1 %2\nEditor di ipertesti visuale.")
-                                           .arg(app::kApplicationTitle, app::VersionString()));
+                    ShowMessageBox(this, QMessageBox::Information, "Informazioni",
+                                   QString("%1 %2\nEditor di ipertesti visuale.")
+                                       .arg(app::kApplicationTitle, app::VersionString()),
+                                   QMessageBox::Ok);
                 }},
         // The samples folder in the open dialog.
         Command{"HelpSamples", "&Esempi...", {},
                 [this] { OpenWithDialog(QString::fromStdString(doc_->Folders().Samples().string())); }},
     }};
+}
+
+void TMainForm::OpenManual() {
+    const std::filesystem::path manual = doc_->Folders().Manual();
+    if (!std::filesystem::exists(manual)) {
+        messages_.Warning("Il manuale non si trova: " + manual.string());
+        return;
+    }
+    if (!doc_->AskSave()) return;
+    // The manual is read, not edited: it opens in preview.
+    if (doc_->OpenAnyFile(manual, false)) SetEditMode(false);
+    RefreshPages();
 }
 
 }  // namespace ovik::ui

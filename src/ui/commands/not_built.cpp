@@ -4,7 +4,6 @@ namespace ovik::ui {
 
 const std::vector<NotBuiltCommand>& NotBuiltCommands() {
     static const std::vector<NotBuiltCommand> list = {
-        {"FileFind", "file search window"},
         {"FilePrinterSetup", "printing"},
         {"FileMargins", "printing"},
         {"FilePrint", "printing"},
@@ -36,10 +35,7 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"PublishWinHelp", "help-file export"},
         {"PublishFtp", "no action"},
         {"PublishServer", "no action"},
-        {"ToolsToolbars", "toolbars window"},
-        {"ToolsWindows", "windows list"},
-        {"HelpIndex", "user manual"},
-        {"HelpSearch", "user manual"},
+        {"HelpSearch", "help search"},
     };
     return list;
 }

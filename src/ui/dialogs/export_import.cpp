@@ -59,7 +59,12 @@ bool RunExport(THQVtoTxt& txt, const ExportRequest& r, std::string& error, THQVt
     }
     txt.ExportPath = r.folder / "";
     txt.ExportFileName = r.folder / name;
-    if (!txt.ExportPages(r.pages)) {
+    txt.Encoding = r.utf8 ? THQVtoTxt::TextEncoding::Utf8 : THQVtoTxt::TextEncoding::Windows1252;
+    txt.CrLf = !r.utf8;
+    const bool written = txt.ExportPages(r.pages);
+    txt.Encoding = THQVtoTxt::TextEncoding::Windows1252;
+    txt.CrLf = true;
+    if (!written) {
         error = txt.LastError.empty() ? "Errore nella scrittura file " + txt.ExportFileName.string() : txt.LastError;
         return false;
     }
@@ -123,6 +128,9 @@ TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store,
     mainFileName = new QLineEdit;
     auto* nl = NamedLabel("Nome file principale:", "lnomefile");
     form->addRow(nl, mainFileName);
+    encoding = Named(new QComboBox, "cbcodifica");
+    encoding->addItems({"Windows-1252", "UTF-8"});
+    form->addRow(NamedLabel("Codifica del testo:", "lcodifica"), encoding);
     SetBuddies(form);
     connect(browse, &QToolButton::clicked, this, [this] {
         QString d = QFileDialog::getExistingDirectory(this, "Directory per i files esportati:", folder->text());
@@ -165,6 +173,8 @@ void TFExport::SelectMode(int mode) {
     ExportModeSettings s = ExportModeSettings::Load(Store(), mode);
     folder->setText(QString::fromStdString(s.expPathInWindow.string()));
     htmlOptions->setEnabled(Mode() == 0);
+    encoding->setEnabled(Mode() == 4);
+    encoding->setCurrentIndex(Store().ReadOr(ExportSection(mode), "codifica", "") == "utf-8" ? 1 : 0);
 }
 
 void TFExport::Load(const std::string& proposedFile) {
@@ -202,6 +212,7 @@ ExportRequest TFExport::Request() const {
     r.mode = Mode();
     r.folder = folder->text().toStdString();
     r.mainFileName = mainFileName->text().toStdString();
+    r.utf8 = encoding->currentIndex() == 1;
     for (int i = 0; i < pages->count(); ++i) {
         QListWidgetItem* it = pages->item(i);
         int32_t n = it->data(Qt::UserRole).toInt();
@@ -225,6 +236,7 @@ bool TFExport::Export() {
     ExportModeSettings s = ExportModeSettings::Load(Store(), r.mode);
     s.expPathInWindow = r.folder;
     s.Save(Store(), r.mode);
+    if (r.mode == 4) Store().Write(ExportSection(r.mode), "codifica", r.utf8 ? "utf-8" : "windows-1252");
     status->setText(QString("Esportate %1 pagine.").arg(r.pages.size()));
     return true;
 }

@@ -34,6 +34,7 @@ struct ExportRequest {
     std::filesystem::path folder;
     std::string mainFileName;  // a file name; any folder part is dropped
     std::vector<int32_t> pages;
+    bool utf8 = false;  // text: UTF-8 with LF instead of Windows-1252 with CR LF
 };
 
 // Runs an export: creates the folder when missing and writes the pages. False
@@ -81,6 +82,7 @@ public:
     QListWidget* pages;
     QLineEdit *folder, *mainFileName;
     QComboBox* format;
+    QComboBox* encoding;  // text: "Windows-1252" or "UTF-8"
     QPushButton* htmlOptions;
     QLabel* status;
 

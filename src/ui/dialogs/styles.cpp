@@ -164,7 +164,11 @@ TFStili::TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     grid->addWidget(tabs, 1, 1);
     grid->addWidget(NamedLabel("Esempio:", "lesempio"), 2, 1);
     grid->addWidget(example, 3, 1);
-    grid->addWidget(OkCancelBox(this, [this] { Apply(); }), 5, 0, 1, 2);
+    // "Crea stile": a new style, starting from the one shown.
+    createStyle = Named(new QPushButton("C&rea stile"), "bcreastile");
+    connect(createStyle, &QPushButton::clicked, this, [this] { CreateFromShown(); });
+    grid->addWidget(createStyle, 5, 0);
+    grid->addWidget(OkCancelBox(this, [this] { Apply(); }), 5, 1);
     grid->setColumnStretch(1, 1);
     resize(640, 520);
     FinishCreation();
@@ -239,6 +243,7 @@ bool TFStili::Edit(Mode mode, THQVoggetto* style, const THQVoggetto* startFrom) 
     mode_ = mode;
     setWindowTitle(mode == Mode::Sheet ? "Proprietà stili" : mode == Mode::Modify ? "Modifica stile" : "Crea stile");
     styles->setVisible(mode == Mode::Sheet);
+    createStyle->setVisible(mode == Mode::Sheet);
     loading_ = true;
     styles->clear();
     for (int32_t n = 0; n < set_.ObjectCount(stileParagrafo); ++n) {
@@ -276,6 +281,19 @@ void TFStili::ChooseStyle(int row) {
     name->setText(FromCp(s->Name()));
     changed_ = false;
     ToWidgets();
+}
+
+void TFStili::CreateFromShown() {
+    FromWidgets();
+    // Changes to the style shown are kept; the new style starts as it looks.
+    if (changed_ && modified_) StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
+    auto from = set_.NewObject(stileParagrafo);
+    for (size_t i = 0; i < 668; ++i) from->SetU8(i, scratch_->U8(i));
+    Edit(Mode::Create, nullptr, from.get());
+    name->setText("Nuovo stile");
+    changed_ = true;
+    name->setFocus();
+    name->selectAll();
 }
 
 void TFStili::SetUnit(int u) {

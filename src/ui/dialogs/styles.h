@@ -76,6 +76,10 @@ public:
     QRadioButton *listNone, *listBullet;
     QSpinBox* linkSize;
     QLabel* example;
+    QPushButton* createStyle;
+    // "Crea stile" in the sheet: a new style, named "Nuovo stile", that
+    // starts with the attributes of the style shown.
+    void CreateFromShown();
 
 private:
     void ToWidgets();
