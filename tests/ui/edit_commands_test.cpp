@@ -281,7 +281,9 @@ TEST_F(EditCommands, ContextMenuOffersTheWindowsClipboardCommands) {
     // A right click inside the selection keeps it for the menu's commands.
     TextPosition p = PositionOf(Box(), 0, 2);
     QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(p.x + 1, p.y + p.height / 2));
-    EXPECT_EQ(offered, (QStringList{"EditCut", "EditCopy", "EditPaste", "EditSelectAll"}));
+    // Then, after a separator, the character, paragraph and new-style windows.
+    EXPECT_EQ(offered, (QStringList{"EditCut", "EditCopy", "EditPaste", "EditSelectAll", "", "FormatFont",
+                                    "FormatParagraph", "FormatAddStyle"}));
     EXPECT_TRUE(w.View()->HasSelection());
 }
 
