@@ -111,7 +111,8 @@ private:
     QAction* AddCommand(QWidget* where, const Command& c);
     void FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
     // "Indice": the user manual, in preview.
-    void OpenManual();
+    // Opens the user manual in preview; false when it could not be opened.
+    bool OpenManual();
     // The open dialog, starting in `startFolder` (empty: the current file's folder).
     void OpenWithDialog(const QString& startFolder);
     // Stores the shown page and shows it again, laid out anew.

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QToolBar>
+#include <filesystem>
 #include <fstream>
 
 #include "document/hqv_object.h"
@@ -290,6 +291,24 @@ TEST_F(ToolsWindows, TheOpenDialogOffersHypertextsFirstAndTheFormatsThatOpen) {
     ASSERT_FALSE(filters.isEmpty());
     EXPECT_EQ(filters.front(), "Ipertesti oVik (*.hqv)");
     EXPECT_TRUE(filters.join(";").contains("*.txt"));
+}
+
+// "Cerca aiuto su..." opens the user manual in preview with the find window.
+TEST_F(ToolsWindows, HelpSearchOpensTheManualWithTheFindWindow) {
+    // The manual the build makes, put where the program looks for it.
+    const std::filesystem::path dirOfProgram = QApplication::applicationDirPath().toStdString();
+    const std::filesystem::path built = dirOfProgram / ".." / "src" / "ui" / "help" / "manuale.hqv";
+    if (!std::filesystem::exists(built)) GTEST_SKIP() << "no manual built at " << built;
+    std::filesystem::create_directories(dirOfProgram / "help");
+    std::filesystem::copy_file(built, dirOfProgram / "help" / "manuale.hqv",
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(w.Action("HelpSearch")->isEnabled());
+    w.Action("HelpSearch")->trigger();
+    EXPECT_EQ(w.Set().HQVFileName().filename(), "manuale.hqv");
+    EXPECT_FALSE(w.EditMode());
+    QDialog* find = w.CachedWindow("fcerca");
+    ASSERT_TRUE(find);
+    EXPECT_TRUE(find->isVisible());
 }
 
 }  // namespace

@@ -88,7 +88,10 @@ MenuTable TMainForm::ToolsMenu() {
 MenuTable TMainForm::HelpMenu() {
     return {"HelpMenu", "&?", {
         Command{"HelpIndex", "&Indice", {}, [this] { OpenManual(); }},
-        Command{"HelpSearch", "&Cerca aiuto su..."},
+        // Find in the user manual: the manual opens and the find window with it.
+        Command{"HelpSearch", "&Cerca aiuto su...", {}, [this] {
+                    if (OpenManual()) ShowFind(0);
+                }},
         Command{"HelpAbout", "&Informazioni...", {}, [this] {
                     ShowMessageBox(this, QMessageBox::Information, "Informazioni",
                                    QString("%1 %2\nEditor di ipertesti visuale.")
@@ -101,16 +104,18 @@ MenuTable TMainForm::HelpMenu() {
     }};
 }
 
-void TMainForm::OpenManual() {
+bool TMainForm::OpenManual() {
     const std::filesystem::path manual = doc_->Folders().Manual();
     if (!std::filesystem::exists(manual)) {
         messages_.Warning("Il manuale non si trova: " + manual.string());
-        return;
+        return false;
     }
-    if (!doc_->AskSave()) return;
+    if (!doc_->AskSave()) return false;
     // The manual is read, not edited: it opens in preview.
-    if (doc_->OpenAnyFile(manual, false)) SetEditMode(false);
+    const bool opened = doc_->OpenAnyFile(manual, false);
+    if (opened) SetEditMode(false);
     RefreshPages();
+    return opened;
 }
 
 }  // namespace ovik::ui

@@ -35,7 +35,6 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"PublishWinHelp", "help-file export"},
         {"PublishFtp", "no action"},
         {"PublishServer", "no action"},
-        {"HelpSearch", "help search"},
     };
     return list;
 }
