@@ -10,12 +10,6 @@ namespace ovik {
 
 namespace {
 
-PictureResult Refused(std::string why) {
-    PictureResult r;
-    r.error = std::move(why);
-    return r;
-}
-
 bool Usable(const DecodedPicture& b) {
     return b.width > 0 && b.height > 0 && b.width <= 0xFFFF && b.height <= 0xFFFF &&
            b.rgba.size() == size_t(b.width) * size_t(b.height) * 4;
@@ -111,11 +105,11 @@ PictureResult DecodePng(std::span<const uint8_t> data) {
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size()))
-        return Refused(std::string("not a readable PNG picture: ") + image.message);
+        return PictureResult::Refused(std::string("not a readable PNG picture: ") + image.message);
     const uint64_t w = image.width, h = image.height;
     if (w == 0 || h == 0 || w > PictureDecodeLimit() / h) {
         png_image_free(&image);
-        return Refused("PNG picture too large or empty");
+        return PictureResult::Refused("PNG picture too large or empty");
     }
     image.format = PNG_FORMAT_RGBA;
     auto pic = std::make_shared<DecodedPicture>();
@@ -126,7 +120,7 @@ PictureResult DecodePng(std::span<const uint8_t> data) {
     if (!png_image_finish_read(&image, nullptr, pic->rgba.data(), 0, nullptr)) {
         std::string why = image.message;
         png_image_free(&image);
-        return Refused("damaged PNG picture: " + why);
+        return PictureResult::Refused("damaged PNG picture: " + why);
     }
     for (size_t i = 3; i < pic->rgba.size(); i += 4)
         if (pic->rgba[i] < 255) {
@@ -142,7 +136,7 @@ PictureResult DecodeBitmapFile(std::span<const uint8_t> data) {
     static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (data.size() >= 8 && std::memcmp(data.data(), kPng, 8) == 0) return DecodePng(data);
     if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data);
-    return Refused("not a BMP or PNG picture");
+    return PictureResult::Refused("not a BMP or PNG picture");
 }
 
 }  // namespace ovik

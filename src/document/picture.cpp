@@ -20,12 +20,6 @@ namespace ovik {
 
 namespace {
 
-PictureResult Refuse(std::string why) {
-    PictureResult r;
-    r.error = std::move(why);
-    return r;
-}
-
 uint64_t gPictureDecodeLimit = kMaxPicturePixels;
 
 bool SizeAllowed(uint64_t w, uint64_t h) {
@@ -116,7 +110,7 @@ PictureResult DecodeGif(std::span<const uint8_t> data) {
     MemoryIn in{data, 0};
     int err = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&in, ReadFromMemory, &err));
-    if (!gif) return Refuse("not a GIF picture");
+    if (!gif) return PictureResult::Refused("not a GIF picture");
     auto pic = std::make_shared<DecodedPicture>();
     pic->format = PictureFormat::Gif;
     pic->frames = 0;
@@ -138,10 +132,10 @@ PictureResult DecodeGif(std::span<const uint8_t> data) {
                     pic->height = gif->SHeight > 0 ? gif->SHeight : gif->Image.Height;
                     if (!SizeAllowed(uint64_t(std::max(pic->width, 0)),
                                      uint64_t(std::max(pic->height, 0))))
-                        return Refuse("GIF picture too large or empty");
+                        return PictureResult::Refused("GIF picture too large or empty");
                     pic->rgba.assign(size_t(pic->width) * size_t(pic->height) * 4, 0);
                     if (!DecodeFirstFrame(gif.get(), transparentIndex, *pic))
-                        return Refuse("damaged GIF picture");
+                        return PictureResult::Refused("damaged GIF picture");
                     pic->transparent = transparentIndex != NO_TRANSPARENT_COLOR;
                 } else {
                     // Later frames are only counted: skip their data.
@@ -184,7 +178,7 @@ PictureResult DecodeGif(std::span<const uint8_t> data) {
         }
     }
     // A GIF cut after its first image still shows that image.
-    if (pic->frames == 0) return Refuse("damaged GIF picture: no image");
+    if (pic->frames == 0) return PictureResult::Refused("damaged GIF picture: no image");
     PictureResult r;
     r.picture = std::move(pic);
     return r;
@@ -303,7 +297,7 @@ bool RunJpegDecode(JpegDecodeJob& job) {
 }  // namespace
 
 PictureResult DecodeJpeg(std::span<const uint8_t> data) {
-    if (!StartsWith(data, {0xFF, 0xD8})) return Refuse("not a JPEG picture");
+    if (!StartsWith(data, {0xFF, 0xD8})) return PictureResult::Refused("not a JPEG picture");
     auto pic = std::make_shared<DecodedPicture>();
     pic->format = PictureFormat::Jpeg;
     auto job = std::make_unique<JpegDecodeJob>();
@@ -313,7 +307,7 @@ PictureResult DecodeJpeg(std::span<const uint8_t> data) {
         std::string why = job->failure.empty() ? "damaged JPEG picture" : job->failure;
         if (why.rfind("damaged", 0) != 0 && why.rfind("JPEG", 0) != 0)
             why = "damaged JPEG picture: " + why;
-        return Refuse(why);
+        return PictureResult::Refused(why);
     }
     PictureResult r;
     r.picture = std::move(pic);
@@ -511,11 +505,11 @@ bool WriteIndexedGif(int width, int height, const std::vector<std::array<uint8_t
 // refused. Every read goes through the bounds-checked reader.
 PictureResult DecodeBmp(std::span<const uint8_t> data) {
     ByteReader r(data);
-    if (r.u8() != 'B' || r.u8() != 'M') return Refuse("not a BMP picture");
+    if (r.u8() != 'B' || r.u8() != 'M') return PictureResult::Refused("not a BMP picture");
     r.skip(8);
     const uint32_t pixelsAt = uint32_t(r.i32("pixel data offset"));
     const uint32_t infoSize = uint32_t(r.i32("info header size"));
-    if (!r.ok()) return Refuse("damaged BMP picture: " + r.error());
+    if (!r.ok()) return PictureResult::Refused("damaged BMP picture: " + r.error());
     int64_t width = 0, height = 0;
     int bpp = 0;
     uint32_t compression = 0, paletteCount = 0;
@@ -542,18 +536,18 @@ PictureResult DecodeBmp(std::span<const uint8_t> data) {
                 masks[i] = uint32_t(r.i32("colour mask"));
         }
     } else {
-        return Refuse("damaged BMP picture: unknown header size " + std::to_string(infoSize));
+        return PictureResult::Refused("damaged BMP picture: unknown header size " + std::to_string(infoSize));
     }
-    if (!r.ok()) return Refuse("damaged BMP picture: " + r.error());
+    if (!r.ok()) return PictureResult::Refused("damaged BMP picture: " + r.error());
     const bool topDown = height < 0;
     if (topDown) height = -height;
     if (!SizeAllowed(uint64_t(std::max<int64_t>(width, 0)), uint64_t(height)))
-        return Refuse("BMP picture too large or empty");
-    if (compression == 1 || compression == 2) return Refuse("compressed BMP pictures are not read");
+        return PictureResult::Refused("BMP picture too large or empty");
+    if (compression == 1 || compression == 2) return PictureResult::Refused("compressed BMP pictures are not read");
     if (compression != 0 && compression != 3 && compression != 6)
-        return Refuse("BMP compression " + std::to_string(compression) + " is not read");
+        return PictureResult::Refused("BMP compression " + std::to_string(compression) + " is not read");
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        return Refuse("BMP with " + std::to_string(bpp) + " bits per pixel is not read");
+        return PictureResult::Refused("BMP with " + std::to_string(bpp) + " bits per pixel is not read");
 
     // Palette: right after the info header (and the masks of a 40-byte one).
     std::vector<std::array<uint8_t, 3>> palette;
@@ -567,13 +561,13 @@ PictureResult DecodeBmp(std::span<const uint8_t> data) {
             auto e = pr.bytes(paletteEntry, "palette entry");
             if (pr.ok()) palette.push_back({e[2], e[1], e[0]});
         }
-        if (palette.empty()) return Refuse("damaged BMP picture: no palette");
+        if (palette.empty()) return PictureResult::Refused("damaged BMP picture: no palette");
     }
     if (bpp == 16 && compression == 0) masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
 
     const uint64_t stride = ((uint64_t(width) * uint64_t(bpp) + 31) / 32) * 4;
     if (pixelsAt > data.size() || stride * uint64_t(height) > data.size() - pixelsAt)
-        return Refuse("damaged BMP picture: the pixel data ends early");
+        return PictureResult::Refused("damaged BMP picture: the pixel data ends early");
 
     auto fromMask = [](uint32_t v, uint32_t mask) -> uint8_t {
         if (!mask) return 0;
@@ -639,7 +633,7 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
         for (auto& v : b) v = r.i32("bounds");
         for (auto& v : f) v = r.i32("frame");
         uint32_t signature = uint32_t(r.i32("signature"));
-        if (!r.ok() || type != 1 || signature != 0x464D4520) return Refuse("not an EMF picture");
+        if (!r.ok() || type != 1 || signature != 0x464D4520) return PictureResult::Refused("not an EMF picture");
         // The frame is the picture's size on paper; shown at 96 pixels per inch.
         int64_t w = (int64_t(f[2]) - f[0]) * 96 / 2540, h = (int64_t(f[3]) - f[1]) * 96 / 2540;
         if (w <= 0 || h <= 0) w = int64_t(b[2]) - b[0] + 1, h = int64_t(b[3]) - b[1] + 1;
@@ -655,7 +649,7 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
             int16_t left = r.i16("left"), top = r.i16("top");
             int16_t right = r.i16("right"), bottom = r.i16("bottom");
             uint16_t inch = r.u16("units per inch");
-            if (!r.ok()) return Refuse("damaged WMF picture: " + r.error());
+            if (!r.ok()) return PictureResult::Refused("damaged WMF picture: " + r.error());
             int64_t w = inch ? (int64_t(right) - left) * 96 / inch : 0;
             int64_t h = inch ? (int64_t(bottom) - top) * 96 / inch : 0;
             if (w < 0) w = -w;
@@ -666,7 +660,7 @@ PictureResult DecodeMetafile(std::span<const uint8_t> data, PictureFormat format
         } else {
             // A plain WMF header (type 1 or 2, 9 words) carries no size.
             uint16_t type = r.u16("type"), words = r.u16("header size");
-            if (!r.ok() || (type != 1 && type != 2) || words != 9) return Refuse("not a WMF picture");
+            if (!r.ok() || (type != 1 && type != 2) || words != 9) return PictureResult::Refused("not a WMF picture");
             pic->width = pic->height = kDefaultMetafileSize;
         }
     }
@@ -697,7 +691,7 @@ PictureResult DecodePicture(std::span<const uint8_t> data, std::string_view file
     if (dot != std::string_view::npos)
         for (char c : fileName.substr(dot)) ext += char(std::tolower(uint8_t(c)));
     if (ext == ".wmf") return DecodeMetafile(data, PictureFormat::Wmf);
-    return Refuse("unknown picture format");
+    return PictureResult::Refused("unknown picture format");
 }
 
 }  // namespace ovik

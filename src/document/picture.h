@@ -59,6 +59,12 @@ struct PictureResult {
     std::shared_ptr<DecodedPicture> picture;  // null when refused
     std::string error;                        // why it was refused
     explicit operator bool() const { return picture != nullptr; }
+    // A refusal, with its reason.
+    static PictureResult Refused(std::string why) {
+        PictureResult r;
+        r.error = std::move(why);
+        return r;
+    }
 };
 
 // Decodes picture bytes; the format is told by the bytes themselves. `fileName`

@@ -9,19 +9,13 @@
 
 namespace ovik::links {
 
-namespace {
-
-// The delay stored for a row's text: a whole number in the window's range,
-// 1 when the text is no number.
-int16_t DelayOf(const std::string& text) {
+int16_t SlideDelayOf(const std::string& text) {
     int value = 0;
     const char* end = text.data() + text.size();
     auto [p, ec] = std::from_chars(text.data(), end, value);
     if (ec != std::errc() || p != end || text.empty()) return 1;
     return int16_t(std::clamp(value, -1, 10000));
 }
-
-}  // namespace
 
 bool SlideList::IsPage(int32_t page) const {
     THQVtesto* p = set_.Page(page);
@@ -117,7 +111,7 @@ void SlideList::Write() {
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (!IsPage(rows_[i].page)) continue;
         PageRecord r{*set_.Page(rows_[i].page)};
-        r.SetSlideDelay(DelayOf(rows_[i].delay));
+        r.SetSlideDelay(SlideDelayOf(rows_[i].delay));
         // The last row's page keeps leading where it led.
         if (i + 1 < rows_.size()) r.SetSlideTarget(rows_[i + 1].page);
     }

@@ -76,6 +76,10 @@ private:
     std::vector<SlideRow> rows_;
 };
 
+// The delay a row's "Tempo" text stands for: a whole number from -1 to 10000,
+// 1 when the text is no number.
+int16_t SlideDelayOf(const std::string& text);
+
 // The page the "next slide" command of `page` shows, -1 when none.
 int32_t NextSlide(THQVset& set, int32_t page);
 // Its caption: "Vai a prossima &diapositiva", with " (" description " @"

@@ -45,8 +45,8 @@ void TFFinestra::Apply(const links::WindowData& data, QPoint near) {
     }
     view_->setHorizontalScrollBarPolicy(data.scrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     view_->setVerticalScrollBarPolicy(data.scrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    if (!data.resizable) setFixedSize(width, height);
-    else setMinimumSize(0, 0), setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(data.resizable ? QSize(0, 0) : QSize(width, height));
+    setMaximumSize(data.resizable ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : QSize(width, height));
 }
 
 // --- TSeparateWindows -----------------------------------------------------------------------------

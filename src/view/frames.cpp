@@ -132,20 +132,17 @@ bool FrameTree::ReadRecords(const Bytes& records, int32_t recordLength, std::str
         auto frame = std::make_unique<THQVFrame>();
         frame->rec = FrameRecord::Read(records.data() + i * size_t(recordLength), recordLength);
         THQVFrame* made = frame.get();
+        // The first record is the root; a second root, a parent that names no
+        // earlier frame or an id used twice is a damaged layout.
+        if (byId.count(made->rec.id) || (i == 0) != (made->rec.parentId == -1)) break;
         if (i == 0) {
-            // The first record is the root; a second root, a parent that names
-            // no earlier frame or an id used twice is a damaged layout.
-            if (frame->rec.parentId != -1) break;
             root = std::move(frame);
         } else {
             auto parent = byId.find(made->rec.parentId);
-            if (made->rec.parentId == -1 || parent == byId.end() || byId.count(made->rec.id) ||
-                Depth(parent->second) + 1 > kMaxDepth)
-                break;
+            if (parent == byId.end() || Depth(parent->second) + 1 > kMaxDepth) break;
             made->parent = parent->second;
             parent->second->children.push_back(std::move(frame));
         }
-        if (byId.count(made->rec.id)) break;
         byId[made->rec.id] = made;
         if (i + 1 == count) {
             root_ = std::move(root);

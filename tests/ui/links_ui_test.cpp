@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <deque>
+#include <memory>
 
 #include "document/hqv_set.h"
 #include "links/link_objects.h"
@@ -45,6 +46,20 @@ struct LinksUi : ::testing::Test {
     QTemporaryDir dir;
     QString a, b;
     int32_t addressToB = -1;
+    std::unique_ptr<QtSettingsStore> store;
+    std::unique_ptr<TMainForm> window;
+
+    // The editor, with its settings in the test's folder, showing a.hqv.
+    TMainForm& OpenA() {
+        store = std::make_unique<QtSettingsStore>(dir.filePath("ovik.ini"));
+        window = std::make_unique<TMainForm>(*store);
+        EXPECT_TRUE(window->OpenDocument(a));
+        return *window;
+    }
+    void TearDown() override {
+        window.reset();
+        store.reset();
+    }
 
     void SetUp() override {
         TestApp();
@@ -75,10 +90,8 @@ struct LinksUi : ::testing::Test {
 };
 
 TEST_F(LinksUi, BackAndForwardThroughTheHistoryAcrossTwoFiles) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
+    TMainForm& w = OpenA();
     TLinkNavigator& nav = w.Links();
-    ASSERT_TRUE(w.OpenDocument(a));
     ASSERT_EQ(w.View()->PageNumber(), 0);
     EXPECT_FALSE(w.Action("HypPrevious")->isEnabled());
 
@@ -121,10 +134,9 @@ TEST_F(LinksUi, BackAndForwardThroughTheHistoryAcrossTwoFiles) {
 }
 
 TEST_F(LinksUi, PageNumberBoxAndRecentPages) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     TLinkNavigator& nav = w.Links();
-    ASSERT_TRUE(w.OpenDocument(a));
     w.Action("HypPageMinus")->trigger();  // on page 0: stays
     EXPECT_EQ(w.View()->PageNumber(), 0);
     w.Action("HypPagePlus")->trigger();
@@ -148,9 +160,8 @@ TEST_F(LinksUi, PageNumberBoxAndRecentPages) {
 // The link commands are enabled exactly while the page can be edited, also
 // after leaving and entering preview.
 TEST_F(LinksUi, LinkCommandsFollowTheEditMode) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     for (int round = 0; round < 3; ++round) {
         const bool editing = w.View()->Box() && !w.View()->ReadOnly();
         SCOPED_TRACE(editing ? "editing" : "preview");
@@ -164,9 +175,8 @@ TEST_F(LinksUi, LinkCommandsFollowTheEditMode) {
 // A right click on a special link opens its menu on the link's whole span;
 // its follow item follows that link, not the one right after it.
 TEST_F(LinksUi, ARightClickOnASpecialLinkOpensItsMenuWhoseFollowItemFollowsIt) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     w.Links().GoToPageNumber(1);
     ASSERT_EQ(w.View()->PageNumber(), 1);
     const THQVbox& box = *w.View()->Box();
@@ -188,9 +198,8 @@ TEST_F(LinksUi, ARightClickOnASpecialLinkOpensItsMenuWhoseFollowItemFollowsIt) {
 // there, and the page the page list's popup is opened on, are shown and
 // recorded in the history.
 TEST_F(LinksUi, TheAllPagesWindowAndThePagePopupShowThePageChosen) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     ASSERT_TRUE(w.Action("HypAllPages")->isEnabled());
     w.Action("HypAllPages")->trigger();
     TFTuttePagine& all = w.Links().AllPagesWindow();
@@ -218,9 +227,8 @@ TEST_F(LinksUi, TheAllPagesWindowAndThePagePopupShowThePageChosen) {
 
 // A special link to the keyword window opens the find window on its keyword tab.
 TEST_F(LinksUi, AKeywordSpecialLinkOpensTheKeywordTab) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     auto special = links::NewSpecialLink(w.Set(), links::kSpecKeywords);
     w.Links().Follower().FollowLink(links::LinkSender::TextBox, special.get(), 0);
     auto* find = static_cast<TFCerca*>(w.CachedWindow("fcerca"));
@@ -232,9 +240,8 @@ TEST_F(LinksUi, AKeywordSpecialLinkOpensTheKeywordTab) {
 // In preview a page's link launcher starts its link once the page shows;
 // while editing it does nothing.
 TEST_F(LinksUi, ALinkLauncherStartsItsLinkInPreview) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     THQVoggetto* launcher = w.Set().AddNewObject(shortObj);
     launcher->SetState(links::kLauncherSubtype);
     launcher->SetI32(5, w.Set().Page(2)->Id());
@@ -254,9 +261,8 @@ TEST_F(LinksUi, ALinkLauncherStartsItsLinkInPreview) {
 // with its buttons and keys, and writes it on "&Ok"; the page menus' next-slide
 // command names the next slide and shows it.
 TEST_F(LinksUi, TheSlidesWindowAndTheNextSlideCommand) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     THQVset& set = w.Set();
     PageRecord{*set.Page(0)}.SetSlideTarget(2);
     PageRecord{*set.Page(2)}.SetSlideDelay(4);
@@ -302,9 +308,8 @@ TEST_F(LinksUi, TheSlidesWindowAndTheNextSlideCommand) {
 // file once the question is answered Yes; a file that is no layout says so
 // and changes nothing.
 TEST_F(LinksUi, LoadingAFrameLayoutFileGivesThePageItsLayout) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     w.Links().GoToPageNumber(1);
     ASSERT_TRUE(w.Action("FormatLoadFrames")->isEnabled());
     FrameTree tree;
@@ -351,9 +356,8 @@ TEST_F(LinksUi, LoadingAFrameLayoutFileGivesThePageItsLayout) {
 // by name, new windows and a popup; a closing link closes a window by name,
 // and the windows go with the hypertext.
 TEST_F(LinksUi, SpecialLinksOpenSeparateWindowsAndPopups) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     w.Action("HypReadOnly")->trigger();
     ASSERT_TRUE(w.View()->ReadOnly());
     THQVset& set = w.Set();
@@ -404,9 +408,8 @@ TEST_F(LinksUi, SpecialLinksOpenSeparateWindowsAndPopups) {
 // listed and shows the page made; once imported, the link leads to that page.
 // A missing file is asked for.
 TEST_F(LinksUi, AnAutoImportLinkImportsItsFileOnceInEditMode) {
-    QtSettingsStore store(dir.filePath("ovik.ini"));
-    TMainForm w(store);
-    ASSERT_TRUE(w.OpenDocument(a));
+    TMainForm& w = OpenA();
+    ASSERT_EQ(w.View()->PageNumber(), 0);
     ASSERT_FALSE(w.View()->ReadOnly());
     {
         QFile html(dir.filePath("capitolo.htm"));

@@ -185,9 +185,7 @@ void TFslides::RowChosen() {
     }
     {
         filling_ = true;
-        bool ok = false;
-        const int delay = QString::fromStdString(list_->Rows()[size_t(row)].delay).toInt(&ok);
-        EtempoCorr->setValue(ok ? delay : 1);
+        EtempoCorr->setValue(links::SlideDelayOf(list_->Rows()[size_t(row)].delay));
         filling_ = false;
     }
     preview->ShowPage(set_, CBpreview->isChecked() ? list_->Rows()[size_t(row)].page : -1);
