@@ -107,13 +107,7 @@ std::vector<std::filesystem::path> HtmlImportFiles(const Args& a) {
     if (files.size() != 1) throw UsageError{"--follow-links takes one start file"};
     long long levels = ToNumber(a.Value("--follow-links"), "levels");
     if (levels < 0 || levels > 200) throw UsageError{"LEVELS must be 0 to 200"};
-    std::vector<std::filesystem::path> found;
-    CollectLinkedFiles(files[0], found, int(levels));
-    for (auto& f : found) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(f, ec)) files.push_back(f);
-    }
-    return files;
+    return LinkedImportList(files[0], int(levels));
 }
 
 Registrar importCmd(

@@ -1,8 +1,10 @@
 #include "convert/auto_imports.h"
 
+#include <filesystem>
 #include <map>
 #include <string>
 
+#include "convert/hqv_to_html.h"
 #include "core/codepage.h"
 #include "document/format1.h"
 #include "document/hqv_set.h"
@@ -31,10 +33,12 @@ public:
         if (!page) return -1;
         THQVoggetto* o = set_.GetObjectById(id);
         links::SpecialLink l{*o};
-        if (l.Anchor() < 0) return page->Id();
+        // A plain link names the page itself; one that names an anchor, or
+        // opens the page elsewhere (a page exported by this program says
+        // where), becomes a go-to link that keeps them.
+        if (l.Anchor() < 0 && l.Action() == links::kActJump && l.WindowName().empty()) return page->Id();
         l.SetSubtype(links::kSpecGoTo);
         l.SetTarget(page->Id());
-        l.SetAction(links::kActJump);
         o->ClearContent();
         return id;
     }
@@ -73,11 +77,41 @@ private:
         links::SpecialLink l{*o};
         if (l.Subtype() != links::kSpecAutoImport) return nullptr;
         auto it = sources_.find(cp1252::Upper(l.ImportPath()));
-        return it == sources_.end() ? nullptr : it->second;
+        return it == sources_.end() ? ByMarker(l.ImportPath()) : it->second;
+    }
+
+    // A site exported by this program writes a page twice when other pages
+    // open it alone (its main and its secondary file), and an import reads
+    // only one of them. Both carry the same page marker: a link to the file
+    // not read leads to the page read from its twin.
+    THQVtesto* ByMarker(const std::string& path) {
+        const std::filesystem::path file(cp1252::ToUtf8(path));
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+        const std::string key = MarkerKey(file);
+        if (key.empty()) return nullptr;
+        if (!markersRead_) {
+            markersRead_ = true;
+            for (const auto& [name, page] : sources_) {
+                const std::filesystem::path source(cp1252::ToUtf8(page->SourceName()));
+                if (!std::filesystem::is_regular_file(source, ec)) continue;
+                if (std::string k = MarkerKey(source); !k.empty()) markers_.emplace(k, page);
+            }
+        }
+        auto it = markers_.find(key);
+        return it == markers_.end() ? nullptr : it->second;
+    }
+
+    static std::string MarkerKey(const std::filesystem::path& file) {
+        const PageMarker m = THQVtoHtml::ReadPageMarker(file);
+        if (m.hypertext.empty()) return {};
+        return cp1252::Upper(m.hypertext) + "|" + std::to_string(m.page);
     }
 
     THQVset& set_;
     std::map<std::string, THQVtesto*> sources_;
+    std::map<std::string, THQVtesto*> markers_;  // marker key -> page
+    bool markersRead_ = false;
 };
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
 #include <new>
 #include <set>
 
 #include "convert/html_reader.h"
+#include "convert/hqv_to_html.h"
 #include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
 #include "document/hqv_set.h"
@@ -157,10 +159,13 @@ void LinkedFilesOf(const fs::path& file, std::vector<fs::path>& out) {
             continue;
         }
         if (!ref) ref = attrs.Find("SRC");
-        if (!ref || IsAddress(*ref)) continue;
-        std::string path = ref->substr(0, ref->find_first_of("#?"));
+        if (!ref) continue;
+        std::string target = *ref;
+        if (std::string_view inner = ExportedScriptTarget(target); !inner.empty()) target = std::string(inner);
+        if (IsAddress(target)) continue;
+        std::string path = target.substr(0, target.find_first_of("#?"));
         if (path.empty() || !IsPageFileName(path)) continue;
-        fs::path resolved = ResolveHtmlPath(folder, prefix + *ref);
+        fs::path resolved = ResolveHtmlPath(folder, prefix + target);
         if (!resolved.empty()) out.push_back(resolved);
     }
 }
@@ -189,6 +194,47 @@ void CollectLinkedFiles(const fs::path& start, std::vector<fs::path>& result, in
         level = std::move(next);
     }
     result.erase(std::remove(result.begin() + long(startAt), result.end(), first), result.end());
+}
+
+std::vector<fs::path> LinkedImportList(const fs::path& start, int levels) {
+    std::vector<fs::path> found, files = {start};
+    CollectLinkedFiles(start, found, levels);
+    for (fs::path& f : found) {
+        std::error_code ec;
+        if (fs::is_regular_file(f, ec)) files.push_back(std::move(f));
+    }
+    struct Marked {
+        std::string hypertext;
+        int32_t page;
+        size_t order;
+    };
+    std::vector<Marked> marked;
+    std::vector<fs::path> others;
+    std::set<std::pair<std::string, int32_t>> seen;
+    std::map<std::string, size_t> hypertextOrder;
+    for (size_t k = 0; k < files.size(); ++k) {
+        std::error_code ec;
+        const PageMarker m = fs::is_regular_file(files[k], ec) ? THQVtoHtml::ReadPageMarker(files[k]) : PageMarker();
+        if (m.hypertext.empty()) {
+            others.push_back(files[k]);
+            continue;
+        }
+        const std::string ht = cp1252::Upper(m.hypertext);
+        if (!seen.insert({ht, m.page}).second) continue;  // the twin of a page already listed
+        hypertextOrder.emplace(ht, hypertextOrder.size());
+        marked.push_back({ht, m.page, k});
+    }
+    std::stable_sort(marked.begin(), marked.end(), [&](const Marked& a, const Marked& b) {
+        const size_t ha = hypertextOrder[a.hypertext], hb = hypertextOrder[b.hypertext];
+        return ha != hb ? ha < hb : a.page < b.page;
+    });
+    std::vector<fs::path> out;
+    // An unmarked start file stays first: it is the page the import shows.
+    const bool startFirst = !others.empty() && others.front() == files[0];
+    if (startFirst) out.push_back(others.front());
+    for (const Marked& m : marked) out.push_back(files[m.order]);
+    for (size_t k = startFirst ? 1 : 0; k < others.size(); ++k) out.push_back(others[k]);
+    return out;
 }
 
 }  // namespace ovik

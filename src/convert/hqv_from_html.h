@@ -52,6 +52,14 @@ public:
 void CollectLinkedFiles(const std::filesystem::path& start, std::vector<std::filesystem::path>& result,
                         int levels);
 
+// The files an import that follows links reads: `start` and the existing
+// files CollectLinkedFiles finds from it, `levels` deep. A site exported by
+// this program marks each page file with its page number; a page written
+// twice (its main and its secondary file) is read once, and the marked files
+// come first, in page order, so that the pages come back in the order they
+// had. Other files keep the order they were found in.
+std::vector<std::filesystem::path> LinkedImportList(const std::filesystem::path& start, int levels);
+
 // True when `file` lies inside `folder` (or its subfolders), by their full
 // paths.
 bool InsideFolder(const std::filesystem::path& file, const std::filesystem::path& folder);

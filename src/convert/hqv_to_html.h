@@ -72,6 +72,13 @@ struct PageMarker {
     std::string hypertext;  // empty unless the name ends with ".HQV"
 };
 
+// The style sheet's declarations for one paragraph style, lengths in `unit`
+// (0 cm .. 5 px): the DIV block's lines, "\t}\r\n", then the link block's
+// lines. `divBlock`, when given, gets the DIV block's lines alone. Two styles
+// that give the same text look the same to a browser; the importer uses it to
+// recognise a style the sheet names.
+std::string StyleCssText(const THQVoggetto& style, int32_t ppi, int unit, std::string* divBlock = nullptr);
+
 class THQVtoHtml : public THQVconv {
 public:
     using THQVconv::THQVconv;

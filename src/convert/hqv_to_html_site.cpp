@@ -256,7 +256,8 @@ void THQVtoHtml::WritePageFile(THQVtesto& page, std::string& out, HtmlPageLists&
         if (n >= 0 && uint64_t(n) <= w->size() - 4 && w->size() > size_t(4 + n)) {
             std::string extra(w->begin() + 4 + n, w->end());
             if (auto z = extra.find('\0'); z != std::string::npos) extra.resize(z);
-            if (!extra.empty()) {
+            // An imported page stores one blank when its file had no extra head text.
+            if (extra.find_first_not_of(" \r\n\t") != std::string::npos) {
                 out += ResolveExtraHtml(page, extra, lists, mode);
                 if (out.back() != '\n') out += "\r\n";
             }
@@ -332,49 +333,59 @@ void THQVtoHtml::WritePageFile(THQVtesto& page, std::string& out, HtmlPageLists&
 
 // --- style sheet -----------------------------------------------------------------------------
 
+std::string StyleCssText(const THQVoggetto& style, int32_t ppi, int unit, std::string* divBlock) {
+    static const char* const kUnits[6] = {"cm", "mm", "in", "pt", "pc", "px"};
+    static const char* const kAlign[4] = {"left", "right", "center", "justify"};
+    const THQVoggetto* s = &style;
+    if (unit < 0 || unit > 5) unit = 5;
+    auto len = [&](Attr a) {
+        return std::to_string(std::llround(PixelsToUnit(StyleValue(s, a), uint8_t(unit), ppi))) + kUnits[unit];
+    };
+    std::string out;
+    out += "\tfont-family:\"" + html::AttributeText(StyleFace(s)) + "\";\r\n";
+    out += "\tfont-size:" + std::to_string(StyleValue(s, Attr::Size)) + "pt;\r\n";
+    out += "\tcolor:#" + html::ColourText(StyleValue(s, Attr::Colour)) + ";\r\n";
+    const int32_t st = StyleValue(s, Attr::Style);
+    if (st & 2) out += "\tfont-style:italic;\r\n";
+    if (st & 1) out += "\tfont-weight:bold;\r\n";
+    if (st & 4) out += "\ttext-decoration:underline;\r\n";
+    else if (st & 8) out += "\ttext-decoration:line-through;\r\n";
+    if (StyleValue(s, Attr::LineHeight) != -32000) out += "\tline-height:" + len(Attr::LineHeight) + ";\r\n";
+    out += "\tmargin-left:" + len(Attr::Left) + ";\r\n";
+    out += "\tmargin-right:" + len(Attr::Right) + ";\r\n";
+    out += "\tmargin-top:" + len(Attr::Above) + ";\r\n";
+    out += "\tmargin-bottom:" + len(Attr::Below) + ";\r\n";
+    out += "\ttext-indent:" + len(Attr::Indent) + ";\r\n";
+    const int32_t al = StyleValue(s, Attr::Align);
+    out += std::string("\ttext-align:") + (al >= 0 && al < 4 ? kAlign[al] : "left") + ";\r\n";
+    const int32_t list = StyleValue(s, Attr::ListKind);
+    out += list == 6 ? "\tlist-style-type:decimal;" : list == 10 ? "\tlist-style-type:disc;" : "\tlist-style-type:none;";
+    if (divBlock) *divBlock = out;
+    std::string link = "\tcolor:#" + html::ColourText(StyleValue(s, Attr::LinkColour)) + ";\r\n";
+    if (StyleValue(s, Attr::LinkSize) > 0)
+        link += "\tfont-size:" + std::to_string(StyleValue(s, Attr::LinkSize)) + "pt;\r\n";
+    const int32_t ls = StyleValue(s, Attr::LinkStyle);
+    if (ls & 2) link += "\tfont-style:italic;\r\n";
+    if (ls & 1) link += "\tfont-weight:bold;\r\n";
+    if (!(ls & 4)) link += "\ttext-decoration:none;\r\n";
+    else if (ls & 8) link += "\ttext-decoration:line-through;\r\n";
+    return out + "\t}\r\n" + link;
+}
+
 std::string THQVtoHtml::StyleSheetText() {
     std::string out = "/* Ovik automatic CSS */\r\n\r\n";
     if (!LinkedHQVset) return out;
     const int32_t ppi = LinkedHQVset->ScreenPixelsPerInch;
-    static const char* const kUnits[6] = {"cm", "mm", "in", "pt", "pc", "px"};
-    static const char* const kAlign[4] = {"left", "right", "center", "justify"};
     for (int32_t i = 0; i < LinkedHQVset->ObjectCount(stileParagrafo); ++i) {
         THQVoggetto* s = LinkedHQVset->GetObject(stileParagrafo, i);
         if (!s || s->IsFree()) continue;
-        uint8_t unit = uint8_t(StyleValue(s, Attr::Unit));
-        if (unit > 5) unit = 5;
-        auto len = [&](Attr a) {
-            return std::to_string(std::llround(PixelsToUnit(StyleValue(s, a), unit, ppi))) + kUnits[unit];
-        };
+        std::string div;
+        const std::string both = StyleCssText(*s, ppi, StyleValue(s, Attr::Unit), &div);
         std::string name = s->Name().substr(0, 32);
         out += "/* " + html::CommentText(html::AttributeText(name)) + " */\r\nDIV.s" + std::to_string(i) + " {\r\n";
-        out += "\tfont-family:\"" + html::AttributeText(StyleFace(s)) + "\";\r\n";
-        out += "\tfont-size:" + std::to_string(StyleValue(s, Attr::Size)) + "pt;\r\n";
-        out += "\tcolor:#" + html::ColourText(StyleValue(s, Attr::Colour)) + ";\r\n";
-        const int32_t st = StyleValue(s, Attr::Style);
-        if (st & 2) out += "\tfont-style:italic;\r\n";
-        if (st & 1) out += "\tfont-weight:bold;\r\n";
-        if (st & 4) out += "\ttext-decoration:underline;\r\n";
-        else if (st & 8) out += "\ttext-decoration:line-through;\r\n";
-        if (StyleValue(s, Attr::LineHeight) != -32000) out += "\tline-height:" + len(Attr::LineHeight) + ";\r\n";
-        out += "\tmargin-left:" + len(Attr::Left) + ";\r\n";
-        out += "\tmargin-right:" + len(Attr::Right) + ";\r\n";
-        out += "\tmargin-top:" + len(Attr::Above) + ";\r\n";
-        out += "\tmargin-bottom:" + len(Attr::Below) + ";\r\n";
-        out += "\ttext-indent:" + len(Attr::Indent) + ";\r\n";
-        const int32_t al = StyleValue(s, Attr::Align);
-        out += std::string("\ttext-align:") + (al >= 0 && al < 4 ? kAlign[al] : "left") + ";\r\n";
-        const int32_t list = StyleValue(s, Attr::ListKind);
-        out += list == 6 ? "\tlist-style-type:decimal;" : list == 10 ? "\tlist-style-type:disc;" : "\tlist-style-type:none;";
+        out += div;
         out += "\t}\r\nA.s" + std::to_string(i) + " {\r\n";
-        out += "\tcolor:#" + html::ColourText(StyleValue(s, Attr::LinkColour)) + ";\r\n";
-        if (StyleValue(s, Attr::LinkSize) > 0)
-            out += "\tfont-size:" + std::to_string(StyleValue(s, Attr::LinkSize)) + "pt;\r\n";
-        const int32_t ls = StyleValue(s, Attr::LinkStyle);
-        if (ls & 2) out += "\tfont-style:italic;\r\n";
-        if (ls & 1) out += "\tfont-weight:bold;\r\n";
-        if (!(ls & 4)) out += "\ttext-decoration:none;\r\n";
-        else if (ls & 8) out += "\ttext-decoration:line-through;\r\n";
+        out += both.substr(div.size() + 4);
         out += "\t}\r\n";
     }
     return out;

@@ -166,6 +166,18 @@ bool IsPageFileName(std::string_view path) {
     return ext == ".htm" || ext == ".html" || ext == ".txt";
 }
 
+std::string_view ExportedScriptTarget(std::string_view href) {
+    static constexpr std::string_view kCalls[2] = {"javascript:ovikf_open('", "javascript:ovikf_openb('"};
+    for (std::string_view call : kCalls) {
+        if (href.size() <= call.size() || LowerAscii(href.substr(0, call.size())) != call) continue;
+        std::string_view rest = href.substr(call.size());
+        const size_t quote = rest.find('\'');
+        if (quote == std::string_view::npos) return {};
+        return rest.substr(0, quote);
+    }
+    return {};
+}
+
 bool IsAddress(std::string_view ref) {
     const std::string low = LowerAscii(ref);
     if (low.find("http:") != std::string::npos || low.find("ftp:") != std::string::npos ||
@@ -354,7 +366,27 @@ void HtmlReader::WriteFontTag() {
                std::to_string(cur_.position) + " >";
 }
 
+void HtmlReader::DropEndSpace() {
+    if (endSpace_ == std::string::npos || !ownPage) return;
+    // Only font tags (written by the run close) may follow the space.
+    for (size_t k = endSpace_ + 1; k < markup_.size(); ++k) {
+        if (markup_.compare(k, 3, "<%>") == 0) {
+            k += 2;
+            continue;
+        }
+        if (markup_.compare(k, 3, "<Y ") != 0) {
+            endSpace_ = std::string::npos;
+            return;
+        }
+        k = markup_.find('>', k);
+        if (k == std::string::npos) break;
+    }
+    markup_.erase(endSpace_, 1);
+    endSpace_ = std::string::npos;
+}
+
 void HtmlReader::WriteParagraphTag(const std::string& items) {
+    DropEndSpace();
     markup_ += "<Z S" + std::to_string(cur_.styleNumber) + " " + items + ">";
     counter_ = 0;
     lastBlank_ = false;
@@ -389,12 +421,14 @@ void HtmlReader::WriteObjectTag(const THQVoggetto& o) {
     markup_ += "<$";
     markup_.append(reinterpret_cast<const char*>(digits), 8);
     markup_ += ">";
+    endSpace_ = std::string::npos;
 }
 
 // --- text ---------------------------------------------------------------------------------------
 
 void HtmlReader::TakeChar(uint8_t c, bool blank) {
     OpenPendingParagraph();
+    endSpace_ = std::string::npos;
     switch (c) {
         case '&': markup_ += "&amp;"; break;
         case '<': markup_ += "&lt;"; break;
@@ -482,6 +516,10 @@ void HtmlReader::Escape() {
             i_ = keep;
         } else if (c == 160 && lastBlank_ && (counter_ > 0 || ownPage || extended)) {
             TakeChar(' ', true);
+            endSpace_ = markup_.size() - 1;
+        } else if (c == 160) {
+            TakeChar(c, false);
+            endSpace_ = markup_.size() - 1;
         } else if (c >= 32) {
             TakeChar(c, false);
         }
@@ -623,6 +661,7 @@ void HtmlReader::Step() {
 }
 
 std::string HtmlReader::FinalMarkup() {
+    DropEndSpace();
     if (markup_.compare(0, 4, "<Z S") != 0) markup_.insert(0, "<Z S0 >");
     FlushTables();
     std::string markup = std::move(markup_);

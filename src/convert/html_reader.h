@@ -109,6 +109,10 @@ int32_t HeadingSize(int level);
 int32_t SmallerSize(int32_t size);
 // The extension test of links and collected files: ".htm", ".html", ".txt".
 bool IsPageFileName(std::string_view path);
+// The page file that a link written by this program's export as a call of
+// its window scripts ("javascript:OvikF_open('file', ...)" or
+// "javascript:OvikF_openB('file')") opens; empty for any other reference.
+std::string_view ExportedScriptTarget(std::string_view href);
 // A reference of an HTML file that names a place of its own (a scheme such as
 // "http:", "https:", "mailto:", "ftp:", "javascript:"), not a local file.
 bool IsAddress(std::string_view ref);
@@ -128,6 +132,8 @@ struct HtmlImportCache {
     std::map<std::string, THQVoggetto*> addresses;
     bool filled = false;
     std::map<uint8_t, int32_t> nextSlot;
+    // Styles given by the style sheets read so far: name and declarations.
+    std::map<std::string, THQVoggetto*> styles;
 };
 
 class HtmlReader {
@@ -173,6 +179,10 @@ private:
     }
     void WriteFontTag();
     void WriteParagraphTag(const std::string& items);
+    // In a page this program exported, the no-break space written at the end
+    // of every paragraph and cell (so that an empty one keeps its height) is
+    // not the author's text: it is dropped when its paragraph or cell ends.
+    void DropEndSpace();
     void WriteObjectTag(const THQVoggetto& o);
     // Registers a new object in the lowest free slot of its kind (the set
     // takes it); the registered object, or null.
@@ -200,8 +210,9 @@ private:
     size_t Bang(size_t lt, size_t end);
     void Heading(int level);
     void Anchor();
-    // The link object an HREF gives (registered or an equal one), or null.
-    THQVoggetto* LinkFor(std::string_view href);
+    // The link object an HREF gives (registered or an equal one), or null;
+    // `target` is the A tag's TARGET.
+    THQVoggetto* LinkFor(std::string_view href, std::string_view target = {});
     void Picture();
     size_t Map(size_t end);
     // --- forms (html_reader_forms.cpp) -------------------------------------------
@@ -248,6 +259,7 @@ private:
     std::vector<std::pair<int, HtmlState>> stack_;
     int64_t counter_ = 0;
     bool lastBlank_ = false;
+    size_t endSpace_ = std::string::npos;  // where the last "&nbsp;" was written
     bool pre_ = false;
     bool head_ = false, titleFlag_ = false, script_ = false;
     size_t scriptStart_ = 0, titleStart_ = 0, headScriptStart_ = std::string::npos;

@@ -80,7 +80,57 @@ THQVoggetto* HtmlReader::MakeMarker(uint8_t subtype, std::string_view content) {
     return reg;
 }
 
-THQVoggetto* HtmlReader::LinkFor(std::string_view href) {
+namespace {
+
+// The second quoted argument of an exported script call (the window name of
+// "javascript:OvikF_open('file','name',...)").
+std::string ScriptWindowName(std::string_view href) {
+    size_t q = href.find('\'');  // the file argument
+    if (q == std::string_view::npos) return {};
+    q = href.find('\'', q + 1);
+    if (q == std::string_view::npos) return {};
+    const size_t open = href.find('\'', q + 1);
+    if (open == std::string_view::npos) return {};
+    const size_t close = href.find('\'', open + 1);
+    if (close == std::string_view::npos) return {};
+    return std::string(href.substr(open + 1, close - open - 1));
+}
+
+// A page file that export wrote for pages shown alone (its secondary file):
+// the name ends in "-index" or "-" and six hexadecimal digits.
+bool SecondaryPageFile(std::string_view path) {
+    std::string stem = std::filesystem::path(std::string(path)).stem().string();
+    for (char& c : stem)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (stem.size() >= 6 && stem.compare(stem.size() - 6, 6, "-index") == 0) return true;
+    if (stem.size() < 7 || stem[stem.size() - 7] != '-') return false;
+    for (size_t k = stem.size() - 6; k < stem.size(); ++k)
+        if (!std::isxdigit(uint8_t(stem[k]))) return false;
+    return true;
+}
+
+}  // namespace
+
+THQVoggetto* HtmlReader::LinkFor(std::string_view href, std::string_view target) {
+    // How a page this program exported opens its link: in a named window or
+    // frame, a new browser or a separate window (the exported scripts). The
+    // "Auto import" link keeps it, and becomes that link once resolved.
+    uint8_t action = links::kActJump;
+    std::string window;
+    const std::string_view full = href;
+    if (std::string_view inner = ExportedScriptTarget(href); !inner.empty()) {
+        const bool browser = LowerAscii(full.substr(0, 24)) == "javascript:ovikf_openb('";
+        action = browser ? links::kActNewBrowser : links::kActSeparateWindow;
+        if (!browser) window = ScriptWindowName(full);
+        href = inner;
+    } else if (ownPage && !target.empty()) {
+        const std::string t = LowerAscii(target);
+        if (t == "_self") action = links::kActReplaceFrame;
+        else if (t != "_top" && t != "_blank" && t != "_parent") {
+            action = links::kActNamedFrame;
+            window = std::string(target);
+        }
+    }
     const size_t hash = href.find('#');
     const std::string_view path = href.substr(0, hash);
     const std::string_view frag = hash == std::string_view::npos ? std::string_view() : href.substr(hash + 1);
@@ -112,12 +162,17 @@ THQVoggetto* HtmlReader::LinkFor(std::string_view href) {
         if (reg) cache_->addresses[address] = reg;
         return reg;
     }
-    fs::path target = Resolve(path);
-    if (target.empty()) return nullptr;
+    fs::path file = Resolve(path);
+    if (file.empty()) return nullptr;
     auto s = links::NewSpecialLink(set_, links::kSpecAutoImport);
     links::SpecialLink l{*s};
-    l.SetImportPath(cp1252::FromUtf8(target.string()));
+    l.SetImportPath(cp1252::FromUtf8(file.string()));
     if (anchor >= 0) l.SetAnchor(anchor);
+    if (ownPage) {
+        l.SetAction(action);
+        l.SetWindowName(window.substr(0, links::spec_rec::kWindowNameLen));
+        l.SetDisplayMode(SecondaryPageFile(pathNoQuery) ? 0 : 1);
+    }
     return Store(s);
 }
 
@@ -131,7 +186,7 @@ void HtmlReader::Anchor() {
         if (THQVoggetto* reg = Store(a)) WriteObjectTag(*reg);
         return;
     }
-    THQVoggetto* link = LinkFor(*href);
+    THQVoggetto* link = LinkFor(*href, attrs_.Value("TARGET"));
     if (!link) return;
     WriteObjectTag(*link);
     linkOpen_ = true;
@@ -464,7 +519,9 @@ size_t HtmlReader::OpeningTag(size_t lt, std::string_view name, size_t nameEnd, 
         Push(4);
         cur_.position = name == "SUB" ? 1 : 2;
         Push(3);
-        cur_.size = SmallerSize(cur_.size);
+        // A page this program exported writes every size that differs from
+        // its paragraph's with FONT, so SUB and SUP keep the size in force.
+        if (!ownPage) cur_.size = SmallerSize(cur_.size);
         WriteFontTag();
     } else if (name == "IMG") {
         attrs();

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "convert/html_reader.h"
+#include "convert/hqv_to_html.h"
 #include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
 #include "document/hqv_set.h"
@@ -203,15 +204,37 @@ void HtmlReader::RegisterClassStyle(const std::string& cls, const std::string& n
     // style 0, as an unknown class does.
     if (!style || name.empty()) return;
     style->SetName(name.substr(0, style_rec::kNameMax));
-    THQVoggetto* found = set_.FindEqualObject(*style);
-    if (found && !cp1252::EqualNoCase(name, found->Name()))
-        if (THQVoggetto* named = set_.FindStyle(name)) found = named;
-    THQVoggetto* result = found;
+    const int32_t ppi = set_.ScreenPixelsPerInch;
+    // The sheet writes lengths rounded to whole units, so a style read back
+    // may differ from the one written by a pixel. A style of the set with the
+    // class's name that the sheet describes exactly is that style; the files of
+    // one import that share a sheet share the style it gives.
+    const std::string key = name + '\n' + StyleCssText(*style, ppi, 5);
+    THQVoggetto* result = nullptr;
+    if (cache_) {
+        auto it = cache_->styles.find(key);
+        if (it != cache_->styles.end() && !it->second->IsFree()) result = it->second;
+    }
+    if (!result) {
+        THQVoggetto* named = set_.FindStyle(name);
+        if (named) {
+            const int unit = StyleValue(named, Attr::Unit);
+            if (StyleCssText(*named, ppi, unit) == StyleCssText(*style, ppi, unit)) result = named;
+        }
+    }
+    if (!result) {
+        THQVoggetto* found = set_.FindEqualObject(*style);
+        if (found && !cp1252::EqualNoCase(name, found->Name()))
+            if (THQVoggetto* named = set_.FindStyle(name)) found = named;
+        result = found;
+    }
     if (!result) {
         style->SetName(set_.UniqueStyleName(name).substr(0, style_rec::kNameMax));
         result = Store(style);
     }
-    if (result) classMap_[LowerAscii(cls)] = result;
+    if (!result) return;
+    if (cache_) cache_->styles[key] = result;
+    classMap_[LowerAscii(cls)] = result;
 }
 
 void HtmlReader::StyleSheet() {

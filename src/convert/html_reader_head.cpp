@@ -77,6 +77,9 @@ void HtmlReader::HeadTag(size_t lt) {
             }
         } else if (kind == "GENERATOR" || equiv == "CONTENT-TYPE" || attrs_.Has("CHARSET")) {
             // Dropped: export writes its own.
+        } else if (ownPage && (kind == "AUTHOR" || kind == "COPYRIGHT" || equiv == "REFRESH")) {
+            // A page this program exported: these come from the hypertext's
+            // properties and the page's slide, and export writes them again.
         } else {
             headExtras.append(reinterpret_cast<const char*>(d_ + lt), after - lt);
             headExtras += "\r\n";
@@ -85,8 +88,15 @@ void HtmlReader::HeadTag(size_t lt) {
         // A head script is kept whole up to its end tag, whatever it holds.
         size_t close = FindNoCase(after, "</script");
         size_t stop = close == std::string::npos ? n_ : std::min(TagEnd(close) + 1, n_);
-        headExtras.append(reinterpret_cast<const char*>(d_ + lt), stop - lt);
-        headExtras += "\r\n";
+        const std::string_view script(reinterpret_cast<const char*>(d_ + lt), stop - lt);
+        // In a page this program exported, the scripts its links call are
+        // export's own: it writes them again where they are needed.
+        const bool exportScript = ownPage && (script.find("function OvikF_") != std::string_view::npos ||
+                                              script.find("OvikC_bname") != std::string_view::npos);
+        if (!exportScript) {
+            headExtras.append(script);
+            headExtras += "\r\n";
+        }
         i_ = stop;
         return;
     } else if (name == "LINK") {

@@ -207,6 +207,7 @@ void HtmlReader::CellStart() {
 
 void HtmlReader::CellEnd() {
     Close(1);
+    DropEndSpace();
     HtmlTable* t = TableOf(cur_.table);
     if (!t || !t->cellOpen) return;
     t->cellOpen = false;
@@ -241,6 +242,7 @@ void HtmlReader::CellEnd() {
 void HtmlReader::EndLastCell(HtmlTable& t) {
     if (!t.lastCellPending) return;
     t.lastCellPending = false;
+    DropEndSpace();
     OpenPendingParagraph();
     markup_ += "<T>";
     counter_ = -1;

@@ -413,12 +413,10 @@ void TFImport::DetermineList() {
     const QString start = startFile->text().trimmed();
     if (!start.isEmpty()) {
         const fs::path first = fs::absolute(fs::path(start.toStdString())).lexically_normal();
-        std::vector<fs::path> found;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        CollectLinkedFiles(first, found, levels->value());
+        const std::vector<fs::path> files = LinkedImportList(first, levels->value());
         QApplication::restoreOverrideCursor();
-        followList->addItem(QString::fromStdString(first.string()));
-        for (const fs::path& f : found) followList->addItem(QString::fromStdString(f.string()));
+        for (const fs::path& f : files) followList->addItem(QString::fromStdString(f.string()));
     }
     followCount->setText(QString("(%1)").arg(followList->count()));
 }
