@@ -351,24 +351,45 @@ void HtmlReader::Close(int kind) {
 
 // --- writing ----------------------------------------------------------------------------------
 
-void HtmlReader::WriteFontTag() {
+std::string HtmlReader::FontTagText(const HtmlState& st) {
     Bytes colour;
-    AppendColour(colour, cur_.colour);
-    markup_ += "<Y c";
-    markup_.append(colour.begin(), colour.end());
-    markup_ += ' ';
-    if (!cur_.face.empty()) {
-        markup_ += "F\"";
-        markup_ += cur_.face;
-        markup_ += "\" ";
+    AppendColour(colour, st.colour);
+    std::string t = "<Y c";
+    t.append(colour.begin(), colour.end());
+    t += ' ';
+    if (!st.face.empty()) {
+        t += "F\"";
+        t += st.face;
+        t += "\" ";
     }
-    markup_ += "s" + std::to_string(cur_.size) + " y" + std::to_string(cur_.styleBits) + " p" +
-               std::to_string(cur_.position) + " >";
+    t += "s" + std::to_string(st.size) + " y" + std::to_string(st.styleBits) + " p" +
+         std::to_string(st.position) + " >";
+    return t;
+}
+
+void HtmlReader::WriteFontTag() {
+    std::string tag = FontTagText(cur_);
+    // A font tag that nothing follows yet is replaced: the look in force is
+    // the one the next character takes.
+    if (fontTagAt_ != std::string::npos && markup_.compare(fontTagAt_, 3, "<Y ") == 0 &&
+        markup_.find('>', fontTagAt_) == markup_.size() - 1) {
+        markup_.resize(fontTagAt_);
+        fontInForce_ = fontBeforeTag_;
+    }
+    fontTagAt_ = std::string::npos;
+    // A page this program exported states its fonts as runs of FONT, B, I
+    // and U around the text; a font tag that changes nothing is not written.
+    if (ownPage && tag == fontInForce_) return;
+    fontBeforeTag_ = fontInForce_;
+    fontTagAt_ = markup_.size();
+    markup_ += tag;
+    fontInForce_ = std::move(tag);
 }
 
 void HtmlReader::DropEndSpace() {
     if (endSpace_ == std::string::npos || !ownPage) return;
-    // Only font tags (written by the run close) may follow the space.
+    // Only font tags (written by the run close) and a link's end may follow
+    // the space.
     for (size_t k = endSpace_ + 1; k < markup_.size(); ++k) {
         if (markup_.compare(k, 3, "<%>") == 0) {
             k += 2;
@@ -382,11 +403,15 @@ void HtmlReader::DropEndSpace() {
         if (k == std::string::npos) break;
     }
     markup_.erase(endSpace_, 1);
+    // The last cell of a table writes a line break before its space.
+    if (endSpace_ > 0 && lineBreakBlank_ == endSpace_ - 1) markup_.erase(endSpace_ - 1, 1);
     endSpace_ = std::string::npos;
+    fontTagAt_ = std::string::npos;
 }
 
 void HtmlReader::WriteParagraphTag(const std::string& items) {
     DropEndSpace();
+    fontInForce_.clear();  // a paragraph's font is stated anew
     markup_ += "<Z S" + std::to_string(cur_.styleNumber) + " " + items + ">";
     counter_ = 0;
     lastBlank_ = false;
@@ -422,6 +447,9 @@ void HtmlReader::WriteObjectTag(const THQVoggetto& o) {
     markup_.append(reinterpret_cast<const char*>(digits), 8);
     markup_ += ">";
     endSpace_ = std::string::npos;
+    // In a page this program exported, a blank after a picture or another
+    // object is the author's.
+    if (ownPage && counter_ == 0) counter_ = 1;
 }
 
 // --- text ---------------------------------------------------------------------------------------
@@ -447,6 +475,7 @@ void HtmlReader::Text(uint8_t c) {
     }
     // Outside PRE a line break or a TAB separates words as a blank does; a
     // paragraph does not start with a blank.
+    const bool lineBreak = c == '\n';
     if (c == '\n' || c == '\t') c = ' ';
     if (c == ' ') {
         if (!pre_ && counter_ <= 0) return;
@@ -455,6 +484,7 @@ void HtmlReader::Text(uint8_t c) {
             return;
         }
         TakeChar(' ', true);
+        if (lineBreak) lineBreakBlank_ = markup_.size() - 1;
         return;
     }
     if (c < 33) return;  // CR, TAB and the other control bytes

@@ -71,6 +71,7 @@ struct HtmlTable {
     bool rowOpen = false;
     bool lastCellPending = false;  // the row's last cell ends with the row
     bool placed = false;        // made by a marker: its size is given
+    size_t cellStart = 0;       // where the current cell's markup starts
     Bytes backgrounds;          // int32 per cell
 };
 
@@ -178,6 +179,7 @@ private:
         if (counter_ < 0) OpenParagraph();
     }
     void WriteFontTag();
+    static std::string FontTagText(const HtmlState& st);
     void WriteParagraphTag(const std::string& items);
     // In a page this program exported, the no-break space written at the end
     // of every paragraph and cell (so that an empty one keeps its height) is
@@ -234,6 +236,7 @@ private:
     void FlushTables();
     void SplitTable();
     void EndLastCell(HtmlTable& t);
+    void CellEndParagraph(const HtmlTable& t);
     void StoreTable(HtmlTable& t);
     HtmlTable* TableOf(THQVoggetto* o);
     void MarkerTable();
@@ -260,6 +263,10 @@ private:
     int64_t counter_ = 0;
     bool lastBlank_ = false;
     size_t endSpace_ = std::string::npos;  // where the last "&nbsp;" was written
+    size_t lineBreakBlank_ = std::string::npos;  // where a line break was written as a blank
+    size_t fontTagAt_ = std::string::npos;  // where the last font tag starts, while nothing follows it
+    std::string fontInForce_;  // the font tag of the text written last
+    std::string fontBeforeTag_;  // the one before the last font tag
     bool pre_ = false;
     bool head_ = false, titleFlag_ = false, script_ = false;
     size_t scriptStart_ = 0, titleStart_ = 0, headScriptStart_ = std::string::npos;

@@ -496,9 +496,12 @@ size_t HtmlReader::OpeningTag(size_t lt, std::string_view name, size_t nameEnd, 
                     cur_.styleNumber = 0;
                 }
                 currentStyle_ = style;
+                // The paragraph's text takes its style's font until a font tag.
+                std::string styleFont = FontTagText(cur_);
                 std::string items;
                 if (const std::string* css = attrs_.Find("STYLE")) items = DivStyleItems(*css);
                 WriteParagraphTag(items);
+                fontInForce_ = std::move(styleFont);
             }
         }
     } else if (name == "LI") {

@@ -203,6 +203,7 @@ void HtmlReader::CellStart() {
         AppendI32(t->backgrounds, BackgroundOf(set_, attrs_, folder_, t->rowBackground));
     }
     t->cellOpen = true;
+    t->cellStart = markup_.size();
 }
 
 void HtmlReader::CellEnd() {
@@ -231,7 +232,7 @@ void HtmlReader::CellEnd() {
         beyond = t->cellsInRow > t->columns;
         last = t->cellsInRow == t->columns;
     }
-    OpenPendingParagraph();
+    CellEndParagraph(*t);
     if (last) t->lastCellPending = true;
     else if (!beyond) {
         markup_ += "<T>";
@@ -239,11 +240,19 @@ void HtmlReader::CellEnd() {
     }
 }
 
+void HtmlReader::CellEndParagraph(const HtmlTable& t) {
+    // An empty cell still gets a paragraph. A page this program exported
+    // ends each cell's last paragraph with its DIV: there the cell ends
+    // without another, empty paragraph.
+    if (ownPage && counter_ < 0 && markup_.find("<Z S", t.cellStart) != std::string::npos) return;
+    OpenPendingParagraph();
+}
+
 void HtmlReader::EndLastCell(HtmlTable& t) {
     if (!t.lastCellPending) return;
     t.lastCellPending = false;
     DropEndSpace();
-    OpenPendingParagraph();
+    CellEndParagraph(t);
     markup_ += "<T>";
     counter_ = -1;
 }
