@@ -6,6 +6,7 @@ list(APPEND OVIK_APP_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/language_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languages_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/object_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/open_html.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page_sources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/references.cpp

@@ -51,6 +51,7 @@ namespace ovik::ui {
 TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     : QMainWindow(parent), store_(store), settings_(store), messages_(this) {
     setObjectName("mainform");
+    setAcceptDrops(true);  // files dropped on the editor are opened or imported
     messages_.SetApplicationTitle(app::kApplicationTitle);
     set_ = std::make_unique<THQVset>(messages_);
     txt_.LinkedHQVset = set_.get();
@@ -446,6 +447,7 @@ void TMainForm::WireDocument() {
         if (report.pagesMade > 0) ShowPage(first);
         return report.pagesMade > 0;
     };
+    ui.openHtml = [this](const std::filesystem::path& f) { OpenHtml(f); };
     ui.stopReminder = [this] { saveReminder_.stop(); };
     ui.startReminder = [this] {
         if (options_.saveReminder) saveReminder_.start();

@@ -83,13 +83,27 @@ public:
     // The import window with `files` listed (none: the user picks them); the
     // first page made is shown.
     void ImportPages(const QStringList& files);
+    // Opening an HTML file: the window "Apri" asks how, then it is done
+    // (open_html_commands.cpp).
+    void OpenHtml(const std::filesystem::path& file);
+    // HTML files dropped on the editor: a page this program exported whose
+    // hypertext is there goes to the page copy window; other files to the
+    // import window.
+    void DropFiles(const QStringList& files);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     // Shows the page the new-page window made and copies the chosen page into it.
     void MakeChosenPage(TFNuova& w);
+    // The HTML files imported into this hypertext without a window; the first
+    // page made is shown. False when none was.
+    bool ImportHtmlFiles(const std::vector<std::filesystem::path>& files);
+    // The new-page window on page `page` of the hypertext `file`, to copy it.
+    void CopyPageOf(const std::filesystem::path& file, int32_t page);
     void BuildMenus();
     void BuildToolbars();
     // Shows the caret's face, size, style and alignment in the format toolbar.

@@ -35,6 +35,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/search_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/new_page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/open_html.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/open_html.cpp
   ${CMAKE_CURRENT_LIST_DIR}/link_navigator.h
   ${CMAKE_CURRENT_LIST_DIR}/link_navigator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/links.h
@@ -81,4 +83,5 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/commands/assemble.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commands/document_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commands/format_commands.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/commands/hypertext_commands.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/commands/hypertext_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commands/open_html_commands.cpp)

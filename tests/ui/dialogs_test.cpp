@@ -547,7 +547,7 @@ TEST_F(NewPageWindow, ThePasteModeHasNoEmptyPageAndAsksForTheBackground) {
     ASSERT_EQ(w.tabs->count(), 4);
     EXPECT_EQ(w.tabs->tabText(0), "Da pagina esistente");
     EXPECT_EQ(w.tabs->tabText(3), "Da file Html");
-    EXPECT_FALSE(w.tabs->isTabEnabled(3));
+    EXPECT_TRUE(w.tabs->isTabEnabled(3));
     EXPECT_EQ(w.Current(), TFNuova::CopyExisting);
     w.pages->setCurrentRow(1);
     EXPECT_EQ(w.SourcePage(), set.Page(1));

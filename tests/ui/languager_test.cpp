@@ -102,6 +102,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
 #include "ui/dialogs/new_page.h"
+#include "ui/dialogs/open_html.h"
 #include "ui/dialogs/speller.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/program_options.h"
@@ -157,12 +158,13 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFTrovaFile findFile(store);
     TFSuggerimenti tips(store);
     TFParagrafo paragraph(store);
+    TFScegliApriHtml openHtml(messages, store);
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
                                   &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides,
-                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip};
+                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

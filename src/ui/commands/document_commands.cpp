@@ -93,7 +93,8 @@ MenuTable TMainForm::SearchMenu() {
 
 QStringList TMainForm::OpenFilters() {
     // The hypertexts, and the files opened today by importing them as pages.
-    return {"Ipertesti oVik (*.hqv)", "File di testo (*.txt *.asc *.ini *.pas *.c *.cpp)", "Tutti i files (*)"};
+    return {"Ipertesti oVik (*.hqv)", "Files Html (*.htm *.html)", "File di testo (*.txt *.asc *.ini *.pas *.c *.cpp)",
+            "Tutti i files (*)"};
 }
 
 void TMainForm::FindFile() {

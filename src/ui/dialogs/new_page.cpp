@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/album.h"
+#include "convert/hqv_from_html.h"
 
 namespace ovik::ui {
 
@@ -85,9 +86,32 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, app::ProgramFolde
     th->addLayout(tr);
     tabs->addTab(tmpl, paste ? "Da modello" : "Nuova pagina da modello");
 
-    // HTML files come with the HTML import.
-    tabs->addTab(new QWidget, paste ? "Da file Html" : "Nuova copiando pagina Html");
-    tabs->setTabEnabled(tabs->count() - 1, false);
+    // An HTML file: its first 5000 characters or so are imported into a
+    // hypertext of the window's own and shown; Ok imports the whole file
+    // there, and that page is the one copied.
+    auto* htmlTab = new QWidget;
+    auto* hv = new QVBoxLayout(htmlTab);
+    htmlFile = Named(new QLineEdit, "filehtml");
+    htmlFile->setReadOnly(true);
+    htmlBrowse = Named(new QPushButton("S&foglia..."), "bsfogliahtml");
+    auto* hrow = new QHBoxLayout;
+    hrow->addWidget(htmlFile, 1);
+    hrow->addWidget(htmlBrowse);
+    hv->addWidget(NamedLabel("File Html:", "lfilehtml", htmlFile));
+    hv->addLayout(hrow);
+    htmlView = Named(new TPageView, "anteprimahtml");
+    htmlView->SetReadOnly(true);
+    htmlView->setMinimumSize(260, 160);
+    hv->addWidget(htmlView, 1);
+    htmlStatus = new QLabel;  // what the import said: no fixed text
+    htmlStatus->setWordWrap(true);
+    hv->addWidget(htmlStatus);
+    tabs->addTab(htmlTab, paste ? "Da file Html" : "Nuova copiando pagina Html");
+    connect(htmlBrowse, &QPushButton::clicked, this, [this] {
+        QString f = QFileDialog::getOpenFileName(this, "File Html", QFileInfo(htmlFile->text()).path(),
+                                                 "Files Html (*.htm *.html)");
+        if (!f.isEmpty()) OpenHtml(f);
+    });
 
     background = Named(new QCheckBox("importa sfondo"), "csfondo");
     background->setVisible(paste);
@@ -162,13 +186,42 @@ THQVtesto* TFNuova::SourcePage() const {
         }
         case OtherHypertext: return other_.Page(ChosenNumber(otherPages));
         case Template: return template_.Page(ChosenNumber(templatePages));
+        case HtmlFile: {
+            THQVtesto* p = html_ && htmlPage_ >= 0 ? html_->Page(htmlPage_) : nullptr;
+            return p && !p->IsFree() ? p : nullptr;
+        }
         default: return nullptr;
     }
 }
 
 bool TFNuova::WithBackground() const { return mode_ == Mode::New || background->isChecked(); }
 
+int32_t TFNuova::ImportHtml(const QString& file, bool preview) {
+    htmlView->ShowPage(set_, -1);  // the view lets go of the page it shows
+    htmlPage_ = -1;
+    html_ = std::make_unique<THQVset>(set_.Messages());
+    html_->NewHypertext();
+    THQVfromHtml conv(html_.get());
+    conv.ImpPreview = preview;
+    const int32_t first = conv.ImportFiles({std::filesystem::path(file.toStdString())}, 1);
+    std::vector<std::string> lines = conv.Report.Lines();
+    htmlStatus->setText(QString::fromStdString(lines.empty() ? std::string() : lines.front()));
+    if (conv.Report.pagesMade == 0) return -1;
+    htmlPage_ = first;
+    return first;
+}
+
+bool TFNuova::OpenHtml(const QString& file) {
+    htmlFile->setText(file);
+    const int32_t n = ImportHtml(file, true);
+    if (n >= 0) htmlView->ShowPage(*html_, n);
+    return n >= 0;
+}
+
 bool TFNuova::Accept() {
+    // The preview holds the file's beginning: the whole file is imported now.
+    if (Current() == HtmlFile && !htmlFile->text().isEmpty() && ImportHtml(htmlFile->text(), false) < 0)
+        return false;
     if (mode_ == Mode::Paste) return SourcePage() != nullptr;
     return MakePage() >= 0;
 }

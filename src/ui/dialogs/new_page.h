@@ -5,7 +5,10 @@
 // itself is the editing view's (one editing action it can undo).
 #pragma once
 
+#include <memory>
+
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include "app/program_folders.h"
 #include "document/hqv_set.h"
 #include "ui/dialogs/dialog_support.h"
+#include "ui/page_view.h"
 
 namespace ovik::ui {
 
@@ -33,6 +37,9 @@ public:
     void ShowTab(Tab t);
     // Opens another hypertext and lists its pages; false when it cannot be read.
     bool OpenOther(const QString& file);
+    // Imports the beginning of an HTML file and shows it; false when the file
+    // gives no page.
+    bool OpenHtml(const QString& file);
     // The page the window says to copy, or null.
     THQVtesto* SourcePage() const;
     // The background comes too: always for a new page, when ticked for a paste.
@@ -50,16 +57,24 @@ public:
     QListWidget* templates;      // the template files
     QListWidget* templatePages;
     QCheckBox* background;       // paste mode: "importa sfondo"
+    QLineEdit* htmlFile;         // an HTML file
+    QPushButton* htmlBrowse;
+    TPageView* htmlView;
+    QLabel* htmlStatus;
 
 private:
     void ListTemplatePages();
     bool Accept();
+    // Imports `file` into the window's own hypertext; the page made, or -1.
+    int32_t ImportHtml(const QString& file, bool preview);
 
     THQVset& set_;
     app::ProgramFolders folders_;
     Mode mode_;
     app::OtherHypertext other_, template_;
     int32_t created_ = -1;
+    std::unique_ptr<THQVset> html_;  // the HTML file imported
+    int32_t htmlPage_ = -1;
 };
 
 }  // namespace ovik::ui
