@@ -14,6 +14,7 @@ t() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo 
 "$BUILD/bench/ovik_bench_generate" "$work/doc.hqv" --pages "$PAGES" --pictures 40 --files 8 --file-kb 64 \
   --all-kinds >/dev/null
 exp_time=$(t "$OVIKC" export --format html --quiet "$work/doc.hqv" "$work/site")
+exp5_time=$(t "$OVIKC" export --format html --html5 --quiet "$work/doc.hqv" "$work/site5")
 files=$(find "$work/site" -type f | wc -l)
 mb=$(du -sm "$work/site" | cut -f1)
 cp_time=$(t cp -r "$work/site" "$work/copy")
@@ -22,6 +23,7 @@ exp_half=$(t "$OVIKC" export --format html --quiet --pages "0-$((half - 1))" "$w
 printf "%s pages: %s files, %s MB exported\n" "$PAGES" "$files" "$mb"
 printf "%-48s %8s s\n" "ovikc export --format html ($PAGES pages)" "$exp_time"
 printf "%-48s %8s s\n" "ovikc export --format html (first $half pages)" "$exp_half"
+printf "%-48s %8s s\n" "ovikc export --format html --html5 ($PAGES pages)" "$exp5_time"
 printf "%-48s %8s s\n" "cp -r of the exported folder" "$cp_time"
 if command -v cherrytree >/dev/null && command -v xvfb-run >/dev/null; then
   # The peer's document is made from the exported pages (one node per page).

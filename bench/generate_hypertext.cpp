@@ -30,6 +30,7 @@
 
 #include "core/codepage.h"
 #include "document/hqv_set.h"
+#include "view/frames.h"
 #include "document/picture.h"
 #include "platform/messages.h"
 
@@ -505,6 +506,37 @@ int main(int argc, char** argv) {
         Append(page);
     }
     fs::remove_all(scratch);
+
+    // With every kind, one page in fifty is a frame set: a menu frame of a
+    // fixed width beside the rest, which splits into two rows.
+    if (opt.allKinds && opt.pages >= 4) {
+        for (int p = 1; p < opt.pages; p += 50) {
+            Bytes records;
+            auto frame = [&](int32_t id, int32_t parent, const char* title, uint8_t arrangement, uint8_t mode,
+                             int32_t page) {
+                FrameRecord f;
+                f.id = id;
+                f.parentId = parent;
+                f.title = title;
+                f.arrangement = arrangement;
+                f.sizeMode = mode;
+                f.pixels = 180;
+                f.percentage = 40;
+                f.page = page;
+                f.Write(records);
+            };
+            frame(1, -1, "root", 0, 0, -1);
+            frame(2, 1, "menu", 1, 1, (p + 1) % opt.pages);
+            frame(3, 1, "resto", 5, 2, -1);
+            frame(4, 3, "sopra", 0, 0, (p + 2) % opt.pages);
+            frame(5, 3, "sotto", 5, 2, (p + 3) % opt.pages);
+            FrameTree tree;
+            if (!tree.ReadRecords(records, kFrameRecordSize) || !SetPageLayout(set, p, tree)) {
+                std::fprintf(stderr, "frame layout of page %d was refused\n", p);
+                return 1;
+            }
+        }
+    }
 
     if (!set.SaveHypertext(opt.out)) {
         for (auto& e : set.Errors()) std::fprintf(stderr, "%s\n", e.c_str());

@@ -2,7 +2,8 @@
 # Exports the sample hypertext and a generated hypertext holding every kind of
 # placed object as HTML sites (with both file-name layouts), then checks each
 # site in headless Chromium: every page loads, every internal reference names
-# an exported file, every picture decodes.
+# an exported file, every picture decodes. Both outputs are checked: the
+# faithful pages and the HTML5 ones (--html5).
 #
 #   scripts/check-html-export.sh [BUILD_DIR]     (PAGES=N sets the generated size, default 150)
 set -euo pipefail
@@ -26,10 +27,12 @@ check() {  # name, hypertext, export options...
 
 if [ -f "$sample" ]; then
   check sample "$sample"
+  check sample-html5 "$sample" --html5
 else
   echo "no sample hypertext in $build (built with the editor): skipped" >&2
 fi
 "$generate" "$work/all.hqv" --pages "$pages" --pictures 12 --files 4 --file-kb 16 --all-kinds >/dev/null
 check generated "$work/all.hqv"
 check generated-images "$work/all.hqv" --images-folder --original-names --ext html --emulate-ff
+check generated-html5 "$work/all.hqv" --html5
 echo "HTML export checked in Chromium"

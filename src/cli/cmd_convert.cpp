@@ -54,6 +54,7 @@ int ExportHtml(const Args& a, platform::ConsoleMessages& m) {
     conv.ExpOrigName = a.Has("--original-names");
     conv.AutoAlt = !a.Has("--no-auto-alt");
     conv.ExpCSS = a.Has("--emulate-ff") ? ecEmulateFF : ecUseCSS;
+    conv.Html5 = a.Has("--html5");
     ProgressLine line(a.Has("--quiet"));
     Attach(conv, line);
     bool ok = conv.ExportSite(pages);
@@ -71,9 +72,9 @@ Registrar exportCmd(
     {"export",
      "--format txt [--pages LIST] [--encoding utf-8|windows-1252] [--eol lf|crlf] FILE OUT [--quiet]\n"
      "       export --format html [--pages LIST] [--ext htm|html] [--images-folder] [--original-names]\n"
-     "              [--no-auto-alt] [--emulate-ff] FILE OUTDIR [--quiet]",
+     "              [--no-auto-alt] [--emulate-ff] [--html5] FILE OUTDIR [--quiet]",
      "Exports pages (all by default; LIST is page numbers separated by commas) to OUT, or as HTML "
-     "files into OUTDIR. Text is written as UTF-8 with LF line ends unless --encoding and --eol say "
+     "files into OUTDIR (--html5: HTML5 in UTF-8, the same files and links). Text is written as UTF-8 with LF line ends unless --encoding and --eol say "
      "otherwise (windows-1252 and crlf give the editor's bytes).",
      {"--format", "--pages", "--ext", "--encoding", "--eol"},
      [](const Args& a, platform::ConsoleMessages& m) {

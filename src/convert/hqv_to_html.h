@@ -89,6 +89,7 @@ public:
     TExpCSS ExpCSS = ecUseCSS;
     bool ImpPreview = false;
     bool AutoAlt = false;       // AREA elements also get an ALT attribute
+    bool Html5 = false;         // pages written as HTML5 in UTF-8 (html5_page.h)
 
     void ConvertFragment(const Bytes&, Bytes&) override {}
     void ImportFragment(const Bytes&, Bytes&, bool, int32_t) override {}

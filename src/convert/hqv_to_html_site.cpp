@@ -17,6 +17,7 @@
 #include "document/output_file.h"
 #include "links/link_address.h"
 #include "page/page_record.h"
+#include "convert/html5_page.h"
 #include "view/frames.h"
 #include "platform/settings_store.h"
 #include "text/text_attributes.h"
@@ -168,7 +169,12 @@ bool THQVtoHtml::BeginRun() {
     return true;
 }
 
-bool THQVtoHtml::WriteFile(const std::string& relName, std::string_view text) {
+bool THQVtoHtml::WriteFile(const std::string& relName, std::string_view faithful) {
+    // The modern output is the faithful page rewritten, so both name, link
+    // and show the same files.
+    std::string modern;
+    if (Html5) modern = Extension(relName) == ".css" ? Html5Text(faithful) : Html5Page(faithful);
+    const std::string_view text = Html5 ? std::string_view(modern) : faithful;
     return PutFile(relName, [&](int fd) {
         size_t off = 0;
         while (off < text.size()) {
@@ -569,6 +575,7 @@ void THQVtoHtml::LoadOptions(const platform::SettingsStore& store) {
     ExpOrigName = store.ReadOr("htmlexp", "expOrigName", "0") == "1";
     ExpSepImage = store.ReadOr("htmlexp", "expSepImage", "0") == "1";
     ExpTipoExt = store.ReadOr("htmlexp", "expTipoExt", "0") == "1" ? 1 : 0;
+    Html5 = store.ReadOr("htmlexp", "expHtml5", "0") == "1";
 }
 
 void THQVtoHtml::SaveOptions(platform::SettingsStore& store) const {
@@ -576,6 +583,7 @@ void THQVtoHtml::SaveOptions(platform::SettingsStore& store) const {
     store.Write("htmlexp", "expOrigName", ExpOrigName ? "1" : "0");
     store.Write("htmlexp", "expSepImage", ExpSepImage ? "1" : "0");
     store.Write("htmlexp", "expTipoExt", ExpTipoExt == 1 ? "1" : "0");
+    store.Write("htmlexp", "expHtml5", Html5 ? "1" : "0");
 }
 
 }  // namespace ovik

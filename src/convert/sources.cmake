@@ -3,6 +3,7 @@ list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/hqv_to_txt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/conv_modes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hqv_from_html.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/html5_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/auto_imports.cpp
   ${CMAKE_CURRENT_LIST_DIR}/html_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/html_reader_head.cpp

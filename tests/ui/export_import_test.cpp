@@ -151,17 +151,21 @@ TEST_F(Windows, TheExportWritesAnHtmlSiteWithTheOptionsOfItsWindow) {
     options.Load();
     EXPECT_TRUE(options.autoAlt->isChecked());
     EXPECT_EQ(options.extension->currentIndex(), 0);
+    EXPECT_FALSE(options.html5->isChecked()) << "the faithful export is the default";
     options.extension->setCurrentIndex(1);
     options.sepImage->setChecked(true);
+    options.html5->setChecked(true);
     options.Apply();
     EXPECT_EQ(store.ReadOr("htmlexp", "expTipoExt", ""), "1");
     EXPECT_EQ(store.ReadOr("htmlexp", "expSepImage", ""), "1");
+    EXPECT_EQ(store.ReadOr("htmlexp", "expHtml5", ""), "1");
     const fs::path out = Dir() / "sito";
     w.folder->setText(QString::fromStdString(out.string()));
     ASSERT_TRUE(w.Export()) << messages.joined();
     EXPECT_TRUE(fs::exists(out / "sito_index.html"));
     EXPECT_TRUE(fs::exists(out / "sito_style.css"));
     EXPECT_NE(FileText(out / "sito_index.html").find("<!--pageoVik=\"0;"), std::string::npos);
+    EXPECT_EQ(FileText(out / "sito_index.html").rfind("<!DOCTYPE html>", 0), 0u) << "written as HTML5";
     w.SelectMode(4);
     EXPECT_FALSE(w.htmlOptions->isEnabled());
 }

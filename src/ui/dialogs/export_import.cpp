@@ -258,6 +258,7 @@ TFHtmlOptions::TFHtmlOptions(THQVtoHtml& html, platform::SettingsStore& store, Q
     sepImage = Named(new QCheckBox("Immagini in dir separata"), "cbsepimage");
     origName = Named(new QCheckBox("nomi originali per img e files"), "cborigname");
     autoAlt = Named(new QCheckBox("genera autom. \"alt\" per zone"), "cbalt");
+    html5 = Named(new QCheckBox("HTML5 UTF-8"), "cbhtml5");
     extension = Named(new QComboBox, "cbext");
     extension->addItem(".htm", 0);
     extension->addItem(".html", 1);
@@ -271,6 +272,7 @@ TFHtmlOptions::TFHtmlOptions(THQVtoHtml& html, platform::SettingsStore& store, Q
     v->addWidget(origName);
     v->addLayout(eh);
     v->addWidget(autoAlt);
+    v->addWidget(html5);
     v->addStretch(1);
     tabs->addTab(page, "Esportazione HTML");
     auto* box = new QDialogButtonBox;
@@ -291,6 +293,7 @@ void TFHtmlOptions::Load() {
     origName->setChecked(html_.ExpOrigName);
     autoAlt->setChecked(html_.AutoAlt);
     extension->setCurrentIndex(html_.ExpTipoExt == 1 ? 1 : 0);
+    html5->setChecked(html_.Html5);
 }
 
 void TFHtmlOptions::Apply() {
@@ -298,6 +301,7 @@ void TFHtmlOptions::Apply() {
     html_.ExpOrigName = origName->isChecked();
     html_.AutoAlt = autoAlt->isChecked();
     html_.ExpTipoExt = extension->currentIndex() == 1 ? 1 : 0;
+    html_.Html5 = html5->isChecked();
     html_.SaveOptions(Store());
 }
 

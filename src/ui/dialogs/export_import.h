@@ -55,6 +55,7 @@ public:
     void Apply();
 
     QCheckBox *sepImage, *origName, *autoAlt;
+    QCheckBox* html5;  // the modern output: HTML5 in UTF-8
     QComboBox* extension;
 
 private:
