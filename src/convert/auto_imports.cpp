@@ -12,18 +12,53 @@
 
 namespace ovik {
 
+ImportedPages::ImportedPages(THQVset& set) {
+    // The first page of each source name, as FindPageBySourceName gives it.
+    for (int32_t p = 0; p < set.ObjectCount(testoHtml); ++p)
+        if (THQVtesto* page = set.Page(p); page && !page->IsFree() && page->HasWrapper()) {
+            std::string name = page->SourceName();
+            if (!name.empty()) sources_.emplace(cp1252::Upper(name), page);
+        }
+}
+
+THQVtesto* ImportedPages::Find(const std::string& path) {
+    auto it = sources_.find(cp1252::Upper(path));
+    return it == sources_.end() ? ByMarker(path) : it->second;
+}
+
+// A site exported by this program writes a page twice when other pages open
+// it alone (its main and its secondary file), and an import reads only one of
+// them. Both carry the same page marker: the file not read leads to the page
+// read from its twin.
+THQVtesto* ImportedPages::ByMarker(const std::string& path) {
+    const std::filesystem::path file(cp1252::ToUtf8(path));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+    const std::string key = MarkerKey(file);
+    if (key.empty()) return nullptr;
+    if (!markersRead_) {
+        markersRead_ = true;
+        for (const auto& [name, page] : sources_) {
+            const std::filesystem::path source(cp1252::ToUtf8(page->SourceName()));
+            if (!std::filesystem::is_regular_file(source, ec)) continue;
+            if (std::string k = MarkerKey(source); !k.empty()) markers_.emplace(k, page);
+        }
+    }
+    auto it = markers_.find(key);
+    return it == markers_.end() ? nullptr : it->second;
+}
+
+std::string ImportedPages::MarkerKey(const std::filesystem::path& file) {
+    const PageMarker m = THQVtoHtml::ReadPageMarker(file);
+    if (m.hypertext.empty()) return {};
+    return cp1252::Upper(m.hypertext) + "|" + std::to_string(m.page);
+}
+
 namespace {
 
 class Resolver {
 public:
-    explicit Resolver(THQVset& set) : set_(set) {
-        // The first page of each source name, as FindPageBySourceName gives it.
-        for (int32_t p = 0; p < set.ObjectCount(testoHtml); ++p)
-            if (THQVtesto* page = set.Page(p); page && !page->IsFree() && page->HasWrapper()) {
-                std::string name = page->SourceName();
-                if (!name.empty()) sources_.emplace(cp1252::Upper(name), page);
-            }
-    }
+    explicit Resolver(THQVset& set) : set_(set), imported_(set) {}
 
     // The identifier that replaces a reference to auto-import link `id`: the
     // page's, or the link itself turned into a go-to link when it names an
@@ -76,42 +111,11 @@ private:
         if (!o || o->IsFree()) return nullptr;
         links::SpecialLink l{*o};
         if (l.Subtype() != links::kSpecAutoImport) return nullptr;
-        auto it = sources_.find(cp1252::Upper(l.ImportPath()));
-        return it == sources_.end() ? ByMarker(l.ImportPath()) : it->second;
-    }
-
-    // A site exported by this program writes a page twice when other pages
-    // open it alone (its main and its secondary file), and an import reads
-    // only one of them. Both carry the same page marker: a link to the file
-    // not read leads to the page read from its twin.
-    THQVtesto* ByMarker(const std::string& path) {
-        const std::filesystem::path file(cp1252::ToUtf8(path));
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
-        const std::string key = MarkerKey(file);
-        if (key.empty()) return nullptr;
-        if (!markersRead_) {
-            markersRead_ = true;
-            for (const auto& [name, page] : sources_) {
-                const std::filesystem::path source(cp1252::ToUtf8(page->SourceName()));
-                if (!std::filesystem::is_regular_file(source, ec)) continue;
-                if (std::string k = MarkerKey(source); !k.empty()) markers_.emplace(k, page);
-            }
-        }
-        auto it = markers_.find(key);
-        return it == markers_.end() ? nullptr : it->second;
-    }
-
-    static std::string MarkerKey(const std::filesystem::path& file) {
-        const PageMarker m = THQVtoHtml::ReadPageMarker(file);
-        if (m.hypertext.empty()) return {};
-        return cp1252::Upper(m.hypertext) + "|" + std::to_string(m.page);
+        return imported_.Find(l.ImportPath());
     }
 
     THQVset& set_;
-    std::map<std::string, THQVtesto*> sources_;
-    std::map<std::string, THQVtesto*> markers_;  // marker key -> page
-    bool markersRead_ = false;
+    ImportedPages imported_;
 };
 
 }  // namespace

@@ -3,10 +3,31 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
 
 namespace ovik {
 
 class THQVset;
+class THQVtesto;
+
+// The pages of a set imported from files, found by the file's full path (its
+// source name) or, for a page file this program exported, by a twin file
+// that carries the same page marker.
+class ImportedPages {
+public:
+    explicit ImportedPages(THQVset& set);
+    // The page imported from `path` (Windows-1252), or null.
+    THQVtesto* Find(const std::string& path);
+
+private:
+    THQVtesto* ByMarker(const std::string& path);
+    static std::string MarkerKey(const std::filesystem::path& file);
+    std::map<std::string, THQVtesto*> sources_;  // upper-case source name -> page
+    std::map<std::string, THQVtesto*> markers_;  // marker key -> page
+    bool markersRead_ = false;
+};
 
 // For every page that is not free: an object tag naming an "Auto import" link
 // whose file has been imported (FindPageBySourceName) is rewritten to name

@@ -6,6 +6,7 @@
 #include <new>
 #include <set>
 
+#include "convert/auto_imports.h"
 #include "convert/html_reader.h"
 #include "convert/hqv_to_html.h"
 #include "convert/hqv_to_txt.h"
@@ -66,6 +67,11 @@ int32_t THQVfromHtml::ImportFiles(const std::vector<fs::path>& files, int /*mode
     int32_t language = -1;
     int32_t index = 0;
     HtmlImportCache cache;
+    struct Slide {
+        int32_t page, delay;
+        std::string file;
+    };
+    std::vector<Slide> slides;
     for (const fs::path& given : files) {
         Progress(index++, int32_t(files.size()), kPhaseMain);
         const fs::path file = FullPath(given);
@@ -119,6 +125,8 @@ int32_t THQVfromHtml::ImportFiles(const std::vector<fs::path>& files, int /*mode
             for (const std::string& k : reader.keywords)
                 if (THQVoggetto* kw = FindOrAddKeyword(set, k.substr(0, 79))) AddKeywordToPage(*page, kw->Number());
             if (reader.language >= 0) language = reader.language;
+            if (reader.slideDelay >= 0 && !reader.slideFile.empty())
+                slides.push_back({page->Number(), reader.slideDelay, reader.slideFile});
             Report.replacedCharacters += how.replaced + reader.replacedChars;
             ++Report.pagesMade;
             if (first < 0) first = page->Number();
@@ -129,6 +137,16 @@ int32_t THQVfromHtml::ImportFiles(const std::vector<fs::path>& files, int /*mode
         }
     }
     if (language >= 0) Language = uint16_t(language);
+    // Slides lead to the pages imported from their files.
+    if (!slides.empty()) {
+        ImportedPages imported(set);
+        for (const Slide& sl : slides)
+            if (THQVtesto* next = imported.Find(sl.file); next && set.Page(sl.page)) {
+                PageRecord rec(*set.Page(sl.page));
+                rec.SetSlideTarget(next->Number());
+                rec.SetSlideDelay(int16_t(std::clamp(sl.delay, 0, 32767)));
+            }
+    }
     return first < 0 ? 0 : first;
 }
 

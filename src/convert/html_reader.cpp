@@ -654,6 +654,11 @@ void HtmlReader::Read(std::string_view text, bool preview) {
     i_ = 0;
     markup_.clear();
     markup_.reserve(text.size() + text.size() / 4 + 64);
+    // A page this program exported is known before its head is read: the
+    // head's META tags before the page marker are read as that page's.
+    const size_t body = FindNoCase(0, "<body");
+    const size_t marker = FindNoCase(0, "<!--pageovik");
+    if (marker != std::string::npos && (body == std::string::npos || marker < body)) ownPage = true;
     while (i_ < n_ && d_[i_] != 0) {
         Step();
         if (preview && markup_.size() >= kPreviewLimit) break;

@@ -155,6 +155,10 @@ public:
     std::vector<std::string> keywords;
     bool ownPage = false, extended = false;
     int32_t language = -1;  // the language marker read, or -1
+    // The slide of a page this program exported: its delay and the file of
+    // the next slide (full path, Windows-1252); -1 and empty when none.
+    int32_t slideDelay = -1;
+    std::string slideFile;
     size_t replacedChars = 0;  // escapes of characters Windows-1252 cannot hold
     // Page values set by BODY; unset when absent.
     struct Value {

@@ -80,6 +80,17 @@ void HtmlReader::HeadTag(size_t lt) {
         } else if (ownPage && (kind == "AUTHOR" || kind == "COPYRIGHT" || equiv == "REFRESH")) {
             // A page this program exported: these come from the hypertext's
             // properties and the page's slide, and export writes them again.
+            // The slide ("DELAY;URL=file") comes back as the page's own.
+            if (equiv == "REFRESH") {
+                const std::string content = attrs_.Value("CONTENT");
+                const size_t semi = content.find(';');
+                const size_t url = UpperAscii(content).find("URL=", semi == std::string::npos ? 0 : semi);
+                if (semi != std::string::npos && url != std::string::npos) {
+                    slideDelay = HtmlNumber(content.substr(0, semi), -1);
+                    const std::filesystem::path target = Resolve(content.substr(url + 4));
+                    if (!target.empty()) slideFile = cp1252::FromUtf8(target.string());
+                }
+            }
         } else {
             headExtras.append(reinterpret_cast<const char*>(d_ + lt), after - lt);
             headExtras += "\r\n";

@@ -1,6 +1,6 @@
 // A hypertext exported as a site and imported back by following its links
 // from the cover page: pages, texts, styles, links, anchors, pictures with
-// their zones, tables and keywords come back, and exporting the imported
+// their zones, tables, keywords and slides come back, and exporting the imported
 // hypertext writes the same page files but for the marker's file name.
 #include <gtest/gtest.h>
 
@@ -36,13 +36,13 @@ std::string Str(const Bytes& b) { return std::string(b.begin(), b.end()); }
 // compared by: paragraphs (style name, font, text), and what each object tag
 // names, described by content rather than by number.
 struct PageView {
-    std::string title;
+    std::string title, slide;
     std::vector<std::string> paragraphs, objects, keywords;
     bool operator==(const PageView&) const = default;
 };
 
 void PrintTo(const PageView& v, std::ostream* os) {
-    *os << v.title << "\n";
+    *os << v.title << " slide " << v.slide << "\n";
     for (auto& p : v.paragraphs) *os << "  P " << p << "\n";
     for (auto& o : v.objects) *os << "  O " << o << "\n";
     for (auto& k : v.keywords) *os << "  K " << k << "\n";
@@ -95,6 +95,8 @@ PageView View(THQVset& set, int32_t number) {
     if (!page) return v;
     PageRecord r(*page);
     v.title = r.Title();
+    if (THQVtesto* next = r.SlideTarget() >= 0 ? set.Page(r.SlideTarget()) : nullptr)
+        v.slide = PageRecord(*next).Title() + " after " + std::to_string(r.SlideDelay()) + " s";
     for (int k = 0; k < 20; ++k)
         if (THQVoggetto* kw = r.Keyword(k) >= 0 ? set.GetObject(keyword, r.Keyword(k)) : nullptr)
             v.keywords.push_back(kw->Name());
@@ -270,6 +272,9 @@ TEST_F(HtmlRoundTrip, ExportedSiteImportsBackAsItWas) {
                                "in cornice<%>"));
     third->SetContent(Content("<Z S0 >Terza<Z S0 >" + Tag(anchor->Id()) + "qui<Z S0 >" + Tag(cover->Id()) +
                               "torna<%>"));
+    // The cover leads on to the third page as a slide.
+    PageRecord(*cover).SetSlideTarget(third->Number());
+    PageRecord(*cover).SetSlideDelay(30);
     SetKeywordSlot(*cover, 0, FindOrAddKeyword(src, "gatti")->Number());
     SetKeywordSlot(*third, 0, FindOrAddKeyword(src, "cani")->Number());
     SetKeywordSlot(*third, 1, FindOrAddKeyword(src, "gatti")->Number());
