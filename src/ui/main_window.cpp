@@ -435,17 +435,7 @@ void TMainForm::WireDocument() {
     };
     ui.importFile = [this](const std::filesystem::path& f) {
         const int32_t first = txt_.ImportFiles({f}, 1);
-        const ImportReport& report = txt_.Report;
-        if (report.pagesMade > 0) set_->SetModified(true);
-        if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
-            for (std::string& l : lines) l = cp1252::FromUtf8(l);
-            auto* w = static_cast<TFErrori*>(PrepareWindow("ferrori"));
-            w->Load(cp1252::FromUtf8(TFImport::kReportTitle), lines);
-            w->exec();
-        }
-        RefreshPages();
-        if (report.pagesMade > 0) ShowPage(first);
-        return report.pagesMade > 0;
+        return ShowImported(txt_.Report, first);
     };
     ui.openHtml = [this](const std::filesystem::path& f) { OpenHtml(f); };
     ui.stopReminder = [this] { saveReminder_.stop(); };
@@ -609,6 +599,20 @@ void TMainForm::PreviewInBrowser(bool all) {
 }
 
 void TMainForm::ImportPages() { ImportPages({}); }
+
+bool TMainForm::ShowImported(const ImportReport& report, int32_t first) {
+    if (report.pagesMade > 0) set_->SetModified(true);
+    if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
+        // The errors window shows Windows-1252 text; the report is UTF-8.
+        for (std::string& l : lines) l = cp1252::FromUtf8(l);
+        auto* w = static_cast<TFErrori*>(PrepareWindow("ferrori"));
+        w->Load(cp1252::FromUtf8(TFImport::kReportTitle), lines);
+        w->exec();
+    }
+    RefreshPages();
+    if (report.pagesMade > 0) ShowPage(first);
+    return report.pagesMade > 0;
+}
 
 void TMainForm::ImportPages(const QStringList& files) {
     auto* w = static_cast<TFImport*>(PrepareWindow("fimport"));

@@ -102,6 +102,9 @@ private:
     // The HTML files imported into this hypertext without a window; the first
     // page made is shown. False when none was.
     bool ImportHtmlFiles(const std::vector<std::filesystem::path>& files);
+    // After an import: the errors window with the import's report when it has
+    // lines, the page list, and the first page made. False when none was.
+    bool ShowImported(const ImportReport& report, int32_t first);
     // The new-page window on page `page` of the hypertext `file`, to copy it.
     void CopyPageOf(const std::filesystem::path& file, int32_t page);
     void BuildMenus();

@@ -11,7 +11,6 @@
 #include "convert/auto_imports.h"
 #include "convert/hqv_from_html.h"
 #include "core/codepage.h"
-#include "ui/dialogs/errors.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/new_page.h"
 #include "ui/dialogs/open_html.h"
@@ -38,17 +37,7 @@ bool TMainForm::ImportHtmlFiles(const std::vector<fs::path>& files) {
     const int32_t first = conv.ImportFiles(files, 1);
     ResolveAutoImports(*set_);
     QApplication::restoreOverrideCursor();
-    const ImportReport& report = conv.Report;
-    if (report.pagesMade > 0) set_->SetModified(true);
-    if (std::vector<std::string> lines = report.Lines(); !lines.empty()) {
-        for (std::string& l : lines) l = cp1252::FromUtf8(l);
-        auto* w = static_cast<TFErrori*>(PrepareWindow("ferrori"));
-        w->Load(cp1252::FromUtf8(TFImport::kReportTitle), lines);
-        w->exec();
-    }
-    RefreshPages();
-    if (report.pagesMade > 0) ShowPage(first);
-    return report.pagesMade > 0;
+    return ShowImported(conv.Report, first);
 }
 
 void TMainForm::CopyPageOf(const fs::path& file, int32_t page) {
