@@ -34,18 +34,29 @@ std::string Shown(const fs::path& file) { return file.string(); }
 
 std::string SourceNameOf(const fs::path& file) { return cp1252::FromUtf8(FullPath(file).string()); }
 
-bool InsideFolder(const fs::path& file, const fs::path& folder) {
+namespace {
+
+// The path with its links resolved (as far as it exists).
+fs::path Canonical(const fs::path& p) {
     std::error_code ec;
-    fs::path f = fs::weakly_canonical(FullPath(file), ec);
-    if (ec) f = FullPath(file);
-    fs::path d = fs::weakly_canonical(FullPath(folder), ec);
-    if (ec) d = FullPath(folder);
+    fs::path c = fs::weakly_canonical(FullPath(p), ec);
+    return ec ? FullPath(p) : c;
+}
+
+// `f` lies inside `d`, both canonical.
+bool InsideCanonical(const fs::path& f, const fs::path& d) {
     auto fi = f.begin();
     for (auto di = d.begin(); di != d.end(); ++di, ++fi) {
         if (di->empty()) continue;  // a final separator
         if (fi == f.end() || *fi != *di) return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool InsideFolder(const fs::path& file, const fs::path& folder) {
+    return InsideCanonical(Canonical(file), Canonical(folder));
 }
 
 std::string THQVfromHtml::ReadMarkup(const fs::path& file) {
@@ -192,8 +203,10 @@ void LinkedFilesOf(const fs::path& file, std::vector<fs::path>& out) {
 
 void CollectLinkedFiles(const fs::path& start, std::vector<fs::path>& result, int levels) {
     const fs::path first = FullPath(start);
-    const fs::path root = first.parent_path();
+    const fs::path root = Canonical(first.parent_path());
     std::set<fs::path> seen(result.begin(), result.end());
+    // Each file found is looked at once, however many pages link to it.
+    std::set<fs::path> queued;
     std::vector<fs::path> level = {first};
     const size_t startAt = result.size();
     levels = std::clamp(levels, 0, 200);
@@ -207,7 +220,8 @@ void CollectLinkedFiles(const fs::path& start, std::vector<fs::path>& result, in
             std::vector<fs::path> found;
             LinkedFilesOf(f, found);
             for (fs::path& g : found)
-                if (!seen.count(g) && InsideFolder(g, root)) next.push_back(std::move(g));
+                if (!seen.count(g) && queued.insert(g).second && InsideCanonical(Canonical(g), root))
+                    next.push_back(std::move(g));
         }
         level = std::move(next);
     }

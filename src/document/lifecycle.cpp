@@ -21,6 +21,7 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "core/codepage.h"
 #include "core/file_names.h"
@@ -111,10 +112,22 @@ bool IsCompleteHypertext(const fs::path& path) {
         const KindTableEntry& e = scratch.KindTable()[size_t(kind)];
         auto o = THQVoggetto::Create(&scratch, uint8_t(kind));
         const size_t n = size_t(std::min<int64_t>(e.recordSize, int64_t(kObjectRecordSize)));
-        uint8_t rec[kObjectRecordSize];
+        // The records are read a block at a time, not one read each: a
+        // hypertext may hold hundreds of thousands of objects.
+        constexpr int32_t kBlock = 4096;
+        std::vector<uint8_t> block;
+        int32_t blockFirst = 0, blockCount = 0;
         for (int32_t j = 0; j < e.count; ++j) {
-            uint64_t at = b + uint64_t(e.offset) + uint64_t(j) * uint64_t(e.recordSize);
-            if (n > 0 && !file->ReadAt(at, rec, n)) return false;
+            if (j >= blockFirst + blockCount && n > 0) {
+                blockFirst = j;
+                blockCount = std::min(kBlock, e.count - j);
+                const uint64_t at = b + uint64_t(e.offset) + uint64_t(j) * uint64_t(e.recordSize);
+                const uint64_t len = uint64_t(blockCount - 1) * uint64_t(e.recordSize) + n;
+                if (len > size || at > size - len) return false;
+                block.resize(size_t(len));
+                if (!file->ReadAt(at, block.data(), block.size())) return false;
+            }
+            const uint8_t* rec = n > 0 ? block.data() + size_t(j - blockFirst) * size_t(e.recordSize) : nullptr;
             o->SetRecordBytes(rec, n);
             if (o->IsFree()) continue;
             if (!inside(o->RecordContentPos(), o->RecordContentLen())) return false;
