@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "core/codepage.h"
@@ -373,7 +374,9 @@ private:
             out_ += "<s>";
         } else if (n == "A") {
             auto attrs = Others(t, {"NAME"});
-            if (const Attribute* a = t.Find("NAME")) attrs.emplace_back("id", a->value);
+            // An id names one place of a page: a second anchor of the same
+            // number (the first is the one a link reaches) goes without.
+            if (const Attribute* a = t.Find("NAME"); a && ids_.insert(a->value).second) attrs.emplace_back("id", a->value);
             aStart_ = out_.size();
             Open("a", attrs);
             aEnd_ = out_.size();
@@ -405,7 +408,7 @@ private:
             if (const Attribute* a = t.Find("VSPACE")) AddStyle(style, "margin-top:" + Length(a->value) + ";margin-bottom:" + Length(a->value));
             auto attrs = Others(t, {"BORDER", "ALIGN", "HSPACE", "VSPACE", "LOWSRC", "NAME", "ALT"});
             attrs.emplace_back("alt", t.Value("ALT"));
-            if (const Attribute* a = t.Find("NAME")) attrs.emplace_back("id", a->value);
+            if (const Attribute* a = t.Find("NAME"); a && ids_.insert(a->value).second) attrs.emplace_back("id", a->value);
             // A picture with click zones may not stand inside a link: the
             // link becomes the map's area for the rest of the picture, and
             // its mouse handlers go onto the picture.
@@ -548,6 +551,7 @@ private:
     Tag aTag_;
     std::string map_;
     std::map<std::string, size_t> mapEnds_;
+    std::set<std::string> ids_;  // the ids given so far
     // The form whose elements are being written, and how many there were.
     std::string form_;
     int forms_ = 0;

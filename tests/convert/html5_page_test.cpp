@@ -75,6 +75,7 @@ TEST(Html5Page, BodyConstructs) {
          "<div class=\"s0\" style=\"display:list-item\">\r\nuno</div>"},
         {"list number marks", "<!lisnum>1. <!/lisnum>uno", "1. uno"},
         {"anchor", "<A NAME=\"an3\"></A>", "<a id=\"an3\"></a>"},
+        {"the same anchor twice: one id", "<A NAME=\"an3\"></A>x<A NAME=\"an3\"></A>", "<a id=\"an3\"></a>x<a></a>"},
         {"link", "<A class=s0 TARGET=_self HREF=\"a-000002.htm#an3\"  >x</A>",
          "<a class=\"s0\" target=\"_self\" href=\"a-000002.htm#an3\">x</a>"},
         {"picture", "<IMG SRC=\"a_i000000.gif\" BORDER=0 ALIGN=MIDDLE ALT=\"\" WIDTH=40 HEIGHT=30  >",
