@@ -236,14 +236,14 @@ std::vector<fs::path> LinkedImportList(const fs::path& start, int levels) {
         if (fs::is_regular_file(f, ec)) files.push_back(std::move(f));
     }
     struct Marked {
-        std::string hypertext;
+        size_t hypertext;  // in the order the hypertexts were first met
         int32_t page;
         size_t order;
     };
     std::vector<Marked> marked;
     std::vector<fs::path> others;
     std::set<std::pair<std::string, int32_t>> seen;
-    std::map<std::string, size_t> hypertextOrder;
+    std::map<std::string, size_t> hypertexts;
     for (size_t k = 0; k < files.size(); ++k) {
         std::error_code ec;
         const PageMarker m = fs::is_regular_file(files[k], ec) ? THQVtoHtml::ReadPageMarker(files[k]) : PageMarker();
@@ -253,12 +253,11 @@ std::vector<fs::path> LinkedImportList(const fs::path& start, int levels) {
         }
         const std::string ht = cp1252::Upper(m.hypertext);
         if (!seen.insert({ht, m.page}).second) continue;  // the twin of a page already listed
-        hypertextOrder.emplace(ht, hypertextOrder.size());
-        marked.push_back({ht, m.page, k});
+        const size_t order = hypertexts.emplace(ht, hypertexts.size()).first->second;
+        marked.push_back({order, m.page, k});
     }
-    std::stable_sort(marked.begin(), marked.end(), [&](const Marked& a, const Marked& b) {
-        const size_t ha = hypertextOrder[a.hypertext], hb = hypertextOrder[b.hypertext];
-        return ha != hb ? ha < hb : a.page < b.page;
+    std::stable_sort(marked.begin(), marked.end(), [](const Marked& a, const Marked& b) {
+        return a.hypertext != b.hypertext ? a.hypertext < b.hypertext : a.page < b.page;
     });
     std::vector<fs::path> out;
     // An unmarked start file stays first: it is the page the import shows.

@@ -174,15 +174,27 @@ private:
     // The body's colours and the BASE tag belong in the head in HTML5: they
     // are read before the head is written.
     void PreScan() {
+        // Only three tags matter here: their names are matched without
+        // reading every tag's attributes.
+        auto named = [&](size_t at, std::string_view name) {
+            if (at + 1 + name.size() >= s_.size()) return false;
+            for (size_t k = 0; k < name.size(); ++k)
+                if (std::toupper(uint8_t(s_[at + 1 + k])) != name[k]) return false;
+            const char after = s_[at + 1 + name.size()];
+            return Space(after) || after == '>';
+        };
         for (size_t at = 0; (at = s_.find('<', at)) != std::string_view::npos; ++at) {
+            const bool body = !haveBody_ && named(at, "BODY");
+            const bool base = base_.empty() && named(at, "BASE");
+            if (named(at, "FRAMESET")) haveFrames_ = true;
+            if (!body && !base) continue;
             Tag t;
             size_t end;
-            if (!ParseTag(s_, at, end, t) || t.closing) continue;
-            if (t.name == "FRAMESET") haveFrames_ = true;
-            if (t.name == "BODY" && !haveBody_) {
+            if (!ParseTag(s_, at, end, t)) continue;
+            if (body) {
                 body_ = t;
                 haveBody_ = true;
-            } else if (t.name == "BASE" && base_.empty()) {
+            } else {
                 base_ = "<base";
                 if (const Attribute* a = t.Find("TARGET")) base_ += " target=" + Quoted(a->value);
                 if (const Attribute* a = t.Find("HREF")) base_ += " href=" + Quoted(a->value);
