@@ -17,12 +17,16 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "convert/hqv_conv.h"
+#include "core/background_jobs.h"
+#include "links/navigation.h"
 
 namespace ovik {
 
@@ -146,15 +150,31 @@ private:
     friend class HtmlContentWriter;
     bool BeginRun();
     bool Run(const std::vector<int32_t>& pages, bool redirects);
-    bool WriteFile(const std::string& relName, std::string_view text);
+    // Writes a file of the site (the HTML5 rewrite applied when that output
+    // is chosen); during a run the writing is handed to the writer thread.
+    bool WriteFile(const std::string& relName, std::string text);
     bool PutFile(const std::string& relName, const std::function<bool(int fd)>& write);
+    // The target of a file of the site: its folder made, the open hypertext refused.
+    bool PrepareTarget(const std::string& relName, std::filesystem::path& target);
+    // Writes beside the target and renames over it; returns the error text.
+    std::string WriteTarget(const std::filesystem::path& target, const std::string& relName,
+                            const std::function<bool(int fd)>& write);
+    // Waits for the writer thread and stops using it; false (LastError set) when a write failed.
+    bool FinishWriting();
     void SyncSite();
     std::string ExtraHtmlNameOf(THQVtesto& page);
     std::string ClaimName(const THQVoggetto* o, int mode, std::string wanted);
     std::string GeneratedCopyName(const THQVoggetto* o, const std::string& ext) const;
 
-    std::map<std::pair<int32_t, int>, std::string> names_;
-    std::set<std::string> taken_;  // lower-case names already given out
+    // The browse sequences of the hypertext, sorted once per run.
+    const links::BrowseSequences& Sequences();
+
+    // Names given out, by object identifier and name mode (identifier << 8 | mode).
+    std::unordered_map<int64_t, std::string> names_;
+    std::unordered_set<std::string> taken_;  // lower-case names already given out
+    std::unique_ptr<links::BrowseSequences> sequences_;
+    // Writes the page files of a run while the next page is made.
+    std::unique_ptr<BackgroundJobs> writer_;
     std::vector<std::string> written_;
 };
 
@@ -167,6 +187,11 @@ std::string ColourText(int32_t colour);
 std::string AttributeText(std::string_view s);
 // Element content: "&amp;" "&lt;" "&gt;", 160..255 by entity name, controls dropped.
 void AppendCharText(std::string& out, uint8_t c);
+// Whether AppendCharText writes the character unchanged: not markup, not a
+// control character, not one of the characters written by entity name.
+inline bool WrittenAsIs(uint8_t c) {
+    return c >= 32 && c != '&' && c != '<' && c != '>' && (c < 160 || c > 251);
+}
 std::string CharText(std::string_view s);
 // The entity name of 160..255 ("macr" for 175).
 const char* EntityName(uint8_t c);

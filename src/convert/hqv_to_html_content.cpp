@@ -509,6 +509,16 @@ void HtmlContentWriter::Content() {
             continue;
         }
         if (ch != '<') {
+            // A run of characters written as they are goes out in one piece
+            // (most of a page); others take the character rules one by one.
+            if (!pending_ && ch != ' ' && html::WrittenAsIs(ch)) {
+                size_t j = i + 1;
+                while (j < n && p[j] != ' ' && html::WrittenAsIs(p[j])) ++j;
+                out_.append(reinterpret_cast<const char*>(p + i), j - i);
+                prevSpace_ = false;
+                i = j;
+                continue;
+            }
             Char(ch);
             ++i;
             continue;
@@ -595,8 +605,8 @@ THQVoggetto* HtmlContentWriter::SpecialTarget(THQVoggetto& special) {
     links::SpecialLink s{special};
     if (s.Subtype() == links::kSpecPrevious || s.Subtype() == links::kSpecNext) {
         // The browse sequence of the page being written; the hypertext is left as it is.
-        int32_t n = s.Subtype() == links::kSpecPrevious ? links::PreviousInSequence(set_, page_.Number())
-                                                        : links::NextInSequence(set_, page_.Number());
+        int32_t n = s.Subtype() == links::kSpecPrevious ? c_.Sequences().Previous(page_.Number())
+                                                        : c_.Sequences().Next(page_.Number());
         THQVtesto* pg = set_.Page(n);
         return pg && !pg->IsFree() ? pg : nullptr;
     }

@@ -82,13 +82,18 @@ void HtmlPageLists::AddRollover(THQVoggetto* o) {
 std::string THQVtoHtml::Prefix() const { return html::PlainFileName(ExportPrefixOf()); }
 
 std::string THQVtoHtml::ClaimName(const THQVoggetto* o, int mode, std::string wanted) {
-    const auto key = std::make_pair(o ? o->Id() : -1, mode);
+    const int64_t key = int64_t(o ? o->Id() : -1) * 256 + mode;
     if (auto it = names_.find(key); it != names_.end()) return it->second;
     std::string name = wanted;
     const std::string stem = WithoutExtension(wanted), ext = Extension(wanted);
     for (int k = 1; !taken_.insert(cp1252::Lower(name)).second; ++k) name = stem + "_" + std::to_string(k) + ext;
     names_[key] = name;
     return name;
+}
+
+const links::BrowseSequences& THQVtoHtml::Sequences() {
+    if (!sequences_) sequences_ = std::make_unique<links::BrowseSequences>(*LinkedHQVset);
+    return *sequences_;
 }
 
 std::string THQVtoHtml::GeneratedCopyName(const THQVoggetto* o, const std::string& ext) const {
@@ -151,6 +156,7 @@ std::string THQVtoHtml::ExtraHtmlNameOf(THQVtesto& page) {
 bool THQVtoHtml::BeginRun() {
     names_.clear();
     taken_.clear();
+    sequences_.reset();
     written_.clear();
     LastError.clear();
     // Generated names are reserved first, so that no stored name takes one.
@@ -169,34 +175,52 @@ bool THQVtoHtml::BeginRun() {
     return true;
 }
 
-bool THQVtoHtml::WriteFile(const std::string& relName, std::string_view faithful) {
+bool THQVtoHtml::WriteFile(const std::string& relName, std::string text) {
+    fs::path target;
+    if (!PrepareTarget(relName, target)) return false;
     // The modern output is the faithful page rewritten, so both name, link
     // and show the same files.
-    std::string modern;
-    if (Html5) modern = Extension(relName) == ".css" ? Html5Text(faithful) : Html5Page(faithful);
-    const std::string_view text = Html5 ? std::string_view(modern) : faithful;
-    return PutFile(relName, [&](int fd) {
-        size_t off = 0;
-        while (off < text.size()) {
-            ssize_t w = ::write(fd, text.data() + off, text.size() - off);
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) {
-                if (w == 0) errno = ENOSPC;
-                return false;
+    auto job = [this, target, relName, html5 = Html5, text = std::move(text)]() {
+        std::string modern;
+        if (html5) modern = Extension(relName) == ".css" ? Html5Text(text) : Html5Page(text);
+        const std::string_view bytes = html5 ? std::string_view(modern) : std::string_view(text);
+        return WriteTarget(target, relName, [&](int fd) {
+            size_t off = 0;
+            while (off < bytes.size()) {
+                ssize_t w = ::write(fd, bytes.data() + off, bytes.size() - off);
+                if (w < 0 && errno == EINTR) continue;
+                if (w <= 0) {
+                    if (w == 0) errno = ENOSPC;
+                    return false;
+                }
+                off += size_t(w);
             }
-            off += size_t(w);
-        }
-        return true;
-    });
+            return true;
+        });
+    };
+    if (writer_) {
+        if (writer_->Submit(std::move(job))) return true;
+        FinishWriting();
+        return false;
+    }
+    std::string error = job();
+    if (error.empty()) return true;
+    LastError = std::move(error);
+    return false;
 }
 
-// Each file is written beside its target under a temporary name and renamed
-// over it, so an old file is replaced whole or not at all. Unlike a single
-// export, the files are not flushed one by one: a site of thousands of files
-// is flushed once at the end of the run (SyncSite), which keeps the export
-// linear in the number of files instead of bound by one disk flush per file.
-bool THQVtoHtml::PutFile(const std::string& relName, const std::function<bool(int)>& write) {
-    const fs::path target = ExportPath / fs::path(cp1252::ToUtf8(relName));
+bool THQVtoHtml::FinishWriting() {
+    if (!writer_) return true;
+    std::string error = writer_->Wait();
+    writer_.reset();
+    if (error.empty()) return true;
+    // A file refused before this one was queued is the error to report.
+    if (LastError.empty()) LastError = std::move(error);
+    return false;
+}
+
+bool THQVtoHtml::PrepareTarget(const std::string& relName, fs::path& target) {
+    target = ExportPath / fs::path(cp1252::ToUtf8(relName));
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
     std::vector<fs::path> keep;
@@ -205,12 +229,28 @@ bool THQVtoHtml::PutFile(const std::string& relName, const std::function<bool(in
         LastError = why;
         return false;
     }
+    return true;
+}
+
+// Each file is written beside its target under a temporary name and renamed
+// over it, so an old file is replaced whole or not at all. Unlike a single
+// export, the files are not flushed one by one: a site of thousands of files
+// is flushed once at the end of the run (SyncSite), which keeps the export
+// linear in the number of files instead of bound by one disk flush per file.
+bool THQVtoHtml::PutFile(const std::string& relName, const std::function<bool(int)>& write) {
+    fs::path target;
+    if (!PrepareTarget(relName, target)) return false;
+    std::string error = WriteTarget(target, relName, write);
+    if (error.empty()) return true;
+    LastError = std::move(error);
+    return false;
+}
+
+std::string THQVtoHtml::WriteTarget(const fs::path& target, const std::string& relName,
+                                    const std::function<bool(int)>& write) {
     fs::path temp;
     const int fd = CreateTempBeside(target, temp);
-    if (fd < 0) {
-        LastError = "Impossibile creare il file " + target.string() + ": " + std::strerror(errno);
-        return false;
-    }
+    if (fd < 0) return "Impossibile creare il file " + target.string() + ": " + std::strerror(errno);
     bool ok = write(fd);
     int err = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
@@ -223,11 +263,10 @@ bool THQVtoHtml::PutFile(const std::string& relName, const std::function<bool(in
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        LastError = "Errore nella scrittura file " + target.string() + ": " + std::strerror(err ? err : EIO);
-        return false;
+        return "Errore nella scrittura file " + target.string() + ": " + std::strerror(err ? err : EIO);
     }
     written_.push_back(cp1252::ToUtf8(relName));
-    return true;
+    return {};
 }
 
 void THQVtoHtml::SyncSite() {
@@ -422,7 +461,7 @@ fs::path THQVtoHtml::WriteRedirectFile(THQVtesto& page, const fs::path& folder) 
            ">\r\n<A HREF=\"" + main + "\">Loading...</A>\r\n</BODY></HTML>\r\n";
     const fs::path saved = ExportPath;
     ExportPath = folder;
-    const bool ok = WriteFile(name, out);
+    const bool ok = WriteFile(name, std::move(out));
     ExportPath = saved;
     return ok ? folder / fs::path(cp1252::ToUtf8(name)) : fs::path();
 }
@@ -535,6 +574,14 @@ bool THQVtoHtml::ExportSite(const std::vector<int32_t>& pages) { return Run(page
 
 bool THQVtoHtml::Run(const std::vector<int32_t>& pages, bool redirects) {
     if (!BeginRun() || !WriteStyleSheet()) return false;
+    // Files are written (and rewritten as HTML5) on a second thread while the
+    // next page is made; however the run ends, the files handed over are
+    // written before it returns.
+    writer_ = std::make_unique<BackgroundJobs>();
+    struct Finish {
+        THQVtoHtml& c;
+        ~Finish() { c.FinishWriting(); }
+    } finish{*this};
     HtmlPageLists lists;
     const int32_t count = int32_t(pages.size());
     for (int32_t k = 0; k < count; ++k) {
@@ -543,9 +590,8 @@ bool THQVtoHtml::Run(const std::vector<int32_t>& pages, bool redirects) {
         Progress(k, count, kPhaseMain);
         std::string out;
         WritePageFile(*page, out, lists, kNameMain);
-        if (!WriteFile(ExportNameOf(page, kNameMain), out)) return false;
-        if (redirects && WriteRedirectFile(*page, ExportPath).empty() && !LastError.empty())
-            return false;
+        if (!WriteFile(ExportNameOf(page, kNameMain), std::move(out))) return false;
+        if (redirects && WriteRedirectFile(*page, ExportPath).empty() && !LastError.empty()) return false;
     }
     // Pages reached from secondary pages are not exported again.
     std::vector<int32_t> secondary = lists.secondary;
@@ -556,8 +602,9 @@ bool THQVtoHtml::Run(const std::vector<int32_t>& pages, bool redirects) {
         Progress(int32_t(k), int32_t(secondary.size()), kPhaseSecondary);
         std::string out;
         WritePageFile(*page, out, lists, kNameSecondary);
-        if (!WriteFile(ExportNameOf(page, kNameSecondary), out)) return false;
+        if (!WriteFile(ExportNameOf(page, kNameSecondary), std::move(out))) return false;
     }
+    if (!FinishWriting()) return false;
     CopyFiles(lists.copy);
     SyncSite();
     return true;

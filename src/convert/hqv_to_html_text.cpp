@@ -50,6 +50,10 @@ std::string AttributeText(std::string_view s) {
 const char* EntityName(uint8_t c) { return c >= 160 ? kLatin1[c - 160] : nullptr; }
 
 void AppendCharText(std::string& out, uint8_t c) {
+    if (WrittenAsIs(c)) {
+        out += char(c);
+        return;
+    }
     switch (c) {
         case '&': out += "&amp;"; return;
         case '<': out += "&lt;"; return;

@@ -37,8 +37,13 @@ int CreateTempBeside(const fs::path& target, fs::path& temp) {
     if (::stat(target.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
+        // The mask is read once: reading it means setting it for a moment,
+        // which files made meanwhile by other threads would feel.
+        static const mode_t mask = [] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }();
         mode = 0666 & ~mask;
     }
     if (::fchmod(fd, mode) != 0) { /* keeps the private mode */ }
@@ -53,10 +58,16 @@ void SyncFolder(const fs::path& folder) {
 }
 
 std::string OutputRefusal(const fs::path& given, const std::vector<fs::path>& keep) {
+    struct stat st;
+    // A name that nothing carries yet (not even a dangling link) is a new
+    // file: nothing to resolve and nothing to refuse. A site export asks this
+    // for each of its thousands of files.
+    if (const fs::path leaf = given.filename(); !leaf.empty() && leaf != "." && leaf != ".." &&
+                                               ::lstat(given.c_str(), &st) != 0 && errno == ENOENT)
+        return {};
     const fs::path target = ResolvedTarget(given);
     // The name as given, and the file it names when that is another spelling.
     const std::string name = given.string() + (target != given ? " (" + target.string() + ")" : "");
-    struct stat st;
     if (given.empty() || target.filename().empty()) return "Nome file non valido!";
     if (::stat(target.c_str(), &st) != 0) return {};  // a new file
     if (!S_ISREG(st.st_mode)) return "Il file " + name + " non è un file normale: scegli un altro nome.";

@@ -48,36 +48,38 @@ void RecentPages::Add(int32_t page) {
 
 // --- browse sequences ---------------------------------------------------------------------------
 
-namespace {
-int32_t InSequence(const THQVset& set, int32_t page, bool next) {
-    THQVtesto* p = set.Page(page);
-    if (!p || p->IsFree()) return -1;
-    const int16_t group = p->I16(page_rec::kBrowseGroup);
-    const int32_t r = p->I16(page_rec::kBrowseNumber);
-    if (r < 0) return page;
-    int32_t best = page, bestOrder = 0;
-    bool found = false;
+BrowseSequences::BrowseSequences(const THQVset& set) : set_(set) {
     const int32_t count = set.ObjectCount(testoHtml);
     for (int32_t n = 0; n < count; ++n) {
-        if (n == page) continue;
         THQVtesto* q = set.Page(n);
-        if (!q || q->IsFree() || q->I16(page_rec::kBrowseGroup) != group) continue;
-        const int32_t order = q->I16(page_rec::kBrowseNumber);
+        if (!q || q->IsFree()) continue;
+        const int16_t order = q->I16(page_rec::kBrowseNumber);
         // A negative order number keeps a page out of the sequence.
-        if (order < 0 || (next ? order <= r : order >= r)) continue;
-        if (!found || (next ? order < bestOrder : order > bestOrder)) {
-            found = true;
-            best = n;
-            bestOrder = order;
-        }
-        if (order == (next ? r + 1 : r - 1)) break;  // nothing can be nearer
+        if (order >= 0) entries_.push_back({q->I16(page_rec::kBrowseGroup), order, n});
     }
-    return best;
+    std::sort(entries_.begin(), entries_.end());
 }
-}  // namespace
 
-int32_t PreviousInSequence(const THQVset& set, int32_t page) { return InSequence(set, page, false); }
-int32_t NextInSequence(const THQVset& set, int32_t page) { return InSequence(set, page, true); }
+int32_t BrowseSequences::Step(int32_t page, bool next) const {
+    THQVtesto* p = set_.Page(page);
+    if (!p || p->IsFree()) return -1;
+    const int16_t group = p->I16(page_rec::kBrowseGroup);
+    const int16_t r = p->I16(page_rec::kBrowseNumber);
+    if (r < 0) return page;
+    if (next) {
+        // The smallest order above r; among equal orders the lowest page number.
+        auto it = std::upper_bound(entries_.begin(), entries_.end(), Entry{group, r, INT32_MAX});
+        return it != entries_.end() && it->group == group ? it->page : page;
+    }
+    // The largest order below r; among equal orders again the lowest page number.
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), Entry{group, r, INT32_MIN});
+    if (it == entries_.begin() || std::prev(it)->group != group) return page;
+    const int16_t order = std::prev(it)->order;
+    return std::lower_bound(entries_.begin(), it, Entry{group, order, INT32_MIN})->page;
+}
+
+int32_t PreviousInSequence(const THQVset& set, int32_t page) { return BrowseSequences(set).Previous(page); }
+int32_t NextInSequence(const THQVset& set, int32_t page) { return BrowseSequences(set).Next(page); }
 
 // --- page-number box ---------------------------------------------------------------------------
 

@@ -73,6 +73,28 @@ private:
 int32_t PreviousInSequence(const THQVset& set, int32_t page);
 int32_t NextInSequence(const THQVset& set, int32_t page);
 
+// The same answers for many pages at once: the pages of every group sorted by
+// order number once, so that a site export asking for the neighbours of each
+// of its pages does not scan the page list for each of them.
+class BrowseSequences {
+public:
+    explicit BrowseSequences(const THQVset& set);
+    int32_t Previous(int32_t page) const { return Step(page, false); }
+    int32_t Next(int32_t page) const { return Step(page, true); }
+
+private:
+    struct Entry {
+        int16_t group;
+        int16_t order;
+        int32_t page;
+        auto operator<=>(const Entry&) const = default;
+    };
+    int32_t Step(int32_t page, bool next) const;
+
+    const THQVset& set_;
+    std::vector<Entry> entries_;  // pages with an order number >= 0, by group, order, page
+};
+
 // Page-number box: the number typed (negative numbers and non-numbers give 0).
 int32_t PageNumberFromText(const std::string& text);
 // "Pagina +1" and "Pagina -1": the page to show, or the same page when the step

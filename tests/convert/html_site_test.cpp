@@ -304,6 +304,26 @@ TEST_F(HtmlSite, WriteFailureStopsTheRun) {
     EXPECT_FALSE(conv.LastError.empty());
 }
 
+TEST_F(HtmlSite, APageFileThatCannotBeWrittenStopsTheRunThere) {
+    for (int i = 0; i < 40; ++i) Page("<Z S0 >pagina " + std::to_string(i));
+    // A folder where page 9's file goes: it is refused, not replaced.
+    fs::create_directories(conv.ExportPath / "doc_000009.htm" / "x");
+    std::vector<int32_t> pages;
+    for (int32_t i = 0; i < 40; ++i) pages.push_back(i);
+    for (bool html5 : {false, true}) {
+        conv.Html5 = html5;
+        EXPECT_FALSE(conv.ExportSite(pages));
+        EXPECT_NE(conv.LastError.find("doc_000009.htm"), std::string::npos) << conv.LastError;
+        const std::set<std::string> files = Files();
+        EXPECT_TRUE(files.count("doc_000008.htm"));
+        // The pages before it are written whole, nothing after it, and no temporary file is left.
+        EXPECT_FALSE(files.count("doc_00000a.htm"));
+        for (const std::string& f : files) EXPECT_EQ(f.find("doc_00000a"), std::string::npos) << f;
+        EXPECT_EQ(files.size(), 10u) << "style sheet and pages 0 to 8";
+        fs::remove_all(conv.ExportPath / "doc_000008.htm");
+    }
+}
+
 TEST_F(HtmlSite, Options) {
     platform::InMemorySettings store;
     conv.LoadOptions(store);

@@ -107,6 +107,23 @@ TEST_F(Sequence, AmongOneAndFive) {
     EXPECT_EQ(NextInSequence(set, 2), 1);
 }
 
+TEST_F(Sequence, EqualOrderNumbersLeadToTheLowestPageAndGroupsStaySeparate) {
+    // Page 0 joins group 1 with order 4, as page 6 has.
+    set.Page(0)->SetI16(page_rec::kBrowseGroup, 1);
+    set.Page(0)->SetI16(page_rec::kBrowseNumber, 4);
+    EXPECT_EQ(NextInSequence(set, 2), 0);
+    EXPECT_EQ(PreviousInSequence(set, 1), 0);
+    // Page 3 is alone in group 2, page 0's old group 0 is empty now.
+    EXPECT_EQ(NextInSequence(set, 3), 3);
+    EXPECT_EQ(PreviousInSequence(set, 3), 3);
+    // The index a site export builds once answers as the single lookups do.
+    const BrowseSequences index(set);
+    for (int32_t p = -1; p < 9; ++p) {
+        EXPECT_EQ(index.Previous(p), PreviousInSequence(set, p)) << p;
+        EXPECT_EQ(index.Next(p), NextInSequence(set, p)) << p;
+    }
+}
+
 TEST(PageNumberBox, StepsAndTypedNumbers) {
     EXPECT_EQ(PageMinusOne(0), 0);
     EXPECT_EQ(PageMinusOne(3), 2);
