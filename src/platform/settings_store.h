@@ -33,6 +33,7 @@ public:
         values_[{section, name}] = value;
     }
     size_t size() const { return values_.size(); }
+    const std::map<std::pair<std::string, std::string>, std::string>& Values() const { return values_; }
 
 private:
     std::map<std::pair<std::string, std::string>, std::string> values_;

@@ -595,7 +595,7 @@ void TMainForm::PreviewInBrowser(bool all) {
         set_->Messages().Error(html.LastError);
         return;
     }
-    QtShell().OpenFile(file);
+    links_->Shell().OpenFile(file);
 }
 
 void TMainForm::ImportPages() { ImportPages({}); }

@@ -43,8 +43,18 @@ void TMainForm::WireSearchCommands() {
     });
     open("SearchReplace", [this] { ShowFind(TFCerca::ReplaceTab); });
     open("SearchKeyword", [this] { ShowFind(TFCerca::KeywordTab); });
-    open("SearchAgain", [this] { static_cast<TFCerca*>(PrepareWindow("fcerca"))->RepeatInPage(); });
-    open("SearchAgainAll", [this] { static_cast<TFCerca*>(PrepareWindow("fcerca"))->RepeatInHypertext(); });
+    // Searching again before anything was searched for opens the find window
+    // to ask for the word.
+    open("SearchAgain", [this] {
+        auto* w = static_cast<TFCerca*>(PrepareWindow("fcerca"));
+        if (w->CanRepeat(true)) w->RepeatInPage();
+        else ShowFind(TFCerca::FindTab);
+    });
+    open("SearchAgainAll", [this] {
+        auto* w = static_cast<TFCerca*>(PrepareWindow("fcerca"));
+        if (w->CanRepeat(false)) w->RepeatInHypertext();
+        else ShowFind(TFCerca::FindTab);
+    });
     open("HypKeywords", [this] {
         // The window changes the stored page's keyword slots: the page shown
         // is stored first and shown again afterwards.

@@ -233,6 +233,8 @@ void TFCerca::RepeatInPage() {
 
 void TFCerca::RepeatInHypertext() { FindInHypertext(); }
 
+bool TFCerca::CanRepeat(bool inPage) { return !Text(inPage && lastRepeat_ == 1 ? rWord : word).empty(); }
+
 // --- replacing ----------------------------------------------------------------------------
 
 void TFCerca::ReplaceOne() {

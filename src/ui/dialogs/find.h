@@ -76,6 +76,9 @@ public:
     // F3 and F4.
     void RepeatInPage();
     void RepeatInHypertext();
+    // Whether there is a word to repeat the search with: in the page the word
+    // to replace when the last search there replaced, otherwise the word to find.
+    bool CanRepeat(bool inPage);
     // Keyword tab.
     void FilterKeywords(const QString& start);
     void KeywordChosen();
