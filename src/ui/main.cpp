@@ -4,12 +4,14 @@
 
 #include "app/app_info.h"
 #include "app/startup.h"
+#include "ui/icons.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 #include "ui/screenshot.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ovik::ui::UseIconThemeFallback();
     QApplication::setOrganizationName(ovik::app::kOrganisation);
     QApplication::setApplicationName(ovik::app::kSettingsApplication);
     // Qt's standard dialogs speak the interface's language.

@@ -136,6 +136,8 @@ void TMainForm::RestoreLayout() {
         const std::string state = store_.ReadOr("toolbar", "layout", "");
         if (!state.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)));
     }
+    // The left border panel follows its option, whatever layout was kept.
+    if (auto* left = findChild<QToolBar*>("leftbordertoolbar")) left->setVisible(options_.leftBorder);
 }
 
 void TMainForm::SaveLayout() {
@@ -350,6 +352,7 @@ void TMainForm::ApplyOptions() {
     set_->DBdebug = options_.dbDebug;
     set_->DBdebugMap = options_.dbDebugMap;
     view_->SetTypographicQuotes(options_.typographicQuotes);
+    if (auto* left = findChild<QToolBar*>("leftbordertoolbar")) left->setVisible(options_.leftBorder);
     // The find window follows "CercaTop" when it is shown again.
     if (QDialog* find = CachedWindow("fcerca")) {
         find->hide();

@@ -91,6 +91,9 @@ public:
     // import window.
     void DropFiles(const QStringList& files);
 
+    // Hands the program options to the parts they govern (after the options window).
+    void ApplyOptions();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -139,7 +142,6 @@ private:
     // "1 pagina", "N pagine" in the status line.
     void ShowPageCount();
     void RefreshRecentFiles();
-    void ApplyOptions();
     // The window's placement ("forms") and toolbar layout ("toolbar"), taken
     // back at start and kept at the end.
     void RestoreLayout();

@@ -6,7 +6,9 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/languager.h
   ${CMAKE_CURRENT_LIST_DIR}/languager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.h
-  ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/icons.h
+  ${CMAKE_CURRENT_LIST_DIR}/icons.cpp)
 list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/dialog_support.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/dialog_support.cpp

@@ -7,6 +7,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidgetAction>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +18,7 @@
 #include "platform/settings_store.h"
 #include "qt_test_app.h"
 #include "text/box_attributes.h"
+#include "ui/icons.h"
 #include "ui/main_window.h"
 
 namespace ovik::ui {
@@ -80,6 +84,57 @@ TEST_F(WindowOptions, ANewHypertextShowsItsStartPageReadyForTyping) {
     w.View()->setFocus();
     QTest::keyClicks(w.View()->viewport(), "ciao");
     EXPECT_EQ(w.View()->Box()->Paragraph(0).Text(), "ciao");
+}
+
+TEST_F(WindowOptions, BordoSxShowsTheLeftBorderPanel) {
+    store.Write("options", "NotSaveTool", "0");
+    store.Write("options", "BordoSx", "1");
+    {
+        TMainForm w(store);
+        w.show();
+        auto* left = w.findChild<QToolBar*>("leftbordertoolbar");
+        ASSERT_NE(left, nullptr);
+        EXPECT_TRUE(left->isVisible());
+        EXPECT_EQ(w.toolBarArea(left), Qt::LeftToolBarArea);
+        EXPECT_TRUE(left->actions().contains(w.Action("HypCover")));
+        // Turned off in the options: gone at once.
+        store.Write("options", "BordoSx", "0");
+        w.ApplyOptions();
+        EXPECT_FALSE(left->isVisible());
+        store.Write("options", "BordoSx", "1");
+        w.ApplyOptions();
+        EXPECT_TRUE(left->isVisible());
+        ASSERT_TRUE(w.close());
+    }
+    // A kept toolbar layout that shows the panel does not outvote the option.
+    store.Write("options", "BordoSx", "0");
+    TMainForm again(store);
+    again.show();
+    EXPECT_FALSE(again.findChild<QToolBar*>("leftbordertoolbar")->isVisible());
+}
+
+TEST_F(WindowOptions, ToolbarButtonsShowIconsAndFitAt1280Pixels) {
+    UseIconThemeFallback();
+    TMainForm w(store);
+    w.Document().NewDocument();
+    w.ShowPage(AddPage(w, "<Z S0 >testo"));
+    w.resize(1280, 800);
+    w.show();
+    QApplication::processEvents();
+    for (QToolBar* bar : w.findChildren<QToolBar*>()) {
+        if (!bar->isVisible()) continue;
+        SCOPED_TRACE(bar->objectName().toStdString());
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator() || a->objectName().isEmpty() || qobject_cast<QWidgetAction*>(a)) continue;
+            SCOPED_TRACE(a->objectName().toStdString());
+            EXPECT_FALSE(a->icon().isNull());
+            // The caption is the button's tooltip.
+            if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a)))
+                EXPECT_EQ(button->toolTip(), a->text().remove('&'));
+        }
+        // A toolbar too long for the window shows its overflow button.
+        if (auto* more = bar->findChild<QToolButton*>("qt_toolbar_ext_button")) EXPECT_FALSE(more->isVisible());
+    }
 }
 
 TEST_F(WindowOptions, PlacementAndToolbarLayoutAreKept) {

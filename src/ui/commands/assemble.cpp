@@ -8,6 +8,7 @@
 
 #include "core/codepage.h"
 #include "ui/commands/command_table.h"
+#include "ui/icons.h"
 #include "ui/commands/not_built.h"
 #include "ui/dialogs/dialog_support.h"
 #include "ui/link_navigator.h"
@@ -83,6 +84,7 @@ void TMainForm::BuildMenus() {
                            EnabledWhen::Fixed, true, true});
 
     BuildToolbars();
+    ApplyCommandIcons(this);
 
     // Hints of the commands go to the status line.
     for (auto& [name, action] : actions_) {
@@ -106,6 +108,16 @@ void TMainForm::BuildToolbars() {
     edit->addAction(Action("EditRedo"));
     edit->addSeparator();
     for (const char* name : {"EditCut", "EditCopy", "EditPaste"}) edit->addAction(Action(name));
+
+    // The left border panel ("BordoSx"): the page-to-page commands along the
+    // window's left edge, shown or hidden by the program options.
+    auto* left = new QToolBar("Bordo sinistro", this);
+    left->setObjectName("leftbordertoolbar");
+    addToolBar(Qt::LeftToolBarArea, left);
+    for (const char* name : {"HypCover", "HypContents", "HypPrevious", "HypNext", "HypPageMinus", "HypPagePlus",
+                             "HypAllPages", "PreviewPage"})
+        if (QAction* a = Action(name)) left->addAction(a);
+    left->hide();
 
     // Format: paragraph style, face, size, the style bits, colour, alignment,
     // lists and indents. Faces and style names are Windows-1252 in the engine.
