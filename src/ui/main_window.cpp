@@ -154,8 +154,16 @@ void TMainForm::ViewLink::StoreAndDropPage() {
     if (w->view_->PageNumber() >= 0) w->lastShown_ = w->view_->PageNumber();
     w->kept_ = {};
     if (THQVbox* box = w->view_->Box())
-        w->kept_ = {w->view_->PageNumber(), box->caret.paragraphIndex, box->caret.charIndex,
-                    w->view_->horizontalScrollBar()->value(), w->view_->verticalScrollBar()->value()};
+        w->kept_ = {w->view_->PageNumber(),
+                    box->caret.paragraphIndex,
+                    box->caret.charIndex,
+                    w->view_->horizontalScrollBar()->value(),
+                    w->view_->verticalScrollBar()->value(),
+                    box->hasSelection,
+                    box->selectionAnchor.paragraphIndex,
+                    box->selectionAnchor.charIndex,
+                    box->selectionEnd.paragraphIndex,
+                    box->selectionEnd.charIndex};
     w->view_->StorePage(TPageView::AfterStore::Drop);
     w->view_->ShowPage(*w->set_, -1);
 }
@@ -173,6 +181,14 @@ void TMainForm::ViewLink::ShowPageAgain() {
     at.paragraphIndex = w->kept_.paragraph;
     at.charIndex = w->kept_.charIndex;
     if (box->IsValid(at)) box->SetCaret(at.paragraphIndex, at.charIndex);
+    TextPosition from, to;
+    from.paragraphIndex = w->kept_.fromParagraph;
+    from.charIndex = w->kept_.fromChar;
+    to.paragraphIndex = w->kept_.toParagraph;
+    to.charIndex = w->kept_.toChar;
+    if (w->kept_.selection && box->IsValid(from) && box->IsValid(to))
+        box->Select(box->MakePosition(from.paragraphIndex, from.charIndex),
+                    box->MakePosition(to.paragraphIndex, to.charIndex));
     w->view_->horizontalScrollBar()->setValue(w->kept_.x);
     w->view_->verticalScrollBar()->setValue(w->kept_.y);
     w->view_->viewport()->update();
@@ -777,7 +793,12 @@ QDialog* TMainForm::PrepareWindow(const std::string& name) {
         return w;
     }
     if (name == "fstili") {
-        auto* w = Cached<TFStili>(name, [&] { return new TFStili(*set_, store_, this); });
+        auto* w = Cached<TFStili>(name, [&] {
+            auto* made = new TFStili(*set_, store_, this);
+            // The page behind the window shows each stored change at once.
+            connect(made, &TFStili::StyleStored, this, [this] { RelayOutPage(); });
+            return made;
+        });
         w->SetHistory(history_.get());
         w->Edit(TFStili::Mode::Sheet);
         return w;

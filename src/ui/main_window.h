@@ -225,6 +225,8 @@ private:
     // a save, taken back when the same page is shown again.
     struct KeptPlace {
         int32_t page = -1, paragraph = 0, charIndex = 0, x = 0, y = 0;
+        bool selection = false;  // and the selection's two ends
+        int32_t fromParagraph = 0, fromChar = 0, toParagraph = 0, toChar = 0;
     } kept_;
     // "Salvato NAME (N pagine, X byte)" in the status line.
     void ShowSaved(bool ok);

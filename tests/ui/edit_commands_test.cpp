@@ -524,5 +524,31 @@ TEST_F(EditCommands, ChoosingTheParagraphsOwnStyleForDifferentTextAsksWhatToDo) 
     EXPECT_EQ(Box().Paragraph(0).FontAt(1).size, 30);
 }
 
+TEST_F(EditCommands, AStyleStoredInTheStylesWindowIsLaidOutAtOnceKeepingTheCaret) {
+    QTest::keyClick(Viewport(), Qt::Key_End);
+    QTest::keyClick(Viewport(), Qt::Key_Return);
+    QTest::keyClicks(Viewport(), "yz");
+    const QString style = w.StyleBox()->currentText();
+    const int32_t size = Box().Paragraph(0).FontAt(0).size;
+    const int32_t secondY = Box().Paragraph(1).top;
+    int32_t sizeWhileOpen = 0;
+    WhenShown<TFStili>([&](TFStili& d) {
+        for (int row = 0; row < d.styles->count(); ++row)
+            if (d.styles->item(row)->text() == style) d.styles->setCurrentRow(row);
+        d.size->setValue(size + 20);
+        d.Apply();
+        // The page behind the window already shows the change.
+        sizeWhileOpen = Box().Paragraph(0).FontAt(0).size;
+        d.accept();
+    });
+    w.Action("FormatStyles")->trigger();
+    EXPECT_EQ(sizeWhileOpen, size + 20);
+    EXPECT_EQ(Box().Paragraph(0).FontAt(0).size, size + 20);
+    // Laid out again: the second paragraph moved down instead of overlapping.
+    EXPECT_GT(Box().Paragraph(1).top, secondY);
+    EXPECT_EQ(Box().caret.paragraphIndex, 1);
+    EXPECT_EQ(Box().caret.charIndex, 2);
+}
+
 }  // namespace
 }  // namespace ovik::ui

@@ -135,11 +135,11 @@ std::vector<Command> TMainForm::FormatToolbarCommands() {
 }
 
 void TMainForm::RelayOutPage() {
-    const int32_t n = view_->PageNumber();
-    if (n < 0) return;
-    view_->StorePage(TPageView::AfterStore::Drop);
-    view_->ShowPage(*set_, -1);
-    ShowPage(n);
+    if (view_->PageNumber() < 0) return;
+    // Dropped and shown again as a save does it, so the caret, the selection
+    // and the scroll position stay where they were.
+    viewLink_.StoreAndDropPage();
+    viewLink_.ShowPageAgain();
 }
 
 }  // namespace ovik::ui

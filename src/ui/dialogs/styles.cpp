@@ -273,7 +273,7 @@ bool TFStili::Edit(Mode mode, THQVoggetto* style, const THQVoggetto* startFrom) 
 void TFStili::ChooseStyle(int row) {
     if (loading_ || row < 0) return;
     // Changes to the style shown are stored before another one is shown.
-    if (changed_ && modified_) StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
+    if (changed_ && modified_) Store();
     THQVoggetto* s = set_.GetObject(stileParagrafo, styles->item(row)->data(Qt::UserRole).toInt());
     if (!s) return;
     modified_ = s;
@@ -286,7 +286,7 @@ void TFStili::ChooseStyle(int row) {
 void TFStili::CreateFromShown() {
     FromWidgets();
     // Changes to the style shown are kept; the new style starts as it looks.
-    if (changed_ && modified_) StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
+    if (changed_ && modified_) Store();
     auto from = set_.NewObject(stileParagrafo);
     for (size_t i = 0; i < 668; ++i) from->SetU8(i, scratch_->U8(i));
     Edit(Mode::Create, nullptr, from.get());
@@ -395,9 +395,15 @@ void TFStili::UpdateExample() {
     example->setText(bullet + "AaBbCc - Testo di esempio dello stile");
 }
 
+THQVoggetto* TFStili::Store() {
+    THQVoggetto* s = StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
+    emit StyleStored();
+    return s;
+}
+
 THQVoggetto* TFStili::Apply() {
     FromWidgets();
-    THQVoggetto* s = StoreStyle(set_, *scratch_, modified_, ToCp(name->text()), history_);
+    THQVoggetto* s = Store();
     if (mode_ != Mode::Sheet) modified_ = s;
     changed_ = false;
     return s;

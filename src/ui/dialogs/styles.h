@@ -81,7 +81,13 @@ public:
     // starts with the attributes of the style shown.
     void CreateFromShown();
 
+signals:
+    // A style was stored: pages in that style are to be laid out again.
+    void StyleStored();
+
 private:
+    // Stores the scratch style under the name shown; the style stored.
+    THQVoggetto* Store();
     void ToWidgets();
     void FromWidgets();
     void UpdateExample();
