@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "page/placed_picture.h"
+#include "page/placed_table.h"
 #include "page/thqv_page.h"
 
 namespace ovik {
@@ -219,6 +220,8 @@ std::unique_ptr<PagePlacedObject> MakePlacedControl(WorkingObject w, THQVpage* p
                                                     PageWorkingCopy* links) {
     if (w.object && w.object->Kind() == immagineNew && page)
         return std::make_unique<TMyyImage>(std::move(w), page, links);
+    if (w.object && w.object->Kind() == tabellaHtml && page)
+        return std::make_unique<TMyyTable>(std::move(w), page, set, measurer, controls);
     return std::make_unique<PlaceholderObject>(std::move(w), set, measurer, controls);
 }
 

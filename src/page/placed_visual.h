@@ -158,7 +158,7 @@ private:
 };
 
 // The control for a placed object: kinds with a model get theirs (placed
-// pictures), every other kind the placeholder that keeps it as stored.
+// pictures and tables), every other kind the placeholder that keeps it as stored.
 std::unique_ptr<PagePlacedObject> MakePlacedControl(WorkingObject w, THQVpage* page, THQVset& set,
                                                     platform::TextMeasurer& measurer,
                                                     PlacedObjectIndex* controls,

@@ -102,9 +102,13 @@ void THQVpage::FreeBox() {
     lastParagraph_ = nullptr;
     if (wc_ && wc_->box == box_.get()) wc_->box = nullptr;
     box_.reset();
-    if (undoList_)
+    if (undoList_) {
         for (auto& c : controls_) undoList_->Release(c->ControlIndex());
+        for (auto& [i, node] : boxNodes_) undoList_->Release(i);
+    }
+    // Controls go before the index (tables release their cells' slots).
     controls_.clear();
+    boxNodes_.clear();
     index_.clear();
 }
 
@@ -142,9 +146,14 @@ void THQVpage::ConnectHistory(THQVundoList* history, THQVundoIndiciList* pageLis
     undoList_ = pageList;
     undoPage_ = pageIndex;
     undoView_ = viewIndex;
+    recorder_ = history_ ? std::make_unique<HistoryRecorder>(*history_, pageIndex, viewIndex) : nullptr;
     if (!undoList_) return;
     for (auto& c : controls_)
         if (auto* node = dynamic_cast<PlacedObjectNode*>(c.get())) undoList_->PutAt(c->ControlIndex(), node);
+    for (auto& [i, node] : boxNodes_) {
+        undoList_->PutAt(i, node.get());
+        if (THQVbox* b = node->Box(); b && !b->undo && recorder_) b->undo = recorder_.get();
+    }
 }
 
 void THQVpage::RecordPlacedChange(PlacedObjectNode& control, const std::string& text) {
@@ -163,6 +172,33 @@ void THQVpage::RelayoutControl(const PlacedObject& control, bool markChanged) {
     if (box->OnLayout) box->OnLayout(*box, paragraph, paragraph);
     if (box->OnChanged) box->OnChanged(*box);
     else if (box->OnRepaint) box->OnRepaint(*box);
+}
+
+int32_t THQVpage::AddBox(THQVbox& box, int32_t index) {
+    if (index < 0) {
+        index = int32_t(index_.size());
+        index_.push_back(nullptr);
+    } else if (size_t(index) >= index_.size()) {
+        index_.resize(size_t(index) + 1, nullptr);
+    }
+    box.controlIndex = index;
+    auto& node = boxNodes_[index];
+    node = std::make_unique<BoxNode>(box);
+    if (undoList_) undoList_->PutAt(index, node.get());
+    if (history_ && !box.undo && recorder_) box.undo = recorder_.get();
+    return index;
+}
+
+void THQVpage::ReleaseBox(int32_t index) {
+    auto it = boxNodes_.find(index);
+    if (it == boxNodes_.end()) return;
+    if (undoList_) undoList_->Release(index);
+    boxNodes_.erase(it);
+}
+
+void THQVpage::RecordTableEntry(std::unique_ptr<THQVbackup> entry) {
+    modified = true;
+    if (history_ && entry) history_->Add(std::move(entry));
 }
 
 PlacedObject* THQVpage::ControlAt(int32_t n) {

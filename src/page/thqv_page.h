@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "page/placed_objects.h"
@@ -120,6 +121,16 @@ public:
     // page's when null).
     int32_t AddControl(WorkingObject object, PageWorkingCopy* links = nullptr);
     const std::vector<std::unique_ptr<PagePlacedObject>>& Controls() const { return controls_; }
+    // Cell boxes: an index of the list for `box` (a new one, or `index` when it
+    // is not -1: a cell made again by undo), known to the undo list while the
+    // history is connected; releasing empties the slot.
+    int32_t AddBox(THQVbox& box, int32_t index = -1);
+    void ReleaseBox(int32_t index);
+    // The undo entry of a table change, taken before it changes.
+    void RecordTableEntry(std::unique_ptr<THQVbackup> entry);
+    // The target path of a placed-object control on this page.
+    std::vector<int32_t> PathOf(int32_t controlIndex) const { return {controlIndex, undoPage_, undoView_}; }
+    THQVundoList* History() const { return history_; }
 
     // --- undo of placed objects ---------------------------------------------------
     // Records placed-object entries in `history` under (control index,
@@ -212,7 +223,9 @@ private:
     // Index list: entry i is a box or a placed-object control.
     std::vector<PlacedObject*> index_;
     std::vector<std::unique_ptr<PagePlacedObject>> controls_;
+    std::unordered_map<int32_t, std::unique_ptr<BoxNode>> boxNodes_;
     THQVundoList* history_ = nullptr;
+    std::unique_ptr<HistoryRecorder> recorder_;  // for cell boxes
     THQVundoIndiciList* undoList_ = nullptr;
     int32_t undoPage_ = -1, undoView_ = -1;
     std::vector<PagePlacedObject*> anchors_, previews_;

@@ -551,6 +551,7 @@ void MarkupReader::LinkOrObjectTag() {
             } else {
                 s_.SetPosition(after);
                 tablesReading.push_back(obj);
+                obj->SetCellOrigin(p_.origin);
                 obj->ReadCells(s_, renum_);
                 tablesReading.pop_back();
                 // The cells must leave the stream inside this box stream.

@@ -178,6 +178,9 @@ public:
     // position (each cell with THQVbox::ReadParagraphs) and leaves the stream
     // after the last cell.
     virtual void ReadCells(BoxStream& /*s*/, const Renumbering* /*renumber*/) {}
+    // The origin of the paragraph that holds the table, told before its cells
+    // are read: the cells' paragraphs take it.
+    virtual void SetCellOrigin(uint8_t /*origin*/) {}
     // Appends the cells: each cell box's own paragraphs in mode Whole, then "<T>".
     virtual void WriteCells(Bytes& /*out*/) const {}
     // The cell boxes, row by row and column by column.

@@ -201,9 +201,13 @@ public:
     virtual void Load(const Data& d) = 0;
 };
 
+class TableUndoTarget;
+
 class PlacedObjectNode : public UndoNode {
 public:
     virtual PlacedObjectState* State() = 0;
+    // A table control's rows and columns (TtaBackup), or null.
+    virtual TableUndoTarget* Table() { return nullptr; }
 };
 
 // Placed-object entry.

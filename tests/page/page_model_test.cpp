@@ -8,6 +8,7 @@
 
 #include "document/hqv_set.h"
 #include "page/page_record.h"
+#include "page/placed_table.h"
 #include "page/thqv_page.h"
 #include "page/working_copy.h"
 #include "platform/messages.h"
@@ -382,9 +383,9 @@ TEST_F(PageModel, TableCellsCutShortAreEndedWhenStored) {
         THQVpage view(host);
         view.ShowPage(p);
         ASSERT_EQ(view.Controls().size(), 1u);
-        auto* placeholder = dynamic_cast<PlaceholderObject*>(view.Controls()[0].get());
-        ASSERT_NE(placeholder, nullptr);
-        EXPECT_EQ(placeholder->CellsComplete(), cycle == 1);
+        auto* placed = dynamic_cast<TMyyTable*>(view.Controls()[0].get());
+        ASSERT_NE(placed, nullptr);
+        EXPECT_EQ(placed->CellsComplete(), cycle == 1);
         ASSERT_TRUE(view.StorePage());
         stored.push_back(Text(*p->MemContent()));
     }

@@ -9,6 +9,7 @@
 
 #include "document/hqv_set.h"
 #include "page/page_record.h"
+#include "page/placed_table.h"
 #include "page/thqv_page.h"
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
@@ -275,9 +276,9 @@ TEST(RewritePages, TablesPicturesMarkersAndFormsComeThroughUnchanged) {
     host.measurer = &measurer;
     THQVpage view(host);
     view.ShowPage(out.Page(1));
-    PlaceholderObject* table = nullptr;
+    TMyyTable* table = nullptr;
     for (auto& c : view.Controls())
-        if (c->IsTable()) table = dynamic_cast<PlaceholderObject*>(c.get());
+        if (c->IsTable()) table = dynamic_cast<TMyyTable*>(c.get());
     ASSERT_NE(table, nullptr);
     ASSERT_EQ(table->CellCount(), 6);
     EXPECT_EQ(table->Cell(3)->ParagraphCount(), 2);
