@@ -145,6 +145,9 @@ public:
     static constexpr int32_t kHeaderHeight = 12;
     // Shows or hides the column header.
     void Select(bool on) { selected = on; }
+    // Where the header stands while shown: 12 pixels above the table's top
+    // left corner, as wide as the table (it moves with the table).
+    PixelRect HeaderRect() const { return {Left(), Top() - kHeaderHeight, Left() + Width(), Top()}; }
     bool HeaderShown() const { return selected; }
     // The table holds the frame set's selected control (set by the host).
     bool holdsSelection = false;
@@ -248,5 +251,11 @@ struct CaretTarget {
     int32_t charIndex = 0;
 };
 CaretTarget CaretExit(THQVpage& page, THQVbox& from, uint8_t exitCode, THQVparag* tableParagraph);
+
+// The new-table window's OK: a table made from `choice` is inserted at the
+// caret of `editor` (the page's box or one of its cells) with empty cells
+// ("Inserimento oggetti"). Null, with the message shown, when the sizes do not
+// fit.
+TMyyTable* InsertNewTable(THQVpage& page, BoxEditor& editor, const NewTableChoice& choice);
 
 }  // namespace ovik

@@ -446,6 +446,24 @@ CaretTarget EndOf(THQVbox* box) {
 
 }  // namespace
 
+TMyyTable* InsertNewTable(THQVpage& page, BoxEditor& editor, const NewTableChoice& choice) {
+    THQVset& set = editor.Box().Set();
+    if (std::string err = CheckNewTableSize(choice.rows, choice.columns); !err.empty()) {
+        set.Messages().Warning(err);
+        return nullptr;
+    }
+    auto object = set.NewObject(tabellaHtml);
+    object->SetState(2);
+    SetUpNewTable(*object, choice);
+    const int32_t index = page.AddControl({std::move(object), -1, false});
+    auto* table = dynamic_cast<TMyyTable*>(page.ControlAt(index));
+    if (!table) return nullptr;
+    table->InsertNew();
+    editor.InsertObject(table, true);
+    page.modified = true;
+    return table;
+}
+
 CaretTarget CaretExit(THQVpage& page, THQVbox& from, uint8_t exitCode, THQVparag* tableParagraph) {
     if (exitCode >= 5 && exitCode <= 8) {
         if (!tableParagraph) return {};

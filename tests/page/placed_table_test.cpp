@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/hqv_to_txt.h"
 #include "document/hqv_set.h"
 #include "page/page_record.h"
 #include "page/page_undo.h"
@@ -47,6 +48,7 @@ struct TableTest : ::testing::Test {
     THQVundoList history{set};
     ListNode viewNode, pageNode;
     std::unique_ptr<BoxNode> boxNode;
+    std::unique_ptr<HistoryRecorder> recorder;
     int32_t viewIndex = -1;
     std::unique_ptr<THQVpage> view;
     THQVtesto* page = nullptr;
@@ -79,6 +81,8 @@ struct TableTest : ::testing::Test {
         boxNode = std::make_unique<BoxNode>(box);
         pageNode.list.PutAt(0, boxNode.get());
         box.controlIndex = 0;
+        recorder = std::make_unique<HistoryRecorder>(history, page->Number(), viewIndex);
+        box.undo = recorder.get();
         view->ConnectHistory(&history, &pageNode.list, page->Number(), viewIndex);
         ResizePageBox(box, width, 400);
     }
@@ -683,6 +687,61 @@ TEST_F(TableTest, CellBlocksCopyAndPaste) {
     EXPECT_EQ(table.CellAt(1, 0)->Paragraph(0).Text(), "c0");
     EXPECT_EQ(table.CellAt(1, 1)->Paragraph(0).Text(), "c1");
     EXPECT_FALSE(table.PasteCellBlock(Bytes{1, 0, 0, 0}, 0, 1, 0, 1));
+}
+
+// The editor's way through a table, without widgets: insert a 3 x 3 "Righe
+// alternate" table, type in its cells moving on as Tab does, add a column,
+// widen it with the header, nest a table in a cell, store; the text export
+// gives the cells TAB and CR LF.
+TEST_F(TableTest, InsertTypeAddNestStoreAndExportAsText) {
+    Show("<Z S0 >prima");
+    THQVbox& box = *view->Box();
+    DeferredActions actions;
+    BoxEditor pageEditor(box, actions);
+    box.SetCaret(0, 5);
+    NewTableChoice choice;
+    choice.templateIndex = 1;
+    choice.firstColour = 0x00FFFF;
+    TMyyTable* table = InsertNewTable(*view, pageEditor, choice);
+    ASSERT_NE(table, nullptr);
+    ASSERT_FALSE(history.UndoDescriptions().empty());
+    EXPECT_EQ(history.UndoDescriptions().front(), "Inserimento oggetti");
+    EXPECT_EQ(table->CellBackgroundCode(0, 1), 0x00FFFF);
+    EXPECT_EQ(table->CellBackgroundCode(1, 1), -1);
+
+    THQVbox* cell = table->CellAt(0, 0);
+    const char* words[] = {"uno", "due", "tre", "quattro"};
+    for (const char* w : words) {
+        BoxEditor ed(*cell, actions);
+        cell->SetCaret(0, 0);
+        for (const char* c = w; *c; ++c) ed.KeyPress(uint8_t(*c));
+        int32_t r = 0, c = 0;
+        ASSERT_TRUE(table->CellPosition(cell, r, c));
+        cell = table->NeighbourCell(r, c, CellDirection::Next);
+    }
+    ASSERT_TRUE(table->AddColumns(3, 1));
+    ResizePageBox(box, 600, 400);
+    const int32_t section = table->Header()[3].width;
+    table->ResizeColumn(3, section, section + 30);
+
+    BoxEditor inCell(*table->CellAt(2, 2), actions);
+    table->CellAt(2, 2)->SetCaret(0, 0);
+    NewTableChoice small;
+    small.rows = 1;
+    small.columns = 2;
+    TMyyTable* nested = InsertNewTable(*view, inCell, small);
+    ASSERT_NE(nested, nullptr);
+    EXPECT_TRUE(nested->Nested() || nested->ParentBox() == nullptr);
+    {
+        BoxEditor ed(*nested->CellAt(0, 1), actions);
+        nested->CellAt(0, 1)->SetCaret(0, 0);
+        ed.KeyPress('x');
+    }
+    ASSERT_TRUE(view->StorePage());
+    THQVtoTxt conv(&set);
+    std::string text;
+    conv.AppendPage(page->Number(), text);
+    EXPECT_EQ(text, "prima\r\nuno\tdue\ttre\t\r\nquattro\t\t\t\r\n\t\t\tx\r\n\t\r\n") << text;
 }
 
 }  // namespace
