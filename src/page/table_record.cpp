@@ -25,7 +25,10 @@ void TableRecord::StoreCellCodes(const std::vector<int32_t>& codes) {
 
 bool TableRecord::CellStreamLengthWrong() const {
     if (!HasBackgrounds()) return false;
-    return t_->ContentLength() != uint64_t(Rows()) * uint64_t(Columns()) * 4;
+    // A table whose stream was never written (the field as initialised, no
+    // bytes) has transparent cells and nothing to put right.
+    const uint64_t n = t_->ContentLength();
+    return n != 0 && n != uint64_t(Rows()) * uint64_t(Columns()) * 4;
 }
 
 CellBackground CellBackground::Decode(int32_t code) {

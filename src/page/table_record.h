@@ -75,7 +75,7 @@ public:
     // Writes the stream at its exact length (rows x columns x 4), marks the
     // backgrounds present and the background format 2.
     void StoreCellCodes(const std::vector<int32_t>& codes);
-    // The stream is present but not rows x columns x 4 bytes long.
+    // The stream holds bytes, but not rows x columns x 4 of them.
     bool CellStreamLengthWrong() const;
 
 private:

@@ -196,6 +196,12 @@ TEST_F(TableTest, AShortBackgroundStreamReadsTransparentAndIsStoredAtItsExactLen
     EXPECT_EQ(GetI32(&stored[8]), -1);
     EXPECT_EQ(GetI32(&stored[12]), -1);
     EXPECT_EQ(t->U8(219), 2);
+
+    // A table whose stream was never written keeps having none.
+    THQVoggetto* bare = NewTable(1, 2);
+    Show("<Z S0 >" + Tag(bare->Id()) + Cells(2));
+    view->StorePage();
+    EXPECT_FALSE(bare->HasContent());
 }
 
 TEST(TableTemplates, EveryTemplateColoursItsCells) {
