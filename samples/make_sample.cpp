@@ -1,12 +1,15 @@
 // Builds the sample hypertext from the page sources in this folder.
 //
-//   ovik_make_sample SOURCE_FOLDER OUT.hqv [TITLE [EXPORT_PREFIX]]
+//   ovik_make_sample SOURCE_FOLDER OUT.hqv [TITLE [EXPORT_PREFIX [SPELL_LANGUAGE]]]
 //
 // Each NN-name.page file is a page (in name order): its first line is the title,
 // the rest box markup in UTF-8. [[N|text]] links to page N through a special
-// link; [[address|text]] links to an internet address.
+// link; [[address|text]] links to an internet address. SPELL_LANGUAGE is the
+// language identifier of the pages' spell checking (1040 Italian, the default;
+// 1033 English).
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,8 +68,9 @@ std::string Links(THQVset& set, const std::string& markup) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || argc > 5) {
-        std::fprintf(stderr, "usage: ovik_make_sample SOURCE_FOLDER OUT.hqv [TITLE [EXPORT_PREFIX]]\n");
+    if (argc < 3 || argc > 6) {
+        std::fprintf(stderr,
+                     "usage: ovik_make_sample SOURCE_FOLDER OUT.hqv [TITLE [EXPORT_PREFIX [SPELL_LANGUAGE]]]\n");
         return 2;
     }
     std::vector<fs::path> pages;
@@ -78,8 +82,9 @@ int main(int argc, char** argv) {
     set.Bak = false;
     set.SetTitle(argc > 3 ? cp1252::FromUtf8(argv[3]) : "Esempio di ipertesto");
     set.SetExpPrefix(argc > 4 ? argv[4] : "esempio");
-    // The sample is written in Italian: its spell-check language says so.
-    PutU16(&set.Header()[hdr::kSpellLanguage], 1040);
+    // The pages' language (Italian unless told): spell checking follows it.
+    const int language = argc > 5 ? std::atoi(argv[5]) : 1040;
+    PutU16(&set.Header()[hdr::kSpellLanguage], uint16_t(language > 0 && language < 65536 ? language : 1040));
     for (auto& p : pages) {
         std::ifstream in(p, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -17,6 +17,7 @@ inline constexpr const char* kSamplesFolder = "es_hqv";
 inline constexpr const char* kCustomFolder = "Custom";
 inline constexpr const char* kHelpFolder = "help";
 inline constexpr const char* kManualName = "manuale.hqv";
+inline constexpr const char* kEnglishManualName = "manual.hqv";
 inline constexpr const char* kFrameTemplatesFolder = "ModelliCornici";
 inline constexpr const char* kDefaultLibraryName = "default.cus";
 

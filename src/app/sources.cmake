@@ -3,6 +3,7 @@ list(APPEND OVIK_APP_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/app_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_controller.cpp
   ${CMAKE_CURRENT_LIST_DIR}/find.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/interface_language.cpp
   ${CMAKE_CURRENT_LIST_DIR}/language_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languages_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/object_list.cpp

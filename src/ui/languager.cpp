@@ -18,6 +18,8 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
+#include "ui/translations.h"
+
 namespace ovik::ui {
 
 namespace {
@@ -149,11 +151,20 @@ void TZtLanguager::SetItems(const Property& p, const std::vector<std::string>& i
     QStringList list;
     for (auto& i : items) list << Q(i);
     if (auto* c = qobject_cast<QComboBox*>(o)) {
+        // The same number of items: each takes its new text and keeps its data.
+        if (c->count() == list.size()) {
+            for (int i = 0; i < list.size(); ++i) c->setItemText(i, list[i]);
+            return;
+        }
         int current = c->currentIndex();
         c->clear();
         c->addItems(list);
         if (current >= 0 && current < c->count()) c->setCurrentIndex(current);
     } else if (auto* l = qobject_cast<QListWidget*>(o)) {
+        if (l->count() == list.size()) {
+            for (int i = 0; i < list.size(); ++i) l->item(i)->setText(list[i]);
+            return;
+        }
         l->clear();
         l->addItems(list);
     } else if (auto* t = qobject_cast<QTabWidget*>(o)) {
@@ -232,7 +243,7 @@ QString BuiltInBlockResource(const QWidget* window) {
 }
 
 bool ApplyBuiltInBlock(QWidget* window) {
-    QFile f(BuiltInBlockResource(window));
+    QFile f(LanguageBlockResource(window->objectName(), CurrentLanguage()));
     if (!f.open(QIODevice::ReadOnly)) return false;
     QByteArray bytes = f.readAll();
     TZtLanguager(window).SetLocalizationString(bytes.toStdString());

@@ -39,11 +39,12 @@ private:
     QObject* window_;
 };
 
-// Applies the window's built-in block (":/lang/it/" + its objectName + ".blk",
-// compiled into the program from src/ui/lang/it). Returns false when the window
-// has none.
+// Applies the window's block in the interface language (":/lang/<code>/" + its
+// objectName + ".blk", compiled into the program from src/ui/lang/<code>).
+// Returns false when the window has none.
 bool ApplyBuiltInBlock(QWidget* window);
-// Where the source of a window's built-in block lives, for regenerating it.
+// Where a window's Italian block (its built-in texts restated) lives, for
+// regenerating it.
 QString BuiltInBlockResource(const QWidget* window);
 
 }  // namespace ovik::ui

@@ -23,6 +23,7 @@
 #include "ui/main_window.h"
 #include "ui/separate_windows.h"
 #include "view/frames.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -295,7 +296,7 @@ QMenu* TLinkNavigator::PagePopup(int32_t page) {
     pagePopup_->clear();
     // The page is followed as a link: through the editing view, recorded in
     // the history like any link followed.
-    QAction* go = pagePopup_->addAction("&Vai a pagina riferita...");
+    QAction* go = pagePopup_->addAction(Tr("&Vai a pagina riferita..."));
     go->setObjectName("popupgoref");
     connect(go, &QAction::triggered, this, [this, page] {
         if (THQVtesto* p = w_.Set().Page(page); p && !p->IsFree()) FollowLinkValue(p->Id());
@@ -395,7 +396,7 @@ void TLinkNavigator::SpecialLinkSelection() {
     if (s.exec() != QDialog::Accepted) return;
     while (s.NeedsWindowName()) {
         bool ok = false;
-        const QString name = QInputDialog::getText(&w_, "Ovik", "Introdurre un nome per la finestra", QLineEdit::Normal,
+        const QString name = QInputDialog::getText(&w_, "Ovik", Tr("Introdurre un nome per la finestra"), QLineEdit::Normal,
                                                    QString(), &ok);
         if (!ok) return;
         (s.tabs->currentIndex() == TFCollSpec::OtherFrame ? s.frameName : s.windowName)->setText(name.left(19));
@@ -491,7 +492,7 @@ void TLinkNavigator::CloseNamedWindow(const std::string& lowerName) { windows_->
 std::filesystem::path TLinkNavigator::ChooseOtherFile(const std::filesystem::path& missing) {
     const QString folder = QString::fromStdString(missing.parent_path().string());
     const QString chosen = askImportFile ? askImportFile(folder)
-                                         : QFileDialog::getOpenFileName(&w_, "Importa", folder,
+                                         : QFileDialog::getOpenFileName(&w_, Tr("Importa"), folder,
                                                                         "File Html (*.htm *.html);;Tutti i file (*)");
     return chosen.toStdString();
 }

@@ -39,6 +39,7 @@
 #include "ui/dialogs/paragraph.h"
 #include "ui/dialogs/tools_windows.h"
 #include "ui/languager.h"
+#include "ui/translations.h"
 #include "ui/dialogs/dialog_support.h"
 #include "ui/undo_popup.h"
 #include "ui/spell_support.h"
@@ -98,8 +99,8 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     });
     status_ = new QLabel(this);
     connect(view_, &TPageView::Unrepresentable, this, [this](const QString& c) {
-        status_->setText(QString("Il carattere \"%1\" (U+%2) non si può scrivere in una pagina: le pagine usano "
-                                 "il codice Windows-1252.")
+        status_->setText(Tr("Il carattere \"%1\" (U+%2) non si può scrivere in una pagina: le pagine usano "
+                            "il codice Windows-1252.")
                              .arg(c)
                              .arg(uint(c.toUcs4().value(0)), 4, 16, QChar('0')));
     });
@@ -118,6 +119,11 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     });
     links_ = new TLinkNavigator(*this, messages_, store_);
     ApplyBuiltInBlock(this);
+    // Another interface language: the caption and the status line follow.
+    connect(&LanguageEvents::Instance(), &LanguageEvents::Changed, this, [this] {
+        UpdateCaption();
+        ShowPageCount();
+    });
     UpdateCaption();
     RestoreLayout();
 }
@@ -201,9 +207,9 @@ void TMainForm::ShowSaved(bool ok) {
     const std::filesystem::path file = doc_->CurrentName();
     const auto size = std::filesystem::file_size(file, ec);
     const int n = pages_->count();
-    status_->setText(QString("Salvato %1 (%2, %3 byte)")
+    status_->setText(Tr("Salvato %1 (%2, %3 byte)")
                          .arg(QString::fromStdString(file.filename().string()),
-                              n == 1 ? QString("1 pagina") : QString("%1 pagine").arg(n))
+                              n == 1 ? Tr("1 pagina") : Tr("%1 pagine").arg(n))
                          .arg(ec ? 0 : qulonglong(size)));
 }
 
@@ -287,7 +293,7 @@ void TMainForm::AddStyle() {
     std::unique_ptr<THQVoggetto> example = StyleExampleFromText(*box);
     auto* w = static_cast<TFStili*>(PrepareWindow("fstili"));
     if (!w->Edit(TFStili::Mode::Create, nullptr, example.get())) return;
-    w->name->setText("Nuovo stile");
+    w->name->setText(Tr("Nuovo stile"));
     if (w->exec() != QDialog::Accepted || !w->Modified()) return;
     const std::string name = w->Modified()->Name();
     RefreshPages();
@@ -382,6 +388,9 @@ void TMainForm::ApplyOptions() {
         saveReminder_.start();
     else
         saveReminder_.stop();
+    // A language chosen in the options window speaks at once in every window.
+    if (auto l = app::ParseLanguageSetting(settings_.ReadOption(app::kLanguageOption)); l && *l != CurrentLanguage())
+        SetInterfaceLanguage(*l);
 }
 
 void TMainForm::WireDocument() {
@@ -390,11 +399,11 @@ void TMainForm::WireDocument() {
         QString start = QString::fromStdString((r.folder / r.proposedName).string());
         // The types that can be written today; the text filter saves the
         // page shown through the text converter.
-        const QString hypertext = "Salva ipertesto oVik (*.hqv)";
-        const QString text = "Salva pagina corrente in TXT (*.txt *.asc *.c *.pas)";
-        QString filter = r.asTemplate ? hypertext : hypertext + ";;" + text + ";;Tutti i files (*)";
+        const QString hypertext = Tr("Salva ipertesto oVik (*.hqv)");
+        const QString text = Tr("Salva pagina corrente in TXT (*.txt *.asc *.c *.pas)");
+        QString filter = r.asTemplate ? hypertext : hypertext + ";;" + text + ";;" + Tr("Tutti i files (*)");
         QString chosenFilter;
-        QString name = QFileDialog::getSaveFileName(this, r.asTemplate ? "Salva come modello" : "Salva con nome", start,
+        QString name = QFileDialog::getSaveFileName(this, Tr(r.asTemplate ? "Salva come modello" : "Salva con nome"), start,
                                                     filter, &chosenFilter);
         if (name.isEmpty()) return std::nullopt;
         const bool asText = !r.asTemplate && chosenFilter == text;
@@ -413,7 +422,7 @@ void TMainForm::WireDocument() {
         savedAsText_ = ok;
         std::error_code ec;
         if (ok)
-            status_->setText(QString("Salvato %1 (1 pagina, %2 byte)")
+            status_->setText(Tr("Salvato %1 (1 pagina, %2 byte)")
                                  .arg(QString::fromStdString(name.filename().string()))
                                  .arg(qulonglong(std::filesystem::file_size(name, ec))));
         return ok;
@@ -421,7 +430,7 @@ void TMainForm::WireDocument() {
     // The new-hypertext window: an empty hypertext or one of the hypertext
     // templates (an empty path stands for the empty hypertext).
     ui.askNewFrom = [this]() -> std::optional<std::filesystem::path> {
-        const QString empty = "Ipertesto vuoto";
+        const QString empty = Tr("Ipertesto vuoto");
         QStringList choices{empty};
         std::vector<std::filesystem::path> files;
         std::error_code ec;
@@ -433,7 +442,7 @@ void TMainForm::WireDocument() {
         std::sort(files.begin(), files.end());
         for (const auto& f : files) choices << QString::fromStdString(f.stem().string());
         bool ok = false;
-        const QString chosen = QInputDialog::getItem(this, "Nuovo ipertesto", "Modello:", choices, 0, false, &ok);
+        const QString chosen = QInputDialog::getItem(this, Tr("Nuovo ipertesto"), Tr("Modello:"), choices, 0, false, &ok);
         if (!ok) return std::nullopt;
         const qsizetype i = choices.indexOf(chosen);
         return i <= 0 ? std::filesystem::path() : files[size_t(i - 1)];
@@ -508,12 +517,12 @@ void TMainForm::ShowPage(int32_t number) {
 
 void TMainForm::ShowPageCount() {
     const int n = pages_->count();
-    status_->setText(n == 1 ? QString("1 pagina") : QString("%1 pagine").arg(n));
+    status_->setText(n == 1 ? Tr("1 pagina") : Tr("%1 pagine").arg(n));
 }
 
 QString TMainForm::CaptionText() const { return QString::fromStdString(doc_->Caption()); }
 
-void TMainForm::UpdateCaption() { setWindowTitle(CaptionText()); }
+void TMainForm::UpdateCaption() { setWindowTitle(Tr(CaptionText())); }
 
 void TMainForm::RefreshPages() {
     QSignalBlocker block(pages_);
@@ -584,15 +593,15 @@ void TMainForm::ExportPages() {
 }
 
 void TMainForm::ShowExported(const ExportRequest& r) {
-    const QString pages = r.pages.size() == 1 ? QString("1 pagina") : QString("%1 pagine").arg(r.pages.size());
+    const QString pages = r.pages.size() == 1 ? Tr("1 pagina") : Tr("%1 pagine").arg(r.pages.size());
     std::error_code ec;
     if (r.mode == 0) {
-        status_->setText(QString("Esportate %1 in %2").arg(pages, QString::fromStdString(r.folder.string())));
+        status_->setText(Tr("Esportate %1 in %2").arg(pages, QString::fromStdString(r.folder.string())));
         return;
     }
     const std::filesystem::path file = r.folder / std::filesystem::path(r.mainFileName).filename();
     const auto size = std::filesystem::file_size(file, ec);
-    status_->setText(QString("Esportato %1 (%2, %3 byte)")
+    status_->setText(Tr("Esportato %1 (%2, %3 byte)")
                          .arg(QString::fromStdString(file.filename().string()), pages)
                          .arg(ec ? 0 : qulonglong(size)));
 }

@@ -22,6 +22,7 @@
 #include "page/page_undo.h"
 #include "text/box_attributes.h"
 #include "text/layout.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -235,10 +236,10 @@ void TPageView::AfterInput() {
                 break;
             case EditAction::DragMenu: {
                 QMenu menu(this);
-                QAction* move = menu.addAction("&Sposta");
-                QAction* copy = menu.addAction("&Copia");
+                QAction* move = menu.addAction(Tr("&Sposta"));
+                QAction* copy = menu.addAction(Tr("&Copia"));
                 menu.addSeparator();
-                menu.addAction("&Annulla");
+                menu.addAction(Tr("&Annulla"));
                 QAction* chosen = menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
                 Editor()->DropChoice(chosen == move   ? BoxEditor::DropKind::Move
                                     : chosen == copy ? BoxEditor::DropKind::Copy

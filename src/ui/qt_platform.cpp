@@ -16,6 +16,7 @@
 #include <QMessageBox>
 
 #include "app/app_info.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -41,7 +42,8 @@ QString Key(const std::string& section, const std::string& name) {
 
 int ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
                    QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, title, text, buttons, parent);
+    // Messages are written in Italian; the box shows them in the interface's language.
+    QMessageBox box(icon, Tr(title), Tr(text), buttons, parent);
     // The buttons speak the interface's language, whatever Qt's own is.
     for (QAbstractButton* b : box.buttons()) {
         const QMessageBox::StandardButton which = box.standardButton(b);
@@ -71,6 +73,16 @@ bool LoadQtTranslations(const QString& language) {
 }
 
 QString MessageButtonText(QMessageBox::StandardButton b) {
+    if (CurrentLanguage() == app::InterfaceLanguage::English) {
+        switch (b) {
+            case QMessageBox::Yes: return QStringLiteral("Yes");
+            case QMessageBox::No: return QStringLiteral("No");
+            case QMessageBox::Cancel: return QStringLiteral("Cancel");
+            case QMessageBox::Ok: return QStringLiteral("OK");
+            case QMessageBox::Retry: return QStringLiteral("Retry");
+            default: return {};
+        }
+    }
     switch (b) {
         case QMessageBox::Yes: return QStringLiteral("S\u00ec");
         case QMessageBox::No: return QStringLiteral("No");

@@ -14,16 +14,19 @@
 
 namespace ovik::ui {
 
-// A message box whose buttons carry the interface's texts ("Sì", "No",
-// "Annulla", "OK"); returns the standard button chosen.
+// A message box in the interface's language: the title and text (written in
+// Italian) through the message table, the buttons with the language's own
+// texts ("Sì", "No", "Annulla", "OK" / "Yes", "No", "Cancel", "OK"); returns
+// the standard button chosen.
 int ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
                    QMessageBox::StandardButtons buttons);
 // The interface's text of a message-box button; empty for one it has none for.
 QString MessageButtonText(QMessageBox::StandardButton b);
 
 // Loads Qt's own translations of its standard dialogs (file, colour, font,
-// input) for the interface's language ("it"); an earlier one is replaced.
-// False when the translation files are not installed.
+// input) for the interface's language ("it", "en"); an earlier one is
+// replaced. False when the translation files are not installed (Qt's own
+// English texts then stay).
 bool LoadQtTranslations(const QString& language);
 
 // Message boxes: "Informazione", "Attenzione!", "Errore!" and questions titled

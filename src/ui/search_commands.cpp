@@ -10,6 +10,7 @@
 #include "ui/dialogs/keywords.h"
 #include "ui/dialogs/page_order.h"
 #include "ui/main_window.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -133,7 +134,7 @@ QDialog* TMainForm::PrepareSearchWindow(const std::string& name) {
                 for (QAction* a : findChildren<QAction*>())
                     if (a->isCheckable() && a->text().remove('&') == "Mostra cornici") a->setChecked(false);
             };
-            h.status = [this](const QString& s) { status_->setText(s); };
+            h.status = [this](const QString& s) { status_->setText(Tr(s)); };
             h.addUndo = [this](std::unique_ptr<THQVbackup> e) {
                 history_->Add(std::move(e));
                 UpdateEditActions();

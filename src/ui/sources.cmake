@@ -5,6 +5,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languager.h
   ${CMAKE_CURRENT_LIST_DIR}/languager.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/translations.h
+  ${CMAKE_CURRENT_LIST_DIR}/translations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.h
   ${CMAKE_CURRENT_LIST_DIR}/qt_measurer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/icons.h

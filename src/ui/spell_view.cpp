@@ -9,6 +9,7 @@
 #include "ui/dialogs/dialog_support.h"
 #include "ui/page_view.h"
 #include "ui/spell_support.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -82,7 +83,7 @@ void TPageView::AddSpellingItems(QMenu& menu, int32_t x, int32_t y) {
 
     QAction* before = menu.actions().isEmpty() ? nullptr : menu.actions().first();
     auto add = [&](const QString& caption) {
-        auto* a = new QAction(caption, &menu);
+        auto* a = new QAction(Tr(caption), &menu);
         menu.insertAction(before, a);
         return a;
     };

@@ -6,6 +6,7 @@
 #include "ui/dialogs/album.h"
 #include "ui/dialogs/tools_windows.h"
 #include "ui/main_window.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -109,7 +110,9 @@ void TMainForm::OpenWithDialog(const QString& startFolder) {
     if (!doc_->AskSave()) return;
     QString folder = startFolder;
     if (folder.isEmpty() && !doc_->Unnamed()) folder = QFileInfo(QString::fromStdString(doc_->CurrentName())).path();
-    QString name = QFileDialog::getOpenFileName(this, "Apri", folder, OpenFilters().join(";;"));
+    QStringList filters;
+    for (const QString& f : OpenFilters()) filters << Tr(f);
+    QString name = QFileDialog::getOpenFileName(this, Tr("Apri"), folder, filters.join(";;"));
     if (name.isEmpty()) return;
     doc_->OpenAnyFile(name.toStdString(), false);
     RefreshPages();

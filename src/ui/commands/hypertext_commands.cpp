@@ -8,6 +8,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 #include "ui/spell_support.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -38,7 +39,7 @@ MenuTable TMainForm::HypertextMenu() {
         Command{"HypPageMinus", "Pagina -1", Keys("Ctrl+-"), step(-1)},
         Command{"HypGoTo", "&Vai a pagina", {}, [this] {
                     bool ok = false;
-                    int n = QInputDialog::getInt(this, "Vai a pagina", "Pagina:", std::max(0, view_->PageNumber()), 0,
+                    int n = QInputDialog::getInt(this, Tr("Vai a pagina"), Tr("Pagina:"), std::max(0, view_->PageNumber()), 0,
                                                  std::max(0, set_->ObjectCount(testoHtml) - 1), 1, &ok);
                     if (ok) ShowPage(n);
                 }},
@@ -105,7 +106,11 @@ MenuTable TMainForm::HelpMenu() {
 }
 
 bool TMainForm::OpenManual() {
-    const std::filesystem::path manual = doc_->Folders().Manual();
+    std::filesystem::path manual = doc_->Folders().Manual();
+    // The English manual beside it, while the interface speaks English.
+    const std::filesystem::path english = manual.parent_path() / app::kEnglishManualName;
+    std::error_code ec;
+    if (CurrentLanguage() == app::InterfaceLanguage::English && std::filesystem::exists(english, ec)) manual = english;
     if (!std::filesystem::exists(manual)) {
         messages_.Warning("Il manuale non si trova: " + manual.string());
         return false;

@@ -20,6 +20,7 @@
 #include "links/link_objects.h"
 #include "convert/hqv_to_txt.h"
 #include "platform/messages.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -135,7 +136,7 @@ TFAlbum::TFAlbum(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     connect(replace, &QPushButton::clicked, this, [this] {
         QString filter = CurrentKind() == immagine ? "Immagini (*.gif *.jpg *.jpeg *.bmp *.wmf *.emf);;Tutti i files (*)"
                                                     : "Tutti i files (*)";
-        SetReplaceFile(QFileDialog::getOpenFileName(this, "Sostituisci con", QString(), filter));
+        SetReplaceFile(QFileDialog::getOpenFileName(this, Tr("Sostituisci con"), QString(), filter));
     });
     connect(apply, &QPushButton::clicked, this, [this] { ApplyReplace(); });
     connect(add, &QPushButton::clicked, this, [this] {
@@ -143,13 +144,13 @@ TFAlbum::TFAlbum(THQVset& set, platform::SettingsStore& store, QWidget* parent)
         if (k == immagine || k == genLink) {
             QString filter = k == immagine ? "Immagini (*.gif *.jpg *.jpeg *.bmp *.wmf *.emf);;Tutti i files (*)"
                                            : "Tutti i files (*)";
-            AddFiles(QFileDialog::getOpenFileNames(this, "Aggiungi", QString(), filter));
+            AddFiles(QFileDialog::getOpenFileNames(this, Tr("Aggiungi"), QString(), filter));
         } else if (k == testoHtml) {
             app::NewEmptyPage(set_);
             Changed();
         } else if (k == internetLink) {
             bool ok = false;
-            QString address = QInputDialog::getText(this, "Collegamento", "Indirizzo:", QLineEdit::Normal, "http://", &ok);
+            QString address = QInputDialog::getText(this, Tr("Collegamento"), Tr("Indirizzo:"), QLineEdit::Normal, "http://", &ok);
             if (ok && !address.trimmed().isEmpty()) {
                 auto link = set_.NewInternetLink(ToCp(address.trimmed()));
                 if (!set_.FindEqualObject(*link)) THQVoggetto::Register(link, -1);
@@ -342,7 +343,7 @@ void TFAlbum::Edit() {
         }
         case internetLink: {
             bool ok = false;
-            QString address = QInputDialog::getText(this, "Collegamento", "Indirizzo:", QLineEdit::Normal,
+            QString address = QInputDialog::getText(this, Tr("Collegamento"), Tr("Indirizzo:"), QLineEdit::Normal,
                                                     FromCp(o->Name()), &ok);
             if (ok && !address.trimmed().isEmpty()) {
                 o->SetName(ToCp(address.trimmed()));

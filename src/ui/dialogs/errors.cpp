@@ -1,4 +1,5 @@
 #include "ui/dialogs/errors.h"
+#include "ui/translations.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -27,9 +28,10 @@ TFErrori::TFErrori(platform::SettingsStore& store, QWidget* parent) : TFDialog(s
 }
 
 void TFErrori::Load(const std::string& t, const std::vector<std::string>& errors) {
-    title->setText(FromCp(t));
+    // The engine's texts, in the interface's language.
+    title->setText(Tr(FromCp(t)));
     list->clear();
-    for (const std::string& e : errors) list->addItem(FromCp(e));
+    for (const std::string& e : errors) list->addItem(Tr(FromCp(e)));
 }
 
 }  // namespace ovik::ui

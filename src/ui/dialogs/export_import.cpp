@@ -19,6 +19,7 @@
 #include "core/codepage.h"
 #include "platform/messages.h"
 #include "ui/dialogs/errors.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -88,7 +89,7 @@ void FillModes(QComboBox* combo, const std::vector<ConvMode>& modes, bool (*avai
     combo->clear();
     auto* model = qobject_cast<QStandardItemModel*>(combo->model());
     for (const ConvMode& m : modes) {
-        combo->addItem(QString::fromUtf8(m.entry), m.mode);
+        AddMessageItem(combo, QString::fromUtf8(m.entry), m.mode);
         if (!available(m.mode)) model->item(combo->count() - 1)->setEnabled(false);
     }
 }
@@ -133,7 +134,7 @@ TFExport::TFExport(THQVset& set, THQVtoTxt& txt, platform::SettingsStore& store,
     form->addRow(NamedLabel("Codifica del testo:", "lcodifica"), encoding);
     SetBuddies(form);
     connect(browse, &QToolButton::clicked, this, [this] {
-        QString d = QFileDialog::getExistingDirectory(this, "Directory per i files esportati:", folder->text());
+        QString d = QFileDialog::getExistingDirectory(this, Tr("Directory per i files esportati:"), folder->text());
         if (!d.isEmpty()) folder->setText(d);
     });
 
@@ -237,7 +238,7 @@ bool TFExport::Export() {
     s.expPathInWindow = r.folder;
     s.Save(Store(), r.mode);
     if (r.mode == 4) Store().Write(ExportSection(r.mode), "codifica", r.utf8 ? "utf-8" : "windows-1252");
-    status->setText(QString("Esportate %1 pagine.").arg(r.pages.size()));
+    status->setText(Tr("Esportate %1 pagine.").arg(r.pages.size()));
     return true;
 }
 
@@ -274,6 +275,7 @@ TFHtmlOptions::TFHtmlOptions(THQVtoHtml& html, platform::SettingsStore& store, Q
     v->addWidget(autoAlt);
     v->addWidget(html5);
     v->addStretch(1);
+    tabs->setObjectName("schede");
     tabs->addTab(page, "Esportazione HTML");
     auto* box = new QDialogButtonBox;
     auto* ok = AddButton(box, "Ok", "bok", QDialogButtonBox::AcceptRole);
@@ -319,7 +321,7 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
         QString masks;
         for (const ConvMode& m : ImportModes(false))
             if (m.mode == Mode()) masks = QString(m.masks).replace(";", " ").trimmed();
-        AddFiles(QFileDialog::getOpenFileNames(this, "Importazione", QString(),
+        AddFiles(QFileDialog::getOpenFileNames(this, Tr("Importazione"), QString(),
                                                masks.isEmpty() ? "Tutti i files (*)" : masks + ";;Tutti i files (*)"));
     });
     connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files->selectedItems()); });
@@ -337,7 +339,7 @@ TFImport::TFImport(THQVtoTxt& txt, platform::SettingsStore& store, QWidget* pare
     auto* sl = NamedLabel("Parti da:", "lpartida", startFile);
     auto* pick = Named(new QPushButton("..."), "bparti");
     connect(pick, &QPushButton::clicked, this, [this] {
-        QString f = QFileDialog::getOpenFileName(this, "Importazione", startFile->text(),
+        QString f = QFileDialog::getOpenFileName(this, Tr("Importazione"), startFile->text(),
                                                  "Files Html (*.htm *.html)");
         if (!f.isEmpty()) startFile->setText(f);
     });

@@ -9,6 +9,7 @@
 #include "core/codepage.h"
 #include "document/keywords.h"
 #include "undo/pages_backup.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -179,7 +180,7 @@ void TFCerca::Status(const QString& s) {
 
 void TFCerca::ResetPageButton() {
     inPageStarted_ = false;
-    bInPage->setText(kFindInPage);
+    bInPage->setText(Tr(kFindInPage));
     bInPage->setEnabled(true);
 }
 
@@ -199,10 +200,10 @@ void TFCerca::FindInPage() {
     if (!inPageStarted_ && host.restartInPage) host.restartInPage();
     inPageStarted_ = true;
     if (host.findInPage(w, Options(), false)) {
-        bInPage->setText(kContinueInPage);
+        bInPage->setText(Tr(kContinueInPage));
     } else {
         Status(kPageDone);
-        bInPage->setText(kPageDone);
+        bInPage->setText(Tr(kPageDone));
         bInPage->setEnabled(false);
     }
 }
@@ -223,7 +224,7 @@ void TFCerca::FindInHypertext() {
     ResetPageButton();
     if (host.restartInPage) host.restartInPage();
     inPageStarted_ = true;
-    if (host.findInPage(matched, Options(), false)) bInPage->setText(kContinueInPage);
+    if (host.findInPage(matched, Options(), false)) bInPage->setText(Tr(kContinueInPage));
 }
 
 void TFCerca::RepeatInPage() {

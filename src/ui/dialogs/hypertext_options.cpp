@@ -1,4 +1,5 @@
 #include "ui/dialogs/hypertext_options.h"
+#include "ui/translations.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -88,7 +89,7 @@ const std::vector<std::pair<int, const char*>>& SpellLanguages() {
 
 void FillPageCombo(QComboBox* combo, const THQVset& set, const std::vector<std::pair<QString, int>>& leading) {
     combo->clear();
-    for (auto& [text, data] : leading) combo->addItem(text, data);
+    for (auto& [text, data] : leading) AddMessageItem(combo, text, data);
     for (int32_t n = 0; n < set.ObjectCount(testoHtml); ++n) {
         THQVtesto* p = set.Page(n);
         if (p && !p->IsFree()) combo->addItem(QString("%1  %2").arg(n).arg(FromCp(p->Title())), n);
@@ -97,7 +98,7 @@ void FillPageCombo(QComboBox* combo, const THQVset& set, const std::vector<std::
 
 void FillPictureCombo(QComboBox* combo, const THQVset& set) {
     combo->clear();
-    combo->addItem("(nessuna)", -1);
+    AddMessageItem(combo, "(nessuna)", -1);
     for (int32_t n = 0; n < set.ObjectCount(immagine); ++n) {
         THQVoggetto* o = set.GetObject(immagine, n);
         if (o && !o->IsFree()) combo->addItem(FromCp(o->Name()) + "  (" + FromCp(o->FileName()) + ")", n);
@@ -178,7 +179,7 @@ TFPropIper::TFPropIper(THQVset& set, platform::SettingsStore& store, QWidget* pa
     password->setMaxLength(16);
     password->setEchoMode(QLineEdit::Password);
     language = new QComboBox;
-    for (auto& [id, name] : SpellLanguages()) language->addItem(QString("%1 (%2)").arg(name).arg(id), id);
+    for (auto& [id, name] : SpellLanguages()) AddMessageItem(language, QString("%1 (%2)").arg(name).arg(id), id);
     of->addRow(NamedLabel("&Prefisso export:", "lprefisso"), expPrefix);
     of->addRow(QString(), readOnly);
     of->addRow(NamedLabel("Pass&word:", "lpassword"), password);

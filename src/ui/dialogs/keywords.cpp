@@ -8,6 +8,7 @@
 #include "core/codepage.h"
 #include "document/keywords.h"
 #include "platform/messages.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -80,7 +81,7 @@ TFKeywords::TFKeywords(THQVset& set, platform::SettingsStore& store, QWidget* pa
     resize(620, 620);
     ask = [this](const QString& title, const QString& prompt) -> std::optional<QString> {
         bool ok = false;
-        QString s = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, QString(), &ok);
+        QString s = QInputDialog::getText(this, Tr(title), Tr(prompt), QLineEdit::Normal, QString(), &ok);
         if (!ok) return std::nullopt;
         return s;
     };
@@ -176,12 +177,12 @@ void TFKeywords::GlobalSelected() {
     bDeleteGlobal->setEnabled(k != nullptr);
     if (!k) {
         selectedKeyword_ = -1;
-        onlyContaining->setText("Pagine che contengono selezione");
+        onlyContaining->setText(Tr("Pagine che contengono selezione"));
         pages->Reload();
         return;
     }
     selectedKeyword_ = k->Number();
-    onlyContaining->setText("Pagine che contengono \"" + FromCp(k->Name()) + "\"");
+    onlyContaining->setText(Tr("Pagine che contengono \"%1\"").arg(FromCp(k->Name())));
     pages->Reload();
 }
 

@@ -14,6 +14,7 @@
 #include "links/follow.h"
 #include "links/link_address.h"
 #include "ui/page_view.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -69,7 +70,7 @@ TFCollega::TFCollega(THQVset& set, platform::SettingsStore& store, QWidget* pare
     of->addWidget(otherStatus, 3, 0, 1, 3);
     of->setRowStretch(2, 1);
     connect(browse, &QPushButton::clicked, this, [this] {
-        QString f = QFileDialog::getOpenFileName(this, "Ipertesto", QString(), "Ipertesti (*.hqv *.HQV)");
+        QString f = QFileDialog::getOpenFileName(this, Tr("Ipertesto"), QString(), Tr("Ipertesti (*.hqv *.HQV)"));
         if (f.isEmpty()) return;
         otherFile->setText(f);
         BrowseOther(f);
@@ -445,7 +446,7 @@ TFCollFile::TFCollFile(links::LinkFollower* follower, platform::SettingsStore& s
     });
     connect(save, &QPushButton::clicked, this, [this] {
         if (!file_) return;
-        QString to = QFileDialog::getSaveFileName(this, "Salva copia", FromCp(FilePart(file_->FileName())));
+        QString to = QFileDialog::getSaveFileName(this, Tr("Salva copia"), FromCp(FilePart(file_->FileName())));
         if (!to.isEmpty()) SaveCopy(to.toStdString());
     });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);

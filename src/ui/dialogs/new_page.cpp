@@ -8,6 +8,7 @@
 
 #include "app/album.h"
 #include "convert/hqv_from_html.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -108,7 +109,7 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, app::ProgramFolde
     hv->addWidget(htmlStatus);
     tabs->addTab(htmlTab, paste ? "Da file Html" : "Nuova copiando pagina Html");
     connect(htmlBrowse, &QPushButton::clicked, this, [this] {
-        QString f = QFileDialog::getOpenFileName(this, "File Html", QFileInfo(htmlFile->text()).path(),
+        QString f = QFileDialog::getOpenFileName(this, Tr("File Html"), QFileInfo(htmlFile->text()).path(),
                                                  "Files Html (*.htm *.html)");
         if (!f.isEmpty()) OpenHtml(f);
     });
@@ -119,7 +120,7 @@ TFNuova::TFNuova(THQVset& set, platform::SettingsStore& store, app::ProgramFolde
     connect(browse, &QPushButton::clicked, this, [this] {
         QString start = otherFile->text().isEmpty() ? QString::fromStdString(set_.HQVFileName().parent_path().string())
                                                     : QFileInfo(otherFile->text()).path();
-        QString f = QFileDialog::getOpenFileName(this, "Apri ipertesto", start, "Ipertesti (*.hqv *.HQV)");
+        QString f = QFileDialog::getOpenFileName(this, Tr("Apri ipertesto"), start, Tr("Ipertesti (*.hqv *.HQV)"));
         if (!f.isEmpty()) OpenOther(f);
     });
     connect(templates, &QListWidget::currentRowChanged, this, [this] { ListTemplatePages(); });

@@ -1,4 +1,5 @@
 #include "ui/dialogs/page_order.h"
+#include "ui/translations.h"
 
 #include <QGridLayout>
 #include <QInputDialog>
@@ -55,7 +56,7 @@ TFOrdine::TFOrdine(THQVset& set, platform::SettingsStore& store, QWidget* parent
     resize(760, 480);
     askChapter = [this] {
         bool ok = false;
-        QString s = QInputDialog::getText(this, "Nuovo capitolo", "Nome del capitolo:", QLineEdit::Normal,
+        QString s = QInputDialog::getText(this, Tr("Nuovo capitolo"), Tr("Nome del capitolo:"), QLineEdit::Normal,
                                           "Nuovo capitolo", &ok);
         return ok ? s : QString();
     };

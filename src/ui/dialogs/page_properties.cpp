@@ -1,4 +1,5 @@
 #include "ui/dialogs/page_properties.h"
+#include "ui/translations.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -200,7 +201,7 @@ bool TFPropTesto::Load(int32_t n) {
     if (headerPage->currentData().toInt() != o.headerPage) SelectData(headerPage, -1);
     if (footerPage->currentData().toInt() != o.footerPage) SelectData(footerPage, -1);
     inBrowseSequence->setChecked(o.inBrowseSequence);
-    setWindowTitle(QString("Proprietà pagina %1").arg(n));
+    setWindowTitle(Tr("Proprietà pagina %1").arg(n));
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "ui/dialogs/hypertext_options.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -115,6 +116,13 @@ TFOpzioni::TFOpzioni(platform::SettingsStore& store, QWidget* parent) : TFDialog
     spellLayout->addWidget(spellBoxes_);
     spellLayout->addWidget(spellMissing_);
     int spellFlags = 0;
+    // The interface language: each language named in its own words, so the
+    // items are not translated.
+    language_ = Named(new QComboBox, "olanguage");
+    language_->setProperty("documentItems", true);
+    language_->addItem("Italiano", int(app::InterfaceLanguage::Italian));
+    language_->addItem("English", int(app::InterfaceLanguage::English));
+    form->addRow(NamedLabel("Lingua dell'interfaccia:", "llanguage", language_), language_);
     for (const OptionRow& r : OptionTable()) {
         const bool orto = std::string(r.section) == "orto";
         std::string key = Key(r.section, r.name);
@@ -124,7 +132,7 @@ TFOpzioni::TFOpzioni(platform::SettingsStore& store, QWidget* parent) : TFDialog
             case OptionKind::Number:
                 if (std::string(r.name) == "lang") {
                     auto* c = new QComboBox;
-                    for (auto& [id, name] : SpellLanguages()) c->addItem(QString("%1 (%2)").arg(name).arg(id), id);
+                    for (auto& [id, name] : SpellLanguages()) AddMessageItem(c, QString("%1 (%2)").arg(name).arg(id), id);
                     field = c;
                 } else {
                     auto* sp = new QSpinBox;
@@ -142,12 +150,12 @@ TFOpzioni::TFOpzioni(platform::SettingsStore& store, QWidget* parent) : TFDialog
                 h->addWidget(e, 1);
                 h->addWidget(b);
                 connect(b, &QToolButton::clicked, this, [this, e] {
-                    QString f = QFileDialog::getOpenFileName(this, "Libreria dei componenti", e->text(),
-                                                             "Librerie (*.cus);;Tutti i files (*)");
+                    QString f = QFileDialog::getOpenFileName(this, Tr("Libreria dei componenti"), e->text(),
+                                                             Tr("Librerie (*.cus);;Tutti i files (*)"));
                     if (!f.isEmpty()) e->setText(f);
                 });
                 fields_[key] = e;
-                form->addRow(new QLabel(r.label), w);
+                form->addRow(NamedLabel(r.label, qPrintable("l" + objName), e), w);
                 continue;
             }
             default: {
@@ -195,7 +203,7 @@ void TFOpzioni::Load() {
         spellMissing_->setVisible(!a.open);
         if (auto* c = qobject_cast<QComboBox*>(fields_["orto\\lang"])) {
             c->clear();
-            for (auto& [id, name] : a.languages) c->addItem(FromCp(name), id);
+            for (auto& [id, name] : a.languages) AddMessageItem(c, FromCp(name), id);
         }
     } else {
         spellMissing_->setVisible(false);
@@ -218,6 +226,12 @@ void TFOpzioni::Load() {
             e->setText(QString::fromStdString(v));
     }
     fields_["options\\TimeSave"]->setEnabled(o.Get("options", "PromemSave") == "1");
+    const auto language = app::ParseLanguageSetting(s.ReadOption(app::kLanguageOption)).value_or(CurrentLanguage());
+    language_->setCurrentIndex(language_->findData(int(language)));
+}
+
+app::InterfaceLanguage TFOpzioni::Language() const {
+    return app::InterfaceLanguage(language_->currentData().toInt());
 }
 
 ProgramOptions TFOpzioni::Values() const {
@@ -242,6 +256,7 @@ ProgramOptions TFOpzioni::Values() const {
 void TFOpzioni::Apply() {
     app::AppSettings s(Store());
     Values().Save(s);
+    app::StoreInterfaceLanguage(s, Language());
 }
 
 }  // namespace ovik::ui

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/interface_language.h"
 #include "app/startup.h"
 #include "ui/dialogs/dialog_support.h"
 
@@ -64,15 +65,19 @@ public:
     TFOpzioni(platform::SettingsStore& store, QWidget* parent = nullptr);
     void Load();
     ProgramOptions Values() const;
-    // Writes the widgets into the settings store (the Ok button); the caller
-    // then runs ApplyOptions.
+    // Writes the widgets into the settings store (the Ok button), the
+    // interface language as the option "Language"; the caller then runs
+    // ApplyOptions.
     void Apply();
+    // The interface language chosen in the window.
+    app::InterfaceLanguage Language() const;
     QWidget* Field(const std::string& key) const;
 
 private:
     std::map<std::string, QWidget*> fields_;
     QWidget* spellBoxes_ = nullptr;
     QLabel* spellMissing_ = nullptr;
+    QComboBox* language_ = nullptr;
 };
 
 }  // namespace ovik::ui

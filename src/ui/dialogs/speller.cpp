@@ -1,4 +1,5 @@
 #include "ui/dialogs/speller.h"
+#include "ui/translations.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -88,7 +89,7 @@ TZtSpellerDialog::TZtSpellerDialog(platform::SettingsStore& store, QWidget* pare
 
 void TZtSpellerDialog::Run(app::TZtSpellSession& session, const QString& caption) {
     session_ = &session;
-    setWindowTitle(caption);
+    setWindowTitle(Tr(caption));
     session.onViewChanged = [this] { Refresh(); };
     session.onFinished = [this] {
         if (isVisible()) QDialog::done(QDialog::Rejected);

@@ -12,6 +12,7 @@
 #include "document/style_record.h"
 #include "platform/messages.h"
 #include "text/text_attributes.h"
+#include "ui/translations.h"
 
 namespace ovik::ui {
 
@@ -88,7 +89,7 @@ TFStili::TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     indent = LengthBox();
     left = LengthBox();
     right = LengthBox();
-    align = new QComboBox;
+    align = Named(new QComboBox, "cballineamento");
     align->addItems({"Sinistra", "Destra", "Centrato"});
     pf->addRow(NamedLabel("Rientro prima riga:", "lrientro"), indent);
     pf->addRow(NamedLabel("Margine sinistro:", "lsinistro"), left);
@@ -121,7 +122,7 @@ TFStili::TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     // Unit.
     auto* units = new QWidget;
     auto* uf = new QFormLayout(units);
-    unit = new QComboBox;
+    unit = Named(new QComboBox, "cbunita");
     unit->addItems({"centimetri", "millimetri", "pollici", "punti", "pica", "pixel"});
     uf->addRow(NamedLabel("Unità di misura:", "lunita"), unit);
     SetBuddies(uf);
@@ -214,17 +215,17 @@ std::unique_ptr<QMessageBox> StyleQuestion(const std::string& styleName, QWidget
     auto box = std::make_unique<QMessageBox>(parent);
     box->setWindowTitle(FromCp(styleName));
     box->setIcon(QMessageBox::Question);
-    box->setText("Stile \"" + FromCp(styleName) + "\" Si desidera:");
+    box->setText(Tr("Stile \"%1\" Si desidera:").arg(FromCp(styleName)));
     auto add = [&](const QString& text, QMessageBox::ButtonRole role, StyleChoice choice) {
         QPushButton* b = box->addButton(text, role);
         b->setProperty("choice", int(choice));
         return b;
     };
-    add("Modificare lo stile usando come esempio il testo selezionato", QMessageBox::AcceptRole,
+    add(Tr("Modificare lo stile usando come esempio il testo selezionato"), QMessageBox::AcceptRole,
         StyleChoice::ModifyStyle);
-    box->setDefaultButton(add("Riformattare la selezione usando lo stile", QMessageBox::AcceptRole,
+    box->setDefaultButton(add(Tr("Riformattare la selezione usando lo stile"), QMessageBox::AcceptRole,
                               StyleChoice::Reformat));
-    box->setEscapeButton(add("A&nnulla", QMessageBox::RejectRole, StyleChoice::Cancel));
+    box->setEscapeButton(add(Tr("A&nnulla"), QMessageBox::RejectRole, StyleChoice::Cancel));
     return box;
 }
 
@@ -290,7 +291,7 @@ void TFStili::CreateFromShown() {
     auto from = set_.NewObject(stileParagrafo);
     for (size_t i = 0; i < 668; ++i) from->SetU8(i, scratch_->U8(i));
     Edit(Mode::Create, nullptr, from.get());
-    name->setText("Nuovo stile");
+    name->setText(Tr("Nuovo stile"));
     changed_ = true;
     name->setFocus();
     name->selectAll();

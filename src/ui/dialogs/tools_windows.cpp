@@ -1,4 +1,5 @@
 #include "ui/dialogs/tools_windows.h"
+#include "ui/translations.h"
 
 #include <QDialogButtonBox>
 #include <QDockWidget>
@@ -130,7 +131,7 @@ int TFTrovaFile::Search() {
     std::error_code ec;
     const std::filesystem::path root = folder->text().toStdString();
     if (!std::filesystem::is_directory(root, ec)) {
-        status->setText("La cartella non esiste.");
+        status->setText(Tr("La cartella non esiste."));
         return 0;
     }
     int found = 0;
