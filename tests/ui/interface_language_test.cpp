@@ -248,6 +248,8 @@ TEST(InterfaceLanguage, SwitchingLeavesNoTextOfTheOtherLanguageInAnyWindow) {
         EXPECT_EQ(LeftOver(w, italianOnly), std::vector<std::string>());
     }
     EXPECT_EQ(all.main.windowTitle(), "Untitled - Ovik");
+    // Every tip of the tips window has its English text.
+    for (const QString& tip : TFSuggerimenti::Tips()) EXPECT_NE(Tr(tip), tip) << tip.toStdString();
     EXPECT_EQ(all.main.Action("FileSave")->text(), "&Save all");
 
     SetInterfaceLanguage(InterfaceLanguage::Italian);

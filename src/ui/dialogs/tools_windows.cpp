@@ -204,6 +204,10 @@ TFSuggerimenti::TFSuggerimenti(platform::SettingsStore& store, QWidget* parent)
     connect(showAtStart, &QCheckBox::toggled, this,
             [this](bool on) { Store().Write("options", "autoHideTip", on ? "0" : "1"); });
     resize(420, 200);
+    // The tip shown speaks the interface's language when it changes.
+    connect(&LanguageEvents::Instance(), &LanguageEvents::Changed, this, [this] {
+        if (shown_ >= 0 && size_t(shown_) < Tips().size()) tip->setText(Tr(Tips()[size_t(shown_)]));
+    });
     FinishCreation();
 }
 
@@ -218,7 +222,8 @@ void TFSuggerimenti::Load() {
 void TFSuggerimenti::NextTip() {
     const auto& tips = Tips();
     index_ %= int(tips.size());
-    tip->setText(tips[size_t(index_)]);
+    tip->setText(Tr(tips[size_t(index_)]));
+    shown_ = index_;
     ++index_;
     Store().Write("options", "lastTip", std::to_string(index_ % int(tips.size())));
 }

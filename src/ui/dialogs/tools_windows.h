@@ -84,6 +84,7 @@ public:
 
 private:
     int index_ = 0;
+    int shown_ = -1;  // the tip on show
 };
 
 }  // namespace ovik::ui
