@@ -61,6 +61,42 @@ int16_t ToI16(int64_t v) { return int16_t(std::clamp<int64_t>(v, -32768, 32767))
 bool IsLinkKind(uint8_t k) { return k == internetLink || k == speclink || k == shortObj; }
 }  // namespace
 
+// --- fields ----------------------------------------------------------------------------------
+
+PlacedPictureFields PlacedPictureFields::Read(const THQVoggetto& o) {
+    PlacedPictureFields f;
+    f.picture = o.I32(0);
+    f.lowRes = o.I32(5);
+    f.rollover = o.I32(9);
+    f.alignment = o.U8(13);
+    f.border = o.U8(14) == 1;
+    f.width = o.I16(19);
+    f.height = o.I16(21);
+    f.percent = o.U8(23) == 1;
+    f.alt = o.Str(28, 32);
+    return f;
+}
+
+void PlacedPictureFields::Write(THQVoggetto& o) const {
+    if (picture != o.I32(0)) {
+        THQVset* set = o.Owner();
+        const THQVoggetto* p = set && picture >= 0 ? set->GetObject(immagine, picture) : nullptr;
+        if (p && !p->IsFree()) {
+            o.SetU16(15, p->U16(85));
+            o.SetU16(17, p->U16(87));
+        }
+    }
+    o.SetI32(0, picture);
+    o.SetI32(5, lowRes);
+    o.SetI32(9, rollover);
+    o.SetU8(13, alignment);
+    o.SetU8(14, border ? 1 : 0);
+    o.SetI16(19, int16_t(std::clamp(width, 1, 32767)));
+    o.SetI16(21, int16_t(std::clamp(height, 1, 32767)));
+    o.SetU8(23, percent ? 1 : 0);
+    o.SetStr(28, 32, alt.substr(0, 32));
+}
+
 // --- TMyyImage ---------------------------------------------------------------------------------
 
 TMyyImage::TMyyImage(WorkingObject w, THQVpage* page, PageWorkingCopy* links)
@@ -192,6 +228,17 @@ void TMyyImage::Resize(int32_t width, int32_t height) {
     selected = true;
 }
 
+bool TMyyImage::SetFields(const PlacedPictureFields& f, const std::vector<std::pair<int32_t, int32_t>>& zoneTargets) {
+    THQVoggetto* o = working_.object.get();
+    if (!o || ReadOnly() || working_.inactive) return false;
+    CreateUndoRecord();
+    f.Write(*o);
+    for (const auto& [zone, id] : zoneTargets) SetZoneLink(zone, id);
+    SizeFromObject();
+    MarkForRelayout();
+    return true;
+}
+
 // --- zones --------------------------------------------------------------------------------------
 
 bool TMyyImage::AddZone() {
@@ -203,6 +250,24 @@ bool TMyyImage::AddZone() {
     TMyyZona z;
     z.left = std::max(x, 0);
     z.top = std::max(y, 0);
+    zones_.insert(zones_.begin(), z);
+    selectedZone_ = 0;
+    MarkForRelayout();
+    return true;
+}
+
+bool TMyyImage::AddZone(PixelRect r) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, Width());
+    r.bottom = std::min(r.bottom, Height());
+    if (r.IsEmpty() || !CanAddZone()) return false;
+    CreateUndoRecord("Aggiungi zona cliccabile");
+    TMyyZona z;
+    z.left = r.left;
+    z.top = r.top;
+    z.width = r.right - r.left;
+    z.height = r.bottom - r.top;
     zones_.insert(zones_.begin(), z);
     selectedZone_ = 0;
     MarkForRelayout();

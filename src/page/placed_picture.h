@@ -57,6 +57,24 @@ struct TMyyZona {
     int32_t pressX = 0, pressY = 0;
 };
 
+// The fields of a placed picture that its property window shows and changes.
+struct PlacedPictureFields {
+    int32_t picture = -1;     // picture object shown (-1 none)
+    int32_t lowRes = -1;      // low-resolution picture
+    int32_t rollover = -1;    // picture shown while the mouse is over it
+    uint8_t alignment = 4;    // 3 "Basso", 4 "Centro", 5 "Alto" (0-2 converted pictures)
+    bool border = false;
+    int32_t width = 0, height = 0;  // shown size in pixels
+    bool percent = false;     // the size was entered as a percentage
+    std::string alt;          // alternative text, at most 32 bytes
+
+    static PlacedPictureFields Read(const THQVoggetto& placed);
+    // Writes the fields into a placement (kind immagineNew). A picture other
+    // than the one shown brings its natural size.
+    void Write(THQVoggetto& placed) const;
+    bool operator==(const PlacedPictureFields&) const = default;
+};
+
 // What a paste into a picture did.
 enum class PictureTarget : uint8_t { None, ObjectsIgnored, ZonePasted, ZoneRefused, PictureFromClipboard };
 
@@ -83,6 +101,11 @@ public:
     // The handles' resize: the zones follow by integer factors (per thousand).
     void Resize(int32_t width, int32_t height);
     THQVoggetto* PictureObject() const;
+    // The property window's change: one "Modifica immagine" entry, then the
+    // fields and, for each zone given in `zoneTargets` (zone index, identifier
+    // of the target; page 0 when negative), its link. False when nothing
+    // could be changed (read-only, header or footer).
+    bool SetFields(const PlacedPictureFields& f, const std::vector<std::pair<int32_t, int32_t>>& zoneTargets = {});
 
     // --- zones -------------------------------------------------------------------------------
     const std::vector<TMyyZona>& Zones() const { return zones_; }  // back to front
@@ -91,6 +114,9 @@ public:
     bool CanAddZone() const { return !ReadOnly() && !working_.inactive && zones_.size() < size_t(kMaxZones); }
     // A 30 x 30 zone at the last mouse position, back-most, selected.
     bool AddZone();
+    // A zone of the given bounds (a rubber band drawn over the picture), kept
+    // within the picture; back-most and selected like any new zone.
+    bool AddZone(PixelRect bounds);
     bool DeleteZone(int32_t i);
     bool DeleteSelectedZone() { return DeleteZone(selectedZone_); }
     bool BringZoneToFront();

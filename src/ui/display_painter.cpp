@@ -100,7 +100,9 @@ void PaintDisplayList(QPainter& p, const DisplayList& list, PictureImages& pictu
                     p.drawLine(s.x1, s.y + 1, s.x2 - 1, s.y + 1);
                 },
                 [&](const ObjectItem& o) {
-                    if (!state.outlineObjects || (state.shown && !state.shown(o.controlIndex))) return;
+                    if (state.shown && !state.shown(o.controlIndex)) return;
+                    if (state.drawObject && state.drawObject(p, o)) return;
+                    if (!state.outlineObjects) return;
                     QRect r = ToQRect(o.rect);
                     p.setPen(QPen(o.selected ? pal.color(QPalette::Highlight) : QColor(128, 128, 128), 1,
                                   Qt::DashLine));

@@ -19,6 +19,8 @@ public:
     // The image of a picture object (null image when it cannot be decoded).
     const QImage& ImageOf(THQVoggetto* picture);
     void Clear() { images_.clear(); }
+    // Forgets one picture's image (decoded again on the next use).
+    void Forget(THQVoggetto* picture) { images_.erase(picture); }
 
 private:
     std::map<THQVoggetto*, QImage> images_;
@@ -33,6 +35,9 @@ struct PaintState {
     bool outlineObjects = true;
     // Whether the placed object of a control index is drawn at all (null: all are).
     std::function<bool(int32_t controlIndex)> shown;
+    // Draws a placed object whose control the host knows how to draw (a
+    // placed picture); false leaves it to the outline.
+    std::function<bool(QPainter&, const ObjectItem&)> drawObject;
 };
 
 // Paints every item in order. The painter is in box coordinates.

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 #include "ui/link_navigator.h"
+#include "ui/picture_commands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -118,6 +119,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
         doc_->SaveReminderFired();
     });
     links_ = new TLinkNavigator(*this, messages_, store_);
+    pictureCommands_ = new TPictureCommands(*this, store_);
     ApplyBuiltInBlock(this);
     // Another interface language: the caption and the status line follow.
     connect(&LanguageEvents::Instance(), &LanguageEvents::Changed, this, [this] {

@@ -30,6 +30,7 @@ class TFNuova;
 struct ExportRequest;
 class SpellSupport;
 class TLinkNavigator;
+class TPictureCommands;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -80,6 +81,8 @@ public:
     static QStringList OpenFilters();
     // Links and navigation: following, history, link commands and windows.
     TLinkNavigator& Links() { return *links_; }
+    // Placed pictures: inserting, from the clipboard, properties, popup menus.
+    TPictureCommands& Pictures() { return *pictureCommands_; }
     // The import window with `files` listed (none: the user picks them); the
     // first page made is shown.
     void ImportPages(const QStringList& files);
@@ -208,6 +211,7 @@ private:
     QListWidget* pages_ = nullptr;
     TPageView* view_ = nullptr;
     TLinkNavigator* links_ = nullptr;
+    TPictureCommands* pictureCommands_ = nullptr;
     std::unique_ptr<THQVundoList> history_;
     void UpdateEditActions();
     std::vector<int32_t> pageNumbers_;  // page number of each row of the list

@@ -30,6 +30,8 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName("pageview");
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setFocusPolicy(Qt::StrongFocus);
+    // Pictures follow the mouse without a button (rollover, cursors, hints).
+    viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     // The caret blinks every 500 ms; only its rectangle is repainted.
     caretTimer_.setInterval(500);
@@ -58,6 +60,11 @@ void TPageView::SetHistory(THQVundoList* history) { model_.SetHistory(history); 
 
 void TPageView::BoxShown() {
     dragging_ = false;
+    gesture_.reset();
+    selectedPicture_ = -1;
+    hoverIndex_ = -1;
+    StopAnimations();
+    retriedPictures_.clear();
     pictures_.Clear();
     THQVbox* box = Box();
     if (!box) {
@@ -99,6 +106,9 @@ bool TPageView::ShowPage(THQVset& set, int32_t number) {
 
 void TPageView::SetReadOnly(bool r) {
     readOnly_ = r;
+    gesture_.reset();
+    SelectPicture(nullptr);
+    StopAnimations();
     model_.SetReadOnly(r);
     if (r) caretTimer_.stop();
     else if (Box()) caretTimer_.start();
@@ -168,7 +178,9 @@ void TPageView::paintEvent(QPaintEvent* e) {
             if (!o || o->Kind() != shortObj) return true;
             return model_.AnchorPreview && placed->AnchorNumber() >= 0;
         };
+    state.drawObject = [this](QPainter& painter, const ObjectItem& item) { return DrawObject(painter, item); };
     PaintDisplayList(p, list, pictures_, state);
+    PaintPictureOverlay(p, list);
 }
 
 void TPageView::resizeEvent(QResizeEvent* e) {
@@ -312,15 +324,40 @@ bool TPageView::HasSelection() const { return model_.HasSelection(); }
 
 QString TPageView::SelectedText() const { return QString::fromStdString(model_.SelectedText()); }
 
-void TPageView::Copy() { model_.Copy(); }
+void TPageView::Copy() {
+    if (TMyyImage* image = SelectedPicture()) {
+        // A selected zone is copied alone; otherwise the picture, as a
+        // one-character selection of the text.
+        if (image->CopyZone(clipboard_)) return;
+        CarryOut({VisualAction::SelectInBox}, *image, QPoint(), -1);
+    }
+    model_.Copy();
+}
 
 void TPageView::Cut() {
     if (!Editor() || readOnly_) return;
+    if (TMyyImage* image = SelectedPicture()) {
+        CarryOut({VisualAction::SelectInBox}, *image, QPoint(), -1);
+        SelectPicture(nullptr);
+    }
     Run([this](BoxEditor&) { model_.Cut(); });
 }
 
 void TPageView::Paste() {
     if (!Editor() || readOnly_) return;
+    if (SelectedPicture()) {
+        PictureTarget done = PictureTarget::None;
+        RunOnPicture([&](TMyyImage& i) { done = i.Paste(clipboard_); });
+        if (done == PictureTarget::PictureFromClipboard) emit ImageFromClip();
+        return;
+    }
+    // A picture alone on the clipboard becomes a new picture at the caret.
+    const platform::ClipboardData d = clipboard_.Get();
+    if (!d.text && !d.formats.count(platform::kObjectsFormat) && !d.formats.count(platform::kPictureFormat) &&
+        !d.formats.count(platform::kRtfFormat) && (d.bitmap || d.metafile || d.enhancedMetafile)) {
+        emit ImageFromClip();
+        return;
+    }
     Run([this](BoxEditor&) { model_.Paste(); });
 }
 
@@ -386,6 +423,24 @@ void TPageView::keyPressEvent(QKeyEvent* e) {
     if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);
     EditKey key = KeyOf(e->key());
     uint8_t mods = Modifiers(e->modifiers());
+    if (TMyyImage* image = SelectedPicture(); image && !readOnly_) {
+        if (e->key() == Qt::Key_Escape) {
+            SelectPicture(nullptr);
+            return;
+        }
+        // Delete takes the selected zone; arrows and Delete otherwise act on
+        // the picture as on one character of the text.
+        if (const int32_t z = image->SelectedZone(); z >= 0) {
+            const VisualActions acts = image->ZoneKeyDown(z, key, (mods & kShift) != 0);
+            if (!acts.empty()) {
+                CarryOut(acts, *image, QPoint(), z);
+                return;
+            }
+        }
+        const VisualActions acts = image->KeyDown(key, (mods & kShift) != 0);
+        CarryOut(acts, *image, QPoint(), -1);
+        SelectPicture(nullptr);
+    }
     bool handled = false;
     if (key != EditKey::Other) {
         handled = Editor()->KeyDown(key, mods);
@@ -410,6 +465,10 @@ void TPageView::keyPressEvent(QKeyEvent* e) {
 void TPageView::mousePressEvent(QMouseEvent* e) {
     if (!Editor()) return;
     setFocus();
+    if (PicturePress(e)) {
+        emit InputDone();
+        return;
+    }
     QPoint p = BoxPoint(e->position().toPoint());
     Editor()->MouseDown(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
@@ -423,6 +482,9 @@ void TPageView::mouseMoveEvent(QMouseEvent* e) {
                                                                         : Qt::ForbiddenCursor);
         return;
     }
+    if (PictureMove(e)) return;
+    // Without a button only pictures care where the mouse is.
+    if (e->buttons() == Qt::NoButton) return;
     Editor()->MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
     if (e->buttons()) AfterInput();
 }
@@ -437,12 +499,22 @@ void TPageView::mouseReleaseEvent(QMouseEvent* e) {
         AfterInput();
         return;
     }
+    if (PictureRelease(e)) return;
+    if (pictureDoubleClicked_) {
+        // The release that ends a double click on a picture.
+        pictureDoubleClicked_ = false;
+        return;
+    }
     Editor()->MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
 }
 
 void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
     if (!Editor()) return;
+    if (PictureDoubleClick(e)) {
+        pictureDoubleClicked_ = true;
+        return;
+    }
     QPoint p = BoxPoint(e->position().toPoint());
     Editor()->DoubleClick(p.x(), p.y());
     AfterInput();

@@ -5,13 +5,19 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QBuffer>
+#include <QMovie>
 #include <QList>
 #include <QMenu>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
 #include <memory>
 
 #include "page/page_copy.h"
+#include "page/picture_mouse.h"
 #include "page/thqv_page.h"
 #include "text/display_list.h"
 #include "text/editing.h"
@@ -30,6 +36,7 @@ class THQVtesto;
 namespace ovik::app {
 class TZtSpellChecker;
 }
+
 
 namespace ovik::ui {
 
@@ -127,8 +134,40 @@ public:
     // "&Controllo ortografia") at the top of `menu` when (x, y) is on a misspelt word.
     void AddSpellingItems(QMenu& menu, int32_t x, int32_t y);
 
+    // --- placed pictures (src/ui/picture_view.cpp) -------------------------------------
+    // The picture selected in the view (null: none). Selecting one shows its
+    // handles and its zones; any other click on the text lets it go.
+    TMyyImage* SelectedPicture() const;
+    void SelectPicture(TMyyImage* image);
+    // The popup menus of a picture ("PopupImage"), of a zone ("PopupMapZone")
+    // and of an object of the header or footer ("PopupInactive").
+    void SetPictureMenus(QMenu* image, QMenu* zone, QMenu* inactive);
+    // The picture's place in the box while it is visible (null rectangle when not).
+    QRect PictureRect(const TMyyImage& image);
+    // Runs a change of the selected picture, then refreshes the view; false
+    // without a selected picture in an editable page.
+    bool RunOnPicture(const std::function<void(TMyyImage&)>& change);
+    // Inserts a placement (kind immagineNew, not registered) at the caret as
+    // one undo entry and selects it. False when nothing is edited.
+    bool InsertPicture(std::unique_ptr<THQVoggetto> placement);
+    // The gesture in progress over a picture (null when none).
+    const PictureMouse* PictureGesture() const { return gesture_.get(); }
+    // Animated pictures being played (a read-only view animates them).
+    int RunningAnimations() const;
+    // Stops every animation and forgets the decoded pictures (a picture's
+    // content changed).
+    void DropPictureImages();
+
 signals:
     void PageShown(int number);
+    // A placed picture asks for its property window (double click).
+    void PicturePropertiesRequested();
+    // The zone `zone` of the selected picture asks for its link window.
+    void ZoneLinkRequested(int32_t zone);
+    // A picture is pasted from the clipboard: into the selected picture, or
+    // at the caret when none is selected.
+    void ImageFromClip();
+
     // The view shows no page any more (another hypertext is about to be shown).
     void PageDropped();
     void Changed();
@@ -164,6 +203,28 @@ private:
     // widget's size, scroll to the top, start the caret.
     void BoxShown();
 
+    // Picture gestures: true when the event went to a placed picture.
+    bool PicturePress(QMouseEvent* e);
+    bool PictureMove(QMouseEvent* e);
+    bool PictureRelease(QMouseEvent* e);
+    bool PictureDoubleClick(QMouseEvent* e);
+    // Carries out what a picture asked for after an event.
+    void CarryOut(const VisualActions& actions, TMyyImage& image, const QPoint& boxPoint, int32_t zone);
+    // Draws a placed object the view knows how to draw; false for the others.
+    bool DrawObject(QPainter& p, const ObjectItem& item);
+    // Handles, zones and the rubber band over the selected picture.
+    void PaintPictureOverlay(QPainter& p, const DisplayList& list);
+    struct ObjectHit {
+        PagePlacedObject* object = nullptr;
+        PixelRect rect;
+    };
+    // The placed object under a box point (pictures count their handles).
+    ObjectHit ObjectAt(const QPoint& boxPoint);
+    TMyyImage* ImageOfIndex(int32_t controlIndex) const;
+    // The frame of an animated picture in a read-only view (null otherwise).
+    const QImage* AnimationFrame(THQVoggetto* picture, const QRect& where);
+    void StopAnimations();
+
     QtTextMeasurer measurer_;
     QtClipboard clipboard_;
     TInsiemeCornici model_{measurer_};
@@ -178,6 +239,27 @@ private:
     MouseButton dragButton_ = MouseButton::Left;
     app::TZtSpellChecker* spell_ = nullptr;
     std::unique_ptr<platform::Scheduler> spellScheduler_;
+    int32_t selectedPicture_ = -1;  // control index of the selected picture
+    uint64_t selectedShowing_ = 0;
+    std::unique_ptr<PictureMouse> gesture_;
+    int32_t gestureIndex_ = -1;
+    QPoint gestureOrigin_;  // the picture's top left in the box during the gesture
+    QMenu* imageMenu_ = nullptr;
+    QMenu* zoneMenu_ = nullptr;
+    QMenu* inactiveMenu_ = nullptr;
+    // An animated GIF of a read-only view: the movie plays on the interface
+    // thread's timers, so stopping it never waits.
+    struct Animation {
+        QByteArray bytes;
+        QBuffer buffer;
+        QMovie movie;
+        std::vector<QRect> shownAt;  // where it was drawn (box coordinates)
+    };
+    std::map<THQVoggetto*, std::unique_ptr<Animation>> animations_;
+    // Pictures whose painting failed once in this showing (tried again once).
+    std::set<THQVoggetto*> retriedPictures_;
+    int32_t hoverIndex_ = -1;
+    bool pictureDoubleClicked_ = false;
 };
 
 }  // namespace ovik::ui

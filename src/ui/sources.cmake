@@ -49,6 +49,8 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/all_pages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/picture_from_clipboard.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/picture_from_clipboard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/picture_properties.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/picture_properties.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/slides.h
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/slides.cpp
   ${CMAKE_CURRENT_LIST_DIR}/separate_windows.h
@@ -70,6 +72,9 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/display_painter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page_view.h
   ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/picture_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/picture_commands.h
+  ${CMAKE_CURRENT_LIST_DIR}/picture_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.h
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.cpp)
 # Spell checking: the checker's interface side, the view's spelling, the dialog.

@@ -84,6 +84,8 @@ void TInsiemeCornici::LeavePage(bool store) {
     objectsHost_.reset();
     recorder_.reset();
     boxNode_.reset();
+    // The controls go with the page: entries must not reach them any more.
+    for (int32_t i = 0; i <= pageNode_.list.LastIndex(); ++i) pageNode_.list.Release(i);
     if (page_->PageNumber() >= 0) viewNode_.list.Release(page_->PageNumber());
     if (current_ && OnEditStop) OnEditStop(current_);
     current_ = nullptr;
@@ -145,6 +147,8 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
         box->controlIndex = 0;
         recorder_ = std::make_unique<HistoryRecorder>(*history_, number, viewIndex_);
         box->undo = recorder_.get();
+        // Placed objects with a model record their own changes beside the box's.
+        page_->ConnectHistory(history_, &pageNode_.list, number, viewIndex_);
     }
     box->OnChanged = [this](THQVbox&) {
         modified_ = true;

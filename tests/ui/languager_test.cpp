@@ -98,6 +98,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/links.h"
 #include "ui/dialogs/slides.h"
 #include "ui/dialogs/picture_from_clipboard.h"
+#include "ui/dialogs/picture_properties.h"
 #include "platform/clipboard.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
@@ -151,6 +152,7 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFslides slides(set, store);
     platform::InMemoryClipboard clipboard;
     TFimgFromClip imgFromClip(set, clipboard, store);
+    TFPropImmagine pictureProperties(set, store);
     THQVtoHtml htmlConverter(&set);
     TFHtmlOptions htmlOptions(htmlConverter, store);
     TFToolbars toolbars(main, store);
@@ -162,9 +164,9 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
                                   &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides,
-                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml};
+                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

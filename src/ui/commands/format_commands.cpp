@@ -10,6 +10,7 @@
 #include "ui/dialogs/styles.h"
 #include "ui/display_painter.h"
 #include "ui/main_window.h"
+#include "ui/picture_commands.h"
 
 namespace ovik::ui {
 
@@ -18,7 +19,8 @@ MenuTable TMainForm::InsertMenu() {
     return {"InsertMenu", "&Inserisci", {
         Command{"InsertSymbol", "&Simbolo...", Keys("Shift+F2"), [this] { InsertSymbol(); }, EnabledWhen::Editing,
                 false},
-        Command{"InsertPicture", "&Immagine/mappa...", Keys("Ctrl+I")},
+        Command{"InsertPicture", "&Immagine/mappa...", Keys("Ctrl+I"), [this] { Pictures().InsertPicture(); },
+                EnabledWhen::Editing, false},
         Command{"InsertTable", "&Tabella...", Keys("Ctrl+T")},
         Command{"InsertFrame", "C&ornice indipendente..."},
         Command{"InsertMedia", "&Animazione/suono..."},

@@ -9,7 +9,6 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"FilePrint", "printing"},
         {"FilePrintPage", "printing"},
         {"FilePrintAll", "printing"},
-        {"InsertPicture", "pictures and maps"},
         {"InsertTable", "tables"},
         {"InsertFrame", "independent frames"},
         {"InsertMedia", "animations and sounds"},
