@@ -6,6 +6,8 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_pictures
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <gif_lib.h>
 #include <sys/resource.h>
@@ -120,12 +122,14 @@ Result Run(bool animated) {
     view.viewport()->repaint();
     r.firstPaintMs = double(t.nsecsElapsed()) / 1e6;
 
+    r.animations = view.RunningAnimations();
     const double cpu0 = CpuSeconds();
     QElapsedTimer idle;
     idle.start();
-    while (idle.elapsed() < 3000) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QEventLoop loop;
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    loop.exec();
     r.idleCpuPercent = 100.0 * (CpuSeconds() - cpu0) / (double(idle.nsecsElapsed()) / 1e9);
-    r.animations = view.RunningAnimations();
     view.ShowPage(set, -1);
     return r;
 }
