@@ -75,6 +75,9 @@ TPictureCommands::TPictureCommands(TMainForm& window, platform::SettingsStore& s
     connect(view, &TPageView::PicturePropertiesRequested, this, [this] { PictureProperties(); });
     connect(view, &TPageView::ZoneLinkRequested, this, [this](int32_t zone) { LinkZone(zone); });
     connect(view, &TPageView::ImageFromClip, this, [this] { ImageFromClip(); });
+    // Without a selected picture the popup commands have nothing to act on.
+    connect(view, &TPageView::InputDone, this, [this] { UpdateState(); });
+    UpdateState();
 }
 
 void TPictureCommands::UpdateState() {
@@ -83,7 +86,7 @@ void TPictureCommands::UpdateState() {
     const bool editable = image && !view->ReadOnly() && !image->Inactive();
     // Thirty zones fill the record: no zone is added or pasted then.
     const bool room = editable && image->CanAddZone();
-    const bool zoneOnClipboard = clipboard && clipboard->HasFormat(platform::kZoneFormat);
+    const bool zoneOnClipboard = room && clipboard && clipboard->HasFormat(platform::kZoneFormat);
     const bool zone = editable && image->SelectedZone() >= 0;
     auto enable = [this](const char* name, bool on) {
         for (QMenu* m : {popupImage, popupMapZone})

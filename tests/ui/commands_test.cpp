@@ -98,6 +98,10 @@ TEST_F(Commands, WithAPageAndASelectionOnlyUnbuiltOrStateBoundCommandsAreDisable
     for (QAction* a : w.findChildren<QAction*>()) {
         const std::string name = a->objectName().toStdString();
         if (name.empty() || name.rfind("qt_", 0) == 0 || stateBound.count(name)) continue;
+        // The popups of a picture, a zone and a header or footer object act
+        // on one; the page holds none.
+        const QString menu = a->parent() ? a->parent()->objectName() : QString();
+        if (menu == "PopupImage" || menu == "PopupMapZone" || menu == "PopupInactive") continue;
         SCOPED_TRACE(name);
         EXPECT_EQ(a->isEnabled(), MissingFeature(name) == nullptr);
     }
