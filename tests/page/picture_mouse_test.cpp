@@ -221,5 +221,17 @@ TEST_F(PictureMouseTest, ThePropertyChangeIsOneEntryAndIsStored) {
     EXPECT_EQ(stored->U8(14), 1);
 }
 
+TEST_F(PictureMouseTest, AResizeIsUndoneAfterThePageWasStoredAndShownAgain) {
+    Selected();
+    Drag(200, 100, 100, 50);
+    ASSERT_EQ(Image().Width(), 100);
+    ASSERT_TRUE(view.StorePage(true));  // as a save does: the page is shown anew
+    ASSERT_EQ(Image().Width(), 100);
+    undo.UndoOne();
+    EXPECT_EQ(Image().Width(), 200);
+    EXPECT_EQ(ZoneRect(0), (PixelRect{20, 10, 60, 40}));
+    EXPECT_EQ(msgs.joined(), "");
+}
+
 }  // namespace
 }  // namespace ovik
