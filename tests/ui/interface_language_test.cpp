@@ -41,6 +41,7 @@
 #include "ui/dialogs/page_order.h"
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/paragraph.h"
+#include "ui/dialogs/picture_properties.h"
 #include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/slides.h"
@@ -215,6 +216,7 @@ struct AllWindows {
         keep(new TFSuggerimenti(store));
         keep(new TFParagrafo(store));
         keep(new TFScegliApriHtml(messages, store));
+        keep(new TFPropImmagine(set, store));
     }
     std::vector<QWidget*> All() {
         std::vector<QWidget*> out{&main};
