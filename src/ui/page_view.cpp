@@ -387,13 +387,6 @@ void TPageView::Redo() {
 }
 
 namespace {
-uint8_t Modifiers(Qt::KeyboardModifiers m) {
-    uint8_t r = 0;
-    if (m & Qt::ShiftModifier) r |= kShift;
-    if (m & Qt::ControlModifier) r |= kCtrl;
-    if (m & Qt::AltModifier) r |= kAlt;
-    return r;
-}
 
 EditKey KeyOf(int key) {
     switch (key) {
@@ -414,10 +407,19 @@ EditKey KeyOf(int key) {
     }
 }
 
+}  // namespace
+
 MouseButton ButtonOf(Qt::MouseButton b) {
     return b == Qt::RightButton ? MouseButton::Right : b == Qt::MiddleButton ? MouseButton::Middle : MouseButton::Left;
 }
-}  // namespace
+
+uint8_t Modifiers(Qt::KeyboardModifiers m) {
+    uint8_t r = 0;
+    if (m & Qt::ShiftModifier) r |= kShift;
+    if (m & Qt::ControlModifier) r |= kCtrl;
+    if (m & Qt::AltModifier) r |= kAlt;
+    return r;
+}
 
 void TPageView::keyPressEvent(QKeyEvent* e) {
     if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);

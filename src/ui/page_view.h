@@ -40,6 +40,10 @@ class TZtSpellChecker;
 
 namespace ovik::ui {
 
+// Qt's mouse button and modifier keys as the engine's mouse rules take them.
+MouseButton ButtonOf(Qt::MouseButton b);
+uint8_t Modifiers(Qt::KeyboardModifiers m);
+
 class TPageView : public QAbstractScrollArea {
     Q_OBJECT
 public:

@@ -22,18 +22,6 @@ namespace {
 
 QRect ToQRect(const PixelRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
-MouseButton ButtonOfEvent(Qt::MouseButton b) {
-    return b == Qt::RightButton ? MouseButton::Right : b == Qt::MiddleButton ? MouseButton::Middle : MouseButton::Left;
-}
-
-uint8_t ModifiersOf(Qt::KeyboardModifiers m) {
-    uint8_t r = 0;
-    if (m & Qt::ShiftModifier) r |= kShift;
-    if (m & Qt::ControlModifier) r |= kCtrl;
-    if (m & Qt::AltModifier) r |= kAlt;
-    return r;
-}
-
 Qt::CursorShape SizeCursorOf(int handle) {
     switch (ResizeHandles::CursorOf(handle)) {
         case SizeCursor::DiagonalDown: return Qt::SizeFDiagCursor;
@@ -295,7 +283,7 @@ bool TPageView::PicturePress(QMouseEvent* e) {
     gestureOrigin_ = QPoint(hit.rect.left, hit.rect.top);
     const QPoint local = bp - gestureOrigin_;
     const VisualActions acts =
-        gesture_->Press(ButtonOfEvent(e->button()), local.x(), local.y(), ModifiersOf(e->modifiers()));
+        gesture_->Press(ButtonOf(e->button()), local.x(), local.y(), Modifiers(e->modifiers()));
     if (gesture_->Pressed() == PictureMouse::Part::PictureHandle ||
         gesture_->Pressed() == PictureMouse::Part::ZoneHandle)
         viewport()->setCursor(SizeCursorOf(gesture_->Handle()));
@@ -343,7 +331,7 @@ bool TPageView::PictureMove(QMouseEvent* e) {
         return false;
     }
     const QPoint local = bp - gestureOrigin_;
-    const VisualActions acts = gesture_->Move(local.x(), local.y(), ModifiersOf(e->modifiers()));
+    const VisualActions acts = gesture_->Move(local.x(), local.y(), Modifiers(e->modifiers()));
     CarryOut(acts, *image, bp, gesture_->Pressed() == PictureMouse::Part::Zone ? gesture_->Zone() : -1);
     viewport()->update();
     return true;
@@ -359,7 +347,7 @@ bool TPageView::PictureRelease(QMouseEvent* e) {
     const QPoint bp = BoxPoint(e->position().toPoint());
     const QPoint local = bp - gestureOrigin_;
     if (Editor()) Editor()->CloseGroups();
-    const VisualActions acts = gesture->Release(ButtonOfEvent(e->button()), local.x(), local.y());
+    const VisualActions acts = gesture->Release(ButtonOf(e->button()), local.x(), local.y());
     if (gesture->Changed()) {
         UpdateScrollBars();
         emit InputDone();
