@@ -4,6 +4,7 @@
 #include "links/link_address.h"
 #include "links/link_objects.h"
 #include "page/page_copy.h"
+#include "page/placed_picture.h"
 #include "page/thqv_page.h"
 #include "platform/messages.h"
 #include "text/editing.h"
@@ -144,10 +145,28 @@ int32_t InsertAnchor(THQVpage& page, BoxEditor& editor, int32_t number) {
     return number;
 }
 
+std::unique_ptr<THQVoggetto> PageAnchorLink(THQVset& set, int32_t pageId, int32_t anchor) {
+    auto special = NewSpecialLink(set, kSpecGoTo);
+    SpecialLink s{*special};
+    s.SetTarget(pageId);
+    s.SetAnchor(anchor);
+    return special;
+}
+
+int32_t ZoneLinkValue(THQVpage& page, const THQVoggetto& target, int32_t anchor) {
+    PageWorkingCopy* wc = page.WorkingCopy();
+    if (!wc) return -1;
+    if (target.Kind() == testoHtml && anchor >= 0 && target.IsRegistered())
+        return LinkValueFor(page, PageAnchorLink(*wc->Set(), target.Id(), anchor));
+    // The zone keeps the identifier of a page; it makes its own copy of a
+    // link object when it is linked.
+    return target.IsRegistered() && !target.IsFree() ? target.Id() : -1;
+}
+
 bool LinkZoneToLastAnchor(THQVpage& page, PlacedObject* picture, int32_t zone, int32_t lastAnchor,
                           platform::Messages& messages) {
-    THQVoggetto* o = picture ? picture->Object() : nullptr;
-    if (!o || o->Kind() != immagineNew || zone < 0 || zone >= 30 || !page.WorkingCopy()) {
+    auto* image = dynamic_cast<TMyyImage*>(picture);
+    if (!image || zone < 0 || size_t(zone) >= image->Zones().size() || !page.WorkingCopy()) {
         messages.Error(kNoZoneSelected);
         return false;
     }
@@ -156,10 +175,7 @@ bool LinkZoneToLastAnchor(THQVpage& page, PlacedObject* picture, int32_t zone, i
     s.SetAction(kActAnchorInPage);
     s.SetAnchor(lastAnchor);
     const int32_t value = LinkValueFor(page, std::move(special));
-    if (value == -1) return false;
-    o->SetI32(73 + 16 * size_t(zone), value);
-    page.modified = true;
-    return true;
+    return value != -1 && image->LinkZone(zone, value);
 }
 
 }  // namespace ovik::links

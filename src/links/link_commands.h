@@ -12,6 +12,7 @@
 #include <string>
 
 namespace ovik {
+class THQVset;
 class THQVoggetto;
 class THQVpage;
 class THQVbox;
@@ -62,8 +63,16 @@ bool SelfLink(THQVpage& page, BoxEditor& editor, platform::Messages& messages);
 // Inserts an anchor marker at the caret with `number`, or the page's next free
 // anchor number when it is negative. Returns the number (-1 when nothing was inserted).
 int32_t InsertAnchor(THQVpage& page, BoxEditor& editor, int32_t number = -1);
+// A special link leading to anchor `anchor` of the page with identifier
+// `pageId` (what the link window makes of a page with an anchor chosen).
+std::unique_ptr<THQVoggetto> PageAnchorLink(THQVset& set, int32_t pageId, int32_t anchor);
+// The identifier a click zone of `page` stores to lead to `target` (a page,
+// at `anchor` when >= 0, an address, a file...): link objects the page does
+// not hold yet get a page-local copy. -1 when `target` cannot be linked.
+int32_t ZoneLinkValue(THQVpage& page, const THQVoggetto& target, int32_t anchor = -1);
 // Links zone `zone` of the placed picture `picture` to a new special link
-// (action 6) to anchor `lastAnchor`. Without a picture or zone: kNoZoneSelected.
+// (action 6) to anchor `lastAnchor`, as one undoable change. Without a
+// picture or zone: kNoZoneSelected.
 bool LinkZoneToLastAnchor(THQVpage& page, PlacedObject* picture, int32_t zone, int32_t lastAnchor,
                           platform::Messages& messages);
 

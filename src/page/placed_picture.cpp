@@ -309,6 +309,10 @@ bool TMyyImage::SendZoneToBack() {
 void TMyyImage::SetZoneLink(int32_t i, int32_t id) {
     if (i < 0 || size_t(i) >= zones_.size()) return;
     TMyyZona& z = zones_[size_t(i)];
+    if (IdKind(id) == kPageLocalKind && links_ && size_t(IdNumber(id)) < links_->localLinks.size()) {
+        z.link = id;
+        return;
+    }
     const THQVoggetto* o = working_.object.get();
     THQVset* set = o ? o->Owner() : nullptr;
     const THQVoggetto* target = set && id >= 0 ? set->GetObjectById(id) : nullptr;
@@ -325,6 +329,15 @@ void TMyyImage::SetZoneLink(int32_t i, int32_t id) {
         return;
     }
     z.link = id;
+}
+
+bool TMyyImage::LinkZone(int32_t i, int32_t id) {
+    if (i < 0 || size_t(i) >= zones_.size() || ReadOnly() || working_.inactive) return false;
+    CreateUndoRecord();
+    SetZoneLink(i, id);
+    selectedZone_ = i;
+    MarkForRelayout();
+    return true;
 }
 
 void TMyyImage::SetZoneLinkObject(int32_t i, std::unique_ptr<THQVoggetto> link) {

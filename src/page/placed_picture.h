@@ -124,7 +124,10 @@ public:
     // Points zone `i` at the object with identifier `id` (page 0 when < 0): a
     // link object gets a page-local working copy. Records no undo entry (the
     // link window's caller does, with the zone's own text).
+    // A page-local identifier of a link the page holds is kept as it is.
     void SetZoneLink(int32_t i, int32_t id);
+    // The link window's change of zone `i`: one undo entry, then SetZoneLink.
+    bool LinkZone(int32_t i, int32_t id);
     // ... at a link object made by the link window (not registered yet).
     void SetZoneLinkObject(int32_t i, std::unique_ptr<THQVoggetto> link);
     // The description of zone i's link (its hint).

@@ -108,6 +108,7 @@ void THQVpage::FreeBox() {
     }
     // Controls go before the index (tables release their cells' slots).
     controls_.clear();
+    controlParts_.clear();
     boxNodes_.clear();
     index_.clear();
 }
@@ -137,7 +138,14 @@ int32_t THQVpage::AddControl(WorkingObject object, PageWorkingCopy* links) {
     if (!control->Inactive() && control->AnchorNumber() >= 0) AddAnchor(control.get());
     if (!control->Inactive() && control->IsLauncher()) AddPreview(control.get());
     controls_.push_back(std::move(control));
+    controlParts_.push_back(links ? links : wc_.get());
     return index;
+}
+
+PageWorkingCopy* THQVpage::PartOf(const PlacedObject* control) const {
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].get() == control) return controlParts_[i];
+    return nullptr;
 }
 
 void THQVpage::ConnectHistory(THQVundoList* history, THQVundoIndiciList* pageList,

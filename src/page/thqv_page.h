@@ -121,6 +121,9 @@ public:
     // page's when null).
     int32_t AddControl(WorkingObject object, PageWorkingCopy* links = nullptr);
     const std::vector<std::unique_ptr<PagePlacedObject>>& Controls() const { return controls_; }
+    // The working copy a control came from: the shown page's, or its header's
+    // or footer's (whose objects are inactive). Null for no control of the page.
+    PageWorkingCopy* PartOf(const PlacedObject* control) const;
     // Cell boxes: an index of the list for `box` (a new one, or `index` when it
     // is not -1: a cell made again by undo), known to the undo list while the
     // history is connected; releasing empties the slot.
@@ -223,6 +226,7 @@ private:
     // Index list: entry i is a box or a placed-object control.
     std::vector<PlacedObject*> index_;
     std::vector<std::unique_ptr<PagePlacedObject>> controls_;
+    std::vector<PageWorkingCopy*> controlParts_;  // beside controls_
     std::unordered_map<int32_t, std::unique_ptr<BoxNode>> boxNodes_;
     THQVundoList* history_ = nullptr;
     std::unique_ptr<HistoryRecorder> recorder_;  // for cell boxes

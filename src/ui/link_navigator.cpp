@@ -374,10 +374,7 @@ void TLinkNavigator::LinkSelection() {
     view->Run([&](BoxEditor& e) {
         if (target->Kind() == testoHtml && anchor >= 0) {
             // A page with an anchor: a special link jumping to it.
-            auto s = links::NewSpecialLink(w_.Set(), links::kSpecGoTo);
-            links::SpecialLink{*s}.SetTarget(target->Id());
-            links::SpecialLink{*s}.SetAnchor(anchor);
-            links::LinkSelection(*page, e, std::move(s), messages_);
+            links::LinkSelection(*page, e, links::PageAnchorLink(w_.Set(), target->Id(), anchor), messages_);
         } else {
             links::LinkSelection(*page, e, target, messages_);
         }

@@ -81,6 +81,8 @@ public:
     static QStringList OpenFilters();
     // Links and navigation: following, history, link commands and windows.
     TLinkNavigator& Links() { return *links_; }
+    // The message boxes of the window (the link and picture commands ask through them).
+    platform::Messages& Messages() { return messages_; }
     // Placed pictures: inserting, from the clipboard, properties, popup menus.
     TPictureCommands& Pictures() { return *pictureCommands_; }
     // The import window with `files` listed (none: the user picks them); the

@@ -146,6 +146,10 @@ public:
     // The popup menus of a picture ("PopupImage"), of a zone ("PopupMapZone")
     // and of an object of the header or footer ("PopupInactive").
     void SetPictureMenus(QMenu* image, QMenu* zone, QMenu* inactive);
+    // The header or footer object "PopupInactive" was last shown for.
+    PlacedObject* InactiveTarget() const { return inactiveTarget_; }
+    // Shows "PopupInactive" for `object` at `global`.
+    void ShowInactiveMenu(PlacedObject* object, const QPoint& global);
     // The picture's place in the box while it is visible (null rectangle when not).
     QRect PictureRect(const TMyyImage& image);
     // Runs a change of the selected picture, then refreshes the view; false
@@ -251,6 +255,7 @@ private:
     QMenu* imageMenu_ = nullptr;
     QMenu* zoneMenu_ = nullptr;
     QMenu* inactiveMenu_ = nullptr;
+    PlacedObject* inactiveTarget_ = nullptr;
     // An animated GIF of a read-only view: the movie plays on the interface
     // thread's timers, so stopping it never waits.
     struct Animation {

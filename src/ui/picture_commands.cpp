@@ -1,5 +1,6 @@
 #include "ui/picture_commands.h"
 
+#include "links/link_commands.h"
 #include "page/placed_picture.h"
 #include "page/working_copy.h"
 #include "ui/commands/command_table.h"
@@ -44,6 +45,7 @@ TPictureCommands::TPictureCommands(TMainForm& window, platform::SettingsStore& s
     Add(popupMapZone, "ZoneLink", "&Collega zona...", [this, view] {
         if (TMyyImage* i = view->SelectedPicture(); i && i->SelectedZone() >= 0) LinkZone(i->SelectedZone());
     });
+    Add(popupMapZone, "ZoneLinkAnchor", "Collega zona all'ultima &ancora", [this] { LinkZoneToLastAnchor(); });
     Add(popupMapZone, "ZoneDelete", "&Cancella zona cliccabile",
         onPicture([](TMyyImage& i) { i.DeleteSelectedZone(); }));
     Add(popupMapZone, "ZoneFront", "Poni zona in &primo piano", onPicture([](TMyyImage& i) { i.BringZoneToFront(); }));
@@ -101,13 +103,19 @@ void TPictureCommands::UpdateState() {
     enable("ZonePaste", room && zoneOnClipboard);
     enable("PicSize100", editable);
     enable("PicSize50", editable);
-    for (const char* name : {"ZoneLink", "ZoneDelete", "ZoneFront", "ZoneBack", "ZoneCopy"}) enable(name, zone);
+    for (const char* name : {"ZoneLink", "ZoneLinkAnchor", "ZoneDelete", "ZoneFront", "ZoneBack", "ZoneCopy"}) enable(name, zone);
     THQVpage* page = view->Page();
     PageWorkingCopy* wc = page ? page->WorkingCopy() : nullptr;
+    // The menu offers the page the clicked object comes from: the header's or
+    // the footer's (both, when it is not known).
+    PageWorkingCopy* clicked = page ? page->PartOf(view->InactiveTarget()) : nullptr;
     for (QAction* a : popupInactive->actions()) {
         const bool header = a->objectName() == "InactiveHeader";
         PageWorkingCopy* part = wc ? (header ? wc->header.get() : wc->footer.get()) : nullptr;
-        a->setEnabled(part && part->storedNumber >= 0);
+        const bool other = clicked && wc && (clicked == wc->header.get() || clicked == wc->footer.get()) &&
+                           clicked != part;
+        a->setVisible(!other);
+        a->setEnabled(!other && part && part->storedNumber >= 0);
     }
 }
 
@@ -150,7 +158,9 @@ void TPictureCommands::PictureProperties() {
         l.Load(w_.View()->PageNumber());
         if (execWindow(l) != QDialog::Accepted) return -2;
         THQVoggetto* target = l.MakeTarget();
-        return target ? target->Id() : -2;
+        const int32_t value =
+            target && w_.View()->Page() ? links::ZoneLinkValue(*w_.View()->Page(), *target, l.Anchor()) : -1;
+        return value == -1 ? -2 : value;
     };
     props.Load(image);
     if (execWindow(props) != QDialog::Accepted) return;
@@ -165,15 +175,20 @@ void TPictureCommands::LinkZone(int32_t zone) {
     l.Load(view->PageNumber());
     if (execWindow(l) != QDialog::Accepted) return;
     THQVoggetto* target = l.MakeTarget();
-    if (!target) return;
-    const int32_t id = target->Id();
+    if (!target || !view->Page()) return;
+    const int32_t value = links::ZoneLinkValue(*view->Page(), *target, l.Anchor());
+    if (value == -1) return;
+    view->RunOnPicture([&](TMyyImage& i) { i.LinkZone(zone, value); });
+}
+
+void TPictureCommands::LinkZoneToLastAnchor() {
+    TPageView* view = w_.View();
+    TMyyImage* image = view->SelectedPicture();
+    if (!view->Page() || view->ReadOnly()) return;
     view->RunOnPicture([&](TMyyImage& i) {
-        PlacedPictureFields f = PlacedPictureFields::Read(*i.Object());
-        f.width = i.Width();
-        f.height = i.Height();
-        i.SetFields(f, {{zone, id}});
-        i.SelectZone(zone);
+        links::LinkZoneToLastAnchor(*view->Page(), &i, i.SelectedZone(), w_.Links().LastAnchor(), w_.Messages());
     });
+    if (!image) w_.Messages().Error(links::kNoZoneSelected);
 }
 
 }  // namespace ovik::ui

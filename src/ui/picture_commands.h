@@ -36,6 +36,8 @@ public:
     void PictureProperties();
     // The link window for zone `zone` of the selected picture.
     void LinkZone(int32_t zone);
+    // The selected zone leads to the last anchor inserted in the page.
+    void LinkZoneToLastAnchor();
     // Enables the popup commands for the selected picture and the clipboard.
     void UpdateState();
 

@@ -90,6 +90,13 @@ bool TPageView::RunOnPicture(const std::function<void(TMyyImage&)>& change) {
     return true;
 }
 
+void TPageView::ShowInactiveMenu(PlacedObject* object, const QPoint& global) {
+    if (!inactiveMenu_) return;
+    inactiveTarget_ = object;
+    emit ContextMenuAboutToShow();
+    inactiveMenu_->exec(global);
+}
+
 bool TPageView::InsertPicture(std::unique_ptr<THQVoggetto> placement) {
     if (!placement || !Editor() || readOnly_ || !Page()) return false;
     const int32_t index = Page()->AddControl({std::move(placement), -1, false});
@@ -271,8 +278,7 @@ bool TPageView::PicturePress(QMouseEvent* e) {
         // An object of the header or footer has its own menu in an editable view.
         if (hit.object && hit.object->Inactive() && e->button() == Qt::RightButton && !readOnly_ && inactiveMenu_) {
             SelectPicture(nullptr);
-            emit ContextMenuAboutToShow();
-            inactiveMenu_->exec(e->globalPosition().toPoint());
+            ShowInactiveMenu(hit.object, e->globalPosition().toPoint());
             return true;
         }
         if (SelectedPicture()) SelectPicture(nullptr);
@@ -412,9 +418,8 @@ void TPageView::CarryOut(const VisualActions& actions, TMyyImage& image, const Q
             }
             case VisualAction::ShowInactivePopup:
                 if (!inactiveMenu_ || readOnly_) break;
-                emit ContextMenuAboutToShow();
                 gesture_.reset();
-                inactiveMenu_->exec(global);
+                ShowInactiveMenu(&image, global);
                 break;
             case VisualAction::Activate: {
                 // A picture inside a linked span follows that link.

@@ -647,6 +647,10 @@ TEST_F(PicturesTest, HostileStoredNamesNeverLeaveTheirFolder) {
         fs::path c = fs::weakly_canonical(p);
         return c.parent_path() == folder;
     };
+    // A name "x" above the temporary folder may exist already (it is shared):
+    // only what extracting makes counts.
+    const bool xBeside = fs::exists(temp.parent_path() / "x");
+    const bool xAbove = fs::exists(temp.parent_path().parent_path() / "x");
     for (uint8_t kind : {genLink, immagine}) {
         for (int32_t i = 0; i < set.ObjectCount(kind); ++i) {
             THQVoggetto* o = set.GetObject(kind, i);
@@ -662,8 +666,8 @@ TEST_F(PicturesTest, HostileStoredNamesNeverLeaveTheirFolder) {
     }
     // Nothing was written beside or above the folders.
     EXPECT_FALSE(fs::exists(dir_ / "x"));
-    EXPECT_FALSE(fs::exists(temp.parent_path() / "x"));
-    EXPECT_FALSE(fs::exists(temp.parent_path().parent_path() / "x"));
+    EXPECT_EQ(fs::exists(temp.parent_path() / "x"), xBeside);
+    EXPECT_EQ(fs::exists(temp.parent_path().parent_path() / "x"), xAbove);
 }
 
 // --- through a saved file ---------------------------------------------------------------

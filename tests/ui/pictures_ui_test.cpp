@@ -12,17 +12,24 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
+#include <set>
 
 #include "document/hqv_set.h"
+#include "document/picture.h"
+#include "page/page_record.h"
 #include "page/placed_picture.h"
+#include "page/working_copy.h"
 #include "platform/clipboard.h"
 #include "platform/messages.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
+#include "ui/dialogs/links.h"
 #include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/dialogs/picture_properties.h"
 #include "ui/main_window.h"
+#include "ui/link_navigator.h"
 #include "ui/picture_commands.h"
 #include "ui/qt_platform.h"
 
@@ -96,7 +103,7 @@ struct PicturesUi : ::testing::Test {
         {
         THQVset set(msgs);
         set.NewHypertext();
-        for (const char* t : {"Zero", "Uno", "Due"}) set.AddNewObject(testoHtml)->SetName(t);
+        for (const char* t : {"Zero", "Uno", "Due", "Tre", "Quattro"}) set.AddNewObject(testoHtml)->SetName(t);
         THQVoggetto* picture = set.AddPictureFile(png.toStdString());
         ASSERT_NE(picture, nullptr);
         auto placed = set.AddImmagineNew(picture);
@@ -116,6 +123,13 @@ struct PicturesUi : ::testing::Test {
         for (int s = 0; s < 30; ++s) ZoneSlot::Empty().Write(*animPlaced, s);
         const int32_t animId = THQVoggetto::Register(animPlaced, -1)->Id();
         set.Page(2)->SetContent(Content("<Z S0 >" + Tag(animId)));
+        // Pages 3 and 4 hold a picture each (to be a header and a footer).
+        for (int32_t page : {3, 4}) {
+            auto copy = set.AddImmagineNew(picture);
+            for (int s = 0; s < 30; ++s) ZoneSlot::Empty().Write(*copy, s);
+            const int32_t copyId = THQVoggetto::Register(copy, -1)->Id();
+            set.Page(page)->SetContent(Content("<Z S0 >" + Tag(copyId)));
+        }
         ASSERT_TRUE(set.SaveHypertext(file.toStdString()));
         }  // the file is closed before the editor opens it
 
@@ -394,6 +408,182 @@ TEST_F(PicturesUi, APastedBitmapGoesThroughTheClipboardWindowAndThePropertyWindo
     View().Undo();
     EXPECT_EQ(original->Object()->I32(0), shownBefore);
     EXPECT_EQ(original->Width(), 120);
+}
+
+// The way an author works: a screenshot pasted as a GIF with its background
+// transparent, three zones drawn and linked (one to an anchor, one to the last
+// anchor inserted), the picture resized with the zones following, each step
+// undone and done again, the hypertext saved and opened again.
+TEST_F(PicturesUi, APastedScreenshotWithThreeLinkedZonesIsSavedAsGiven) {
+    platform::ClipboardData d;
+    platform::ClipboardBitmap b;
+    b.width = 100;
+    b.height = 60;
+    b.rgba.assign(size_t(100 * 60 * 4), 255);  // white, the lower-left pixel's colour
+    for (int y = 10; y < 50; ++y)
+        for (int x = 10; x < 90; ++x) {
+            uint8_t* p = &b.rgba[size_t((y * 100 + x) * 4)];
+            p[0] = 200, p[1] = 30, p[2] = 30;
+        }
+    d.bitmap = b;
+    clipboard.Set(d);
+    window->Pictures().execWindow = [&](QDialog& dlg) {
+        if (auto* from = dynamic_cast<TFimgFromClip*>(&dlg)) {
+            from->rbGif->setChecked(true);
+            from->CBtrans->setChecked(true);
+            return from->model.Ok() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        }
+        return int(QDialog::Accepted);
+    };
+    View().Box()->SetCaret(0, 0);
+    window->Pictures().ImageFromClip();
+    TMyyImage* shot = View().SelectedPicture();
+    ASSERT_NE(shot, nullptr);
+    ASSERT_EQ(shot->Width(), 100);
+    auto decode = [](const THQVoggetto* o) {
+        Bytes bytes;
+        if (o) o->ReadContent(bytes);
+        return DecodePicture(bytes);
+    };
+    const PictureResult decoded = decode(shot->PictureObject());
+    ASSERT_TRUE(decoded) << decoded.error;
+    EXPECT_EQ(decoded.picture->format, PictureFormat::Gif);
+    EXPECT_TRUE(decoded.picture->transparent);
+
+    // Three zones drawn with Ctrl, then linked through the link window:
+    // page 1, page 2 at anchor 4, and the last anchor inserted.
+    QApplication::processEvents();
+    const QRect r = View().PictureRect(*shot);
+    ASSERT_EQ(r.size(), QSize(100, 60));
+    Click(r.center());
+    ASSERT_EQ(View().SelectedPicture(), shot);
+    const QPoint corners[3][2] = {{{10, 10}, {30, 30}}, {{40, 10}, {60, 30}}, {{65, 35}, {90, 50}}};
+    for (const auto& c : corners) {
+        Mouse(QEvent::MouseButtonPress, r.topLeft() + c[0], Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+        Mouse(QEvent::MouseMove, r.topLeft() + c[1], Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+        Mouse(QEvent::MouseButtonRelease, r.topLeft() + c[1], Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    }
+    ASSERT_EQ(shot->Zones().size(), 3u);  // the last drawn is zone 0
+    auto linkTo = [&](int32_t zone, int32_t page, int32_t anchor) {
+        window->Pictures().execWindow = [&](QDialog& dlg) {
+            auto* l = dynamic_cast<TFCollega*>(&dlg);
+            if (!l) return int(QDialog::Rejected);
+            l->ShowTab(TFCollega::ThisPage);
+            for (int i = 0; i < l->pages->count(); ++i)
+                if (l->pages->item(i)->data(Qt::UserRole).toInt() == window->Set().Page(page)->Id())
+                    l->pages->setCurrentRow(i);
+            l->anchor->setValue(anchor);
+            return int(QDialog::Accepted);
+        };
+        window->Pictures().LinkZone(zone);
+    };
+    linkTo(2, 1, -1);
+    linkTo(1, 2, 4);
+    EXPECT_EQ(shot->ZoneTargetId(2), window->Set().Page(1)->Id());
+    ASSERT_NE(shot->ZoneTarget(1), nullptr);
+    EXPECT_EQ(shot->ZoneTarget(1)->Kind(), speclink);
+    EXPECT_NE(shot->ZoneHint(1).find("#a4"), std::string::npos) << shot->ZoneHint(1);
+    shot->SelectZone(0);
+    window->Pictures().LinkZoneToLastAnchor();
+    ASSERT_NE(shot->ZoneTarget(0), nullptr);
+    EXPECT_NE(shot->ZoneHint(0).find("all'ancora"), std::string::npos) << shot->ZoneHint(0);
+
+    // The bottom-right handle halves the picture; the zones follow.
+    Click(r.center());
+    DragWithLeft(r.topLeft() + QPoint(100, 60), r.topLeft() + QPoint(50, 30));
+    ASSERT_EQ(shot->Width(), 50);
+    EXPECT_EQ(shot->Zones()[2].Rect(), (PixelRect{5, 5, 15, 15}));
+    EXPECT_EQ(shot->Zones()[0].Rect(), (PixelRect{32, 17, 44, 24}));
+
+    // Each step undone, newest first, and done again.
+    View().Undo();
+    EXPECT_EQ(shot->Width(), 100);
+    EXPECT_EQ(shot->Zones()[0].Rect(), (PixelRect{65, 35, 90, 50}));
+    // A zone never linked leads to page 0.
+    View().Undo();
+    EXPECT_EQ(shot->Zones()[0].link, 0);
+    View().Undo();
+    EXPECT_EQ(shot->Zones()[1].link, 0);
+    View().Undo();
+    EXPECT_EQ(shot->Zones()[2].link, 0);
+    View().Undo();
+    EXPECT_EQ(shot->Zones().size(), 2u);
+    for (int i = 0; i < 5; ++i) View().Redo();
+    ASSERT_EQ(shot->Zones().size(), 3u);
+    EXPECT_EQ(shot->Width(), 50);
+    EXPECT_EQ(shot->ZoneTargetId(2), window->Set().Page(1)->Id());
+
+    window->Action("FileSave")->trigger();
+    window.reset();
+    platform::RecordingMessages msgs;
+    THQVset set(msgs);
+    ASSERT_TRUE(set.OpenHypertext(file.toStdString()));
+    const THQVoggetto* placed = nullptr;  // the only picture of 50 x 30
+    for (int32_t i = 0; i < set.ObjectCount(immagineNew); ++i)
+        if (const THQVoggetto* o = set.GetObject(immagineNew, i); o && !o->IsFree()) {
+            const PlacedPictureFields f = PlacedPictureFields::Read(*o);
+            if (f.width == 50 && f.height == 30) placed = o;
+        }
+    ASSERT_NE(placed, nullptr);
+    // Front-most first from slot 0; the rest empty: link -1 and 12 zero bytes.
+    auto rect = [](const ZoneSlot& z) { return PixelRect{z.left, z.top, z.left + z.width, z.top + z.height}; };
+    const ZoneSlot s0 = ZoneSlot::Read(*placed, 0), s1 = ZoneSlot::Read(*placed, 1), s2 = ZoneSlot::Read(*placed, 2);
+    EXPECT_EQ(rect(s0), (PixelRect{5, 5, 15, 15}));
+    EXPECT_EQ(s0.link, set.Page(1)->Id());
+    EXPECT_EQ(rect(s2), (PixelRect{32, 17, 44, 24}));
+    for (const ZoneSlot* special : {&s1, &s2}) {
+        const THQVoggetto* l = set.GetObjectById(special->link);
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->Kind(), speclink);
+    }
+    for (int slot = 3; slot < 30; ++slot) {
+        EXPECT_EQ(placed->I32(73 + 16 * size_t(slot)), -1) << slot;
+        for (size_t k = 4; k < 16; ++k) EXPECT_EQ(placed->U8(73 + 16 * size_t(slot) + k), 0) << slot;
+    }
+    const THQVoggetto* stored = set.GetObject(immagine, PlacedPictureFields::Read(*placed).picture);
+    const PictureResult again = decode(stored);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again.picture->transparent);
+}
+
+// An object of the header or of the footer: its menu offers to edit the page
+// it comes from.
+TEST_F(PicturesUi, TheMenuOfAHeaderOrFooterObjectOffersItsOwnPage) {
+    window->ShowPage(1);
+    PageRecord rec(*window->Set().Page(0));
+    rec.SetHeaderPage(3);
+    rec.SetFooterPage(4);
+    window->ShowPage(0);
+    QApplication::processEvents();
+    QMenu* menu = window->Pictures().popupInactive;
+    std::set<bool> seen;  // header, footer
+    for (int n = 0; n < 2; ++n) {
+        // The page is built anew each time it is shown: its n-th inactive object.
+        PageWorkingCopy* wc = View().Page()->WorkingCopy();
+        ASSERT_TRUE(wc->header && wc->footer);
+        std::vector<PagePlacedObject*> inactive;
+        for (auto& c : View().Page()->Controls())
+            if (c->Inactive()) inactive.push_back(c.get());
+        ASSERT_EQ(inactive.size(), 2u);
+        PagePlacedObject* o = inactive[size_t(n)];
+        const bool header = View().Page()->PartOf(o) == wc->header.get();
+        seen.insert(header);
+        EXPECT_TRUE(header || View().Page()->PartOf(o) == wc->footer.get());
+        std::vector<std::string> offered;
+        QTimer::singleShot(0, [&] {
+            for (QAction* a : menu->actions())
+                if (a->isVisible() && a->isEnabled()) offered.push_back(a->objectName().toStdString());
+            menu->close();
+        });
+        View().ShowInactiveMenu(o, View().viewport()->mapToGlobal(QPoint(10, 10)));
+        EXPECT_EQ(offered, (std::vector<std::string>{header ? "InactiveHeader" : "InactiveFooter"}));
+        // Its command shows that page for editing.
+        PopupAction(menu, header ? "InactiveHeader" : "InactiveFooter")->trigger();
+        EXPECT_EQ(View().PageNumber(), header ? 3 : 4);
+        window->ShowPage(0);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(seen.size(), 2u);
 }
 
 }  // namespace
