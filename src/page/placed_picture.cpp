@@ -506,6 +506,10 @@ bool TMyyImage::MouseEnter(bool applicationShowsHints) {
 
 bool TMyyImage::MouseLeave() {
     MouseLeft();
+    return EndRollover();
+}
+
+bool TMyyImage::EndRollover() {
     if (!rollover_) return false;
     rollover_ = false;
     return true;

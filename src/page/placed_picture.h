@@ -155,6 +155,9 @@ public:
     bool MouseEnter(bool applicationShowsHints);
     // The mouse left: true when the rollover picture was shown (repaint).
     bool MouseLeave();
+    // The rollover picture goes (the picture was selected); true when it was
+    // shown. The mouse's last place within the picture stays.
+    bool EndRollover();
     bool RolloverShown() const { return rollover_; }
     // The number of the picture object to draw now.
     int32_t ShownPictureNumber() const;

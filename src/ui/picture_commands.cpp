@@ -45,7 +45,7 @@ TPictureCommands::TPictureCommands(TMainForm& window, platform::SettingsStore& s
     Add(popupMapZone, "ZoneLink", "&Collega zona...", [this, view] {
         if (TMyyImage* i = view->SelectedPicture(); i && i->SelectedZone() >= 0) LinkZone(i->SelectedZone());
     });
-    Add(popupMapZone, "ZoneLinkAnchor", "Collega zona all'ultima &ancora", [this] { LinkZoneToLastAnchor(); });
+    Add(popupMapZone, "ZoneLinkAnchor", "Collega zona all'&ultima ancora", [this] { LinkZoneToLastAnchor(); });
     Add(popupMapZone, "ZoneDelete", "&Cancella zona cliccabile",
         onPicture([](TMyyImage& i) { i.DeleteSelectedZone(); }));
     Add(popupMapZone, "ZoneFront", "Poni zona in &primo piano", onPicture([](TMyyImage& i) { i.BringZoneToFront(); }));

@@ -62,8 +62,9 @@ void TPageView::SelectPicture(TMyyImage* image) {
     if (image) {
         image->selected = true;
         image->focused = true;
-        // The rollover picture goes while the picture is selected.
-        image->MouseLeave();
+        // The rollover picture goes while the picture is selected; where the
+        // mouse was stays known (a zone added from the menu goes there).
+        image->EndRollover();
         model_.SelectControl(image);
     } else if (old) {
         model_.SelectControl(nullptr);

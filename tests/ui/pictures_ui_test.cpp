@@ -586,5 +586,28 @@ TEST_F(PicturesUi, TheMenuOfAHeaderOrFooterObjectOffersItsOwnPage) {
     EXPECT_EQ(seen.size(), 2u);
 }
 
+// "Aggiungi zona cliccabile" from the menu a right click opened puts the new
+// zone where the click was.
+TEST_F(PicturesUi, AZoneAddedFromThePopupMenuStandsWhereTheMenuWasOpened) {
+    const QRect r = View().PictureRect(First());
+    Click(r.center());
+    ASSERT_EQ(View().SelectedPicture(), &First());
+    QMenu* menu = window->Pictures().popupImage;
+    // The second place is outside the first zone (whose menu is another).
+    for (const QPoint at : {QPoint(70, 12), QPoint(10, 40)}) {
+        QTimer::singleShot(0, [&] {
+            PopupAction(menu, "PicAddZone")->trigger();
+            if (QWidget* open = QApplication::activePopupWidget()) open->close();
+        });
+        Mouse(QEvent::MouseButtonPress, r.topLeft() + at, Qt::RightButton, Qt::RightButton);
+        Mouse(QEvent::MouseButtonRelease, r.topLeft() + at, Qt::RightButton, Qt::NoButton);
+        QApplication::processEvents();
+        ASSERT_GE(First().Zones().size(), 2u);
+        // A new zone is back-most: index 0.
+        EXPECT_EQ(First().Zones()[0].left, at.x());
+        EXPECT_EQ(First().Zones()[0].top, at.y());
+    }
+}
+
 }  // namespace
 }  // namespace ovik::ui
