@@ -88,6 +88,14 @@ void TLinkNavigator::Wire() {
     take("HypAllPages", [this] { ShowAllPages(); });
     take("HypSlides", [this] { ShowSlides(); });
     take("FormatLoadFrames", [this] { LoadFrameLayout(); });
+    // Frame-editing mode: the page area shows the frames with their titles.
+    if (QAction* frames = w_.Action("FormatFrames")) {
+        frames->setCheckable(true);
+        take("FormatFrames", [this, frames] {
+            w_.View()->SetFramesOnly(frames->isChecked());
+            UpdateState();
+        });
+    }
     nextSlide = new QAction("Vai a prossima &diapositiva", this);
     nextSlide->setObjectName("HypNextSlide");
     SetHandler(nextSlide, this, [this] {
@@ -481,7 +489,21 @@ void TLinkNavigator::ShowKeywordSearch() {
 void TLinkNavigator::HideMainWindow() { w_.showMinimized(); }
 
 bool TLinkNavigator::ShowInWindow(const links::SpecialLink& s, THQVoggetto& target) {
+    // A frame of the editing view by that name comes before the separate windows.
+    if (s.Action() == links::kActNamedFrame &&
+        w_.View()->Model().ShowInNamedFrame(s.WindowName(), target, s.Anchor(), s.DisplayMode()))
+        return true;
     return windows_->Show(s, target, QCursor::pos());
+}
+
+void TLinkNavigator::ShowInSenderFrame(int32_t page, int32_t anchor, uint8_t mode) {
+    // The frame the reader clicked in shows the page; a page shown alone is the view.
+    TInsiemeCornici& view = w_.View()->Model();
+    THQVoggetto* target = w_.Set().Page(page);
+    if (view.Frames() && view.CurrentFrame() && target &&
+        view.ShowInNamedFrame(view.CurrentFrame()->rec.title, *target, anchor, mode))
+        return;
+    ShowPage(page, anchor);
 }
 
 void TLinkNavigator::CloseNamedWindow(const std::string& lowerName) { windows_->Close(lowerName); }

@@ -90,6 +90,7 @@ public:
     void StorePage() override;
     THQVoggetto* ResolveLocal(int32_t id) override;
     void ShowPage(int32_t page, int32_t anchor) override;
+    void ShowInSenderFrame(int32_t page, int32_t anchor, uint8_t mode) override;
     bool JumpToAnchor(int32_t anchor) override;
     bool OpenHypertext(const std::filesystem::path& file, bool askSave) override;
     void NewHypertext() override;

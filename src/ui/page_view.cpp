@@ -155,6 +155,7 @@ DisplayList TPageView::VisibleList() {
 
 void TPageView::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
+    if (FramesOnly()) return PaintFrames(p);
     if (!Box()) {
         p.fillRect(e->rect(), palette().color(QPalette::Window));
         return;
@@ -185,6 +186,7 @@ void TPageView::paintEvent(QPaintEvent* e) {
 
 void TPageView::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
+    model_.SetViewSize(viewport()->width(), viewport()->height());
     if (Box()) ResizePageBox(*Box(), viewport()->width(), viewport()->height());
     UpdateScrollBars();
 }
@@ -422,6 +424,8 @@ uint8_t Modifiers(Qt::KeyboardModifiers m) {
 }
 
 void TPageView::keyPressEvent(QKeyEvent* e) {
+    if (FramesOnly()) return;
+    if (readOnly_ && e->modifiers() == Qt::NoModifier && ScrollByArrow(e->key())) return;
     if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);
     EditKey key = KeyOf(e->key());
     uint8_t mods = Modifiers(e->modifiers());
@@ -465,6 +469,7 @@ void TPageView::keyPressEvent(QKeyEvent* e) {
 }
 
 void TPageView::mousePressEvent(QMouseEvent* e) {
+    if (FramePress(e)) return;
     if (!Editor()) return;
     setFocus();
     if (PicturePress(e)) {
@@ -477,6 +482,7 @@ void TPageView::mousePressEvent(QMouseEvent* e) {
 }
 
 void TPageView::mouseMoveEvent(QMouseEvent* e) {
+    if (FrameMove(e)) return;
     if (!Editor()) return;
     QPoint p = BoxPoint(e->position().toPoint());
     if (dragging_) {
@@ -492,6 +498,7 @@ void TPageView::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TPageView::mouseReleaseEvent(QMouseEvent* e) {
+    if (FrameRelease(e)) return;
     if (!Editor()) return;
     QPoint p = BoxPoint(e->position().toPoint());
     if (dragging_) {
@@ -512,7 +519,7 @@ void TPageView::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (!Editor()) return;
+    if (FramesOnly() || !Editor()) return;
     if (PictureDoubleClick(e)) {
         pictureDoubleClicked_ = true;
         return;

@@ -160,6 +160,21 @@ public:
     bool InsertPicture(std::unique_ptr<THQVoggetto> placement);
     // The gesture in progress over a picture (null when none).
     const PictureMouse* PictureGesture() const { return gesture_.get(); }
+    // --- frames (src/ui/frame_view.cpp) --------------------------------------------------
+    // Frame-editing mode: the page's frames are drawn with their titles, the
+    // bars between them and their edge bars are dragged to size, split and
+    // delete frames, and a click selects a frame; pages are not edited.
+    void SetFramesOnly(bool on);
+    bool FramesOnly() const { return model_.ShowFramesOnly(); }
+    // The frame popup menu ("PopupFrame").
+    QMenu* FrameMenu();
+    // Writes the layout shown into a ".frm" file; false (with a message) when
+    // it cannot be written.
+    bool SaveFrameLayout(const QString& file);
+    // Asks for the file "Salva &disposizione cornici..." writes (tests answer
+    // without a dialog; empty: cancelled).
+    std::function<QString()> askFrameFile;
+
     // Animated pictures being played (a read-only view animates them).
     int RunningAnimations() const;
     // Stops every animation and forgets the decoded pictures (a picture's
@@ -210,6 +225,21 @@ private:
     // The view built a box for its page, or shows none: lay it out for the
     // widget's size, scroll to the top, start the caret.
     void BoxShown();
+
+    // Frame-editing gestures: true when the event was taken.
+    void PaintFrames(QPainter& p);
+    bool FramePress(QMouseEvent* e);
+    bool FrameMove(QMouseEvent* e);
+    bool FrameRelease(QMouseEvent* e);
+    // Scrolls the page by the arrow key `key` (a read-only view); false for other keys.
+    bool ScrollByArrow(int key);
+    struct FrameDrag {
+        enum Kind { None, Bar, Edge } kind = None;
+        THQVSplit split;
+        THQVEdgeBar edge;
+        QPoint from, at;
+    } frameDrag_;
+    QMenu* frameMenu_ = nullptr;
 
     // Picture gestures: true when the event went to a placed picture.
     bool PicturePress(QMouseEvent* e);

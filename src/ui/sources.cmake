@@ -73,6 +73,7 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page_view.h
   ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_commands.h
   ${CMAKE_CURRENT_LIST_DIR}/picture_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.h

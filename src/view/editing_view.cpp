@@ -29,6 +29,7 @@ TInsiemeCornici::TInsiemeCornici(platform::TextMeasurer& measurer) : measurer_(m
 TInsiemeCornici::~TInsiemeCornici() {
     StopSlideTimer();
     LeavePage(false);
+    retiredFrames_.clear();
 }
 
 void TInsiemeCornici::SetLinkedHQVset(THQVset* set) {
@@ -57,8 +58,16 @@ std::string TInsiemeCornici::RootFrameTitle() const {
 }
 
 void TInsiemeCornici::SetReadOnly(bool r) {
-    if (!r) StopSlideTimer();
+    if (!r) {
+        StopSlideTimer();
+        // An editable view is no temporary copy any more.
+        if (tmp_.on) SetTemporaryCopy(false);
+    }
     readOnly_ = r;
+    if (frames_) {
+        frames_->editable = !r;
+        for (TInsiemeCornici* v : frames_->Views()) v->SetReadOnly(r);
+    }
     host_.ReadOnly = r;
     if (page_) page_->SetReadOnly(r);
     if (THQVbox* box = CurrentBox()) box->geometry.readOnly = r;
@@ -72,12 +81,26 @@ void TInsiemeCornici::SetAutoJump(bool on) {
 
 void TInsiemeCornici::SetAutoEngQuote(bool on) {
     autoEngQuote_ = on;
+    if (frames_)
+        for (TInsiemeCornici* v : frames_->Views()) v->SetAutoEngQuote(on);
     if (editor_) editor_->autoEngQuote = on;
 }
 
 // --- showing pages ---------------------------------------------------------------------------
 
 void TInsiemeCornici::LeavePage(bool store) {
+    if (frames_) {
+        if (store && SaveOnExit && !readOnly_) {
+            frames_->StorePages();
+            if (frames_->treeModified) WriteLayoutBack();
+        }
+        currentFrame_ = nullptr;
+        postedDeletes_.clear();
+        // A link followed from a frame: its objects live until the owner heard of it.
+        if (inPosted_) retiredFrames_.push_back(std::move(frames_));
+        frames_.reset();
+        modified_ = false;
+    }
     if (!page_) return;
     if (store && SaveOnExit) StorePageOnly();
     editor_.reset();
@@ -86,7 +109,8 @@ void TInsiemeCornici::LeavePage(bool store) {
     boxNode_.reset();
     // The controls go with the page: entries must not reach them any more.
     for (int32_t i = 0; i <= pageNode_.list.LastIndex(); ++i) pageNode_.list.Release(i);
-    if (page_->PageNumber() >= 0) viewNode_.list.Release(page_->PageNumber());
+    if (const int32_t n = page_->PageNumber(); n >= 0 && undoOwner_->viewNode_.list.At(n) == &pageNode_)
+        undoOwner_->viewNode_.list.Release(n);
     if (current_ && OnEditStop) OnEditStop(current_);
     current_ = nullptr;
     actions_.Clear();
@@ -126,6 +150,24 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
         if (!stored) return false;
         set_->SetModified(true);
     }
+    if (showNested_) {
+        FrameTree tree;
+        std::string why;
+        const bool layout = ReadPageLayout(*set_, stored->Number(), tree, &why);
+        if (!why.empty()) set_->Messages().Error(why);  // damaged: the page is shown alone
+        if (layout && tree.Root() && !tree.Root()->IsLeaf()) {
+            mainPage_ = stored->Number();
+            BuildFrames(std::move(tree));
+            modified_ = false;
+            if (OnBoxShown) OnBoxShown();
+            if (readOnly_ && ActivePreview) ArmSlideTimer();
+            return true;
+        }
+    }
+    return ShowStored(stored);
+}
+
+bool TInsiemeCornici::ShowStored(THQVtesto* stored) {
     host_.modified = false;
     page_ = std::make_unique<THQVpage>(host_);
     page_->SetReadOnly(readOnly_);
@@ -140,15 +182,15 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
     box->geometry.readOnly = readOnly_;
     // Edits are recorded under stable indexes: the view, the page by its
     // number, the page's main box at 0.
-    if (history_) {
-        viewNode_.list.PutAt(number, &pageNode_);
+    if (history_ && number >= 0) {
+        undoOwner_->viewNode_.list.PutAt(number, &pageNode_);
         boxNode_ = std::make_unique<BoxNode>(*box);
         pageNode_.list.PutAt(0, boxNode_.get());
         box->controlIndex = 0;
-        recorder_ = std::make_unique<HistoryRecorder>(*history_, number, viewIndex_);
+        recorder_ = std::make_unique<HistoryRecorder>(*history_, number, undoOwner_->viewIndex_);
         box->undo = recorder_.get();
         // Placed objects with a model record their own changes beside the box's.
-        page_->ConnectHistory(history_, &pageNode_.list, number, viewIndex_);
+        page_->ConnectHistory(history_, &pageNode_.list, number, undoOwner_->viewIndex_);
     }
     box->OnChanged = [this](THQVbox&) {
         modified_ = true;
@@ -181,8 +223,9 @@ void TInsiemeCornici::StopSlideTimer() {
 }
 
 void TInsiemeCornici::ArmSlideTimer() {
-    if (!slideScheduler_ || !page_ || !page_->StoredPage()) return;
-    PageRecord r{*page_->StoredPage()};
+    THQVtesto* shown = set_ && mainPage_ >= 0 ? set_->Page(mainPage_) : nullptr;
+    if (!slideScheduler_ || !shown || shown->IsFree()) return;
+    PageRecord r{*shown};
     if (r.SlideTarget() == -1) return;
     const int ms = std::max(100, int(r.SlideDelay()) * 1000);
     slideArmed_ = true;
@@ -191,10 +234,11 @@ void TInsiemeCornici::ArmSlideTimer() {
 
 void TInsiemeCornici::SlideTimerFired() {
     slideArmed_ = false;
-    if (!set_ || !page_ || !page_->StoredPage() || !ActivePreview) return;
+    THQVtesto* shown = set_ && mainPage_ >= 0 ? set_->Page(mainPage_) : nullptr;
+    if (!shown || shown->IsFree() || !ActivePreview) return;
     // Followed as a link: with AutoJump the view records the page left in its
     // history and shows the next slide itself.
-    THQVtesto* next = set_->Page(PageRecord{*page_->StoredPage()}.SlideTarget());
+    THQVtesto* next = set_->Page(PageRecord{*shown}.SlideTarget());
     if (next && !next->IsFree()) DoLink(links::LinkSender::Page, next);
 }
 
@@ -204,7 +248,7 @@ void TInsiemeCornici::PostLaunchers() {
 }
 
 void TInsiemeCornici::SetMainPageNumber(int32_t n) {
-    if (n == mainPage_ && (n < 0 || page_)) return;
+    if (n == mainPage_ && (n < 0 || page_ || frames_)) return;
     StopSlideTimer();
     if (!inPosted_) launcherRuns_ = 0;  // shown by the reader, not by a launcher
     LeavePage(true);
@@ -232,6 +276,12 @@ void TInsiemeCornici::Reshow() {
 }
 
 bool TInsiemeCornici::StorePage(bool keepEditing) {
+    if (frames_) {
+        if (readOnly_ || !frames_->Modified()) return false;
+        frames_->StorePages();
+        if (frames_->treeModified) WriteLayoutBack();
+        return true;
+    }
     if (!page_ || !modified_) return false;
     if (!keepEditing) return StorePageOnly();
     const int32_t para = editor_ ? editor_->Box().caret.paragraphIndex : 0;
@@ -295,6 +345,7 @@ void TInsiemeCornici::DoLink(links::LinkSender source, THQVoggetto* target) {
 }
 
 THQVoggetto* TInsiemeCornici::Resolve(int32_t id) const {
+    if (TInsiemeCornici* v = FrameView()) return v->Resolve(id);
     if (id < 0 && IdKind(id) != kPageLocalKind) return nullptr;
     if (IdKind(id) == kPageLocalKind) {
         PageWorkingCopy* wc = page_ ? page_->WorkingCopy() : nullptr;
@@ -306,10 +357,28 @@ THQVoggetto* TInsiemeCornici::Resolve(int32_t id) const {
     return o && !o->IsFree() ? o : nullptr;
 }
 
-void TInsiemeCornici::FollowIdentifier(int32_t id) { DoLink(links::LinkSender::TextBox, Resolve(id)); }
+void TInsiemeCornici::FollowIdentifier(int32_t id) {
+    if (TInsiemeCornici* v = FrameView()) return v->FollowIdentifier(id);
+    DoLink(links::LinkSender::TextBox, Resolve(id));
+}
 
 bool TInsiemeCornici::RunPosted() {
-    if (posted_.empty()) return false;
+    bool any = false;
+    // Frames dragged too small go first, then what the frames' pages posted
+    // (their links come here as this view's own).
+    if (!postedDeletes_.empty()) {
+        std::vector<THQVFrame*> deletes;
+        deletes.swap(postedDeletes_);
+        for (THQVFrame* f : deletes)
+            if (frames_ && frames_->Contains(f)) DeleteFrame(f);
+        any = true;
+    }
+    if (frames_)
+        for (TInsiemeCornici* v : frames_->Views()) any = v->RunPosted() || any;
+    if (posted_.empty()) {
+        retiredFrames_.clear();
+        return any;
+    }
     std::vector<PostedLink> work;
     work.swap(posted_);
     inPosted_ = true;
@@ -348,16 +417,30 @@ bool TInsiemeCornici::RunPosted() {
     inPosted_ = false;
     for (auto& p : retired_) p->ClosePage();
     retired_.clear();
+    retiredFrames_.clear();
     return true;
 }
 
-bool TInsiemeCornici::JumpToAnchor(int32_t number) { return page_ && page_->JumpToAnchor(number); }
+bool TInsiemeCornici::JumpToAnchor(int32_t number) {
+    if (frames_) {
+        // In the frame that shows the main page, else in the selected one.
+        for (TInsiemeCornici* v : frames_->Views())
+            if (v->MainPageNumber() == mainPage_) return v->JumpToAnchor(number);
+        TInsiemeCornici* v = FrameView();
+        return v && v->JumpToAnchor(number);
+    }
+    return page_ && page_->JumpToAnchor(number);
+}
 
 // --- current control ----------------------------------------------------------------------------
 
-THQVbox* TInsiemeCornici::CurrentBox() const { return page_ ? page_->Box() : nullptr; }
+THQVbox* TInsiemeCornici::CurrentBox() const {
+    const TInsiemeCornici& v = Shown();
+    return v.page_ ? v.page_->Box() : nullptr;
+}
 
 void TInsiemeCornici::SelectControl(PlacedObject* control) {
+    if (TInsiemeCornici* v = FrameView()) return v->SelectControl(control);
     current_ = control;
     if (OnSelectionChange) OnSelectionChange(control);
 }
@@ -365,6 +448,7 @@ void TInsiemeCornici::SelectControl(PlacedObject* control) {
 // --- clipboard and find ----------------------------------------------------------------------------
 
 bool TInsiemeCornici::HasSelection() const {
+    if (TInsiemeCornici* v = FrameView()) return v->HasSelection();
     THQVbox* box = CurrentBox();
     if (!box || !box->hasSelection) return false;
     TextPosition s = box->SelectionStart(), e = box->SelectionEnd();
@@ -372,6 +456,7 @@ bool TInsiemeCornici::HasSelection() const {
 }
 
 std::string TInsiemeCornici::SelectedText() const {
+    if (TInsiemeCornici* v = FrameView()) return v->SelectedText();
     if (!HasSelection()) return {};
     THQVbox& box = *CurrentBox();
     TextPosition s = box.SelectionStart(), e = box.SelectionEnd();
@@ -388,6 +473,7 @@ std::string TInsiemeCornici::SelectedText() const {
 }
 
 bool TInsiemeCornici::Copy() {
+    if (TInsiemeCornici* v = FrameView()) return v->Copy();
     if (!HasSelection() || !clipboard_) return false;
     THQVbox& box = *CurrentBox();
     // The editor's own format keeps styles, links and placed objects; other
@@ -399,6 +485,7 @@ bool TInsiemeCornici::Copy() {
 }
 
 bool TInsiemeCornici::Cut() {
+    if (TInsiemeCornici* v = FrameView()) return v->Cut();
     if (!HasSelection() || readOnly_ || !editor_ || !Copy()) return false;
     editor_->DeleteSelection();
     modified_ = true;
@@ -406,6 +493,7 @@ bool TInsiemeCornici::Cut() {
 }
 
 bool TInsiemeCornici::Paste() {
+    if (TInsiemeCornici* v = FrameView()) return v->Paste();
     if (!clipboard_ || !editor_ || readOnly_) return false;
     const platform::ClipboardData data = clipboard_->Get();
     auto objects = data.formats.find(platform::kObjectsFormat);
@@ -423,6 +511,7 @@ bool TInsiemeCornici::Paste() {
 }
 
 bool TInsiemeCornici::PasteText(const std::string& text) {
+    if (TInsiemeCornici* v = FrameView()) return v->PasteText(text);
     if (!editor_ || readOnly_ || text.empty() || !set_) return false;
     // The text converter turns the plain text into objects data (one
     // paragraph per line), which is pasted at the caret as one undo entry.
@@ -442,7 +531,297 @@ bool TInsiemeCornici::PasteText(const std::string& text) {
 }
 
 bool TInsiemeCornici::Find(const std::string& text, bool fromCursor) {
+    if (TInsiemeCornici* v = FrameView()) return v->Find(text, fromCursor);
     return page_ && page_->FindNext(text, fromCursor);
+}
+
+// --- frames ---------------------------------------------------------------------------------------
+
+bool TInsiemeCornici::Modified() const { return modified_ || (frames_ && frames_->Modified()); }
+
+const TInsiemeCornici& TInsiemeCornici::Shown() const {
+    const TInsiemeCornici* v = FrameView();
+    return v ? *v : *this;
+}
+
+TInsiemeCornici* TInsiemeCornici::FrameView() const {
+    return frames_ && currentFrame_ ? frames_->ViewOf(currentFrame_) : nullptr;
+}
+
+std::unique_ptr<TInsiemeCornici> TInsiemeCornici::MakeFrameView() {
+    auto v = std::make_unique<TInsiemeCornici>(measurer_);
+    // A frame shows its page alone; links go to this view, which follows
+    // them for the whole frame set.
+    v->showNested_ = false;
+    v->autoJump_ = false;
+    v->SetLinkedHQVset(set_);
+    v->history_ = history_;
+    v->undoOwner_ = undoOwner_;
+    v->clipboard_ = clipboard_;
+    v->readOnly_ = readOnly_;
+    v->host_.ReadOnly = readOnly_;
+    v->host_.SearchOptions = host_.SearchOptions;
+    v->host_.spellChecker = host_.spellChecker;
+    v->host_.scheduler = host_.scheduler;
+    v->SaveOnExit = SaveOnExit;
+    v->AnchorPreview = AnchorPreview;
+    v->autoEngQuote_ = autoEngQuote_;
+    TInsiemeCornici* nested = v.get();
+    v->OnDoLink = [this](links::LinkSender source, THQVoggetto* o) { DoLink(source, o); };
+    v->OnLinkPosted = [this] {
+        if (OnLinkPosted) OnLinkPosted();
+    };
+    v->OnChanged = [this] {
+        if (OnChanged) OnChanged();
+    };
+    v->OnRepaint = [this] {
+        if (OnRepaint) OnRepaint();
+    };
+    v->OnBoxShown = [this] {
+        if (OnBoxShown) OnBoxShown();
+    };
+    v->OnSelectionChange = [this, nested](PlacedObject* c) {
+        if (frames_) currentFrame_ = frames_->FrameOf(nested);
+        if (OnSelectionChange) OnSelectionChange(c);
+    };
+    v->OnEditStart = [this](PlacedObject* c) {
+        if (OnEditStart) OnEditStart(c);
+    };
+    v->OnEditStop = [this](PlacedObject* c) {
+        if (OnEditStop) OnEditStop(c);
+    };
+    return v;
+}
+
+void TInsiemeCornici::BuildFrames(FrameTree tree) {
+    frames_ = std::make_unique<THQVFramePanel>(*set_, [this] { return MakeFrameView(); });
+    frames_->editable = !readOnly_;
+    frames_->framesOnly = framesOnly_;
+    frames_->barWidth = BarWidth;
+    frames_->SetTree(std::move(tree));
+    frames_->Size(viewWidth_, viewHeight_);
+    frames_->ShowPages();
+    // The frame that shows the main page is selected, else the first page shown.
+    currentFrame_ = nullptr;
+    for (THQVFrame* f : frames_->Tree().PreOrder()) {
+        TInsiemeCornici* v = frames_->ViewOf(f);
+        if (!v) continue;
+        if (!currentFrame_ || v->MainPageNumber() == mainPage_) currentFrame_ = f;
+        if (v->MainPageNumber() == mainPage_) break;
+    }
+}
+
+void TInsiemeCornici::WriteLayoutBack() {
+    if (!frames_ || !set_ || mainPage_ < 0) return;
+    THQVtesto* page = set_->Page(mainPage_);
+    if (!page || page->IsFree()) {
+        set_->Messages().Error("Nessuna cornice è stata registrata come master per la mappa cornici!");
+        return;
+    }
+    frames_->TakePageNumbers(false);
+    if (frames_->Tree().Root() && !frames_->Tree().Root()->IsLeaf()) {
+        SetPageLayout(*set_, mainPage_, frames_->Tree());
+    } else {
+        // No frames left: the page hosts no layout any more.
+        PageRecord r{*page};
+        r.SetFrameLayout(-1);
+        RaiseRevision(*page, set_->Revision());
+        set_->SetModified(true);
+    }
+    frames_->treeModified = false;
+}
+
+void TInsiemeCornici::SetShowNested(bool on) {
+    if (showNested_ == on) return;
+    showNested_ = on;
+    Reshow();
+}
+
+void TInsiemeCornici::SetShowFramesOnly(bool on) {
+    if (framesOnly_ == on) return;
+    framesOnly_ = on;
+    if (frames_) Reshow();
+}
+
+void TInsiemeCornici::SetViewSize(int32_t width, int32_t height) {
+    viewWidth_ = std::max(0, width);
+    viewHeight_ = std::max(0, height);
+    if (frames_) frames_->Size(viewWidth_, viewHeight_);
+}
+
+void TInsiemeCornici::SelectFrame(THQVFrame* frame) {
+    if (!frames_ || (frame && !frames_->Contains(frame))) return;
+    currentFrame_ = frame;
+    if (OnClickFrame) OnClickFrame(frame);
+}
+
+bool TInsiemeCornici::SelectFrameByName(std::string_view name) {
+    THQVFrame* f = frames_ ? frames_->FindByTitle(name) : nullptr;
+    if (!f) return false;
+    currentFrame_ = f;
+    if (framesOnly_ && OnClickFrame) OnClickFrame(f);
+    return true;
+}
+
+std::vector<THQVEdgeBar> TInsiemeCornici::EdgeBars() const {
+    if (frames_) return frames_->EdgeBars();
+    if (readOnly_ || !showNested_ || mainPage_ < 0) return {};
+    const int32_t b = BarWidth;
+    return {{nullptr, 0, 0, 0, viewWidth_, std::min(b, viewHeight_)},
+            {nullptr, 1, 0, 0, std::min(b, viewWidth_), viewHeight_}};
+}
+
+THQVFrame* TInsiemeCornici::SplitFrame(THQVFrame* frame, int direction, int32_t size) {
+    if (!set_ || mainPage_ < 0 || (readOnly_ && !framesOnly_)) return nullptr;
+    if (!frames_) {
+        // The page shown alone gets a layout of one frame, which is split.
+        if (modified_ && page_ && !readOnly_) StorePageOnly();
+        const int32_t n = mainPage_;
+        const bool keep = SaveOnExit;
+        SaveOnExit = false;
+        LeavePage(false);
+        SaveOnExit = keep;
+        mainPage_ = n;
+        FrameTree tree;
+        tree.MakeSingle(n);
+        BuildFrames(std::move(tree));
+        frame = frames_->Tree().Root();
+    }
+    if (!frame) frame = frames_->Tree().Root();
+    std::string why;
+    THQVFrame* made = frames_->Split(*frame, direction, size, &why);
+    if (!made) {
+        if (!why.empty()) set_->Messages().Error(why);
+        return nullptr;
+    }
+    if (!currentFrame_ || !frames_->ViewOf(currentFrame_)) currentFrame_ = made;
+    if (OnBoxShown) OnBoxShown();
+    if (OnFrameSetChanged) OnFrameSetChanged();
+    return made;
+}
+
+THQVFrame* TInsiemeCornici::DragEdgeBar(const THQVEdgeBar& bar, int32_t distance) {
+    if (distance < BarWidth) return nullptr;
+    return SplitFrame(bar.frame, bar.direction, distance);
+}
+
+void TInsiemeCornici::MoveBar(const THQVSplit& bar, int32_t delta) {
+    if (!frames_ || !bar.Sizeable) return;
+    if (THQVFrame* small = frames_->MoveBar(bar, delta)) {
+        if (readOnly_ && !framesOnly_) {
+            frames_->Resize();
+        } else {
+            postedDeletes_.push_back(small);
+            if (OnLinkPosted) OnLinkPosted();
+        }
+    }
+    if (OnFrameSetChanged) OnFrameSetChanged();
+}
+
+void TInsiemeCornici::DeleteFrame(THQVFrame* frame) {
+    if (!frames_ || !frame || !frames_->Contains(frame)) return;
+    // The selected frame may be the one that goes.
+    bool inside = false;
+    for (THQVFrame* f = currentFrame_; f; f = f->parent) inside = inside || f == frame;
+    if (inside) currentFrame_ = nullptr;
+    const THQVFramePanel::Deleted result = frames_->Delete(*frame, set_->Messages());
+    if (result == THQVFramePanel::Deleted::RootLeft) {
+        // No frames left: the main page is shown alone.
+        if (SaveOnExit && !readOnly_) frames_->StorePages();
+        frames_->treeModified = true;
+        if (!readOnly_) WriteLayoutBack();
+        const int32_t n = mainPage_;
+        currentFrame_ = nullptr;
+        frames_.reset();
+        if (!ShowStored(set_->Page(n))) mainPage_ = -1;
+        modified_ = false;
+    } else if (!currentFrame_ || !frames_->ViewOf(currentFrame_)) {
+        currentFrame_ = nullptr;
+    }
+    if (result == THQVFramePanel::Deleted::Yes || result == THQVFramePanel::Deleted::RootLeft) {
+        if (OnBoxShown) OnBoxShown();
+    }
+    if (OnFrameSetChanged) OnFrameSetChanged();
+}
+
+bool TInsiemeCornici::SaveLayout(Bytes& out, int mode) {
+    out.clear();
+    if (!frames_) {
+        if (!set_ || mainPage_ < 0) {
+            if (set_) set_->Messages().Error(kSaveFramesError);
+            return false;
+        }
+        FrameTree single;
+        single.MakeSingle(mainPage_);
+        out = single.WriteFile();
+        return true;
+    }
+    if (!frames_->Tree().Root()) {
+        set_->Messages().Error(kSaveFramesError);
+        return false;
+    }
+    frames_->TakePageNumbers(mode == 0);
+    out = frames_->Tree().WriteFile();
+    // The tree goes on naming the pages shown.
+    frames_->TakePageNumbers(false);
+    return true;
+}
+
+void TInsiemeCornici::SetTemporaryCopy(bool on) {
+    if (on) {
+        if (tmp_.on) {
+            if (set_) set_->Messages().Error("Error: this property must be set true with IsShowingTmpFrameSet false");
+            return;
+        }
+        const TemporaryCopy saved{true, readOnly_, SaveOnExit, mainPage_};
+        Close();  // stores what changed
+        tmp_ = saved;
+        readOnly_ = true;
+        host_.ReadOnly = true;
+        SaveOnExit = false;
+        if (saved.mainPage >= 0) SetMainPageNumber(saved.mainPage);
+        return;
+    }
+    if (!tmp_.on) return;
+    const TemporaryCopy saved = tmp_;
+    tmp_.on = false;
+    Close();
+    readOnly_ = saved.readOnly;
+    host_.ReadOnly = saved.readOnly;
+    SaveOnExit = saved.saveOnExit;
+    if (set_ && set_->ObjectCount(testoHtml) > 0 && saved.mainPage >= 0) SetMainPageNumber(saved.mainPage);
+}
+
+bool TInsiemeCornici::ShowInNamedFrame(std::string_view name, THQVoggetto& object, int32_t anchor, uint8_t mode) {
+    if (!frames_ || !frames_->FindByTitle(name)) return false;
+    if (!tmp_.on) SetTemporaryCopy(true);
+    THQVFrame* f = frames_ ? frames_->FindByTitle(name) : nullptr;
+    if (!f) return false;
+    frames_->ClearChildren(*f);
+    const bool page = object.Kind() == testoHtml && !object.IsFree() && object.Owner() == set_;
+    if (!page) {
+        frames_->ShowPlaceholderIn(*f, object);
+    } else {
+        FrameTree layout;
+        if (mode == 1 && ReadPageLayout(*set_, object.Number(), layout) && layout.Root() &&
+            !layout.Root()->IsLeaf()) {
+            frames_->Graft(*f, std::move(layout));
+        } else {
+            frames_->Resize();
+            frames_->ShowPageIn(*f, object.Number());
+            if (TInsiemeCornici* v = frames_->ViewOf(f); v && anchor >= 0) v->JumpToAnchor(anchor);
+        }
+    }
+    frames_->Resize();
+    if (!frames_->ViewOf(currentFrame_)) currentFrame_ = frames_->ViewOf(f) ? f : nullptr;
+    if (OnBoxShown) OnBoxShown();
+    return true;
+}
+
+void TInsiemeCornici::ShowTemporaryPage(THQVtesto* page) {
+    StopSlideTimer();
+    LeavePage(true);
+    if (page && ShowStored(page)) mainPage_ = -1;
 }
 
 }  // namespace ovik

@@ -26,6 +26,7 @@
 #include "page/thqv_page.h"
 #include "text/editing.h"
 #include "undo/undo.h"
+#include "view/frame_panel.h"
 
 namespace ovik {
 
@@ -63,9 +64,10 @@ public:
     void SetMainPageNumber(int32_t n);
     // The page shown, its main box and the editor of that box (null when
     // nothing is shown).
-    THQVpage* MainPage() const { return page_.get(); }
-    BoxEditor* Editor() const { return editor_.get(); }
-    PageObjectsHost* ObjectsHost() const { return objectsHost_.get(); }
+    // With frames: those of the current frame's page.
+    THQVpage* MainPage() const { return Shown().page_.get(); }
+    BoxEditor* Editor() const { return Shown().editor_.get(); }
+    PageObjectsHost* ObjectsHost() const { return Shown().objectsHost_.get(); }
     // The title of the one frame a page shown alone has: "Pag" + its number.
     std::string RootFrameTitle() const;
 
@@ -101,9 +103,67 @@ public:
     // The page's host (spell checker, scheduler, background checking).
     PageHost& Host() { return host_; }
 
+    // --- frames --------------------------------------------------------------------------
+    // A main page that hosts a frame layout shows its frames, each with a
+    // nested view of its own page; off: the main page is shown alone.
+    // Changing it shows the main page again.
+    bool ShowNested() const { return showNested_; }
+    void SetShowNested(bool on);
+    // Frame-editing mode: frames show their titles instead of pages.
+    bool ShowFramesOnly() const { return framesOnly_; }
+    void SetShowFramesOnly(bool on);
+    // The size the frames are laid out for (the host's page area).
+    void SetViewSize(int32_t width, int32_t height);
+    int32_t ViewWidth() const { return viewWidth_; }
+    int32_t ViewHeight() const { return viewHeight_; }
+    // Width of the edge bars (a frame dragged smaller than it goes).
+    int32_t BarWidth = 10;
+    // The frame tree of the main page (null: the page is shown alone).
+    THQVFramePanel* Frames() const { return frames_.get(); }
+    // The selected frame; its page takes the box commands.
+    THQVFrame* CurrentFrame() const { return currentFrame_; }
+    void SelectFrame(THQVFrame* frame);
+    // Selects the frame titled `name` (case-insensitive); false when none is.
+    bool SelectFrameByName(std::string_view name);
+    // The nested view of the selected frame (null: none, or no frames).
+    TInsiemeCornici* FrameView() const;
+    // The edge bars an editable view offers (a page shown alone: its two,
+    // with no frame).
+    std::vector<THQVEdgeBar> EdgeBars() const;
+    // Splits `frame` (null: the page shown alone, which then gets a layout):
+    // a new frame of `size` pixels on top (direction 0) or at the left (1).
+    // A message says why when it cannot.
+    THQVFrame* SplitFrame(THQVFrame* frame, int direction, int32_t size);
+    // Dragging an edge bar by `distance` pixels splits its frame.
+    THQVFrame* DragEdgeBar(const THQVEdgeBar& bar, int32_t distance);
+    // Moves the bar between two frames; a frame made smaller than the bar
+    // width is deleted after the event (RunPosted).
+    void MoveBar(const THQVSplit& bar, int32_t delta);
+    // Deletes `frame` now, with the messages and the question of a frame
+    // dragged too small.
+    void DeleteFrame(THQVFrame* frame);
+    // Writes the layout shown into a ".frm" file's bytes: in mode 0 each leaf
+    // names its page (-1 for a new page never stored), in mode 1 (a layout
+    // object) any page shown. False, with "Errore in salvataggio frames.",
+    // when nothing is shown.
+    bool SaveLayout(Bytes& out, int mode = 0);
+    // Shows `object` in the frame titled `name`: a page alone (mode 0) or the
+    // page's frame set (mode 1), jumping to `anchor`; any other object as a
+    // placeholder page with a link to it. The view turns to the temporary
+    // copy mode first. False when no frame has that name.
+    bool ShowInNamedFrame(std::string_view name, THQVoggetto& object, int32_t anchor, uint8_t mode);
+    // Temporary-copy mode: the view turns read-only, shows the main page again
+    // and stores nothing; leaving it restores the view as it was.
+    void SetTemporaryCopy(bool on);
+    bool ShowingTemporaryCopy() const { return tmp_.on; }
+    // Shows an unregistered page (a placeholder) read as it is; the caller
+    // keeps it alive while it is shown.
+    void ShowTemporaryPage(THQVtesto* page);
+
     // --- storing --------------------------------------------------------------------------
     // The text of the shown page changed since it was shown or stored.
-    bool Modified() const { return modified_; }
+    // With frames: any frame's page, or the frame tree.
+    bool Modified() const;
     // Something besides the text changed (the page's background, say).
     void MarkModified() { modified_ = true; }
     // Writes the shown page back into the hypertext when it changed. A working
@@ -147,7 +207,7 @@ public:
     // The box commands go to: the main page's box (a page shown alone has no
     // other) or none.
     THQVbox* CurrentBox() const;
-    PlacedObject* CurrentControl() const { return current_; }
+    PlacedObject* CurrentControl() const { return Shown().current_; }
     // Makes `control` current (null: none) and fires OnSelectionChange.
     void SelectControl(PlacedObject* control);
 
@@ -184,11 +244,41 @@ public:
     std::function<void()> OnBoxShown;
     // Edits of the box were made (the caret or the text changed); the host repaints.
     std::function<void()> OnRepaint;
+    // A bar between frames was moved, or the frame tree changed.
+    std::function<void()> OnFrameSetChanged;
+    // A frame was selected.
+    std::function<void(THQVFrame*)> OnClickFrame;
 
     // The actions the box editor posts for the host (menus, scrolling, drags).
-    DeferredActions& Actions() { return actions_; }
+    DeferredActions& Actions() { return const_cast<TInsiemeCornici&>(Shown()).actions_; }
 
 private:
+    // The view whose page takes the commands: the selected frame's nested
+    // view, or this one.
+    const TInsiemeCornici& Shown() const;
+    // Builds the frame tree of the main page from `tree` and shows its pages.
+    void BuildFrames(FrameTree tree);
+    std::unique_ptr<TInsiemeCornici> MakeFrameView();
+    // Writes the frame tree back into the main page's layout object (or drops
+    // the layout when the root has no children).
+    void WriteLayoutBack();
+    // Shows `stored` in this view (the box, its editor, undo).
+    bool ShowStored(THQVtesto* stored);
+    // The view whose index list holds the shown page for undo.
+    TInsiemeCornici* undoOwner_ = this;
+    bool showNested_ = true;
+    bool framesOnly_ = false;
+    int32_t viewWidth_ = 600, viewHeight_ = 400;
+    std::unique_ptr<THQVFramePanel> frames_;
+    THQVFrame* currentFrame_ = nullptr;
+    std::vector<std::unique_ptr<THQVFramePanel>> retiredFrames_;
+    std::vector<THQVFrame*> postedDeletes_;
+    struct TemporaryCopy {
+        bool on = false;
+        bool readOnly = false, saveOnExit = false;
+        int32_t mainPage = -1;
+    } tmp_;
+
     // Frees what shows the current page, storing it first when asked.
     void LeavePage(bool store);
     // Stores the shown page into the hypertext (once per showing).

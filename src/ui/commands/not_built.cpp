@@ -27,7 +27,6 @@ const std::vector<NotBuiltCommand>& NotBuiltCommands() {
         {"TableDeleteRow", "tables"},
         {"TableDeleteColumn", "tables"},
         {"TableSelect", "tables"},
-        {"FormatFrames", "frame layouts"},
         {"HypSearches", "no action"},
         {"HypExplore", "no action"},
         {"PublishCd", "cd-rom publishing"},
