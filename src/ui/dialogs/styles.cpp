@@ -12,6 +12,7 @@
 #include "document/style_record.h"
 #include "platform/messages.h"
 #include "text/text_attributes.h"
+#include "ui/page_view.h"
 #include "ui/translations.h"
 
 namespace ovik::ui {
@@ -165,6 +166,12 @@ TFStili::TFStili(THQVset& set, platform::SettingsStore& store, QWidget* parent)
     grid->addWidget(tabs, 1, 1);
     grid->addWidget(NamedLabel("Esempio:", "lesempio"), 2, 1);
     grid->addWidget(example, 3, 1);
+    styleView_ = std::make_unique<THQVstyleView>(measurer_, set_.Messages());
+    preview = Named(new TPageView, "pvstile");
+    preview->SetReadOnly(true);
+    preview->setMinimumHeight(90);
+    preview->setFocusPolicy(Qt::NoFocus);
+    grid->addWidget(preview, 4, 1);
     // "Crea stile": a new style, starting from the one shown.
     createStyle = Named(new QPushButton("C&rea stile"), "bcreastile");
     connect(createStyle, &QPushButton::clicked, this, [this] { CreateFromShown(); });
@@ -394,6 +401,11 @@ void TFStili::UpdateExample() {
                                 std::max(0, px(Attr::Right)), std::max(0, px(Attr::Below)));
     QString bullet = StyleValue(s, Attr::ListKind) == 10 ? QString::fromUtf8("\u2022 ") : QString();
     example->setText(bullet + "AaBbCc - Testo di esempio dello stile");
+    // The sample page of the style view, shown anew in the style as it is now.
+    styleView_->LoadStyle(*s);
+    const int32_t page = styleView_->MainPageNumber();
+    preview->ShowPage(styleView_->Set(), -1);
+    preview->ShowPage(styleView_->Set(), page);
 }
 
 THQVoggetto* TFStili::Store() {

@@ -19,6 +19,8 @@
 
 #include "document/hqv_set.h"
 #include "ui/dialogs/dialog_support.h"
+#include "ui/qt_measurer.h"
+#include "view/style_view.h"
 
 namespace ovik::ui {
 
@@ -76,6 +78,9 @@ public:
     QRadioButton *listNone, *listBullet;
     QSpinBox* linkSize;
     QLabel* example;
+    // The style at work: sample paragraphs in the style, with a link.
+    class TPageView* preview;
+    THQVstyleView& StyleView() { return *styleView_; }
     QPushButton* createStyle;
     // "Crea stile" in the sheet: a new style, named "Nuovo stile", that
     // starts with the attributes of the style shown.
@@ -104,6 +109,8 @@ private:
     // face this system may lack, shown by a stand-in) changes only when the
     // user picks another face.
     QString shownFamily_;
+    QtTextMeasurer measurer_;
+    std::unique_ptr<THQVstyleView> styleView_;
 };
 
 }  // namespace ovik::ui
