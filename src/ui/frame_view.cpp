@@ -3,10 +3,10 @@
 // made too small goes), the top and left edge bars of a frame are dragged to
 // split it, a click selects a frame, and the frame popup menu saves the layout.
 #include <QFile>
-#include <QFileDialog>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <utility>
 
 #include "document/hqv_set.h"
 #include "platform/messages.h"
@@ -76,7 +76,7 @@ bool TPageView::FramePress(QMouseEvent* e) {
     setFocus();
     const QPoint at = e->position().toPoint();
     if (e->button() == Qt::RightButton) {
-        FrameMenu()->popup(e->globalPosition().toPoint());
+        if (frameMenu_) frameMenu_->popup(e->globalPosition().toPoint());
         return true;
     }
     if (e->button() != Qt::LeftButton) return true;
@@ -128,21 +128,6 @@ bool TPageView::FrameRelease(QMouseEvent* e) {
     }
     viewport()->update();
     return true;
-}
-
-QMenu* TPageView::FrameMenu() {
-    if (frameMenu_) return frameMenu_;
-    frameMenu_ = new QMenu(this);
-    frameMenu_->setObjectName("PopupFrame");
-    QAction* save = frameMenu_->addAction("Salva &disposizione cornici...");
-    save->setObjectName("FrameSaveLayout");
-    connect(save, &QAction::triggered, this, [this] {
-        const QString file = askFrameFile ? askFrameFile()
-                                          : QFileDialog::getSaveFileName(this, "Salva disposizione cornici", QString(),
-                                                                         "File cornici (*.frm)");
-        if (!file.isEmpty()) SaveFrameLayout(file);
-    });
-    return frameMenu_;
 }
 
 bool TPageView::SaveFrameLayout(const QString& file) {

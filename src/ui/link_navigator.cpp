@@ -88,6 +88,13 @@ void TLinkNavigator::Wire() {
     take("HypAllPages", [this] { ShowAllPages(); });
     take("HypSlides", [this] { ShowSlides(); });
     take("FormatLoadFrames", [this] { LoadFrameLayout(); });
+    // The frame popup menu of the frame-editing mode.
+    framePopup = new QMenu(&w_);
+    framePopup->setObjectName("PopupFrame");
+    QAction* saveLayout = framePopup->addAction("Salva &disposizione cornici...");
+    saveLayout->setObjectName("FrameSaveLayout");
+    SetHandler(saveLayout, this, [this] { SaveFrameLayout(); });
+    view->SetFrameMenu(framePopup);
     // Frame-editing mode: the page area shows the frames with their titles.
     if (QAction* frames = w_.Action("FormatFrames")) {
         frames->setCheckable(true);
@@ -330,6 +337,17 @@ void TLinkNavigator::ShowSlides() {
     window.exec();
     w_.ShowPage(page);
     UpdateState();
+}
+
+void TLinkNavigator::SaveFrameLayout() {
+    if (w_.View()->PageNumber() < 0) return;
+    const QString file =
+        askFrameFile ? askFrameFile()
+                     : QFileDialog::getSaveFileName(
+                           &w_, "Salva disposizione cornici",
+                           QString::fromStdString(w_.Document().Folders().FrameTemplates().string()),
+                           "File cornici (*.frm)");
+    if (!file.isEmpty()) w_.View()->SaveFrameLayout(file);
 }
 
 void TLinkNavigator::LoadFrameLayout() {

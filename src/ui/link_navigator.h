@@ -66,7 +66,12 @@ public:
     // "C&arica disposizione cornici...": the page shown takes the layout of a
     // layout file (chosen by `askFrameFile`, after "Sei sicuro?").
     void LoadFrameLayout();
+    // "Salva &disposizione cornici..." of the frame popup menu: the layout shown
+    // written to a layout file (chosen by `askFrameFile`).
+    void SaveFrameLayout();
     std::function<QString()> askFrameFile;
+    // "PopupFrame": the frame popup menu of the frame-editing mode.
+    QMenu* framePopup = nullptr;
     // "Vai a prossima &diapositiva" of the page menus: its caption names the
     // next slide; disabled when the page shown has none.
     QAction* nextSlide = nullptr;

@@ -166,14 +166,11 @@ public:
     // delete frames, and a click selects a frame; pages are not edited.
     void SetFramesOnly(bool on);
     bool FramesOnly() const { return model_.ShowFramesOnly(); }
-    // The frame popup menu ("PopupFrame").
-    QMenu* FrameMenu();
+    // The frame popup menu ("PopupFrame") a right click in that mode opens.
+    void SetFrameMenu(QMenu* menu) { frameMenu_ = menu; }
     // Writes the layout shown into a ".frm" file; false (with a message) when
     // it cannot be written.
     bool SaveFrameLayout(const QString& file);
-    // Asks for the file "Salva &disposizione cornici..." writes (tests answer
-    // without a dialog; empty: cancelled).
-    std::function<QString()> askFrameFile;
 
     // Animated pictures being played (a read-only view animates them).
     int RunningAnimations() const;

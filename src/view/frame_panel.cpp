@@ -1,6 +1,7 @@
 #include "view/frame_panel.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "core/codepage.h"

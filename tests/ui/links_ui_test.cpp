@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 #include <memory>
 
@@ -350,6 +351,61 @@ TEST_F(LinksUi, LoadingAFrameLayoutFileGivesThePageItsLayout) {
     w.Action("FormatLoadFrames")->trigger();
     ASSERT_TRUE(ReadPageLayout(w.Set(), 1, read));
     EXPECT_EQ(read.Root()->rec.page, 2);
+}
+
+// "&Gestione avanzata disposizione cornici..." turns the page area to the
+// frame-editing mode: dragging the left edge bar splits the page shown, the
+// bar between the frames moves, and the frame popup menu saves the layout.
+// Leaving the mode writes the layout into the page and shows its frames.
+TEST_F(LinksUi, FrameEditingModeSplitsMovesAndSavesFrames) {
+    TMainForm& w = OpenA();
+    w.Links().GoToPageNumber(1);
+    TPageView* view = w.View();
+    w.resize(900, 700);
+    w.show();
+    QApplication::processEvents();
+    QAction* frames = w.Action("FormatFrames");
+    ASSERT_TRUE(frames->isEnabled());
+    frames->trigger();
+    ASSERT_TRUE(view->FramesOnly());
+    QWidget* area = view->viewport();
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, QPoint(3, 200));
+    QTest::mouseMove(area, QPoint(150, 200));
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(150, 200));
+    THQVFramePanel* panel = view->Model().Frames();
+    ASSERT_NE(panel, nullptr);
+    THQVFrame* root = panel->Tree().Root();
+    ASSERT_EQ(root->children.size(), 2u);
+    const int32_t before = root->children[0]->width;
+    EXPECT_NEAR(before, 147, 10);  // kept as a whole percentage
+    // The bar between the two frames, dragged 50 pixels to the right.
+    const THQVSplit bar = panel->Splits().at(0);
+    const QPoint on(bar.x + bar.width / 2, 200);
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, on);
+    QTest::mouseMove(area, on + QPoint(50, 0));
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, on + QPoint(50, 0));
+    EXPECT_NEAR(root->children[0]->width, before + 50, 10);
+
+    const QString frm = dir.filePath("due.frm");
+    w.Links().askFrameFile = [&] { return frm; };
+    QAction* save = w.Links().framePopup->findChild<QAction*>("FrameSaveLayout");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), "Salva &disposizione cornici...");
+    save->trigger();
+    QFile f(frm);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    FrameTree read;
+    ASSERT_TRUE(read.ReadFile(Bytes(bytes.begin(), bytes.end())));
+    EXPECT_EQ(read.PreOrder().size(), 3u);
+
+    frames->trigger();
+    EXPECT_FALSE(view->FramesOnly());
+    ASSERT_NE(view->Model().Frames(), nullptr);
+    EXPECT_EQ(view->Model().Frames()->Views().size(), 2u);
+    FrameTree stored;
+    ASSERT_TRUE(ReadPageLayout(w.Set(), 1, stored));
+    EXPECT_EQ(stored.Root()->children.size(), 2u);
 }
 
 // In preview, special links show their page in separate windows found again
