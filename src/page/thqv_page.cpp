@@ -27,6 +27,13 @@ THQVtesto* THQVpage::ShowPage(THQVtesto* page) {
         storedPage_ = page;
         pageNumber_ = page->Number();
         newPage_ = false;
+    } else if (page && page->Owner() == host_.set) {
+        // A page of no number (a placeholder the view made): shown as it is,
+        // and never stored.
+        wc_ = OpenForEditing(*page, false);
+        storedPage_ = nullptr;
+        pageNumber_ = -1;
+        newPage_ = true;
     } else {
         wc_ = WorkOnNewPage(NewPage(host_.set));
         storedPage_ = nullptr;

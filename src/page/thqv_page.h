@@ -92,7 +92,8 @@ public:
     THQVpage& operator=(const THQVpage&) = delete;
 
     // --- showing, storing, closing ---------------------------------------------
-    // Shows a registered page of the host's set (a working copy of it), or a new
+    // Shows a registered page of the host's set (a working copy of it), an
+    // unregistered page of the set as it is (never stored), or a new
     // unregistered page when `page` is null. Returns the page object shown.
     THQVtesto* ShowPage(THQVtesto* page);
     // Stores the shown page once per showing. False when nothing was stored.
