@@ -10,7 +10,7 @@ namespace ovik {
 
 namespace {
 
-constexpr size_t kRecordSize = 668;
+constexpr size_t kStyleRecordBytes = 668;
 
 // Three paragraphs of the style, each the sample sentence twice with a link
 // span in the middle (the link leads to the page itself).
@@ -59,13 +59,13 @@ void THQVstyleView::Refresh() {
 }
 
 void THQVstyleView::LoadStyle(const THQVoggetto& style) {
-    for (size_t i = 0; i < kRecordSize; ++i) style_->SetU8(i, style.U8(i));
+    for (size_t i = 0; i < kStyleRecordBytes; ++i) style_->SetU8(i, style.U8(i));
     style_->SetName(style.Name());
     Refresh();
 }
 
 void THQVstyleView::StoreStyle(THQVoggetto& style) const {
-    for (size_t i = 0; i < kRecordSize; ++i) style.SetU8(i, style_->U8(i));
+    for (size_t i = 0; i < kStyleRecordBytes; ++i) style.SetU8(i, style_->U8(i));
     style.SetName(style_->Name());
 }
 
