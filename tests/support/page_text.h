@@ -25,6 +25,14 @@ inline Bytes Content(const std::string& markup) {
     return b;
 }
 
+// A new page of `set` with a title and the content `markup`.
+inline THQVtesto* AddPage(THQVset& set, const std::string& title, const std::string& markup) {
+    auto* p = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
+    p->SetTitle(title);
+    p->SetContent(Content(markup));
+    return p;
+}
+
 // A placed picture (kind immagineNew) of 40 x 30 showing picture `picture`,
 // without a link and with every zone empty.
 inline THQVoggetto* PlacedPicture(THQVset& set, int32_t picture) {

@@ -31,10 +31,7 @@ struct View : ::testing::Test {
     std::vector<std::pair<links::LinkSender, int>> links;  // kind of each OnDoLink object
 
     THQVtesto* AddPage(const std::string& title, const std::string& markup) {
-        auto* p = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
-        p->SetTitle(title);
-        p->SetContent(Content(markup));
-        return p;
+        return testing::AddPage(set, title, markup);
     }
     void SetUp() override {
         set.NewHypertext();

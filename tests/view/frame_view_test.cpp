@@ -12,6 +12,7 @@
 #include "page/page_record.h"
 #include "platform/messages.h"
 #include "platform/text_measurer.h"
+#include "support/frame_records.h"
 #include "support/page_text.h"
 #include "view/editing_view.h"
 
@@ -21,16 +22,10 @@ namespace {
 using testing::Content;
 using testing::Tag;
 
+// A frame record: place, share and page.
 FrameRecord Rec(int32_t id, int32_t parent, const std::string& title, uint8_t arrangement, int32_t percentage,
                 int32_t page) {
-    FrameRecord r;
-    r.id = id;
-    r.parentId = parent;
-    r.title = title;
-    r.arrangement = arrangement;
-    r.percentage = percentage;
-    r.page = page;
-    return r;
+    return testing::Rec(id, parent, title, arrangement, 0, percentage, 20, page);
 }
 
 struct FrameView : ::testing::Test {
@@ -41,15 +36,9 @@ struct FrameView : ::testing::Test {
     TInsiemeCornici view{measurer};
     std::vector<std::pair<links::LinkSender, int>> links;
 
-    THQVtesto* AddPage(const std::string& title, const std::string& markup) {
-        auto* p = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
-        p->SetTitle(title);
-        p->SetContent(Content(markup));
-        return p;
-    }
     void SetUp() override {
         set.NewHypertext();
-        for (const char* t : {"Zero", "Uno", "Due", "Tre"}) AddPage(t, std::string("<Z S0 >pagina ") + t);
+        for (const char* t : {"Zero", "Uno", "Due", "Tre"}) testing::AddPage(set, t, std::string("<Z S0 >pagina ") + t);
         view.SetLinkedHQVset(&set);
         view.SetHistory(&undo);
         view.SaveOnExit = true;

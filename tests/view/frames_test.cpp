@@ -5,31 +5,14 @@
 #include "document/hqv_set.h"
 #include "page/page_record.h"
 #include "platform/messages.h"
+#include "support/frame_records.h"
 #include "view/frames.h"
 
 namespace ovik {
 namespace {
 
-// A frame record with the fields the tests care about.
-FrameRecord Rec(int32_t id, int32_t parent, const std::string& title, uint8_t arrangement = 0,
-                uint8_t mode = 0, int32_t percentage = 100, int32_t pixels = 20, int32_t page = -1) {
-    FrameRecord r;
-    r.id = id;
-    r.parentId = parent;
-    r.title = title;
-    r.arrangement = arrangement;
-    r.sizeMode = mode;
-    r.percentage = percentage;
-    r.pixels = pixels;
-    r.page = page;
-    return r;
-}
-
-Bytes Records(std::initializer_list<FrameRecord> recs) {
-    Bytes out;
-    for (const FrameRecord& r : recs) r.Write(out);
-    return out;
-}
+using testing::Rec;
+using testing::Records;
 
 TEST(Frames, ThreeSideBySideChildrenArePercentageFixedAndFree) {
     // A root whose children stand side by side (placed at the left), with bars of 3.
