@@ -8,6 +8,7 @@
 
 #include "cli/cli_support.h"
 #include "document/hqv_set.h"
+#include "page/placed_controls.h"
 #include "page/placed_table.h"
 #include "page/thqv_page.h"
 #include "platform/text_measurer.h"
@@ -25,6 +26,10 @@ struct PlacedRow {
     int32_t paragraph = 0;
     int32_t offset = 0;
     PixelRect rect;
+    // Form elements, buttons, multimedia, floating frames and markers: the
+    // subtype and the control that shows it.
+    int subtype = -1;
+    std::string control;
 };
 
 struct TableRow {
@@ -96,6 +101,10 @@ int Layout(const Args& a, platform::ConsoleMessages& m) {
             if (auto* c = dynamic_cast<PagePlacedObject*>(view.ControlAt(o->controlIndex))) {
                 if (THQVoggetto* obj = c->Object()) r.kind = obj->Kind();
                 r.number = c->Working().storedNumber;
+                if (auto* fc = dynamic_cast<TMyyControl*>(c)) {
+                    r.subtype = fc->Object() ? fc->Object()->State() : -1;
+                    r.control = ControlClassName(fc->Class());
+                }
             }
             rows.push_back(r);
         }
@@ -115,6 +124,10 @@ int Layout(const Args& a, platform::ConsoleMessages& m) {
             j["y"] = r.rect.top;
             j["width"] = r.rect.right - r.rect.left;
             j["height"] = r.rect.bottom - r.rect.top;
+            if (!r.control.empty()) {
+                j["subtype"] = r.subtype;
+                j["control"] = r.control;
+            }
             objects.push_back(j);
         }
         ordered_json tableList = ordered_json::array();
@@ -143,10 +156,13 @@ int Layout(const Args& a, platform::ConsoleMessages& m) {
         std::printf("%s\n", out.dump(2).c_str());
         return 0;
     }
-    for (const PlacedRow& r : rows)
-        std::printf("%d %s %d\tparagraph %d offset %d\t%d,%d %dx%d\n", r.kind, KindName(uint8_t(r.kind)),
+    for (const PlacedRow& r : rows) {
+        std::printf("%d %s %d\tparagraph %d offset %d\t%d,%d %dx%d", r.kind, KindName(uint8_t(r.kind)),
                     int(r.number), int(r.paragraph), int(r.offset), int(r.rect.left), int(r.rect.top),
                     int(r.rect.right - r.rect.left), int(r.rect.bottom - r.rect.top));
+        if (!r.control.empty()) std::printf("\t%s subtype %d", r.control.c_str(), r.subtype);
+        std::printf("\n");
+    }
     for (const TableRow& t : tables) {
         std::string header;
         for (const std::string& h : t.header) header += (header.empty() ? "" : " | ") + h;

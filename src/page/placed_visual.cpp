@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "page/placed_controls.h"
 #include "page/placed_picture.h"
 #include "page/placed_table.h"
 #include "page/thqv_page.h"
@@ -222,6 +223,7 @@ std::unique_ptr<PagePlacedObject> MakePlacedControl(WorkingObject w, THQVpage* p
         return std::make_unique<TMyyImage>(std::move(w), page, links);
     if (w.object && w.object->Kind() == tabellaHtml && page)
         return std::make_unique<TMyyTable>(std::move(w), page, set, measurer, controls);
+    if (auto c = MakeFormControl(w, page)) return c;
     return std::make_unique<PlaceholderObject>(std::move(w), set, measurer, controls);
 }
 

@@ -158,7 +158,8 @@ private:
 };
 
 // The control for a placed object: kinds with a model get theirs (placed
-// pictures and tables), every other kind the placeholder that keeps it as stored.
+// pictures, tables, form elements, buttons, multimedia, floating frames and
+// markers), every other kind the placeholder that keeps it as stored.
 std::unique_ptr<PagePlacedObject> MakePlacedControl(WorkingObject w, THQVpage* page, THQVset& set,
                                                     platform::TextMeasurer& measurer,
                                                     PlacedObjectIndex* controls,

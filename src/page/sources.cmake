@@ -5,6 +5,11 @@ list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/placed_picture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/placed_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/placed_table_edit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/placed_controls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/placed_forms.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/placed_markers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/placed_media.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/placed_floating.cpp
   ${CMAKE_CURRENT_LIST_DIR}/table_record.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_mouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_from_clipboard.cpp

@@ -24,6 +24,8 @@
 #include "page/placed_objects.h"
 #include "page/thqv_par.h"
 #include "page/working_copy.h"
+#include "platform/control_metrics.h"
+#include "platform/media_player.h"
 #include "platform/spelling.h"
 #include "platform/text_measurer.h"
 #include "text/hqv_box.h"
@@ -72,6 +74,12 @@ struct PageHost {
         replaceText;
     // The page is gone (the hypertext's undo list forgets it).
     std::function<void(THQVpage&)> pageClosed;
+    // Form elements take their sizes from these (the fixed metrics when null);
+    // multimedia objects get their players here (none when null).
+    const platform::ControlMetrics* controlMetrics = nullptr;
+    platform::MediaPlayers* mediaPlayers = nullptr;
+    // The editing view's AutoJump (links shown in the view itself).
+    bool AutoJump = false;
 };
 
 // The hand-over record between a page and its spell thread.
@@ -104,6 +112,10 @@ public:
     void BuildBox(PageWorkingCopy& wc);
 
     THQVbox* Box() const { return box_.get(); }
+    PageHost& Host() const { return host_; }
+    const platform::ControlMetrics& ControlMetrics() const {
+        return host_.controlMetrics ? *host_.controlMetrics : platform::DefaultControlMetrics();
+    }
     PageWorkingCopy* WorkingCopy() const { return wc_.get(); }
     THQVtesto* StoredPage() const { return storedPage_; }
     int32_t PageNumber() const { return pageNumber_; }

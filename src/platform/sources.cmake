@@ -1,5 +1,7 @@
 list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/host.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/shell.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/shell.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/control_metrics.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/media_player.cpp)
 list(APPEND OVIK_ENGINE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/text_measurer.cpp)

@@ -77,6 +77,7 @@ void TInsiemeCornici::SetReadOnly(bool r) {
 void TInsiemeCornici::SetAutoJump(bool on) {
     if (autoJump_ != on) pageHistory_.clear();
     autoJump_ = on;
+    host_.AutoJump = on;
 }
 
 void TInsiemeCornici::SetAutoEngQuote(bool on) {

@@ -109,8 +109,9 @@ struct PlacedPictureTest : ::testing::Test {
 };
 
 TEST_F(PlacedPictureTest, OtherKindsKeepThePlaceholderAndPicturesGetTheirModel) {
+    // A marker subtype that no control shows.
     THQVoggetto* anchor = set.AddNewObject(shortObj);
-    anchor->SetState(14);
+    anchor->SetState(1);
     SetPageText(Tag(anchor->Id()));
     Show();
     ASSERT_EQ(view->Controls().size(), 2u);

@@ -288,6 +288,115 @@ TEST(RewritePages, TablesPicturesMarkersAndFormsComeThroughUnchanged) {
     EXPECT_TRUE(msgs.entries().empty()) << msgs.joined();
 }
 
+// One object of every kind and subtype that has a control of its own (and
+// some that have none), with names, values, list items, wrappers and links.
+TEST(RewritePages, FormElementsMultimediaFramesAndMarkersComeThroughUnchanged) {
+    TempDir dir;
+    platform::RecordingMessages msgs;
+    std::string markup;
+    int32_t button = -1;
+    {
+        THQVset set(msgs);
+        auto* home = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
+        home->SetTitle("Casa");
+        THQVoggetto* picture = set.AddNewObject(immagine);
+        picture->SetState(1);
+        picture->SetU16(85, 48);
+        picture->SetU16(87, 24);
+        THQVoggetto* file = set.AddNewObject(genLink);
+        file->SetFileName("suono.wav");
+        file->SetContent(Bytes{'R', 'I', 'F', 'F'});
+        auto address = set.NewInternetLink("http://esempio.it/");
+        THQVoggetto* web = THQVoggetto::Register(address, -1);
+        markup = "<Z S0 >Modulo ";
+        auto add = [&](uint8_t kind, uint8_t subtype) {
+            THQVoggetto* o = set.AddNewObject(kind);
+            o->SetState(subtype);
+            if (kind != shortObj && kind != multiMedia) o->SetStr(17, 20, "nome" + std::to_string(subtype));
+            markup += Tag(o->Id());
+            return o;
+        };
+        for (uint8_t s : {5, 10, 11, 12, 13, 14, 15, 21, 22, 23, 24, 25, 26, 27, 28, 3}) {
+            THQVoggetto* m = add(shortObj, s);
+            m->SetI32(5, s == 14 ? 7 : s == 15 ? 0 : -1);
+            if (s == 27 || s == 10) m->SetContent(Content("a=1"));
+            if (s == 11) m->SetWrapper(Bytes{0, 0, 0, 0, '<', 'b', '>'});
+        }
+        for (uint8_t s : {1, 2, 3, 4, 5, 6, 7, 8, 9, 18, 12}) {
+            THQVoggetto* o = add(inputStat, s);
+            o->SetStr(97, 79, "valore");
+            o->SetU8(179, 20);
+            o->SetU8(180, 1);
+            o->SetU8(181, 1);
+            if (s == 4) o->SetContent(Content("testo"));
+            if (s == 8 || s == 9) o->SetContent(Content("uno\r\n1\r\nX\r\ndue\r\n2\r\n\r\n"));
+            if (s == 18) {
+                o->SetI32(108, MakeId(testoHtml, 0));
+                o->SetI16(180, 120);
+                o->SetI16(182, 200);
+            }
+            o->SetWrapper(Bytes{0, 0, 0, 0, 'c', 'l', 'a', 's', 's', '=', 'x'});
+        }
+        for (uint8_t s : {1, 2, 6, 7, 11, 12}) add(inputDin, s)->SetContent(Content("uno\r\n1\r\nX\r\n"));
+        for (uint8_t s : {1, 2, 3}) {
+            THQVoggetto* b = add(bottoneCGI, s);
+            b->SetStr(97, 79, "Invia");
+            b->SetI32(177, s == 2 ? picture->Number() : -1);
+            b->SetI32(181, s == 1 ? web->Id() : -1);
+            b->SetU16(186, 40);  // the picture is 48 x 24 now
+            b->SetU16(188, 20);
+            b->SetI16(190, 80);
+            b->SetI16(192, 40);
+            if (s == 2) button = b->Number();
+        }
+        for (uint8_t s : {1, 2, 4}) add(inizioForm, s)->SetStr(17, 40, "mailto:a@b.it");
+        for (uint8_t s : {1, 2, 3, 4, 5, 6}) {
+            THQVoggetto* m = add(multiMedia, s);
+            m->SetI32(17, s == 6 ? -1 : file->Id());
+            m->SetI32(21, -1);
+            m->SetU8(25, s == 1 ? 1 : 0);
+            m->SetI16(27, 2);
+            m->SetI16(33, 90);
+            m->SetI16(35, 60);
+            m->SetContent(Content("p\r\nv\r\n"));
+        }
+        THQVoggetto* db = add(dbloc, 7);
+        db->SetU8(46, 19);
+        db->SetI32(47, -1);
+        db->SetI32(51, web->Id());
+        markup += " fine";
+        auto* p = static_cast<THQVtesto*>(set.AddNewObject(testoHtml));
+        p->SetTitle("Modulo");
+        p->SetContent(Content(markup));
+        ASSERT_TRUE(set.SaveHypertext(dir / "in.hqv"));
+    }
+    auto r = RunOvikc({"rewrite-pages", (dir / "in.hqv").string(), (dir / "out.hqv").string(),
+                       "--pages", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    THQVset in(msgs), out(msgs);
+    ASSERT_TRUE(in.OpenHypertext(dir / "in.hqv"));
+    ASSERT_TRUE(out.OpenHypertext(dir / "out.hqv"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.Page(1)->MemContent()->data())), markup);
+    // The picture button took the picture's natural size as natural and shown
+    // size; nothing else changed.
+    THQVoggetto* b = out.GetObject(bottoneCGI, button);
+    EXPECT_EQ(b->U16(186), 48);
+    EXPECT_EQ(b->U16(188), 24);
+    EXPECT_EQ(b->I16(190), 48);
+    EXPECT_EQ(b->I16(192), 24);
+    THQVoggetto* before = in.GetObject(bottoneCGI, button);
+    before->SetU16(186, 48);
+    before->SetU16(188, 24);
+    before->SetI16(190, 48);
+    before->SetI16(192, 24);
+    ExpectSameHypertext(in, out, {}, {});
+
+    r = RunOvikc({"rewrite-pages", (dir / "out.hqv").string(), (dir / "again.hqv").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectSameFile(dir / "out.hqv", dir / "again.hqv");
+    EXPECT_TRUE(msgs.entries().empty()) << msgs.joined();
+}
+
 TEST(RewritePages, OldRecordsAndOldMarkupAreBroughtUpToDate) {
     TempDir dir;
     testing::HqvBuilder b;

@@ -1,0 +1,36 @@
+#include "view/floating_view.h"
+
+#include "document/hqv_set.h"
+
+namespace ovik {
+
+TFloatingView::TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, platform::TextMeasurer& measurer,
+                             std::vector<int32_t> outerPages)
+    : outer_(outer), inner_(measurer), outerPages_(std::move(outerPages)) {
+    settings_ = frame.Settings(outer.ReadOnly(), outer.ActivePreview);
+    keepsLinks_ = frame.KeepsLinks();
+    inner_.SaveOnExit = false;
+    inner_.SetLinkedHQVset(outer.LinkedHQVset());
+    inner_.SetReadOnly(true);
+    inner_.SetAutoJump(settings_.autoJump);
+    inner_.ActivePreview = settings_.activePreview;
+    // Links the inner view does not show itself go to the outer view.
+    inner_.OnDoLink = [this](links::LinkSender, THQVoggetto* target) {
+        if (keepsLinks_ && target && (target->Kind() == testoHtml || target->Kind() == speclink)) return;
+        outer_.DoLink(links::LinkSender::PlacedObject, target);
+    };
+    THQVset* set = outer.LinkedHQVset();
+    THQVoggetto* page = set && settings_.page >= 0 ? set->GetObject(testoHtml, settings_.page) : nullptr;
+    // Only a page the hypertext has: the inner view never makes one.
+    if (!page || page->IsFree() || !FloatingMayShow(outerPages_, settings_.page)) return;
+    inner_.SetMainPageNumber(settings_.page);
+    shown_ = inner_.MainPageNumber() == settings_.page;
+}
+
+std::vector<int32_t> TFloatingView::Chain() const {
+    std::vector<int32_t> chain = outerPages_;
+    chain.push_back(inner_.MainPageNumber());
+    return chain;
+}
+
+}  // namespace ovik
