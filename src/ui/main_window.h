@@ -31,6 +31,7 @@ struct ExportRequest;
 class SpellSupport;
 class TLinkNavigator;
 class TPictureCommands;
+class TControlCommands;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -85,6 +86,7 @@ public:
     platform::Messages& Messages() { return messages_; }
     // Placed pictures: inserting, from the clipboard, properties, popup menus.
     TPictureCommands& Pictures() { return *pictureCommands_; }
+    TControlCommands& Controls() { return *controlCommands_; }
     // The import window with `files` listed (none: the user picks them); the
     // first page made is shown.
     void ImportPages(const QStringList& files);
@@ -214,6 +216,7 @@ private:
     TPageView* view_ = nullptr;
     TLinkNavigator* links_ = nullptr;
     TPictureCommands* pictureCommands_ = nullptr;
+    TControlCommands* controlCommands_ = nullptr;
     std::unique_ptr<THQVundoList> history_;
     void UpdateEditActions();
     std::vector<int32_t> pageNumbers_;  // page number of each row of the list

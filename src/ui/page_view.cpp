@@ -41,6 +41,9 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
     });
     model_.SaveOnExit = true;
     model_.SetClipboard(&clipboard_);
+    controlMetrics_ = NewQtControlMetrics();
+    model_.Host().controlMetrics = controlMetrics_.get();
+    model_.Host().mediaPlayers = &mediaPlayers_;
     model_.OnBoxShown = [this] { BoxShown(); };
     model_.OnPageChanged = [this] {
         if (model_.MainPageNumber() >= 0) emit PageShown(model_.MainPageNumber());
@@ -174,6 +177,8 @@ void TPageView::paintEvent(QPaintEvent* e) {
     // A reader sees no markers, except anchors when the view shows them.
     if (readOnly_)
         state.shown = [this](int32_t index) {
+            auto* control = dynamic_cast<TMyyControl*>(Page() ? Page()->ControlAt(index) : nullptr);
+            if (control) return control->ShownInReadOnly(model_.AnchorPreview);
             auto* placed = dynamic_cast<PagePlacedObject*>(Page() ? Page()->ControlAt(index) : nullptr);
             THQVoggetto* o = placed ? placed->Object() : nullptr;
             if (!o || o->Kind() != shortObj) return true;
@@ -472,7 +477,7 @@ void TPageView::mousePressEvent(QMouseEvent* e) {
     if (FramePress(e)) return;
     if (!Editor()) return;
     setFocus();
-    if (PicturePress(e)) {
+    if (PicturePress(e) || ControlPress(e)) {
         emit InputDone();
         return;
     }
@@ -508,7 +513,7 @@ void TPageView::mouseReleaseEvent(QMouseEvent* e) {
         AfterInput();
         return;
     }
-    if (PictureRelease(e)) return;
+    if (PictureRelease(e) || ControlRelease(e)) return;
     if (pictureDoubleClicked_) {
         // The release that ends a double click on a picture.
         pictureDoubleClicked_ = false;
@@ -520,7 +525,7 @@ void TPageView::mouseReleaseEvent(QMouseEvent* e) {
 
 void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
     if (FramesOnly() || !Editor()) return;
-    if (PictureDoubleClick(e)) {
+    if (PictureDoubleClick(e) || ControlDoubleClick(e)) {
         pictureDoubleClicked_ = true;
         return;
     }

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "page/page_copy.h"
+#include "page/placed_controls.h"
 #include "page/picture_mouse.h"
 #include "page/thqv_page.h"
 #include "text/display_list.h"
@@ -43,6 +44,8 @@ namespace ovik::ui {
 // Qt's mouse button and modifier keys as the engine's mouse rules take them.
 MouseButton ButtonOf(Qt::MouseButton b);
 uint8_t Modifiers(Qt::KeyboardModifiers m);
+// The sizes of the style's standard controls (form elements take them).
+std::unique_ptr<platform::ControlMetrics> NewQtControlMetrics();
 
 class TPageView : public QAbstractScrollArea {
     Q_OBJECT
@@ -178,8 +181,22 @@ public:
     // content changed).
     void DropPictureImages();
 
+    // --- form elements, buttons, multimedia, floating frames, markers -----------------
+    // (src/ui/control_view.cpp)
+    // Inserts an object of these kinds (not registered) at the caret as one
+    // undo entry. False when nothing is edited.
+    bool InsertControl(std::unique_ptr<THQVoggetto> object);
+    // The control the last right click or double click was on (null: none).
+    TMyyControl* CurrentControl() const;
+    // Runs a change of the current control, then refreshes the view.
+    bool RunOnControl(const std::function<void(TMyyControl&)>& change);
+    // The controls' popup menus by name ("PopupInput", "PopupButton" ...).
+    void SetControlMenus(std::map<std::string, QMenu*> menus) { controlMenus_ = std::move(menus); }
+
 signals:
     void PageShown(int number);
+    // The current control asks for its property window (double click).
+    void ControlPropertiesRequested();
     // A placed picture asks for its property window (double click).
     void PicturePropertiesRequested();
     // The zone `zone` of the selected picture asks for its link window.
@@ -247,6 +264,15 @@ private:
     void CarryOut(const VisualActions& actions, TMyyImage& image, const QPoint& boxPoint, int32_t zone);
     // Draws a placed object the view knows how to draw; false for the others.
     bool DrawObject(QPainter& p, const ObjectItem& item);
+    // Registers a control for a new placed object (not registered) and puts it
+    // at the caret (over the selection) as one undo entry; null when nothing
+    // is edited.
+    PlacedObject* InsertPlaced(std::unique_ptr<THQVoggetto> object);
+    // Form controls: drawing, and the clicks of a reader or of the author.
+    bool DrawControl(QPainter& p, const ObjectItem& item);
+    bool ControlPress(QMouseEvent* e);
+    bool ControlRelease(QMouseEvent* e);
+    bool ControlDoubleClick(QMouseEvent* e);
     // Handles, zones and the rubber band over the selected picture.
     void PaintPictureOverlay(QPainter& p, const DisplayList& list);
     struct ObjectHit {
@@ -296,6 +322,12 @@ private:
     std::set<THQVoggetto*> retriedPictures_;
     int32_t hoverIndex_ = -1;
     bool pictureDoubleClicked_ = false;
+    std::unique_ptr<platform::ControlMetrics> controlMetrics_;
+    platform::NullMediaPlayers mediaPlayers_;
+    std::map<std::string, QMenu*> controlMenus_;
+    int32_t currentControl_ = -1;  // control index, within showing currentShowing_
+    uint64_t currentShowing_ = 0;
+    int32_t pressedControl_ = -1;
 };
 
 }  // namespace ovik::ui

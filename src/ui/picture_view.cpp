@@ -99,14 +99,8 @@ void TPageView::ShowInactiveMenu(PlacedObject* object, const QPoint& global) {
 }
 
 bool TPageView::InsertPicture(std::unique_ptr<THQVoggetto> placement) {
-    if (!placement || !Editor() || readOnly_ || !Page()) return false;
-    const int32_t index = Page()->AddControl({std::move(placement), -1, false});
-    PlacedObject* control = Page()->ControlAt(index);
+    PlacedObject* control = InsertPlaced(std::move(placement));
     if (!control) return false;
-    Run([&](BoxEditor& e) {
-        if (HasSelection()) e.DeleteSelection();
-        e.InsertObject(control, false);
-    });
     SelectPicture(dynamic_cast<TMyyImage*>(control));
     return true;
 }
@@ -169,7 +163,7 @@ const QImage* TPageView::AnimationFrame(THQVoggetto* picture, const QRect& where
 
 bool TPageView::DrawObject(QPainter& p, const ObjectItem& item) {
     TMyyImage* image = ImageOfIndex(item.controlIndex);
-    if (!image) return false;
+    if (!image) return DrawControl(p, item);
     const QRect r = ToQRect(item.rect);
     THQVoggetto* placed = image->Object();
     THQVset* set = model_.LinkedHQVset();

@@ -76,6 +76,11 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/frame_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_commands.h
   ${CMAKE_CURRENT_LIST_DIR}/picture_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/control_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/control_commands.h
+  ${CMAKE_CURRENT_LIST_DIR}/control_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/control_properties.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/control_properties.cpp
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.h
   ${CMAKE_CURRENT_LIST_DIR}/undo_popup.cpp)
 # Spell checking: the checker's interface side, the view's spelling, the dialog.

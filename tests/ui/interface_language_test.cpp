@@ -42,6 +42,7 @@
 #include "ui/dialogs/page_properties.h"
 #include "ui/dialogs/paragraph.h"
 #include "ui/dialogs/picture_properties.h"
+#include "ui/dialogs/control_properties.h"
 #include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/slides.h"
@@ -217,6 +218,7 @@ struct AllWindows {
         keep(new TFParagrafo(store));
         keep(new TFScegliApriHtml(messages, store));
         keep(new TFPropImmagine(set, store));
+        keep(new TFPropControllo(set, store));
     }
     std::vector<QWidget*> All() {
         std::vector<QWidget*> out{&main};

@@ -99,6 +99,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/slides.h"
 #include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/dialogs/picture_properties.h"
+#include "ui/dialogs/control_properties.h"
 #include "platform/clipboard.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
@@ -153,6 +154,7 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     platform::InMemoryClipboard clipboard;
     TFimgFromClip imgFromClip(set, clipboard, store);
     TFPropImmagine pictureProperties(set, store);
+    TFPropControllo controlProperties(set, store);
     THQVtoHtml htmlConverter(&set);
     TFHtmlOptions htmlOptions(htmlConverter, store);
     TFToolbars toolbars(main, store);
@@ -164,9 +166,9 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
                                   &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides,
-                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties};
+                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties, &controlProperties};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties, &controlProperties}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

@@ -10,11 +10,21 @@
 #include "ui/dialogs/styles.h"
 #include "ui/display_painter.h"
 #include "ui/main_window.h"
+#include "ui/control_commands.h"
 #include "ui/picture_commands.h"
 
 namespace ovik::ui {
 
 MenuTable TMainForm::InsertMenu() {
+    // Form elements, multimedia objects, floating frames and markers.
+    auto insert = [this](uint8_t kind, uint8_t subtype, bool askFirst) {
+        return [this, kind, subtype, askFirst] { Controls().Insert(kind, subtype, askFirst); };
+    };
+    auto item = [&](const char* name, const char* caption, uint8_t kind, uint8_t subtype) {
+        // Items that need their text or target first open the property window.
+        const bool ask = kind == shortObj ? subtype != 13 : kind == bottoneCGI && subtype == 2;
+        return MenuEntry(Command{name, caption, {}, insert(kind, subtype, ask), EnabledWhen::Editing, false});
+    };
     // The link commands are wired by the link navigator.
     return {"InsertMenu", "&Inserisci", {
         Command{"InsertSymbol", "&Simbolo...", Keys("Shift+F2"), [this] { InsertSymbol(); }, EnabledWhen::Editing,
@@ -22,14 +32,48 @@ MenuTable TMainForm::InsertMenu() {
         Command{"InsertPicture", "&Immagine/mappa...", Keys("Ctrl+I"), [this] { Pictures().InsertPicture(); },
                 EnabledWhen::Editing, false},
         Command{"InsertTable", "&Tabella...", Keys("Ctrl+T")},
-        Command{"InsertFrame", "C&ornice indipendente..."},
-        Command{"InsertMedia", "&Animazione/suono..."},
-        Command{"InsertEmbed", "&Embed/Java/activeX..."},
-        MenuEntry::SubMenu("InsertForms", "&Moduli", {}),
-        MenuEntry::SubMenu("InsertPageFunctions", "&Funzioni di pagina", {}),
-        MenuEntry::SubMenu("InsertScript", "&Script Java/VB", {}),
-        MenuEntry::SubMenu("InsertNotes", "Annota&zioni...", {}),
-        MenuEntry::SubMenu("InsertHtml", "&Html", {}),
+        Command{"InsertFrame", "C&ornice indipendente...", {}, insert(inputStat, 18, true), EnabledWhen::Editing,
+                false},
+        Command{"InsertMedia", "&Animazione/suono...", {}, insert(multiMedia, 1, true), EnabledWhen::Editing,
+                false},
+        Command{"InsertEmbed", "&Embed/Java/activeX...", {}, insert(multiMedia, 5, true), EnabledWhen::Editing,
+                false},
+        MenuEntry::SubMenu("InsertForms", "&Moduli", {
+            item("InsertFormStart", "&Inizio modulo", inizioForm, 2),
+            item("InsertFormEdit", "Casella &edit", inputStat, 1),
+            item("InsertFormPassword", "Casella &password", inputStat, 2),
+            item("InsertFormFile", "Casella &file", inputStat, 3),
+            item("InsertFormTextBox", "&Box testo", inputStat, 4),
+            item("InsertFormHidden", "Campo &nascosto", inputStat, 5),
+            item("InsertFormRadio", "&Radio button", inputStat, 6),
+            item("InsertFormCheck", "&Check box", inputStat, 7),
+            item("InsertFormList", "&Lista", inputStat, 8),
+            item("InsertFormCombo", "C&ombo box", inputStat, 9),
+            item("InsertFormSubmit", "Bottone di &immissione", bottoneCGI, 1),
+            item("InsertFormPictureButton", "Bottone imma&gine", bottoneCGI, 2),
+            item("InsertFormReset", "Bottone di &cancellazione dati", bottoneCGI, 3),
+            MenuEntry::Separator(),
+            item("InsertDinField", "Campo &dinamico", inputDin, 1),
+            item("InsertDinTextBox", "Box testo dina&mico", inputDin, 2),
+            item("InsertDinList", "Lista dinamic&a", inputDin, 6),
+            item("InsertDinCombo", "Combo dinamic&o", inputDin, 7),
+            item("InsertDinLiveList", "Lista viva server side", inputDin, 11),
+            item("InsertDinHtml", "HTML server side", inputDin, 12),
+        }),
+        MenuEntry::SubMenu("InsertPageFunctions", "&Funzioni di pagina", {
+            item("InsertLauncher", "&Lancia collegamento", shortObj, 13),
+            item("InsertCatalogueLink", "Collegamento a pagina di &catalogo", shortObj, 15),
+        }),
+        MenuEntry::SubMenu("InsertScript", "&Script Java/VB", {
+            item("InsertScriptCode", "&Codice script", shortObj, 11),
+        }),
+        MenuEntry::SubMenu("InsertNotes", "Annota&zioni...", {
+            item("InsertComment", "&Commento", shortObj, 10),
+            item("InsertBinary", "&Dati binari", shortObj, 12),
+        }),
+        MenuEntry::SubMenu("InsertHtml", "&Html", {
+            item("InsertRawHtml", "Codice &HTML", shortObj, 11),
+        }),
         Command{"InsertCustom", "Componente &personalizzato..."},
         Command{"InsertDb", "Componente &DB locale..."},
         MenuEntry::Separator(),
