@@ -216,6 +216,8 @@ private:
     void CellHeightChanged();
     void FinalPlacement();
     void Reposition();
+    // Records the deletion of rows (or columns) from..to and posts it.
+    bool PostDeletion(bool rows, int32_t from, int32_t to);
     void RemoveColumns(int32_t from, int32_t to);
     void RemoveRows(int32_t from, int32_t to);
     void InsertColumns(int32_t position, int32_t count, const std::vector<int32_t>* indexes,

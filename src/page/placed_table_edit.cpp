@@ -149,53 +149,44 @@ bool TMyyTable::AddRows(int32_t position, int32_t count) {
     return true;
 }
 
-bool TMyyTable::DeleteColumns(int32_t from, int32_t to) {
-    const int32_t C = Columns();
-    if (!working_.object || from < 0 || to > C - 1 || from > to || to - from + 1 >= C) return false;
-    auto e = MakeEntry(*this, page_, "Cancellazione colonne");
-    e->ColumnsDeleted(from, to - from + 1);
-    if (page_) page_->RecordTableEntry(std::move(e));
-    posted_.push_back([this, from, to] {
-        const int32_t cols = Columns();
-        if (to > cols - 1 || to - from + 1 >= cols) return;
-        int32_t row = -1, col = -1;
-        const bool moving = currentCell && CellPosition(currentCell, row, col) && col >= from && col <= to;
-        const bool none = !currentCell;
-        RemoveColumns(from, to);
-        TableRecord rec(*working_.object);
-        const int32_t n = to - from + 1;
-        for (int32_t c = to + 1; c < cols; ++c) {
-            rec.SetColumnMode(c - n, rec.ColumnMode(c));
-            rec.SetColumnWidth(c - n, rec.ColumnWidth(c));
-        }
-        rec.SetColumns(Columns());
-        StoreBackgrounds();
-        if (moving) focusCell = currentCell = CellAt(row, to < cols - 1 ? from : from - 1);
-        else if (none) focusCell = CellAt(0, from);
-        if (lastWidth_ >= 0) Layout(lastWidth_);
-        Reposition();
-    });
-    return true;
-}
+bool TMyyTable::DeleteColumns(int32_t from, int32_t to) { return PostDeletion(false, from, to); }
 
-bool TMyyTable::DeleteRows(int32_t from, int32_t to) {
-    const int32_t R = Rows();
-    if (!working_.object || from < 0 || to > R - 1 || from > to || to - from + 1 >= R) return false;
-    auto e = MakeEntry(*this, page_, "Cancellazione righe");
-    e->RowsDeleted(from, to - from + 1);
+bool TMyyTable::DeleteRows(int32_t from, int32_t to) { return PostDeletion(true, from, to); }
+
+bool TMyyTable::PostDeletion(bool rows, int32_t from, int32_t to) {
+    const int32_t n = rows ? Rows() : Columns();
+    if (!working_.object || from < 0 || to > n - 1 || from > to || to - from + 1 >= n) return false;
+    auto e = MakeEntry(*this, page_, rows ? "Cancellazione righe" : "Cancellazione colonne");
+    if (rows) e->RowsDeleted(from, to - from + 1);
+    else e->ColumnsDeleted(from, to - from + 1);
     if (page_) page_->RecordTableEntry(std::move(e));
-    posted_.push_back([this, from, to] {
-        const int32_t rows = Rows();
-        if (to > rows - 1 || to - from + 1 >= rows) return;
+    posted_.push_back([this, rows, from, to] {
+        const int32_t count = rows ? Rows() : Columns();
+        if (to > count - 1 || to - from + 1 >= count) return;
         int32_t row = -1, col = -1;
-        const bool moving = currentCell && CellPosition(currentCell, row, col) && row >= from && row <= to;
+        const bool found = currentCell && CellPosition(currentCell, row, col);
+        const int32_t line = rows ? row : col;
+        const bool moving = found && line >= from && line <= to;
         const bool none = !currentCell;
-        RemoveRows(from, to);
         TableRecord rec(*working_.object);
-        rec.SetRows(Rows());
+        if (rows) {
+            RemoveRows(from, to);
+            rec.SetRows(Rows());
+        } else {
+            RemoveColumns(from, to);
+            const int32_t k = to - from + 1;
+            for (int32_t c = to + 1; c < count; ++c) {
+                rec.SetColumnMode(c - k, rec.ColumnMode(c));
+                rec.SetColumnWidth(c - k, rec.ColumnWidth(c));
+            }
+            rec.SetColumns(Columns());
+        }
         StoreBackgrounds();
-        if (moving) focusCell = currentCell = CellAt(to < rows - 1 ? from : from - 1, col);
-        else if (none) focusCell = CellAt(from, 0);
+        // A focused cell that went moves to the line after the deleted ones,
+        // or before them when they were the last.
+        const int32_t next = to < count - 1 ? from : from - 1;
+        if (moving) focusCell = currentCell = rows ? CellAt(next, col) : CellAt(row, next);
+        else if (none) focusCell = rows ? CellAt(from, 0) : CellAt(0, from);
         if (lastWidth_ >= 0) Layout(lastWidth_);
         Reposition();
     });

@@ -12,6 +12,7 @@ list(APPEND OVIK_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/placed_floating.cpp
   ${CMAKE_CURRENT_LIST_DIR}/table_record.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_mouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/table_mouse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_from_clipboard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/working_copy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thqv_par.cpp

@@ -2,6 +2,7 @@
 #include "ui/link_navigator.h"
 #include "ui/control_commands.h"
 #include "ui/picture_commands.h"
+#include "ui/table_commands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -122,6 +123,7 @@ TMainForm::TMainForm(platform::SettingsStore& store, QWidget* parent)
     links_ = new TLinkNavigator(*this, messages_, store_);
     pictureCommands_ = new TPictureCommands(*this, store_);
     controlCommands_ = new TControlCommands(*this, store_);
+    tableCommands_ = new TTableCommands(*this, store_);
     ApplyBuiltInBlock(this);
     // Another interface language: the caption and the status line follow.
     connect(&LanguageEvents::Instance(), &LanguageEvents::Changed, this, [this] {

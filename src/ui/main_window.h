@@ -32,6 +32,7 @@ class SpellSupport;
 class TLinkNavigator;
 class TPictureCommands;
 class TControlCommands;
+class TTableCommands;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -87,6 +88,7 @@ public:
     // Placed pictures: inserting, from the clipboard, properties, popup menus.
     TPictureCommands& Pictures() { return *pictureCommands_; }
     TControlCommands& Controls() { return *controlCommands_; }
+    TTableCommands& Tables() { return *tableCommands_; }
     // The import window with `files` listed (none: the user picks them); the
     // first page made is shown.
     void ImportPages(const QStringList& files);
@@ -217,6 +219,7 @@ private:
     TLinkNavigator* links_ = nullptr;
     TPictureCommands* pictureCommands_ = nullptr;
     TControlCommands* controlCommands_ = nullptr;
+    TTableCommands* tableCommands_ = nullptr;
     std::unique_ptr<THQVundoList> history_;
     void UpdateEditActions();
     std::vector<int32_t> pageNumbers_;  // page number of each row of the list

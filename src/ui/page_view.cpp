@@ -69,7 +69,9 @@ void TPageView::BoxShown() {
     StopAnimations();
     retriedPictures_.clear();
     pictures_.Clear();
-    THQVbox* box = Box();
+    tableGesture_.reset();
+    selectedTable_ = -1;
+    THQVbox* box = MainBox();
     if (!box) {
         caretTimer_.stop();
         UpdateScrollBars();
@@ -122,8 +124,11 @@ QRect TPageView::CaretRect() const {
     if (!Box() || Box()->hasSelection) return {};
     TextPosition c = PositionOf(*Box(), Box()->caret.paragraphIndex, Box()->caret.charIndex);
     if (c.height < 0) return {};
+    // A cell's caret stands where the cell does on the page.
+    int32_t ox = 0, oy = 0;
+    if (!model_.BoxOrigin(*Box(), ox, oy)) return {};
     // The bar is two pixels wide; one more on each side for safety.
-    return QRect(c.x - 1, c.y, 4, c.height).translated(-Offset());
+    return QRect(ox + c.x - 1, oy + c.y, 4, c.height).translated(-Offset());
 }
 
 QPoint TPageView::Offset() const {
@@ -131,16 +136,16 @@ QPoint TPageView::Offset() const {
 }
 
 void TPageView::UpdateScrollBars() {
-    if (!Box()) {
+    if (!MainBox()) {
         verticalScrollBar()->setRange(0, 0);
         horizontalScrollBar()->setRange(0, 0);
         return;
     }
-    int textHeight = TextBottom(*Box()) + 8;
+    int textHeight = TextBottom(*MainBox()) + 8;
     verticalScrollBar()->setPageStep(viewport()->height());
     verticalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setRange(0, std::max(0, textHeight - viewport()->height()));
-    int width = std::max(Box()->geometry.neededWidth, viewport()->width());
+    int width = std::max(MainBox()->geometry.neededWidth, viewport()->width());
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
 }
@@ -148,18 +153,18 @@ void TPageView::UpdateScrollBars() {
 DisplayList TPageView::VisibleList() {
     QPoint off = Offset();
     PixelRect clip{off.x(), off.y(), off.x() + viewport()->width(), off.y() + viewport()->height()};
-    if (!Box()) return DisplayList{clip, {}};
+    if (!MainBox()) return DisplayList{clip, {}};
     PaintOptions options;
     options.scrollX = off.x();
     options.scrollY = off.y();
-    options.showCaret = !readOnly_;
-    return BuildDisplayList(*Box(), clip, options);
+    options.showCaret = !readOnly_ && Box() == MainBox();
+    return BuildDisplayList(*MainBox(), clip, options);
 }
 
 void TPageView::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
     if (FramesOnly()) return PaintFrames(p);
-    if (!Box()) {
+    if (!MainBox()) {
         p.fillRect(e->rect(), palette().color(QPalette::Window));
         return;
     }
@@ -169,8 +174,8 @@ void TPageView::paintEvent(QPaintEvent* e) {
     PaintOptions options;
     options.scrollX = off.x();
     options.scrollY = off.y();
-    options.showCaret = !readOnly_;
-    DisplayList list = BuildDisplayList(*Box(), clip, options);
+    options.showCaret = !readOnly_ && Box() == MainBox();
+    DisplayList list = BuildDisplayList(*MainBox(), clip, options);
     p.translate(-off);
     PaintState state;
     state.caretVisible = caretOn_ && hasFocus();
@@ -187,12 +192,13 @@ void TPageView::paintEvent(QPaintEvent* e) {
     state.drawObject = [this](QPainter& painter, const ObjectItem& item) { return DrawObject(painter, item); };
     PaintDisplayList(p, list, pictures_, state);
     PaintPictureOverlay(p, list);
+    PaintTableOverlay(p);
 }
 
 void TPageView::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
     model_.SetViewSize(viewport()->width(), viewport()->height());
-    if (Box()) ResizePageBox(*Box(), viewport()->width(), viewport()->height());
+    if (MainBox()) ResizePageBox(*MainBox(), viewport()->width(), viewport()->height());
     UpdateScrollBars();
 }
 
@@ -215,6 +221,10 @@ void TPageView::EnsureCaretVisible() {
     if (!Box()) return;
     TextPosition p = PositionOf(*Box(), Box()->caret.paragraphIndex, Box()->caret.charIndex);
     if (p.height < 0) return;
+    int32_t ox = 0, oy = 0;
+    if (!model_.BoxOrigin(*Box(), ox, oy)) return;
+    p.x += ox;
+    p.y += oy;
     int top = verticalScrollBar()->value();
     int bottom = top + viewport()->height();
     if (p.y < top) verticalScrollBar()->setValue(p.y);
@@ -224,8 +234,23 @@ void TPageView::EnsureCaretVisible() {
     else if (p.x > left + viewport()->width() - 4) horizontalScrollBar()->setValue(p.x - viewport()->width() + 4);
 }
 
+QPoint TPageView::BoxOriginOf(const THQVbox& box) const {
+    int32_t ox = 0, oy = 0;
+    model_.BoxOrigin(box, ox, oy);
+    return QPoint(ox, oy);
+}
+
+QPoint TPageView::ViewPoint(int32_t x, int32_t y) const {
+    // Editors post points in their own box; a cell's box stands elsewhere.
+    int32_t ox = 0, oy = 0;
+    if (Box()) model_.BoxOrigin(*Box(), ox, oy);
+    return QPoint(x + ox, y + oy) - Offset();
+}
+
 void TPageView::AfterInput() {
+    model_.CheckCurrentBox();
     while (auto a = model_.Actions().Take()) {
+        if (model_.TakeBoxAction(*a)) continue;
         switch (a->kind) {
             case EditAction::FollowLink: emit FollowLink(a->link); break;
             case EditAction::Scroll:
@@ -233,17 +258,23 @@ void TPageView::AfterInput() {
                 horizontalScrollBar()->setValue(horizontalScrollBar()->value() + a->dx);
                 break;
             case EditAction::ContextMenu: {
+                // A cell has the table's cell menu.
+                if (model_.CurrentTable() && tableChildMenu_ && !readOnly_) {
+                    emit ContextMenuAboutToShow();
+                    tableChildMenu_->exec(viewport()->mapToGlobal(ViewPoint(a->x, a->y)));
+                    break;
+                }
                 if (contextActions_.isEmpty()) break;
                 emit ContextMenuAboutToShow();
                 QMenu menu(this);
                 menu.addActions(contextActions_);
                 AddSpellingItems(menu, a->x, a->y);
-                menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                menu.exec(viewport()->mapToGlobal(ViewPoint(a->x, a->y)));
                 break;
             }
             case EditAction::OpenLinkMenu:
                 if (QMenu* menu = LinkMenu(a->x, a->y, a->linkKind))
-                    menu->exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                    menu->exec(viewport()->mapToGlobal(ViewPoint(a->x, a->y)));
                 break;
             case EditAction::Cut: Cut(); break;
             case EditAction::StartDrag:
@@ -259,7 +290,7 @@ void TPageView::AfterInput() {
                 QAction* copy = menu.addAction(Tr("&Copia"));
                 menu.addSeparator();
                 menu.addAction(Tr("&Annulla"));
-                QAction* chosen = menu.exec(viewport()->mapToGlobal(QPoint(a->x, a->y) - Offset()));
+                QAction* chosen = menu.exec(viewport()->mapToGlobal(ViewPoint(a->x, a->y)));
                 Editor()->DropChoice(chosen == move   ? BoxEditor::DropKind::Move
                                     : chosen == copy ? BoxEditor::DropKind::Copy
                                                      : BoxEditor::DropKind::Cancel);
@@ -428,6 +459,21 @@ uint8_t Modifiers(Qt::KeyboardModifiers m) {
     return r;
 }
 
+bool TPageView::event(QEvent* e) {
+    // Tab and Shift+Tab move between the cells of a table instead of
+    // between widgets.
+    if (e->type() == QEvent::KeyPress && !readOnly_ && Editor()) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) && model_.CurrentTable()) {
+            Editor()->CloseGroups();
+            model_.TabKey(k->key() == Qt::Key_Backtab || (k->modifiers() & Qt::ShiftModifier));
+            AfterInput();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
 void TPageView::keyPressEvent(QKeyEvent* e) {
     if (FramesOnly()) return;
     if (readOnly_ && e->modifiers() == Qt::NoModifier && ScrollByArrow(e->key())) return;
@@ -477,12 +523,13 @@ void TPageView::mousePressEvent(QMouseEvent* e) {
     if (FramePress(e)) return;
     if (!Editor()) return;
     setFocus();
+    if (TablePress(e)) return;
     if (PicturePress(e) || ControlPress(e)) {
         emit InputDone();
         return;
     }
     QPoint p = BoxPoint(e->position().toPoint());
-    Editor()->MouseDown(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
+    model_.MouseDown(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
 }
 
@@ -491,14 +538,17 @@ void TPageView::mouseMoveEvent(QMouseEvent* e) {
     if (!Editor()) return;
     QPoint p = BoxPoint(e->position().toPoint());
     if (dragging_) {
-        viewport()->setCursor(Editor()->DragOver(*Editor(), p.x(), p.y()) ? Qt::DragMoveCursor
+        // The selection is dragged within its own box.
+        const QPoint d = p - BoxOriginOf(Editor()->Box());
+        viewport()->setCursor(Editor()->DragOver(*Editor(), d.x(), d.y()) ? Qt::DragMoveCursor
                                                                         : Qt::ForbiddenCursor);
         return;
     }
+    if (TableMove(e)) return;
     if (PictureMove(e)) return;
     // Without a button only pictures care where the mouse is.
     if (e->buttons() == Qt::NoButton) return;
-    Editor()->MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
+    model_.MouseMove(p.x(), p.y(), e->buttons() & Qt::LeftButton);
     if (e->buttons()) AfterInput();
 }
 
@@ -509,17 +559,19 @@ void TPageView::mouseReleaseEvent(QMouseEvent* e) {
     if (dragging_) {
         dragging_ = false;
         viewport()->unsetCursor();
-        Editor()->Drop(*Editor(), p.x(), p.y(), dragButton_, Modifiers(e->modifiers()));
+        const QPoint d = p - BoxOriginOf(Editor()->Box());
+        Editor()->Drop(*Editor(), d.x(), d.y(), dragButton_, Modifiers(e->modifiers()));
         AfterInput();
         return;
     }
+    if (TableRelease(e)) return;
     if (PictureRelease(e) || ControlRelease(e)) return;
     if (pictureDoubleClicked_) {
         // The release that ends a double click on a picture.
         pictureDoubleClicked_ = false;
         return;
     }
-    Editor()->MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
+    model_.MouseUp(ButtonOf(e->button()), p.x(), p.y(), Modifiers(e->modifiers()));
     AfterInput();
 }
 
@@ -530,7 +582,7 @@ void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
         return;
     }
     QPoint p = BoxPoint(e->position().toPoint());
-    Editor()->DoubleClick(p.x(), p.y());
+    model_.DoubleClick(p.x(), p.y());
     AfterInput();
 }
 

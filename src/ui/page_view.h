@@ -19,6 +19,8 @@
 #include "page/page_copy.h"
 #include "page/placed_controls.h"
 #include "page/picture_mouse.h"
+#include "page/placed_table.h"
+#include "page/table_mouse.h"
 #include "page/thqv_page.h"
 #include "text/display_list.h"
 #include "text/editing.h"
@@ -57,7 +59,10 @@ public:
     // such page.
     bool ShowPage(THQVset& set, int32_t number);
     int32_t PageNumber() const { return std::max(-1, model_.MainPageNumber()); }
+    // The box with the caret (the page's box or a cell of a table), and the
+    // page's own box.
     THQVbox* Box() const { return model_.CurrentBox(); }
+    THQVbox* MainBox() const { return model_.MainBox(); }
     THQVpage* Page() const { return model_.MainPage(); }
     // The editing view this widget shows and hands input to.
     TInsiemeCornici& Model() { return model_; }
@@ -192,6 +197,29 @@ public:
     bool RunOnControl(const std::function<void(TMyyControl&)>& change);
     // The controls' popup menus by name ("PopupInput", "PopupButton" ...).
     void SetControlMenus(std::map<std::string, QMenu*> menus) { controlMenus_ = std::move(menus); }
+    // --- tables (src/ui/table_view.cpp) ----------------------------------------------------
+    // The table the table commands act on: the selected one, else the one
+    // whose cell has the caret (null: none).
+    TMyyTable* CurrentTable() const;
+    // The table selected as a whole: its column header and handles show.
+    TMyyTable* SelectedTable() const;
+    void SelectTable(TMyyTable* table);
+    // The popup menus of a selected table ("PopupTable") and of a cell
+    // ("PopupTableChild").
+    void SetTableMenus(QMenu* table, QMenu* cell) {
+        tableMenu_ = table;
+        tableChildMenu_ = cell;
+    }
+    // Runs a change of the current table, carries out what it posted (rows
+    // and columns deleted) and refreshes; false without a table in an
+    // editable page.
+    bool RunOnTable(const std::function<void(TMyyTable&)>& change);
+    // Inserts a new table at the caret as the new-table window chose it;
+    // the caret goes into its first cell. Null when nothing was inserted.
+    TMyyTable* InsertTable(const NewTableChoice& choice);
+    // Where a table stands in the viewport (null when not laid out).
+    QRect TableRect(const TMyyTable& table) const;
+    const TableMouse* TableGesture() const { return tableGesture_.get(); }
 
 signals:
     void PageShown(int number);
@@ -217,6 +245,7 @@ signals:
     void Unrepresentable(const QString& character);
 
 protected:
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -234,6 +263,18 @@ private:
     // Where the caret is drawn, in viewport coordinates (empty when none).
     QRect CaretRect() const;
     QPoint BoxPoint(const QPoint& viewportPos) const { return viewportPos + Offset(); }
+    // Where a box stands in the page's box; a point of the current box in the viewport.
+    QPoint BoxOriginOf(const THQVbox& box) const;
+    QPoint ViewPoint(int32_t x, int32_t y) const;
+    // Tables: drawing a table and its cells (nested ones too), the selected
+    // table's header, handles and drag line, and the gestures over them.
+    bool DrawTable(QPainter& p, const ObjectItem& item);
+    void PaintTableOverlay(QPainter& p);
+    bool TablePress(QMouseEvent* e);
+    bool TableMove(QMouseEvent* e);
+    bool TableRelease(QMouseEvent* e);
+    // The table of a control index (any depth).
+    TMyyTable* TableOfIndex(int32_t controlIndex) const;
     // Carries out what the last event posted, then repaints.
     void AfterInput();
     // The view built a box for its page, or shows none: lay it out for the
@@ -321,6 +362,12 @@ private:
     // Pictures whose painting failed once in this showing (tried again once).
     std::set<THQVoggetto*> retriedPictures_;
     int32_t hoverIndex_ = -1;
+    int32_t selectedTable_ = -1;  // control index of the selected table
+    uint64_t selectedTableShowing_ = 0;
+    std::unique_ptr<TableMouse> tableGesture_;
+    QPoint tableGestureOrigin_;  // the table's top left in the page's box
+    QMenu* tableMenu_ = nullptr;
+    QMenu* tableChildMenu_ = nullptr;
     bool pictureDoubleClicked_ = false;
     std::unique_ptr<platform::ControlMetrics> controlMetrics_;
     platform::NullMediaPlayers mediaPlayers_;

@@ -162,6 +162,7 @@ const QImage* TPageView::AnimationFrame(THQVoggetto* picture, const QRect& where
 }
 
 bool TPageView::DrawObject(QPainter& p, const ObjectItem& item) {
+    if (DrawTable(p, item)) return true;
     TMyyImage* image = ImageOfIndex(item.controlIndex);
     if (!image) return DrawControl(p, item);
     const QRect r = ToQRect(item.rect);
@@ -265,7 +266,7 @@ TPageView::ObjectHit TPageView::ObjectAt(const QPoint& bp) {
 }
 
 bool TPageView::PicturePress(QMouseEvent* e) {
-    if (!Page() || !Box()) return false;
+    if (!Page() || !MainBox()) return false;
     const QPoint bp = BoxPoint(e->position().toPoint());
     const ObjectHit hit = ObjectAt(bp);
     auto* image = dynamic_cast<TMyyImage*>(hit.object);
@@ -389,7 +390,7 @@ void TPageView::CarryOut(const VisualActions& actions, TMyyImage& image, const Q
             case VisualAction::SelectInBox: {
                 THQVbox* box = nullptr;
                 int32_t paragraph = 0, ch = 0;
-                if (Page() && Page()->FindControl(&image, box, paragraph, ch) && box == Box())
+                if (Page() && Page()->FindControl(&image, box, paragraph, ch) && box == MainBox())
                     box->Select(box->MakePosition(paragraph, ch), box->MakePosition(paragraph, ch + 1));
                 break;
             }

@@ -100,3 +100,9 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/commands/format_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commands/hypertext_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commands/open_html_commands.cpp)
+list(APPEND OVIK_UI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/table_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/table_commands.h
+  ${CMAKE_CURRENT_LIST_DIR}/table_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/tables.h
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/tables.cpp)

@@ -105,6 +105,9 @@ void TInsiemeCornici::LeavePage(bool store) {
     if (!page_) return;
     if (store && SaveOnExit) StorePageOnly();
     editor_.reset();
+    retiredEditors_.clear();
+    cellBox_ = nullptr;
+    mouseBox_ = nullptr;
     objectsHost_.reset();
     recorder_.reset();
     boxNode_.reset();
@@ -133,6 +136,7 @@ bool TInsiemeCornici::StorePageOnly() {
     // viewed and left is named after its first words); any other unchanged
     // page would only mark the hypertext changed for nothing.
     THQVtesto* stored = page_->StoredPage();
+    modified_ = Modified();
     if (!modified_ && !(stored && stored->Title() == kUntitledPage)) return false;
     page_->modified = modified_;
     host_.modified = modified_;
@@ -201,10 +205,8 @@ bool TInsiemeCornici::ShowStored(THQVtesto* stored) {
     box->OnRepaint = [this](THQVbox&) {
         if (OnRepaint) OnRepaint();
     };
-    editor_ = std::make_unique<BoxEditor>(*box, actions_);
-    editor_->autoEngQuote = autoEngQuote_;
     objectsHost_ = std::make_unique<PageObjectsHost>(*page_, *page_->WorkingCopy());
-    editor_->objectsHost = objectsHost_.get();
+    MakeEditor(*box);
     editor_->PlaceCaretAtFirstEditable();
     mainPage_ = number;
     modified_ = false;
@@ -283,10 +285,11 @@ bool TInsiemeCornici::StorePage(bool keepEditing) {
         if (frames_->treeModified) WriteLayoutBack();
         return true;
     }
-    if (!page_ || !modified_) return false;
+    if (!page_ || !Modified()) return false;
     if (!keepEditing) return StorePageOnly();
-    const int32_t para = editor_ ? editor_->Box().caret.paragraphIndex : 0;
-    const int32_t ch = editor_ ? editor_->Box().caret.charIndex : 0;
+    // The caret of the page's box is kept (a cell's box is made anew).
+    const int32_t para = page_->Box() ? page_->Box()->caret.paragraphIndex : 0;
+    const int32_t ch = page_->Box() ? page_->Box()->caret.charIndex : 0;
     const bool ok = StorePageOnly();
     // The stored working copy takes no second store: edit a fresh one.
     const int32_t n = mainPage_;
@@ -295,6 +298,7 @@ bool TInsiemeCornici::StorePage(bool keepEditing) {
     LeavePage(false);
     SaveOnExit = keepSave;
     if (n >= 0 && ShowPageNumber(n)) {
+        actions_.Clear();  // the caret goes back where it was, not into a first table
         THQVbox& box = editor_->Box();
         if (box.ParagraphCount() > 0) {
             const int32_t k = std::clamp(para, 0, box.ParagraphCount() - 1);
@@ -437,6 +441,12 @@ bool TInsiemeCornici::JumpToAnchor(int32_t number) {
 
 THQVbox* TInsiemeCornici::CurrentBox() const {
     const TInsiemeCornici& v = Shown();
+    if (!v.page_) return nullptr;
+    return v.cellBox_ ? v.cellBox_ : v.page_->Box();
+}
+
+THQVbox* TInsiemeCornici::MainBox() const {
+    const TInsiemeCornici& v = Shown();
     return v.page_ ? v.page_->Box() : nullptr;
 }
 
@@ -538,7 +548,9 @@ bool TInsiemeCornici::Find(const std::string& text, bool fromCursor) {
 
 // --- frames ---------------------------------------------------------------------------------------
 
-bool TInsiemeCornici::Modified() const { return modified_ || (frames_ && frames_->Modified()); }
+bool TInsiemeCornici::Modified() const {
+    return modified_ || (page_ && page_->modified) || (frames_ && frames_->Modified());
+}
 
 const TInsiemeCornici& TInsiemeCornici::Shown() const {
     const TInsiemeCornici* v = FrameView();

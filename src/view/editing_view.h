@@ -25,6 +25,7 @@
 #include "links/follow.h"
 #include "page/thqv_page.h"
 #include "text/editing.h"
+#include "text/layout.h"
 #include "undo/undo.h"
 #include "view/frame_panel.h"
 
@@ -32,6 +33,7 @@ namespace ovik {
 
 class PageObjectsHost;
 class THQVoggetto;
+class TMyyTable;
 namespace platform {
 class Clipboard;
 class TextMeasurer;
@@ -204,12 +206,54 @@ public:
     bool JumpToAnchor(int32_t number);
 
     // --- current control --------------------------------------------------------------------------
-    // The box commands go to: the main page's box (a page shown alone has no
-    // other) or none.
+    // The box commands go to: the main page's box, or the cell of a table that
+    // has the caret; null when nothing is shown.
     THQVbox* CurrentBox() const;
+    // The page's own box (what is painted and scrolled).
+    THQVbox* MainBox() const;
     PlacedObject* CurrentControl() const { return Shown().current_; }
     // Makes `control` current (null: none) and fires OnSelectionChange.
     void SelectControl(PlacedObject* control);
+
+    // --- cells of tables (editing_view_cells.cpp) ----------------------------------------------------
+    // Gives the caret to `box` (the page's box or a cell of one of its tables)
+    // at (paragraph, ch), with a box editor of its own; false for a box that
+    // is not on the page.
+    bool FocusBox(THQVbox* box, int32_t paragraph = 0, int32_t ch = 0);
+    // The table whose cell has the caret (the innermost one) and the cell's
+    // row and column; null outside tables.
+    TMyyTable* CurrentTable(int32_t* row = nullptr, int32_t* col = nullptr) const;
+    // The table that owns the cell box `cell` (null for other boxes).
+    TMyyTable* TableOfCell(const THQVbox& cell, int32_t* row = nullptr, int32_t* col = nullptr) const;
+    // After a change that may have freed cells (rows or columns deleted, an
+    // undo): the caret goes to the cell a table asks to focus, or to the
+    // page's box when its cell is gone.
+    void CheckCurrentBox();
+    // Tab (next cell) and Shift+Tab (previous cell) in a cell: the caret goes
+    // to the start of that cell; at the table's last (first) cell it stays.
+    // False outside tables.
+    bool TabKey(bool back);
+    // Carries out what an editor posted about the caret changing boxes: a
+    // move that left its box (ExitBox), a box that took the focus (FocusBox),
+    // a table just inserted (ObjectFocus: its first cell). False for the
+    // other actions and for actions of an editor that is gone.
+    bool TakeBoxAction(const EditAction& a);
+    // Where `box` stands in the page's box (a cell: its table's place plus
+    // the cell's, through nested tables); false for a box not shown.
+    bool BoxOrigin(const THQVbox& box, int32_t& x, int32_t& y) const;
+    // The innermost box under (x, y) of the page's box, and the point in its
+    // coordinates; `onTable` is set to the table when the point is on a
+    // table but on none of its cells.
+    THQVbox* BoxAt(int32_t x, int32_t y, int32_t& lx, int32_t& ly, TMyyTable** onTable = nullptr) const;
+    // Where a table stands in the box that holds it (a null rectangle when not laid out).
+    PixelRect TableRect(const TMyyTable& table) const;
+    // The mouse in the page's box coordinates, routed to the innermost box
+    // under the press (a press on a table between its cells puts the caret
+    // into its first cell); moves and the release go to the box pressed.
+    void MouseDown(MouseButton b, int32_t x, int32_t y, uint8_t modifiers);
+    void MouseMove(int32_t x, int32_t y, bool leftDown);
+    void MouseUp(MouseButton b, int32_t x, int32_t y, uint8_t modifiers);
+    void DoubleClick(int32_t x, int32_t y);
 
     // --- clipboard and find, routed to the current box -----------------------------------------------
     bool HasSelection() const;
@@ -302,6 +346,15 @@ private:
 
     std::unique_ptr<THQVpage> page_;
     std::unique_ptr<BoxEditor> editor_;
+    // The box with the caret when it is a cell (null: the page's box).
+    THQVbox* cellBox_ = nullptr;
+    // Editors of boxes the caret left: actions they posted may still be
+    // queued, and are told apart from the current editor's by address.
+    std::vector<std::unique_ptr<BoxEditor>> retiredEditors_;
+    // The box that took the last mouse press, and the offset of its origin.
+    THQVbox* mouseBox_ = nullptr;
+    int32_t mouseX0_ = 0, mouseY0_ = 0;
+    void MakeEditor(THQVbox& box);
     std::unique_ptr<PageObjectsHost> objectsHost_;
     DeferredActions actions_;
     PlacedObject* current_ = nullptr;

@@ -43,6 +43,7 @@
 #include "ui/dialogs/paragraph.h"
 #include "ui/dialogs/picture_properties.h"
 #include "ui/dialogs/control_properties.h"
+#include "ui/dialogs/tables.h"
 #include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/dialogs/program_options.h"
 #include "ui/dialogs/slides.h"
@@ -219,6 +220,8 @@ struct AllWindows {
         keep(new TFScegliApriHtml(messages, store));
         keep(new TFPropImmagine(set, store));
         keep(new TFPropControllo(set, store));
+        keep(new TFNuovaTabella(set, store));
+        keep(new TFPropTabella(set, store));
     }
     std::vector<QWidget*> All() {
         std::vector<QWidget*> out{&main};

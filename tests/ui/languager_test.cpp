@@ -100,6 +100,7 @@ TEST(Languager, TheCurrentBlockRestatesTheTexts) {
 #include "ui/dialogs/picture_from_clipboard.h"
 #include "ui/dialogs/picture_properties.h"
 #include "ui/dialogs/control_properties.h"
+#include "ui/dialogs/tables.h"
 #include "platform/clipboard.h"
 #include "ui/dialogs/export_import.h"
 #include "ui/dialogs/hypertext_options.h"
@@ -155,6 +156,8 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     TFimgFromClip imgFromClip(set, clipboard, store);
     TFPropImmagine pictureProperties(set, store);
     TFPropControllo controlProperties(set, store);
+    TFNuovaTabella newTable(set, store);
+    TFPropTabella tableProperties(set, store);
     THQVtoHtml htmlConverter(&set);
     TFHtmlOptions htmlOptions(htmlConverter, store);
     TFToolbars toolbars(main, store);
@@ -166,9 +169,10 @@ TEST(Languager, BuiltInBlocksMatchTheWindows) {
     std::vector<QWidget*> windows{&htmlOptions, &main,  &hyp,   &options, &page,      &exp,   &imp,    &album,
                                   &del,   &nuova, &incolla, &errors,    &styles, &character, &symbol, &speller,
                                   &link,  &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides,
-                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties, &controlProperties};
+                                  &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties,
+                                  &controlProperties, &newTable, &tableProperties};
     if (!std::getenv("OVIK_REGENERATE")) {
-        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties, &controlProperties}) {
+        for (TFDialog* d : std::initializer_list<TFDialog*>{&htmlOptions, &hyp, &options, &page, &exp, &imp, &album, &del, &nuova, &incolla, &errors, &styles, &character, &symbol, &speller, &link, &special, &anchor, &file, &keywords, &order, &find, &allPages, &slides, &toolbars, &windowList, &findFile, &tips, &paragraph, &imgFromClip, &openHtml, &pictureProperties, &controlProperties, &newTable, &tableProperties}) {
             SCOPED_TRACE(d->objectName().toStdString());
             EXPECT_TRUE(d->BlockApplied());
         }

@@ -219,6 +219,7 @@ void TMainForm::UpdateEditActions() {
             case EnabledWhen::Selection: on = selection; break;
             case EnabledWhen::EditingSelection: on = editing && selection; break;
             case EnabledWhen::PageShown: on = view_->Box() != nullptr; break;
+            case EnabledWhen::InTable: on = editing && view_->CurrentTable() != nullptr; break;
         }
         Action(name)->setEnabled(on && !MissingFeature(name.toStdString()));
     }

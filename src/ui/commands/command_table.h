@@ -21,6 +21,7 @@ enum class EnabledWhen {
     Selection,         // text is selected (editing or preview)
     EditingSelection,  // text is selected in a page shown for editing
     PageShown,         // a page is shown, for editing or in preview
+    InTable,           // a page is edited and the caret is in a table (or one is selected)
 };
 
 struct Command {

@@ -12,6 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/control_commands.h"
 #include "ui/picture_commands.h"
+#include "ui/table_commands.h"
 
 namespace ovik::ui {
 
@@ -31,7 +32,8 @@ MenuTable TMainForm::InsertMenu() {
                 false},
         Command{"InsertPicture", "&Immagine/mappa...", Keys("Ctrl+I"), [this] { Pictures().InsertPicture(); },
                 EnabledWhen::Editing, false},
-        Command{"InsertTable", "&Tabella...", Keys("Ctrl+T")},
+        Command{"InsertTable", "&Tabella...", Keys("Ctrl+T"), [this] { Tables().InsertTable(); },
+                EnabledWhen::Editing, false},
         Command{"InsertFrame", "C&ornice indipendente...", {}, insert(inputStat, 18, true), EnabledWhen::Editing,
                 false},
         Command{"InsertMedia", "&Animazione/suono...", {}, insert(multiMedia, 1, true), EnabledWhen::Editing,
@@ -87,12 +89,17 @@ MenuTable TMainForm::InsertMenu() {
 
 MenuTable TMainForm::TableMenu() {
     return {"TableMenu", "&Tabella", {
-        Command{"TableProperties", "&Proprietà tabella..."},
-        Command{"TableAddRow", "Aggiungi &riga"},
-        Command{"TableAddColumn", "Aggiungi &colonna"},
-        Command{"TableDeleteRow", "Cancella r&iga"},
-        Command{"TableDeleteColumn", "Cancella c&olonna"},
-        Command{"TableSelect", "&Seleziona tabella"},
+        Command{"TableProperties", "&Proprietà tabella...", {}, [this] { Tables().TableProperties(); },
+                EnabledWhen::InTable, false},
+        Command{"TableAddRow", "Aggiungi &riga", {}, [this] { Tables().AddRow(); }, EnabledWhen::InTable, false},
+        Command{"TableAddColumn", "Aggiungi &colonna", {}, [this] { Tables().AddColumn(); }, EnabledWhen::InTable,
+                false},
+        Command{"TableDeleteRow", "Cancella r&iga", {}, [this] { Tables().DeleteRow(); }, EnabledWhen::InTable,
+                false},
+        Command{"TableDeleteColumn", "Cancella c&olonna", {}, [this] { Tables().DeleteColumn(); },
+                EnabledWhen::InTable, false},
+        Command{"TableSelect", "&Seleziona tabella", {}, [this] { Tables().SelectTable(); }, EnabledWhen::InTable,
+                false},
     }};
 }
 
