@@ -344,6 +344,7 @@ void TPageView::Undo() {
     if (!model_.History() || !Box() || readOnly_) return;
     Editor()->CloseGroups();
     model_.History()->UndoOne();
+    model_.CheckCurrentBox(true);
     AfterInput();
 }
 
@@ -355,6 +356,7 @@ void TPageView::UndoMany(int32_t k) {
     model_.History()->UndoMany(k);
     model_.History()->busy = false;
     QApplication::restoreOverrideCursor();
+    model_.CheckCurrentBox(true);
     AfterInput();
 }
 
@@ -421,6 +423,7 @@ bool TPageView::CopyPageFrom(THQVtesto& source, bool withBackground) {
 void TPageView::Redo() {
     if (!model_.History() || !Box() || readOnly_) return;
     model_.History()->RedoOne();
+    model_.CheckCurrentBox(true);
     AfterInput();
 }
 

@@ -227,8 +227,9 @@ public:
     TMyyTable* TableOfCell(const THQVbox& cell, int32_t* row = nullptr, int32_t* col = nullptr) const;
     // After a change that may have freed cells (rows or columns deleted, an
     // undo): the caret goes to the cell a table asks to focus, or to the
-    // page's box when its cell is gone.
-    void CheckCurrentBox();
+    // page's box when its cell is gone; with `inText` also when its table
+    // is no longer in the text (an undo took it out).
+    void CheckCurrentBox(bool inText = false);
     // Tab (next cell) and Shift+Tab (previous cell) in a cell: the caret goes
     // to the start of that cell; at the table's last (first) cell it stays.
     // False outside tables.

@@ -92,7 +92,7 @@ bool TInsiemeCornici::FocusBox(THQVbox* box, int32_t paragraph, int32_t ch) {
     return true;
 }
 
-void TInsiemeCornici::CheckCurrentBox() {
+void TInsiemeCornici::CheckCurrentBox(bool inText) {
     if (!page_) return;
     THQVbox* focus = nullptr;
     bool alive = !cellBox_;
@@ -105,6 +105,14 @@ void TInsiemeCornici::CheckCurrentBox() {
             focus = t->focusCell;
             t->focusCell = nullptr;
         }
+    }
+    if (alive && cellBox_ && inText) {
+        // The search goes down through the tables in the text only.
+        THQVbox* holder = nullptr;
+        int32_t paragraph = 0, ch = 0;
+        TMyyTable* t = TableOfCell(*cellBox_);
+        alive = t && page_->FindControl(t, holder, paragraph, ch);
+        if (!alive && focus && TableOfCell(*focus) == t) focus = nullptr;
     }
     if (!alive) {
         // The cell is gone: nothing of it may be touched any more.

@@ -167,7 +167,7 @@ TEST_F(TablesUi, InsertTypeWithTabAddAColumnDragItNestSaveAndExport) {
     THQVtoTxt txt(&window->Set());
     std::string text;
     txt.AppendPage(0, text);
-    EXPECT_EQ(text, "prima\r\n\tuno\tdue\ttre\r\n\tquattro\t\t\r\n\t\t\t\tx\r\n\r\ndopo\r\n") << text;
+    EXPECT_EQ(text, "prima\r\n\tuno\tdue\ttre\r\n\tquattro\t\t\r\n\t\t\t\tx\r\n\r\n\r\ndopo") << text;
 }
 
 TEST_F(TablesUi, ThePropertyWindowAppliesACellBackgroundAndTheRowCommandsUndo) {

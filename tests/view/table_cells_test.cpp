@@ -45,7 +45,7 @@ struct TableCells : ::testing::Test {
     }
     void Drain() {
         while (auto a = view.Actions().Take()) view.TakeBoxAction(*a);
-        view.CheckCurrentBox();
+        view.CheckCurrentBox(true);
     }
     void Type(const std::string& s) {
         for (char c : s) view.Editor()->KeyPress(uint8_t(c));
