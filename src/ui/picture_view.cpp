@@ -15,30 +15,9 @@
 #include "document/picture.h"
 #include "page/placed_picture.h"
 #include "ui/page_view.h"
+#include "ui/view_geometry.h"
 
 namespace ovik::ui {
-
-namespace {
-
-QRect ToQRect(const PixelRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-
-Qt::CursorShape SizeCursorOf(int handle) {
-    switch (ResizeHandles::CursorOf(handle)) {
-        case SizeCursor::DiagonalDown: return Qt::SizeFDiagCursor;
-        case SizeCursor::DiagonalUp: return Qt::SizeBDiagCursor;
-        case SizeCursor::Vertical: return Qt::SizeVerCursor;
-        case SizeCursor::Horizontal: return Qt::SizeHorCursor;
-    }
-    return Qt::ArrowCursor;
-}
-
-void DrawHandles(QPainter& p, const PixelRect& r, bool enabled) {
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(enabled ? QColor(Qt::white) : ToQColor(ResizeHandles::kDisabledFill));
-    for (int n = 1; n <= 8; ++n) p.drawRect(ToQRect(ResizeHandles::Square(n, r)).adjusted(0, 0, -1, -1));
-}
-
-}  // namespace
 
 TMyyImage* TPageView::ImageOfIndex(int32_t controlIndex) const {
     if (!Page() || controlIndex < 0) return nullptr;

@@ -102,6 +102,7 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/commands/open_html_commands.cpp)
 list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/table_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/view_geometry.h
   ${CMAKE_CURRENT_LIST_DIR}/table_commands.h
   ${CMAKE_CURRENT_LIST_DIR}/table_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/tables.h

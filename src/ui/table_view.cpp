@@ -10,24 +10,9 @@
 #include "page/placed_table.h"
 #include "page/table_mouse.h"
 #include "ui/page_view.h"
+#include "ui/view_geometry.h"
 
 namespace ovik::ui {
-
-namespace {
-
-QRect ToQRect(const PixelRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-
-Qt::CursorShape SizeCursorOf(int handle) {
-    switch (ResizeHandles::CursorOf(handle)) {
-        case SizeCursor::DiagonalDown: return Qt::SizeFDiagCursor;
-        case SizeCursor::DiagonalUp: return Qt::SizeBDiagCursor;
-        case SizeCursor::Vertical: return Qt::SizeVerCursor;
-        case SizeCursor::Horizontal: return Qt::SizeHorCursor;
-    }
-    return Qt::ArrowCursor;
-}
-
-}  // namespace
 
 TMyyTable* TPageView::TableOfIndex(int32_t controlIndex) const {
     if (!Page() || controlIndex < 0) return nullptr;
@@ -187,11 +172,7 @@ void TPageView::PaintTableOverlay(QPainter& p) {
     p.setPen(palette().color(QPalette::Dark));
     p.setBrush(Qt::NoBrush);
     p.drawRect(header.adjusted(0, 0, -1, -1));
-    // The handles.
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(Qt::white);
-    const PixelRect whole{origin.x(), origin.y(), origin.x() + table->Width(), origin.y() + table->Height()};
-    for (int n = 1; n <= 8; ++n) p.drawRect(ToQRect(ResizeHandles::Square(n, whole)).adjusted(0, 0, -1, -1));
+    DrawHandles(p, {origin.x(), origin.y(), origin.x() + table->Width(), origin.y() + table->Height()}, true);
     if (!tableGesture_) return;
     if (tableGesture_->Pressed() == TableMouse::Part::ColumnEdge && tableGesture_->LineX() != TableMouse::kNoLine) {
         // The drag line across the page's visible height, in XOR.

@@ -23,6 +23,7 @@
 #include "page/working_copy.h"
 #include "platform/clipboard.h"
 #include "platform/messages.h"
+#include "mouse_events.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
 #include "ui/dialogs/links.h"
@@ -164,10 +165,8 @@ struct PicturesUi : ::testing::Test {
     // A mouse event on the viewport at a box point.
     void Mouse(QEvent::Type type, QPoint boxPoint, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers mods = {}) {
-        QWidget* vp = View().viewport();
-        const QPoint at = boxPoint;  // the page is not scrolled in these tests
-        QMouseEvent e(type, QPointF(at), vp->mapToGlobal(QPointF(at)), button, buttons, mods);
-        QApplication::sendEvent(vp, &e);
+        // The page is not scrolled in these tests.
+        SendMouse(View().viewport(), type, boxPoint, button, buttons, mods);
     }
     void Click(QPoint at) {
         Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);

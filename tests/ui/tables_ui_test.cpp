@@ -16,6 +16,7 @@
 #include "page/placed_table.h"
 #include "page/table_mouse.h"
 #include "platform/messages.h"
+#include "mouse_events.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
 #include "ui/dialogs/tables.h"
@@ -75,9 +76,7 @@ struct TablesUi : ::testing::Test {
         return View().Model().CurrentTable(&r, &c) ? std::pair{r, c} : std::pair{-1, -1};
     }
     void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QWidget* vp = View().viewport();
-        QMouseEvent e(type, QPointF(at), vp->mapToGlobal(QPointF(at)), button, buttons, {});
-        QApplication::sendEvent(vp, &e);
+        SendMouse(View().viewport(), type, at, button, buttons);
     }
     void Click(QPoint at) {
         Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
