@@ -64,11 +64,11 @@ void TableMouse::Move(int32_t x, int32_t y, uint8_t modifiers) {
 }
 
 bool TableMouse::Release(int32_t x, int32_t y) {
+    Move(x, y, 0);
     const Part part = part_;
     part_ = Part::None;
     switch (part) {
         case Part::ColumnEdge: {
-            Move(x, y, 0);
             const int32_t left = column_ > 0 ? SectionRight(table_, column_ - 1) : 0;
             const int32_t old = SectionRight(table_, column_) - left;
             const int32_t now = lineX_ - left;
@@ -78,7 +78,6 @@ bool TableMouse::Release(int32_t x, int32_t y) {
             return true;
         }
         case Part::Handle: {
-            Move(x, y, 0);
             const int32_t w = band_.right - band_.left;
             if (w == start_.right - start_.left) return false;
             table_.ResizeTo(w, table_.LastAvailableWidth());

@@ -483,6 +483,11 @@ void TPageView::keyPressEvent(QKeyEvent* e) {
     if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);
     EditKey key = KeyOf(e->key());
     uint8_t mods = Modifiers(e->modifiers());
+    // A table selected as a whole lets go of the selection at Escape.
+    if (e->key() == Qt::Key_Escape && SelectedTable()) {
+        SelectTable(nullptr);
+        return;
+    }
     if (TMyyImage* image = SelectedPicture(); image && !readOnly_) {
         if (e->key() == Qt::Key_Escape) {
             SelectPicture(nullptr);

@@ -70,7 +70,9 @@ void TInsiemeCornici::SetReadOnly(bool r) {
     }
     host_.ReadOnly = r;
     if (page_) page_->SetReadOnly(r);
-    if (THQVbox* box = CurrentBox()) box->geometry.readOnly = r;
+    // A reader has no caret in a cell: the page's box takes it back.
+    if (r && cellBox_) FocusBox(MainBox(), MainBox()->caret.paragraphIndex, MainBox()->caret.charIndex);
+    if (THQVbox* box = MainBox()) box->geometry.readOnly = r;
     if (editor_) editor_->readOnly = false;  // the box's own flag decides
 }
 

@@ -78,6 +78,8 @@ bool TInsiemeCornici::FocusBox(THQVbox* box, int32_t paragraph, int32_t ch) {
     THQVbox* before = CurrentBox();
     cellBox_ = box == main ? nullptr : box;
     if (table) table->currentCell = box;
+    // A cell refuses edits in preview as the page's box does.
+    box->geometry.readOnly = readOnly_;
     if (!editor_ || &editor_->Box() != box) MakeEditor(*box);
     if (before && before != box) {
         before->hasSelection = false;
