@@ -23,6 +23,7 @@
 #include "page/working_copy.h"
 #include "platform/clipboard.h"
 #include "platform/messages.h"
+#include "editor_window.h"
 #include "mouse_events.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
@@ -135,11 +136,8 @@ struct PicturesUi : ::testing::Test {
         }  // the file is closed before the editor opens it
 
         store = std::make_unique<platform::InMemorySettings>();
-        window = std::make_unique<TMainForm>(*store);
-        ASSERT_TRUE(window->OpenDocument(file));
-        window->ShowPage(0);
-        window->resize(1000, 700);
-        window->show();
+        window = OpenEditor(*store, file);
+        ASSERT_NE(window, nullptr);
         window->Pictures().clipboard = &clipboard;
         QApplication::processEvents();
     }

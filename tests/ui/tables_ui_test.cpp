@@ -16,6 +16,7 @@
 #include "page/placed_table.h"
 #include "page/table_mouse.h"
 #include "platform/messages.h"
+#include "editor_window.h"
 #include "mouse_events.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
@@ -46,11 +47,8 @@ struct TablesUi : ::testing::Test {
             ASSERT_TRUE(set.SaveHypertext(file.toStdString()));
         }
         store = std::make_unique<platform::InMemorySettings>();
-        window = std::make_unique<TMainForm>(*store);
-        ASSERT_TRUE(window->OpenDocument(file));
-        window->ShowPage(0);
-        window->resize(1000, 700);
-        window->show();
+        window = OpenEditor(*store, file);
+        ASSERT_NE(window, nullptr);
         View().setFocus();
         QApplication::processEvents();
     }
