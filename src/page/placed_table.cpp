@@ -79,7 +79,7 @@ TMyyTable::TableCell TMyyTable::NewCell(int32_t index) {
     b.geometry.cellInset = working_.object ? TableRecord(*working_.object).Padding() : 0;
     b.geometry.cellBorder = working_.object ? TableRecord(*working_.object).Border() : 0;
     InstallLayout(b);
-    b.OnCellHeightChanged = [this](THQVbox&) { CellHeightChanged(); };
+    b.OnCellHeightChanged = [this](THQVbox& cell) { CellHeightChanged(cell); };
     b.OnChanged = [this](THQVbox&) {
         if (page_) page_->modified = true;
     };
@@ -476,10 +476,18 @@ void TMyyTable::FinalPlacement() {
     geometry.height = y;
 }
 
-void TMyyTable::CellHeightChanged() {
+void TMyyTable::CellHeightChanged(const THQVbox& cell) {
     if (layingOut_) return;
     const int32_t w = width_, h = height_;
-    FinalPlacement();
+    // A cell grown wider than its column (a word longer than the column is
+    // wide, typed into a narrow fixed column): the columns are measured again,
+    // as the layout of a table that holds the caret does.
+    bool wider = false;
+    for (const auto& row : rows_)
+        for (const TableCell& c : row)
+            if (c.box.get() == &cell) wider = cell.geometry.width > c.place.width;
+    if (wider && lastAvailable_ >= 0) Layout(TargetWidth(lastAvailable_), true);
+    else FinalPlacement();
     if (w != width_ || h != height_) Reposition();
 }
 

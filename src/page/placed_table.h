@@ -213,7 +213,7 @@ private:
     void WriteCell(const TableCell& c, Bytes& out) const;
     void FreeCell(TableCell& c);
     void LayOutCell(TableCell& c, int32_t maxWidth);
-    void CellHeightChanged();
+    void CellHeightChanged(const THQVbox& cell);
     void FinalPlacement();
     void Reposition();
     // Records the deletion of rows (or columns) from..to and posts it.

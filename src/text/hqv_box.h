@@ -572,8 +572,8 @@ public:
 
     // Layout state (text/layout.h).
     BoxGeometry geometry;
-    // A cell box whose height changed in a relayout tells its table, which lays
-    // its rows out again.
+    // A cell box whose height (or width: a word wider than its column) changed
+    // in a relayout tells its table, which lays its rows (or columns) out again.
     std::function<void(THQVbox&)> OnCellHeightChanged;
 
     THQVTextAttributes& TextAttributes() { return *textAttributes_; }

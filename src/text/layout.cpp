@@ -40,11 +40,11 @@ void SetVerticalRange(BoxGeometry& g, int32_t range) {
 void UpdateBoxSize(THQVbox& box) {
     BoxGeometry& g = box.geometry;
     const int32_t textHeight = TextHeight(box);
-    const int32_t oldHeight = g.height;
+    const int32_t oldHeight = g.height, oldWidth = g.width;
     g.width = std::max({g.neededWidth, g.layoutWidth, kMinBoxWidth});
     g.height = std::max(textHeight, g.requestedHeight);
     if (box.IsCellBox()) {
-        if (g.height != oldHeight && box.OnCellHeightChanged) box.OnCellHeightChanged(box);
+        if ((g.height != oldHeight || g.width != oldWidth) && box.OnCellHeightChanged) box.OnCellHeightChanged(box);
         return;
     }
     g.width = std::max(g.width, g.clientWidth);

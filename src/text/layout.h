@@ -85,7 +85,7 @@ bool ResizePageBox(THQVbox& box, int32_t clientWidth, int32_t clientHeight);
 // every later paragraph by the change of the last one's bottom (their controls
 // are unplaced). A page box's vertical scroll range becomes the new text height
 // with the position keeping its distance to the end; a cell box takes the new
-// height and calls OnCellHeightChanged when it changed.
+// size and calls OnCellHeightChanged when its height or width changed.
 LayoutDamage RelayoutRange(THQVbox& box, int32_t first, int32_t last);
 
 // Sets the box's OnLayout hook to RelayoutRange (a box that has no layout width

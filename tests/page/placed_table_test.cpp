@@ -750,5 +750,30 @@ TEST_F(TableTest, InsertTypeAddNestStoreAndExportAsText) {
     EXPECT_EQ(text, "prima\r\nuno\tdue\ttre\t\r\nquattro\t\t\t\r\n\t\t\tx\r\n\t\r\n") << text;
 }
 
+// A new table without a template has fixed columns of width 0: a word typed
+// into a cell widens its column at once, and the other cells move right.
+TEST_F(TableTest, AWordTypedIntoANarrowColumnWidensIt) {
+    Show("<Z S0 >prima");
+    THQVbox& box = *view->Box();
+    DeferredActions actions;
+    BoxEditor pageEditor(box, actions);
+    box.SetCaret(0, 5);
+    NewTableChoice choice;  // 3 x 3, no template
+    TMyyTable* table = InsertNewTable(*view, pageEditor, choice);
+    ASSERT_NE(table, nullptr);
+    ResizePageBox(box, 600, 400);
+    THQVbox* first = table->CellAt(0, 0);
+    const int32_t before = first->geometry.width;
+    const int32_t nextX = table->PlaceOf(0, 1).x;
+    BoxEditor ed(*first, actions);
+    first->SetCaret(0, 0);
+    for (const char* c = "precipitevolissimevolmente"; *c; ++c) ed.KeyPress(uint8_t(*c));
+    EXPECT_GT(first->geometry.width, before + 50);
+    // The cell's text fits in its place, and the next column starts after it.
+    EXPECT_GE(table->PlaceOf(0, 0).width, first->geometry.neededWidth);
+    EXPECT_GT(table->PlaceOf(0, 1).x, nextX + 50);
+    EXPECT_EQ(table->CellAt(1, 0)->geometry.width, table->PlaceOf(0, 0).width);
+}
+
 }  // namespace
 }  // namespace ovik
