@@ -486,7 +486,9 @@ void TMyyTable::CellHeightChanged(const THQVbox& cell) {
     for (const auto& row : rows_)
         for (const TableCell& c : row)
             if (c.box.get() == &cell) wider = cell.geometry.width > c.place.width;
-    if (wider && lastAvailable_ >= 0) Layout(TargetWidth(lastAvailable_), true);
+    // The width it was last laid out to: a table in a cell that went away
+    // (kept for undo) must not ask its parent box.
+    if (wider && lastWidth_ > 0) Layout(lastWidth_, true);
     else FinalPlacement();
     if (w != width_ || h != height_) Reposition();
 }
