@@ -482,10 +482,8 @@ void TMyyTable::CellHeightChanged(const THQVbox& cell) {
     // A cell grown wider than its column (a word longer than the column is
     // wide, typed into a narrow fixed column): the columns are measured again,
     // as the layout of a table that holds the caret does.
-    bool wider = false;
-    for (const auto& row : rows_)
-        for (const TableCell& c : row)
-            if (c.box.get() == &cell) wider = cell.geometry.width > c.place.width;
+    int32_t r = 0, c = 0;
+    const bool wider = CellPosition(&cell, r, c) && cell.geometry.width > PlaceOf(r, c).width;
     // The width it was last laid out to: a table in a cell that went away
     // (kept for undo) must not ask its parent box.
     if (wider && lastWidth_ > 0) Layout(lastWidth_, true);
