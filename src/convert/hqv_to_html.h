@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <shared_mutex>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -61,6 +62,9 @@ struct HtmlPageLists {
     std::set<std::string> mapNames;
     std::set<int32_t> including;
 
+    // A new page file: what belongs to one file (preloads, scripts, MAP
+    // names) starts empty; copies and secondary pages go on for the run.
+    void StartPage();
     void AddCopy(THQVoggetto* o);
     void AddSecondary(int32_t page);
     void AddRollover(THQVoggetto* o);
@@ -94,6 +98,7 @@ public:
     bool ImpPreview = false;
     bool AutoAlt = false;       // AREA elements also get an ALT attribute
     bool Html5 = false;         // pages written as HTML5 in UTF-8 (html5_page.h)
+    int Workers = -1;           // threads making pages: -1 one per core, 0 none (all on the caller's)
 
     void ConvertFragment(const Bytes&, Bytes&) override {}
     void ImportFragment(const Bytes&, Bytes&, bool, int32_t) override {}
@@ -163,7 +168,17 @@ private:
     bool FinishWriting();
     void SyncSite();
     std::string ExtraHtmlNameOf(THQVtesto& page);
+    // The name of (o, mode): the one given out before, else `wanted` (with a
+    // numeric suffix when another file has it). On a thread making a page in
+    // parallel the name is not given out: the first free guess, `wanted`, is
+    // used and logged, and the caller claims it in page order (Run).
     std::string ClaimName(const THQVoggetto* o, int mode, std::string wanted);
+    // The name given out for (o, mode), if any.
+    const std::string* ClaimedName(const THQVoggetto* o, int mode) const;
+    // Makes the listed pages in `mode` on worker threads; their files are
+    // written in list order, with their names claimed in the order a single
+    // thread would claim them. False (LastError set) when a file fails.
+    bool MakePages(const std::vector<int32_t>& pages, int mode, HtmlPageLists& lists, bool redirects);
     std::string GeneratedCopyName(const THQVoggetto* o, const std::string& ext) const;
 
     // The browse sequences of the hypertext, sorted once per run.
@@ -172,10 +187,13 @@ private:
     // Names given out, by object identifier and name mode (identifier << 8 | mode).
     std::unordered_map<int64_t, std::string> names_;
     std::unordered_set<std::string> taken_;  // lower-case names already given out
+    // Guards names_ and taken_ while pages are made on worker threads.
+    mutable std::shared_mutex namesMutex_;
     std::unique_ptr<links::BrowseSequences> sequences_;
     // Writes the page files of a run while the next page is made.
     std::unique_ptr<BackgroundJobs> writer_;
     std::vector<std::string> written_;
+    std::filesystem::path madeFolder_;  // the folder last made for a file of the run
 };
 
 // Text rules of the exported HTML (cp1252 in, cp1252 out).

@@ -1182,12 +1182,10 @@ std::string HtmlContentWriter::ExtraText(const THQVoggetto& owner, std::string_v
 void THQVtoHtml::WriteBody(std::string& out, int mode, HtmlPageLists& lists, THQVtesto* page, int fileMode) {
     if (!page || page->IsFree() || !LinkedHQVset) return;
     page->ConvertFormat1();
-    THQVtesto* saved = CurrentPageText;
-    CurrentPageText = page;
+    // Runs on several threads at once (MakePages): only `out` and `lists` change.
     HtmlContentWriter w(*this, out, lists, *page, fileMode);
     if (mode == 1 || mode == 6) w.BodyTag();
     if (mode != 6) w.Content();
-    CurrentPageText = saved;
 }
 
 std::string THQVtoHtml::ResolveExtraHtml(THQVtesto& page, std::string_view text, HtmlPageLists& lists,

@@ -13,6 +13,7 @@
 #include "convert/hqv_to_html.h"
 #include "core/codepage.h"
 #include "core/file_names.h"
+#include "core/ordered_jobs.h"
 #include "document/hqv_set.h"
 #include "document/output_file.h"
 #include "links/link_address.h"
@@ -67,6 +68,12 @@ std::string UrlText(std::string_view s) {
 
 // --- run lists -------------------------------------------------------------------------------
 
+void HtmlPageLists::StartPage() {
+    rollover.clear();
+    rollSeen_.clear();
+    scriptNeeds = 0;
+    mapNames.clear();
+}
 void HtmlPageLists::AddCopy(THQVoggetto* o) {
     if (o && copySeen_.insert(o).second) copy.push_back(o);
 }
@@ -81,8 +88,36 @@ void HtmlPageLists::AddRollover(THQVoggetto* o) {
 
 std::string THQVtoHtml::Prefix() const { return html::PlainFileName(ExportPrefixOf()); }
 
+namespace {
+
+int64_t NameKey(const THQVoggetto* o, int mode) { return int64_t(o ? o->Id() : -1) * 256 + mode; }
+
+// A name a page made on a worker thread used before it was given out.
+struct NameGuess {
+    const THQVoggetto* o;
+    int mode;
+    std::string wanted;
+};
+// Set while this thread makes a page for MakePages: names are guessed and logged here.
+thread_local std::vector<NameGuess>* tGuesses = nullptr;
+
+}  // namespace
+
+const std::string* THQVtoHtml::ClaimedName(const THQVoggetto* o, int mode) const {
+    std::shared_lock lock(namesMutex_);
+    auto it = names_.find(NameKey(o, mode));
+    // Entries are never changed or removed during a run, so the text stays where it is.
+    return it != names_.end() ? &it->second : nullptr;
+}
+
 std::string THQVtoHtml::ClaimName(const THQVoggetto* o, int mode, std::string wanted) {
-    const int64_t key = int64_t(o ? o->Id() : -1) * 256 + mode;
+    if (tGuesses) {
+        if (const std::string* given = ClaimedName(o, mode)) return *given;
+        tGuesses->push_back({o, mode, wanted});
+        return wanted;
+    }
+    const int64_t key = NameKey(o, mode);
+    std::unique_lock lock(namesMutex_);
     if (auto it = names_.find(key); it != names_.end()) return it->second;
     std::string name = wanted;
     const std::string stem = WithoutExtension(wanted), ext = Extension(wanted);
@@ -107,6 +142,8 @@ std::string THQVtoHtml::ExportNameOf(const THQVoggetto* o, int mode) {
     switch (o->Kind()) {
         case testoHtml: {
             const int m = mode >= 0 && mode <= 2 ? mode : 0;
+            // Every page's names are given out when a run begins: most calls end here.
+            if (const std::string* given = ClaimedName(o, m)) return *given;
             const std::string body = o->Number() == LinkedHQVset->CoverPage() ? "index" : Hex6(o->Number());
             return ClaimName(o, m, Prefix() + kLetters[m] + body + X);
         }
@@ -154,6 +191,7 @@ std::string THQVtoHtml::ExtraHtmlNameOf(THQVtesto& page) {
 }
 
 bool THQVtoHtml::BeginRun() {
+    madeFolder_.clear();
     names_.clear();
     taken_.clear();
     sequences_.reset();
@@ -221,8 +259,12 @@ bool THQVtoHtml::FinishWriting() {
 
 bool THQVtoHtml::PrepareTarget(const std::string& relName, fs::path& target) {
     target = ExportPath / fs::path(cp1252::ToUtf8(relName));
-    std::error_code ec;
-    fs::create_directories(target.parent_path(), ec);
+    // Most files of a run go into the folder of the one before.
+    if (target.parent_path() != madeFolder_) {
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        madeFolder_ = target.parent_path();
+    }
     std::vector<fs::path> keep;
     if (LinkedHQVset) keep.push_back(LinkedHQVset->HQVFileName());
     if (std::string why = OutputRefusal(target, keep); !why.empty()) {
@@ -232,8 +274,8 @@ bool THQVtoHtml::PrepareTarget(const std::string& relName, fs::path& target) {
     return true;
 }
 
-// Each file is written beside its target under a temporary name and renamed
-// over it, so an old file is replaced whole or not at all. Unlike a single
+// A file that exists is written beside its target under a temporary name and
+// renamed over it, so an old file is replaced whole or not at all. Unlike a single
 // export, the files are not flushed one by one: a site of thousands of files
 // is flushed once at the end of the run (SyncSite), which keeps the export
 // linear in the number of files instead of bound by one disk flush per file.
@@ -248,8 +290,13 @@ bool THQVtoHtml::PutFile(const std::string& relName, const std::function<bool(in
 
 std::string THQVtoHtml::WriteTarget(const fs::path& target, const std::string& relName,
                                     const std::function<bool(int)>& write) {
+    // A file that is not there yet is made under its own name (nothing can be
+    // reading it, and a failed write removes it again): that saves the
+    // temporary name, the permissions and the rename for each file of a new site.
     fs::path temp;
-    const int fd = CreateTempBeside(target, temp);
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) temp = target;
+    else if (errno == EEXIST) fd = CreateTempBeside(target, temp);
     if (fd < 0) return "Impossibile creare il file " + target.string() + ": " + std::strerror(errno);
     bool ok = write(fd);
     int err = ok ? 0 : errno;
@@ -257,7 +304,7 @@ std::string THQVtoHtml::WriteTarget(const fs::path& target, const std::string& r
         ok = false;
         err = errno;
     }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (ok && temp != target && ::rename(temp.c_str(), target.c_str()) != 0) {
         ok = false;
         err = errno;
     }
@@ -318,9 +365,7 @@ void THQVtoHtml::WritePageFile(THQVtesto& page, std::string& out, HtmlPageLists&
     out += "<LINK REL=STYLESHEET HREF=\"" + Prefix() + "_style.css\" TYPE=\"text/css\">\r\n";
 
     std::string body;
-    lists.rollover.clear();
-    lists.scriptNeeds = 0;
-    lists.mapNames.clear();
+    lists.StartPage();
     // A main page that hosts a frame layout: its frame set first, the page's
     // own content for browsers without frames after it. Each frame's page is
     // a secondary page.
@@ -583,31 +628,71 @@ bool THQVtoHtml::Run(const std::vector<int32_t>& pages, bool redirects) {
         ~Finish() { c.FinishWriting(); }
     } finish{*this};
     HtmlPageLists lists;
-    const int32_t count = int32_t(pages.size());
-    for (int32_t k = 0; k < count; ++k) {
-        THQVtesto* page = LinkedHQVset->Page(pages[size_t(k)]);
-        if (!page || page->IsFree()) continue;
-        Progress(k, count, kPhaseMain);
-        std::string out;
-        WritePageFile(*page, out, lists, kNameMain);
-        if (!WriteFile(ExportNameOf(page, kNameMain), std::move(out))) return false;
-        if (redirects && WriteRedirectFile(*page, ExportPath).empty() && !LastError.empty()) return false;
-    }
+    if (!MakePages(pages, kNameMain, lists, redirects)) return false;
     // Pages reached from secondary pages are not exported again.
     std::vector<int32_t> secondary = lists.secondary;
     lists.collectSecondary = false;
-    for (size_t k = 0; k < secondary.size(); ++k) {
-        THQVtesto* page = LinkedHQVset->Page(secondary[k]);
-        if (!page || page->IsFree()) continue;
-        Progress(int32_t(k), int32_t(secondary.size()), kPhaseSecondary);
-        std::string out;
-        WritePageFile(*page, out, lists, kNameSecondary);
-        if (!WriteFile(ExportNameOf(page, kNameSecondary), std::move(out))) return false;
-    }
+    if (!MakePages(secondary, kNameSecondary, lists, false)) return false;
     if (!FinishWriting()) return false;
     CopyFiles(lists.copy);
     SyncSite();
     return true;
+}
+
+bool THQVtoHtml::MakePages(const std::vector<int32_t>& pages, int mode, HtmlPageLists& lists, bool redirects) {
+    struct Made {
+        THQVtesto* page = nullptr;  // none: a free page, skipped
+        std::string out;
+        HtmlPageLists lists;
+        std::vector<NameGuess> guesses;
+    };
+    THQVset& set = *LinkedHQVset;
+    // Pages still in the first content format are converted as they are met,
+    // which changes them: such a hypertext is made on this thread alone.
+    bool converted = true;
+    for (int32_t i = 0; i < set.ObjectCount(testoHtml) && converted; ++i)
+        if (THQVtesto* p = set.Page(i); p && !p->IsFree() && p->HasContent() && p->ContentFormat() < 2)
+            converted = false;
+    unsigned workers = converted ? OrderedWorkers(pages.size()) : 0;
+    if (Workers >= 0 && workers) workers = unsigned(std::min<size_t>(size_t(Workers), pages.size()));
+    if (workers) Sequences();  // made once, before the workers read it
+    const int32_t count = int32_t(pages.size());
+    const int phase = mode == kNameMain ? kPhaseMain : kPhaseSecondary;
+    auto make = [&](size_t k) {
+        Made m;
+        THQVtesto* page = set.Page(pages[k]);
+        if (!page || page->IsFree()) return m;
+        m.page = page;
+        m.lists.collectSecondary = lists.collectSecondary;
+        tGuesses = workers ? &m.guesses : nullptr;
+        struct Reset {
+            ~Reset() { tGuesses = nullptr; }
+        } reset;
+        WritePageFile(*page, m.out, m.lists, mode);
+        return m;
+    };
+    auto take = [&](size_t k, Made& m) {
+        if (!m.page) return true;
+        Progress(int32_t(k), count, phase);
+        // The guessed names are given out now, in the order the page met them.
+        // Where another file already had one, the page is made again here,
+        // with the names as given.
+        bool asGuessed = true;
+        for (const NameGuess& g : m.guesses)
+            if (ClaimName(g.o, g.mode, g.wanted) != g.wanted) asGuessed = false;
+        if (!asGuessed) {
+            m.out.clear();
+            m.lists = HtmlPageLists();
+            m.lists.collectSecondary = lists.collectSecondary;
+            WritePageFile(*m.page, m.out, m.lists, mode);
+        }
+        for (int32_t n : m.lists.secondary) lists.AddSecondary(n);
+        for (THQVoggetto* o : m.lists.copy) lists.AddCopy(o);
+        if (!WriteFile(ExportNameOf(m.page, mode), std::move(m.out))) return false;
+        if (redirects && WriteRedirectFile(*m.page, ExportPath).empty() && !LastError.empty()) return false;
+        return true;
+    };
+    return RunOrdered<Made>(pages.size(), workers, 4 * size_t(workers) + 4, make, take);
 }
 
 int32_t THQVtoHtml::ImportFiles(const std::vector<fs::path>&, int) {

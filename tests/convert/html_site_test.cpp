@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "convert/hqv_to_html.h"
@@ -132,6 +133,11 @@ TEST_F(HtmlSite, PageFileHeadScriptsAndMarker) {
                        "Image();\r\n  OvikP_0.src=\"doc_i000001.gif\";\r\n  }\r\n//-->\r\n</SCRIPT>\r\n\r\n</BODY>"),
               std::string::npos)
         << out;
+    // Another page file of the same run with the same rollover preloads it too.
+    THQVtesto* second = Page("<Z S0 >" + Tag(placed->Id()));
+    out.clear();
+    conv.WritePageFile(*second, out, lists, kNameMain);
+    EXPECT_NE(out.find("OvikP_0.src=\"doc_i000001.gif\";"), std::string::npos) << out;
 }
 
 TEST_F(HtmlSite, HeaderAndFooterPages) {
@@ -294,6 +300,57 @@ TEST_F(HtmlSite, HostileNamesStayInsideTheFolder) {
     EXPECT_TRUE(files.count("con"));
     // "/etc/passwd" as a picture name and as a redirect name: two files.
     EXPECT_TRUE(files.count("passwd_1"));
+}
+
+// Pages are made on worker threads, but every file comes out as a single
+// thread writes it: names are given out in page order, also when a stored
+// name meets a page's file or another stored name and needs a suffix.
+TEST_F(HtmlSite, PagesMadeInParallelComeOutAsMadeOneByOne) {
+    conv.ExpOrigName = true;
+    const char* stored[] = {"doc_000004.htm", "a.gif", "doc-000002.htm", "x.gif", "y.gif"};
+    std::vector<THQVoggetto*> placed;
+    for (const char* name : stored) {
+        THQVoggetto* pic = set.AddNewObject(immagine);
+        pic->SetFileName(name);
+        pic->SetContent(Bytes{'G', 'I', 'F', uint8_t('0' + pic->Number())});
+        placed.push_back(testing::PlacedPicture(set, pic->Number()));
+    }
+    std::vector<int32_t> pages;
+    std::vector<std::string> markups;
+    for (int i = 0; i < 24; ++i) {
+        // Each page places the pictures in its own order and opens the next page in a new window.
+        std::string markup = "<Z S0 >page " + std::to_string(i);
+        for (size_t k = 0; k < placed.size(); ++k) markup += Tag(placed[(size_t(i) * 3 + k) % placed.size()]->Id());
+        markups.push_back(markup);
+        pages.push_back(Page("<Z S0 >")->Number());
+    }
+    for (int i = 0; i < 24; ++i) {
+        THQVoggetto* s = set.AddNewObject(speclink);
+        links::SpecialLink l{*s};
+        l.SetSubtype(1);
+        l.SetAction(3);
+        l.SetDisplayMode(0);
+        l.SetTarget(set.Page(pages[size_t((i + 1) % 24)])->Id());
+        l.SetAnchor(-1);
+        set.Page(pages[size_t(i)])->SetContent(Content(markups[size_t(i)] + Tag(s->Id()) + "next<%>"));
+    }
+    auto exportWith = [&](int workers, const fs::path& out) {
+        conv.Workers = workers;
+        conv.ExportPath = out;
+        EXPECT_TRUE(conv.ExportSite(pages)) << conv.LastError;
+        std::map<std::string, std::string> files;
+        for (auto& e : fs::recursive_directory_iterator(out))
+            if (e.is_regular_file()) files[fs::relative(e.path(), out).generic_string()] = Str(ReadFileBytes(e.path()));
+        return files;
+    };
+    const auto alone = exportWith(0, dir / "alone");
+    EXPECT_TRUE(alone.count("doc_000004_1.htm"));  // the picture, beside the page's own file
+    EXPECT_TRUE(alone.count("doc-000002_1.htm"));
+    EXPECT_EQ(alone.size(), 1 + 24 + 24 + 5u);
+    for (int workers : {1, 2, 5}) {
+        const auto parallel = exportWith(workers, dir / ("w" + std::to_string(workers)));
+        EXPECT_EQ(parallel, alone) << workers << " workers";
+    }
 }
 
 TEST_F(HtmlSite, WriteFailureStopsTheRun) {
