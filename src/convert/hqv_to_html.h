@@ -193,6 +193,9 @@ private:
     // Writes the page files of a run while the next page is made.
     std::unique_ptr<BackgroundJobs> writer_;
     std::vector<std::string> written_;
+    // The main and secondary file of every page in use, given out when a run
+    // begins and only read after that (also by worker threads), by page number.
+    std::vector<std::string> pageNames_[2];
     std::filesystem::path madeFolder_;  // the folder last made for a file of the run
 };
 

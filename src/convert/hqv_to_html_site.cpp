@@ -143,6 +143,8 @@ std::string THQVtoHtml::ExportNameOf(const THQVoggetto* o, int mode) {
         case testoHtml: {
             const int m = mode >= 0 && mode <= 2 ? mode : 0;
             // Every page's names are given out when a run begins: most calls end here.
+            if (m < 2 && size_t(o->Number()) < pageNames_[m].size() && !pageNames_[m][size_t(o->Number())].empty())
+                return pageNames_[m][size_t(o->Number())];
             if (const std::string* given = ClaimedName(o, m)) return *given;
             const std::string body = o->Number() == LinkedHQVset->CoverPage() ? "index" : Hex6(o->Number());
             return ClaimName(o, m, Prefix() + kLetters[m] + body + X);
@@ -192,6 +194,7 @@ std::string THQVtoHtml::ExtraHtmlNameOf(THQVtesto& page) {
 
 bool THQVtoHtml::BeginRun() {
     madeFolder_.clear();
+    for (auto& list : pageNames_) list.clear();
     names_.clear();
     taken_.clear();
     sequences_.reset();
@@ -199,10 +202,13 @@ bool THQVtoHtml::BeginRun() {
     LastError.clear();
     // Generated names are reserved first, so that no stored name takes one.
     taken_.insert(cp1252::Lower(Prefix() + "_style.css"));
-    if (LinkedHQVset)
-        for (int32_t i = 0; i < LinkedHQVset->ObjectCount(testoHtml); ++i)
+    if (LinkedHQVset) {
+        const int32_t pages = LinkedHQVset->ObjectCount(testoHtml);
+        for (int m = 0; m < 2; ++m) pageNames_[m].assign(size_t(std::max(pages, 0)), std::string());
+        for (int32_t i = 0; i < pages; ++i)
             if (THQVtesto* p = LinkedHQVset->Page(i); p && !p->IsFree())
-                for (int m = 0; m < 2; ++m) ExportNameOf(p, m);
+                for (int m = 0; m < 2; ++m) pageNames_[m][size_t(i)] = ExportNameOf(p, m);
+    }
     std::error_code ec;
     fs::create_directories(ExportPath, ec);
     if (ec || !fs::is_directory(ExportPath, ec)) {
