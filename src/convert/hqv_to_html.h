@@ -157,7 +157,8 @@ private:
     bool Run(const std::vector<int32_t>& pages, bool redirects);
     // Writes a file of the site (the HTML5 rewrite applied when that output
     // is chosen); during a run the writing is handed to the writer thread.
-    bool WriteFile(const std::string& relName, std::string text);
+    // `rewritten`: the text is already the HTML5 rewrite.
+    bool WriteFile(const std::string& relName, std::string text, bool rewritten = false);
     bool PutFile(const std::string& relName, const std::function<bool(int fd)>& write);
     // The target of a file of the site: its folder made, the open hypertext refused.
     bool PrepareTarget(const std::string& relName, std::filesystem::path& target);

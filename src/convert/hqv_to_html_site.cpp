@@ -219,12 +219,12 @@ bool THQVtoHtml::BeginRun() {
     return true;
 }
 
-bool THQVtoHtml::WriteFile(const std::string& relName, std::string text) {
+bool THQVtoHtml::WriteFile(const std::string& relName, std::string text, bool rewritten) {
     fs::path target;
     if (!PrepareTarget(relName, target)) return false;
     // The modern output is the faithful page rewritten, so both name, link
     // and show the same files.
-    auto job = [this, target, relName, html5 = Html5, text = std::move(text)]() {
+    auto job = [this, target, relName, html5 = Html5 && !rewritten, text = std::move(text)]() {
         std::string modern;
         if (html5) modern = Extension(relName) == ".css" ? Html5Text(text) : Html5Page(text);
         const std::string_view bytes = html5 ? std::string_view(modern) : std::string_view(text);
@@ -675,6 +675,8 @@ bool THQVtoHtml::MakePages(const std::vector<int32_t>& pages, int mode, HtmlPage
             ~Reset() { tGuesses = nullptr; }
         } reset;
         WritePageFile(*page, m.out, m.lists, mode);
+        // The modern output is rewritten here too, in parallel.
+        if (Html5) m.out = Html5Page(m.out);
         return m;
     };
     auto take = [&](size_t k, Made& m) {
@@ -686,7 +688,9 @@ bool THQVtoHtml::MakePages(const std::vector<int32_t>& pages, int mode, HtmlPage
         bool asGuessed = true;
         for (const NameGuess& g : m.guesses)
             if (ClaimName(g.o, g.mode, g.wanted) != g.wanted) asGuessed = false;
+        bool rewritten = Html5;
         if (!asGuessed) {
+            rewritten = false;
             m.out.clear();
             m.lists = HtmlPageLists();
             m.lists.collectSecondary = lists.collectSecondary;
@@ -694,7 +698,7 @@ bool THQVtoHtml::MakePages(const std::vector<int32_t>& pages, int mode, HtmlPage
         }
         for (int32_t n : m.lists.secondary) lists.AddSecondary(n);
         for (THQVoggetto* o : m.lists.copy) lists.AddCopy(o);
-        if (!WriteFile(ExportNameOf(m.page, mode), std::move(m.out))) return false;
+        if (!WriteFile(ExportNameOf(m.page, mode), std::move(m.out), rewritten)) return false;
         if (redirects && WriteRedirectFile(*m.page, ExportPath).empty() && !LastError.empty()) return false;
         return true;
     };

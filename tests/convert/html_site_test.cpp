@@ -343,13 +343,17 @@ TEST_F(HtmlSite, PagesMadeInParallelComeOutAsMadeOneByOne) {
             if (e.is_regular_file()) files[fs::relative(e.path(), out).generic_string()] = Str(ReadFileBytes(e.path()));
         return files;
     };
-    const auto alone = exportWith(0, dir / "alone");
-    EXPECT_TRUE(alone.count("doc_000004_1.htm"));  // the picture, beside the page's own file
-    EXPECT_TRUE(alone.count("doc-000002_1.htm"));
-    EXPECT_EQ(alone.size(), 1 + 24 + 24 + 5u);
-    for (int workers : {1, 2, 5}) {
-        const auto parallel = exportWith(workers, dir / ("w" + std::to_string(workers)));
-        EXPECT_EQ(parallel, alone) << workers << " workers";
+    for (bool html5 : {false, true}) {
+        conv.Html5 = html5;
+        const std::string run = html5 ? "html5-" : "";
+        const auto alone = exportWith(0, dir / (run + "alone"));
+        EXPECT_TRUE(alone.count("doc_000004_1.htm"));  // the picture, beside the page's own file
+        EXPECT_TRUE(alone.count("doc-000002_1.htm"));
+        EXPECT_EQ(alone.size(), 1 + 24 + 24 + 5u);
+        for (int workers : {1, 2, 5}) {
+            const auto parallel = exportWith(workers, dir / (run + std::to_string(workers)));
+            EXPECT_EQ(parallel, alone) << workers << " workers" << (html5 ? ", HTML5" : "");
+        }
     }
 }
 
