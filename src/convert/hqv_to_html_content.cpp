@@ -509,13 +509,15 @@ void HtmlContentWriter::Content() {
             continue;
         }
         if (ch != '<') {
-            // A run of characters written as they are goes out in one piece
-            // (most of a page); others take the character rules one by one.
-            if (!pending_ && ch != ' ' && html::WrittenAsIs(ch)) {
+            // A run of characters written as they are, single blanks between
+            // words included, goes out in one piece (most of a page); others
+            // (a blank after a blank, markup characters) take the character
+            // rules one by one.
+            if (!pending_ && html::WrittenAsIs(ch) && !(ch == ' ' && prevSpace_)) {
                 size_t j = i + 1;
-                while (j < n && p[j] != ' ' && html::WrittenAsIs(p[j])) ++j;
+                while (j < n && html::WrittenAsIs(p[j]) && !(p[j] == ' ' && p[j - 1] == ' ')) ++j;
                 out_.append(reinterpret_cast<const char*>(p + i), j - i);
-                prevSpace_ = false;
+                prevSpace_ = p[j - 1] == ' ';
                 i = j;
                 continue;
             }
