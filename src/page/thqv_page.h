@@ -176,6 +176,8 @@ public:
     bool VerticalBarVisible() const { return vBar_; }
     int32_t VerticalRange() const { return verticalRange_; }
     bool BorderVisible() const { return border_; }
+    // A single border round the page (a frame's border field); frames-only pages have none.
+    void SetBorder(bool on) { border_ = on && !framesOnly_; }
     // While a page is shown the page does not erase its background.
     bool ErasesBackground() const { return !box_; }
     void Click();

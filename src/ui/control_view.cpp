@@ -109,11 +109,13 @@ void DrawPlayer(QPainter& p, QWidget* w, const QRect& r) {
 std::unique_ptr<platform::ControlMetrics> NewQtControlMetrics() { return std::make_unique<QtControlMetrics>(); }
 
 TMyyControl* TPageView::CurrentControl() const {
+    if (TPageView* child = ActiveChild()) return child->CurrentControl();
     if (!Page() || currentControl_ < 0 || currentShowing_ != Page()->Showing()) return nullptr;
     return dynamic_cast<TMyyControl*>(Page()->ControlAt(currentControl_));
 }
 
 bool TPageView::RunOnControl(const std::function<void(TMyyControl&)>& change) {
+    if (TPageView* child = ActiveChild()) return child->RunOnControl(change);
     TMyyControl* c = CurrentControl();
     if (!c || readOnly_ || !Editor()) return false;
     Editor()->CloseGroups();
@@ -137,6 +139,7 @@ PlacedObject* TPageView::InsertPlaced(std::unique_ptr<THQVoggetto> object) {
 }
 
 bool TPageView::InsertControl(std::unique_ptr<THQVoggetto> object) {
+    if (TPageView* child = ActiveChild()) return child->InsertControl(std::move(object));
     PlacedObject* control = InsertPlaced(std::move(object));
     if (!control) return false;
     currentControl_ = control->ControlIndex();

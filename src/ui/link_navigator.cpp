@@ -507,10 +507,15 @@ void TLinkNavigator::ShowKeywordSearch() {
 void TLinkNavigator::HideMainWindow() { w_.showMinimized(); }
 
 bool TLinkNavigator::ShowInWindow(const links::SpecialLink& s, THQVoggetto& target) {
-    // A frame of the editing view by that name comes before the separate windows.
-    if (s.Action() == links::kActNamedFrame &&
-        w_.View()->Model().ShowInNamedFrame(s.WindowName(), target, s.Anchor(), s.DisplayMode()))
-        return true;
+    // A frame of the editing view by that name (in frame sets nested in it
+    // too) comes first, then a frame of a separate window's page, then the
+    // separate windows themselves.
+    if (s.Action() == links::kActNamedFrame) {
+        if (w_.View()->Model().ShowInNamedFrame(s.WindowName(), target, s.Anchor(), s.DisplayMode())) return true;
+        for (TFFinestra* window : windows_->Windows())
+            if (window->View()->Model().ShowInNamedFrame(s.WindowName(), target, s.Anchor(), s.DisplayMode()))
+                return true;
+    }
     return windows_->Show(s, target, QCursor::pos());
 }
 

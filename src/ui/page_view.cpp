@@ -22,26 +22,16 @@
 #include "page/page_undo.h"
 #include "text/box_attributes.h"
 #include "text/layout.h"
+#include "ui/spell_support.h"
 #include "ui/translations.h"
 
 namespace ovik::ui {
 
-TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
-    setObjectName("pageview");
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    viewport()->setFocusPolicy(Qt::StrongFocus);
-    // Pictures follow the mouse without a button (rollover, cursors, hints).
-    viewport()->setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
-    // The caret blinks every 500 ms; only its rectangle is repainted.
-    caretTimer_.setInterval(500);
-    connect(&caretTimer_, &QTimer::timeout, this, [this] {
-        caretOn_ = !caretOn_;
-        viewport()->update(CaretRect());
-    });
+TPageView::TPageView(QWidget* parent)
+    : QAbstractScrollArea(parent), ownModel_(std::make_unique<TInsiemeCornici>(measurer_)), model_(*ownModel_) {
+    Init();
     model_.SaveOnExit = true;
     model_.SetClipboard(&clipboard_);
-    controlMetrics_ = NewQtControlMetrics();
     model_.Host().controlMetrics = controlMetrics_.get();
     model_.Host().mediaPlayers = &mediaPlayers_;
     model_.OnBoxShown = [this] { BoxShown(); };
@@ -51,17 +41,71 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent) {
     };
     model_.OnChanged = [this] { emit Changed(); };
     model_.OnRepaint = [this] { viewport()->update(); };
+    slideScheduler_ = std::make_unique<QtSpellScheduler>();
+    model_.SetSlideScheduler(slideScheduler_.get());
+    // Bars moved or frames made: the frames' pages take their new places.
+    model_.OnFrameSetChanged = [this] {
+        SyncFrames();
+        viewport()->update();
+    };
+}
+
+TPageView::TPageView(TInsiemeCornici& frameView, TPageView& host)
+    : QAbstractScrollArea(host.viewport()), model_(frameView) {
+    setObjectName("framepage");
+    frameHost_ = &host;
+    Init();
+    // The frame set hears of the view through hooks of its own.
+    model_.OnBoxShown = [this] { BoxShown(); };
+    model_.OnRepaint = [this] { viewport()->update(); };
+    model_.OnDestroyed = [this] { Detach(); };
+    readOnly_ = model_.ReadOnly();
+    setFrameShape(QFrame::NoFrame);
+    BoxShown();
+}
+
+void TPageView::Init() {
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setFocusPolicy(Qt::StrongFocus);
+    // Pictures follow the mouse without a button (rollover, cursors, hints).
+    viewport()->setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    if (objectName().isEmpty()) setObjectName("pageview");
+    // The caret blinks every 500 ms; only its rectangle is repainted.
+    caretTimer_.setInterval(500);
+    connect(&caretTimer_, &QTimer::timeout, this, [this] {
+        caretOn_ = !caretOn_;
+        viewport()->update(CaretRect());
+    });
+    controlMetrics_ = NewQtControlMetrics();
 }
 
 TPageView::~TPageView() {
+    if (frameHost_) {
+        // A frame's page: the view belongs to the frame set and stays.
+        if (!modelGone_) {
+            model_.OnBoxShown = nullptr;
+            model_.OnRepaint = nullptr;
+            model_.OnDestroyed = nullptr;
+            modelGone_ = true;
+            frameHost_->frameChildren_.erase(&model_);
+        }
+        return;
+    }
     // The page is closed while the spell scheduler and the pictures it uses
-    // still exist.
+    // still exist; the frames' widgets let go of their views first.
+    std::map<TInsiemeCornici*, TPageView*> children = std::move(frameChildren_);
+    frameChildren_.clear();
+    for (auto& [v, child] : children) child->Release();
+    model_.StopSlideTimer();
+    model_.SetSlideScheduler(nullptr);
     model_.SetLinkedHQVset(nullptr);
 }
 
 void TPageView::SetHistory(THQVundoList* history) { model_.SetHistory(history); }
 
 void TPageView::BoxShown() {
+    if (modelGone_) return;
     dragging_ = false;
     gesture_.reset();
     selectedPicture_ = -1;
@@ -71,7 +115,9 @@ void TPageView::BoxShown() {
     pictures_.Clear();
     tableGesture_.reset();
     selectedTable_ = -1;
-    THQVbox* box = MainBox();
+    if (frameHost_) ApplyFrameLook();
+    else SyncFrames();
+    THQVbox* box = ShowsFrameSet() ? nullptr : MainBox();
     if (!box) {
         caretTimer_.stop();
         UpdateScrollBars();
@@ -116,7 +162,11 @@ void TPageView::SetReadOnly(bool r) {
     StopAnimations();
     model_.SetReadOnly(r);
     if (r) caretTimer_.stop();
-    else if (Box()) caretTimer_.start();
+    else if (Box() && !ShowsFrameSet()) caretTimer_.start();
+    // The frames' pages follow; a read-only frame set has no edge bars.
+    for (TPageView* child : FrameChildren()) child->SetReadOnly(r);
+    SyncFrames();
+    if (frameHost_) ApplyFrameLook();
     viewport()->update();
 }
 
@@ -136,7 +186,7 @@ QPoint TPageView::Offset() const {
 }
 
 void TPageView::UpdateScrollBars() {
-    if (!MainBox()) {
+    if (!MainBox() || ShowsFrameSet()) {
         verticalScrollBar()->setRange(0, 0);
         horizontalScrollBar()->setRange(0, 0);
         return;
@@ -151,6 +201,7 @@ void TPageView::UpdateScrollBars() {
 }
 
 DisplayList TPageView::VisibleList() {
+    if (TPageView* child = ActiveChild()) return child->VisibleList();
     QPoint off = Offset();
     PixelRect clip{off.x(), off.y(), off.x() + viewport()->width(), off.y() + viewport()->height()};
     if (!MainBox()) return DisplayList{clip, {}};
@@ -164,6 +215,7 @@ DisplayList TPageView::VisibleList() {
 void TPageView::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
     if (FramesOnly()) return PaintFrames(p);
+    if (ShowsFrameSet()) return PaintFrameSet(p);
     if (!MainBox()) {
         p.fillRect(e->rect(), palette().color(QPalette::Window));
         return;
@@ -197,8 +249,9 @@ void TPageView::paintEvent(QPaintEvent* e) {
 
 void TPageView::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
-    model_.SetViewSize(viewport()->width(), viewport()->height());
-    if (MainBox()) ResizePageBox(*MainBox(), viewport()->width(), viewport()->height());
+    if (!frameHost_) model_.SetViewSize(viewport()->width(), viewport()->height());
+    if (MainBox() && !ShowsFrameSet()) ResizePageBox(*MainBox(), viewport()->width(), viewport()->height());
+    if (!frameHost_) SyncFrames();
     UpdateScrollBars();
 }
 
@@ -218,6 +271,7 @@ bool TPageView::StorePage(AfterStore after) {
 }
 
 void TPageView::EnsureCaretVisible() {
+    if (TPageView* child = ActiveChild()) return child->EnsureCaretVisible();
     if (!Box()) return;
     TextPosition p = PositionOf(*Box(), Box()->caret.paragraphIndex, Box()->caret.charIndex);
     if (p.height < 0) return;
@@ -248,8 +302,18 @@ QPoint TPageView::ViewPoint(int32_t x, int32_t y) const {
 }
 
 void TPageView::AfterInput() {
+    if (modelGone_) return;
+    if (TPageView* child = ActiveChild()) {
+        // A command of the window ran on the selected frame's page.
+        child->AfterInput();  // its InputDone is this widget's
+        viewport()->update();
+        return;
+    }
     model_.CheckCurrentBox();
-    while (auto a = model_.Actions().Take()) {
+    // A menu runs events of its own: what this widget shows may go meanwhile.
+    while (!modelGone_) {
+        auto a = model_.Actions().Take();
+        if (!a) break;
         if (model_.TakeBoxAction(*a)) continue;
         switch (a->kind) {
             case EditAction::FollowLink: emit FollowLink(a->link); break;
@@ -291,6 +355,7 @@ void TPageView::AfterInput() {
                 menu.addSeparator();
                 menu.addAction(Tr("&Annulla"));
                 QAction* chosen = menu.exec(viewport()->mapToGlobal(ViewPoint(a->x, a->y)));
+                if (modelGone_ || !Editor()) return;
                 Editor()->DropChoice(chosen == move   ? BoxEditor::DropKind::Move
                                     : chosen == copy ? BoxEditor::DropKind::Copy
                                                      : BoxEditor::DropKind::Cancel);
@@ -299,6 +364,7 @@ void TPageView::AfterInput() {
             default: break;
         }
     }
+    if (modelGone_) return;
     UpdateScrollBars();
     EnsureCaretVisible();
     caretOn_ = true;
@@ -341,6 +407,7 @@ void TPageView::Run(const std::function<void(BoxEditor&)>& command) {
 }
 
 void TPageView::Undo() {
+    if (TPageView* child = ActiveChild()) return child->Undo();
     if (!model_.History() || !Box() || readOnly_) return;
     Editor()->CloseGroups();
     model_.History()->UndoOne();
@@ -349,6 +416,7 @@ void TPageView::Undo() {
 }
 
 void TPageView::UndoMany(int32_t k) {
+    if (TPageView* child = ActiveChild()) return child->UndoMany(k);
     if (!model_.History() || !Box() || k <= 0 || readOnly_) return;
     Editor()->CloseGroups();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -407,6 +475,7 @@ void TPageView::PasteText(const QString& text) {
 }
 
 bool TPageView::CopyPageFrom(THQVtesto& source, bool withBackground) {
+    if (TPageView* child = ActiveChild()) return child->CopyPageFrom(source, withBackground);
     if (!Editor() || readOnly_ || !Page()) return false;
     bool ok = false;
     Run([&](BoxEditor& e) {
@@ -421,6 +490,7 @@ bool TPageView::CopyPageFrom(THQVtesto& source, bool withBackground) {
 }
 
 void TPageView::Redo() {
+    if (TPageView* child = ActiveChild()) return child->Redo();
     if (!model_.History() || !Box() || readOnly_) return;
     model_.History()->RedoOne();
     model_.CheckCurrentBox(true);
@@ -479,6 +549,14 @@ bool TPageView::event(QEvent* e) {
 
 void TPageView::keyPressEvent(QKeyEvent* e) {
     if (FramesOnly()) return;
+    if (ShowsFrameSet()) {
+        // Keys go to the page of the selected frame.
+        if (TPageView* child = ActiveChild()) {
+            child->setFocus();
+            QCoreApplication::sendEvent(child, e);
+        }
+        return;
+    }
     if (readOnly_ && e->modifiers() == Qt::NoModifier && ScrollByArrow(e->key())) return;
     if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);
     EditKey key = KeyOf(e->key());
@@ -584,7 +662,7 @@ void TPageView::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (FramesOnly() || !Editor()) return;
+    if (FramesOnly() || ShowsFrameSet() || !Editor()) return;
     if (PictureDoubleClick(e) || ControlDoubleClick(e)) {
         pictureDoubleClicked_ = true;
         return;

@@ -15,6 +15,8 @@
 #include <map>
 #include <set>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "page/page_copy.h"
 #include "page/placed_controls.h"
@@ -54,6 +56,9 @@ class TPageView : public QAbstractScrollArea {
 public:
     explicit TPageView(QWidget* parent = nullptr);
     ~TPageView() override;
+    // The page of one frame of `host`'s frame set: the widget shows and hands
+    // input to the frame's nested view, which `host`'s view owns.
+    TPageView(TInsiemeCornici& frameView, TPageView& host);
 
     // Shows page `number` of the set (-1 = none). Returns false when there is no
     // such page.
@@ -179,6 +184,17 @@ public:
     // Writes the layout shown into a ".frm" file; false (with a message) when
     // it cannot be written.
     bool SaveFrameLayout(const QString& file);
+    // A page hosting a frame layout, shown for editing or reading: each leaf
+    // frame's page is a widget of its own (FrameChildren, in pre-order), laid
+    // where the frame's page stands, between the bars this view draws.
+    bool ShowsFrameSet() const { return model_.Frames() && !FramesOnly(); }
+    std::vector<TPageView*> FrameChildren() const;
+    // The widget of the selected frame's page (null: none, or no frame set).
+    TPageView* ActiveChild() const;
+    // The widget of the frame titled `name` (null: none).
+    TPageView* FrameChild(std::string_view name) const;
+    // The frame set this widget shows a frame of (null: the main page area).
+    TPageView* FrameHost() const { return frameHost_; }
 
     // Animated pictures being played (a read-only view animates them).
     int RunningAnimations() const;
@@ -283,6 +299,22 @@ private:
 
     // Frame-editing gestures: true when the event was taken.
     void PaintFrames(QPainter& p);
+    // The bars and edge bars of a frame set shown with its pages.
+    void PaintFrameSet(QPainter& p);
+    // Makes, places and drops the frames' page widgets as the frame tree says.
+    void SyncFrames();
+    TPageView* MakeFrameChild(TInsiemeCornici& v);
+    // The frame's nested view is gone: the widget stops touching it and goes.
+    void Detach();
+    // The frame is no longer shown: the view gets its callbacks back, the widget goes.
+    void Release();
+    // The nested view's page takes the frame's scroll bars and border.
+    void ApplyFrameLook();
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    std::map<TInsiemeCornici*, TPageView*> frameChildren_;
+    TPageView* frameHost_ = nullptr;
+    bool modelGone_ = false;
+
     bool FramePress(QMouseEvent* e);
     bool FrameMove(QMouseEvent* e);
     bool FrameRelease(QMouseEvent* e);
@@ -329,7 +361,10 @@ private:
 
     QtTextMeasurer measurer_;
     QtClipboard clipboard_;
-    TInsiemeCornici model_{measurer_};
+    std::unique_ptr<TInsiemeCornici> ownModel_;
+    TInsiemeCornici& model_;
+    // Widget set-up shared by the main page area and the frames' pages.
+    void Init();
     PictureImages pictures_;
     bool readOnly_ = false;
     bool caretOn_ = true;
@@ -341,6 +376,8 @@ private:
     MouseButton dragButton_ = MouseButton::Left;
     app::TZtSpellChecker* spell_ = nullptr;
     std::unique_ptr<platform::Scheduler> spellScheduler_;
+    // The slide timer of the main page area (a live preview runs slides).
+    std::unique_ptr<platform::Scheduler> slideScheduler_;
     int32_t selectedPicture_ = -1;  // control index of the selected picture
     uint64_t selectedShowing_ = 0;
     std::unique_ptr<PictureMouse> gesture_;

@@ -25,11 +25,13 @@ TMyyImage* TPageView::ImageOfIndex(int32_t controlIndex) const {
 }
 
 TMyyImage* TPageView::SelectedPicture() const {
+    if (TPageView* child = ActiveChild()) return child->SelectedPicture();
     if (!Page() || Page()->Showing() != selectedShowing_) return nullptr;
     return ImageOfIndex(selectedPicture_);
 }
 
 void TPageView::SelectPicture(TMyyImage* image) {
+    if (TPageView* child = ActiveChild()) return child->SelectPicture(image);
     TMyyImage* old = SelectedPicture();
     if (old && old != image) {
         old->selected = false;
@@ -58,6 +60,7 @@ void TPageView::SetPictureMenus(QMenu* image, QMenu* zone, QMenu* inactive) {
 }
 
 bool TPageView::RunOnPicture(const std::function<void(TMyyImage&)>& change) {
+    if (TPageView* child = ActiveChild()) return child->RunOnPicture(change);
     TMyyImage* image = SelectedPicture();
     if (!image || readOnly_ || !Editor()) return false;
     Editor()->CloseGroups();
@@ -78,6 +81,7 @@ void TPageView::ShowInactiveMenu(PlacedObject* object, const QPoint& global) {
 }
 
 bool TPageView::InsertPicture(std::unique_ptr<THQVoggetto> placement) {
+    if (TPageView* child = ActiveChild()) return child->InsertPicture(std::move(placement));
     PlacedObject* control = InsertPlaced(std::move(placement));
     if (!control) return false;
     SelectPicture(dynamic_cast<TMyyImage*>(control));
@@ -85,6 +89,7 @@ bool TPageView::InsertPicture(std::unique_ptr<THQVoggetto> placement) {
 }
 
 QRect TPageView::PictureRect(const TMyyImage& image) {
+    if (TPageView* child = ActiveChild()) return child->PictureRect(image);
     for (const DisplayItem& item : VisibleList().items)
         if (const auto* o = std::get_if<ObjectItem>(&item); o && o->controlIndex == image.ControlIndex())
             return ToQRect(o->rect);

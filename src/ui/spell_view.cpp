@@ -125,6 +125,7 @@ void TPageView::AddSpellingItems(QMenu& menu, int32_t x, int32_t y) {
 }
 
 void TPageView::SpellCheckFromCursor(bool fromCursor) {
+    if (TPageView* child = ActiveChild()) return child->SpellCheckFromCursor(fromCursor);
     if (!spell_ || !spell_->IsOpen() || !Page() || !Box() || !Editor() || readOnly_) return;
     Page()->StopSpellCheck();
     Editor()->CloseGroups();

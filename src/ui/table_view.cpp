@@ -20,16 +20,19 @@ TMyyTable* TPageView::TableOfIndex(int32_t controlIndex) const {
 }
 
 TMyyTable* TPageView::SelectedTable() const {
+    if (TPageView* child = ActiveChild()) return child->SelectedTable();
     if (!Page() || Page()->Showing() != selectedTableShowing_) return nullptr;
     return TableOfIndex(selectedTable_);
 }
 
 TMyyTable* TPageView::CurrentTable() const {
+    if (TPageView* child = ActiveChild()) return child->CurrentTable();
     if (TMyyTable* t = SelectedTable()) return t;
     return model_.CurrentTable();
 }
 
 void TPageView::SelectTable(TMyyTable* table) {
+    if (TPageView* child = ActiveChild()) return child->SelectTable(table);
     if (TMyyTable* old = SelectedTable(); old && old != table) {
         old->Select(false);
         old->holdsSelection = false;
@@ -46,6 +49,7 @@ void TPageView::SelectTable(TMyyTable* table) {
 }
 
 QRect TPageView::TableRect(const TMyyTable& table) const {
+    if (TPageView* child = ActiveChild()) return child->TableRect(table);
     THQVbox* holder = nullptr;
     int32_t paragraph = 0, ch = 0;
     if (!Page() || !Page()->FindControl(&table, holder, paragraph, ch) || !holder) return {};
@@ -55,6 +59,7 @@ QRect TPageView::TableRect(const TMyyTable& table) const {
 }
 
 bool TPageView::RunOnTable(const std::function<void(TMyyTable&)>& change) {
+    if (TPageView* child = ActiveChild()) return child->RunOnTable(change);
     TMyyTable* table = CurrentTable();
     if (!table || readOnly_ || !Editor() || table->Inactive()) return false;
     Editor()->CloseGroups();
@@ -70,6 +75,7 @@ bool TPageView::RunOnTable(const std::function<void(TMyyTable&)>& change) {
 }
 
 TMyyTable* TPageView::InsertTable(const NewTableChoice& choice) {
+    if (TPageView* child = ActiveChild()) return child->InsertTable(choice);
     if (!Editor() || readOnly_ || !Page()) return nullptr;
     TMyyTable* made = nullptr;
     SelectTable(nullptr);

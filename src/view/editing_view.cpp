@@ -1,6 +1,7 @@
 #include "view/editing_view.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "convert/hqv_to_txt.h"
 #include "core/codepage.h"
@@ -17,6 +18,12 @@
 namespace ovik {
 
 namespace {
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 constexpr const char* kPasteUndoText = "Inserimento da Cartella appunti";
 constexpr int32_t kLastPageNumber = 0xFFFFFF;
 }  // namespace
@@ -27,6 +34,7 @@ TInsiemeCornici::TInsiemeCornici(platform::TextMeasurer& measurer) : measurer_(m
 
 // The history may be gone by now (its owner may go first): it is not touched.
 TInsiemeCornici::~TInsiemeCornici() {
+    if (OnDestroyed) OnDestroyed();
     StopSlideTimer();
     LeavePage(false);
     retiredFrames_.clear();
@@ -60,12 +68,19 @@ std::string TInsiemeCornici::RootFrameTitle() const {
 void TInsiemeCornici::SetReadOnly(bool r) {
     if (!r) {
         StopSlideTimer();
+        // Slides and link launchers that fired but have not run yet belong
+        // to the reader's view: the editor does not follow them.
+        posted_.erase(std::remove_if(posted_.begin(), posted_.end(),
+                                     [](const PostedLink& l) { return l.source == links::LinkSender::Page; }),
+                      posted_.end());
         // An editable view is no temporary copy any more.
         if (tmp_.on) SetTemporaryCopy(false);
     }
     readOnly_ = r;
     if (frames_) {
+        // A reader's bars may be narrower than an editor's.
         frames_->editable = !r;
+        frames_->Resize();
         for (TInsiemeCornici* v : frames_->Views()) v->SetReadOnly(r);
     }
     host_.ReadOnly = r;
@@ -166,7 +181,7 @@ bool TInsiemeCornici::ShowPageNumber(int32_t n) {
             mainPage_ = stored->Number();
             BuildFrames(std::move(tree));
             modified_ = false;
-            if (OnBoxShown) OnBoxShown();
+            FireBoxShown();
             if (readOnly_ && ActivePreview) ArmSlideTimer();
             return true;
         }
@@ -178,6 +193,8 @@ bool TInsiemeCornici::ShowStored(THQVtesto* stored) {
     host_.modified = false;
     page_ = std::make_unique<THQVpage>(host_);
     page_->SetReadOnly(readOnly_);
+    page_->SetScrollBarMode(pageScrollBars_);
+    page_->SetBorder(pageBorder_);
     page_->ShowPage(stored);
     THQVbox* box = page_->Box();
     if (!box) {
@@ -205,19 +222,29 @@ bool TInsiemeCornici::ShowStored(THQVtesto* stored) {
         if (OnChanged) OnChanged();
     };
     box->OnRepaint = [this](THQVbox&) {
-        if (OnRepaint) OnRepaint();
+        FireRepaint();
     };
     objectsHost_ = std::make_unique<PageObjectsHost>(*page_, *page_->WorkingCopy());
     MakeEditor(*box);
     editor_->PlaceCaretAtFirstEditable();
     mainPage_ = number;
     modified_ = false;
-    if (OnBoxShown) OnBoxShown();
+    FireBoxShown();
     if (readOnly_ && ActivePreview) {
         PostLaunchers();
         ArmSlideTimer();
     }
     return true;
+}
+
+void TInsiemeCornici::FireBoxShown() {
+    if (OnBoxShown) OnBoxShown();
+    if (frameSetBoxShown_) frameSetBoxShown_();
+}
+
+void TInsiemeCornici::FireRepaint() {
+    if (OnRepaint) OnRepaint();
+    if (frameSetRepaint_) frameSetRepaint_();
 }
 
 // --- slides ------------------------------------------------------------------------------------
@@ -260,13 +287,13 @@ void TInsiemeCornici::SetMainPageNumber(int32_t n) {
     if (!set_ || n < 0) {
         mainPage_ = -1;
         current_ = nullptr;
-        if (OnBoxShown) OnBoxShown();
+        FireBoxShown();
         if (OnPageChanged) OnPageChanged();
         return;
     }
     if (!ShowPageNumber(n)) {
         mainPage_ = -1;
-        if (OnBoxShown) OnBoxShown();
+        FireBoxShown();
     }
     if (OnPageChanged) OnPageChanged();
 }
@@ -276,7 +303,7 @@ void TInsiemeCornici::Reshow() {
     LeavePage(true);
     if (!set_ || n < 0 || !ShowPageNumber(n)) {
         mainPage_ = -1;
-        if (OnBoxShown) OnBoxShown();
+        FireBoxShown();
     }
 }
 
@@ -405,7 +432,9 @@ bool TInsiemeCornici::RunPosted() {
             // Subtypes 1, 4 and 5 name a page through the page that holds them.
             links::SpecialLink s{*o};
             int32_t target = -1;
-            if (s.Subtype() == 1) {
+            // A subtype 1 link that shows its target in a frame or a window
+            // of its own (actions 0 to 4) leaves the main page where it is.
+            if (s.Subtype() == 1 && s.Action() == links::kActJump) {
                 THQVoggetto* t = set_->GetObjectById(s.Target());
                 if (t && t->Kind() == testoHtml && !t->IsFree() && t->Owner() == set_) target = t->Number();
             } else if (s.Subtype() == 4) {
@@ -578,6 +607,8 @@ std::unique_ptr<TInsiemeCornici> TInsiemeCornici::MakeFrameView() {
     v->host_.SearchOptions = host_.SearchOptions;
     v->host_.spellChecker = host_.spellChecker;
     v->host_.scheduler = host_.scheduler;
+    v->host_.controlMetrics = host_.controlMetrics;
+    v->host_.mediaPlayers = host_.mediaPlayers;
     v->SaveOnExit = SaveOnExit;
     v->AnchorPreview = AnchorPreview;
     v->autoEngQuote_ = autoEngQuote_;
@@ -589,12 +620,9 @@ std::unique_ptr<TInsiemeCornici> TInsiemeCornici::MakeFrameView() {
     v->OnChanged = [this] {
         if (OnChanged) OnChanged();
     };
-    v->OnRepaint = [this] {
-        if (OnRepaint) OnRepaint();
-    };
-    v->OnBoxShown = [this] {
-        if (OnBoxShown) OnBoxShown();
-    };
+    // The frame set hears of the frame's box after whoever shows it.
+    v->frameSetRepaint_ = [this] { FireRepaint(); };
+    v->frameSetBoxShown_ = [this] { FireBoxShown(); };
     v->OnSelectionChange = [this, nested](PlacedObject* c) {
         if (frames_) currentFrame_ = frames_->FrameOf(nested);
         if (OnSelectionChange) OnSelectionChange(c);
@@ -671,10 +699,86 @@ void TInsiemeCornici::SelectFrame(THQVFrame* frame) {
 }
 
 bool TInsiemeCornici::SelectFrameByName(std::string_view name) {
-    THQVFrame* f = frames_ ? frames_->FindByTitle(name) : nullptr;
+    TInsiemeCornici* owner = FrameOwner(name);
+    if (owner && owner != this) return owner->SelectFrameByName(name);
+    THQVFrame* f = owner ? frames_->FindByTitle(name) : nullptr;
     if (!f) return false;
     currentFrame_ = f;
     if (framesOnly_ && OnClickFrame) OnClickFrame(f);
+    return true;
+}
+
+TInsiemeCornici* TInsiemeCornici::FrameOwner(std::string_view name) {
+    if (frames_) {
+        const std::string wanted = Lower(name);
+        for (THQVFrame* f : frames_->Tree().PreOrder()) {
+            if (Lower(f->rec.title) == wanted) return this;
+            // A leaf's view: its own frames and the frame sets nested in its page.
+            TInsiemeCornici* v = f->IsLeaf() ? frames_->ViewOf(f) : nullptr;
+            if (v)
+                if (TInsiemeCornici* owner = v->FrameOwner(name)) return owner;
+        }
+    }
+    for (TInsiemeCornici* n : nestedSets_)
+        if (TInsiemeCornici* owner = n->FrameOwner(name)) return owner;
+    return nullptr;
+}
+
+void TInsiemeCornici::AddNestedFrameSet(TInsiemeCornici* view) {
+    if (view && view != this && std::find(nestedSets_.begin(), nestedSets_.end(), view) == nestedSets_.end())
+        nestedSets_.push_back(view);
+}
+
+void TInsiemeCornici::RemoveNestedFrameSet(TInsiemeCornici* view) {
+    nestedSets_.erase(std::remove(nestedSets_.begin(), nestedSets_.end(), view), nestedSets_.end());
+}
+
+TInsiemeCornici::FrameHit TInsiemeCornici::HitFrames(int32_t x, int32_t y) const {
+    FrameHit hit;
+    if (frames_) {
+        hit.bar = frames_->BarAt(x, y);
+        if (hit.bar.kind == THQVFramePanel::BarHit::None) hit.frame = frames_->LeafAt(x, y);
+        return hit;
+    }
+    // A page shown alone offers its two edge bars.
+    for (const THQVEdgeBar& b : EdgeBars())
+        if (x >= b.x && x < b.x + b.width && y >= b.y && y < b.y + b.height) {
+            hit.bar.kind = THQVFramePanel::BarHit::Edge;
+            hit.bar.edge = b;
+            break;
+        }
+    return hit;
+}
+
+void TInsiemeCornici::SetPageScrollBars(int mode) {
+    pageScrollBars_ = mode;
+    if (page_) page_->SetScrollBarMode(mode);
+}
+
+void TInsiemeCornici::SetPageBorder(bool on) {
+    pageBorder_ = on;
+    if (page_) page_->SetBorder(on);
+}
+
+bool TInsiemeCornici::ScrollByArrow(EditKey key) {
+    if (!readOnly_) return false;
+    int32_t dx = 0, dy = 0;
+    switch (key) {
+        case EditKey::Left: dx = -kArrowStep; break;
+        case EditKey::Right: dx = kArrowStep; break;
+        case EditKey::Up: dy = -kArrowStep; break;
+        case EditKey::Down: dy = kArrowStep; break;
+        default: return false;
+    }
+    THQVbox* box = MainBox();
+    if (!box) return true;
+    // The page scrolls as far as its text reaches past its client area.
+    BoxGeometry& g = box->geometry;
+    const int32_t vMax = std::max(0, g.vScrollRange - g.clientHeight);
+    const int32_t hMax = std::max(0, g.hScrollRange - g.clientWidth);
+    g.vScrollPos = std::clamp(g.vScrollPos + dy, 0, vMax);
+    g.hScrollPos = std::clamp(g.hScrollPos + dx, 0, hMax);
+    FireRepaint();
     return true;
 }
 
@@ -710,7 +814,7 @@ THQVFrame* TInsiemeCornici::SplitFrame(THQVFrame* frame, int direction, int32_t 
         return nullptr;
     }
     if (!currentFrame_ || !frames_->ViewOf(currentFrame_)) currentFrame_ = made;
-    if (OnBoxShown) OnBoxShown();
+    FireBoxShown();
     if (OnFrameSetChanged) OnFrameSetChanged();
     return made;
 }
@@ -754,7 +858,7 @@ void TInsiemeCornici::DeleteFrame(THQVFrame* frame) {
         currentFrame_ = nullptr;
     }
     if (result == THQVFramePanel::Deleted::Yes || result == THQVFramePanel::Deleted::RootLeft) {
-        if (OnBoxShown) OnBoxShown();
+        FireBoxShown();
     }
     if (OnFrameSetChanged) OnFrameSetChanged();
 }
@@ -808,6 +912,10 @@ void TInsiemeCornici::SetTemporaryCopy(bool on) {
 }
 
 bool TInsiemeCornici::ShowInNamedFrame(std::string_view name, THQVoggetto& object, int32_t anchor, uint8_t mode) {
+    TInsiemeCornici* owner = FrameOwner(name);
+    if (!owner) return false;
+    // A frame of a frame set nested deeper: that set shows the object.
+    if (owner != this) return owner->ShowInNamedFrame(name, object, anchor, mode);
     if (!frames_ || !frames_->FindByTitle(name)) return false;
     if (!tmp_.on) SetTemporaryCopy(true);
     THQVFrame* f = frames_ ? frames_->FindByTitle(name) : nullptr;
@@ -829,7 +937,7 @@ bool TInsiemeCornici::ShowInNamedFrame(std::string_view name, THQVoggetto& objec
     }
     frames_->Resize();
     if (!frames_->ViewOf(currentFrame_)) currentFrame_ = frames_->ViewOf(f) ? f : nullptr;
-    if (OnBoxShown) OnBoxShown();
+    FireBoxShown();
     return true;
 }
 

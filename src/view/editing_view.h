@@ -126,7 +126,30 @@ public:
     THQVFrame* CurrentFrame() const { return currentFrame_; }
     void SelectFrame(THQVFrame* frame);
     // Selects the frame titled `name` (case-insensitive); false when none is.
+    // Frames of frame sets nested deeper are found too (see FrameOwner).
     bool SelectFrameByName(std::string_view name);
+    // The view whose own frame tree holds the frame titled `name`, looked up
+    // depth first: this view's frames in pre-order, descending into a leaf's
+    // view where that view shows frames of its own, then the frame sets nested
+    // in the pages shown (floating frames). Null when no frame has that name.
+    TInsiemeCornici* FrameOwner(std::string_view name);
+    // A frame set nested in a page this view shows (a floating frame's view)
+    // takes part in the lookup of named frames while it is registered.
+    void AddNestedFrameSet(TInsiemeCornici* view);
+    void RemoveNestedFrameSet(TInsiemeCornici* view);
+    // What a press at (x, y) of the view's area meets: a bar between frames
+    // the user may drag, an edge bar, or the page of a leaf frame.
+    struct FrameHit {
+        THQVFramePanel::BarHit bar;
+        THQVFrame* frame = nullptr;  // the leaf under the point (no bar hit)
+    };
+    FrameHit HitFrames(int32_t x, int32_t y) const;
+    // The scroll-bar mode (0 none, 3 as needed) and border of the pages this
+    // view shows; a frame gives its nested view its own.
+    void SetPageScrollBars(int mode);
+    void SetPageBorder(bool on);
+    int PageScrollBars() const { return pageScrollBars_; }
+    bool PageBorder() const { return pageBorder_; }
     // The nested view of the selected frame (null: none, or no frames).
     TInsiemeCornici* FrameView() const;
     // The edge bars an editable view offers (a page shown alone: its two,
@@ -176,6 +199,12 @@ public:
     // Shows the main page again as the hypertext now holds it (it was changed
     // outside the view); the page shown is stored first (SaveOnExit).
     void Reshow();
+
+    // The arrow keys of a read-only view scroll the current box's page by 20
+    // pixels (left and right horizontally, up and down vertically), within
+    // the page's scroll ranges; false for other keys and in an editable view.
+    static constexpr int32_t kArrowStep = 20;
+    bool ScrollByArrow(EditKey key);
 
     // --- page history -------------------------------------------------------------------------
     // The pages shown before the ones links led to, oldest first.
@@ -293,6 +322,8 @@ public:
     std::function<void()> OnFrameSetChanged;
     // A frame was selected.
     std::function<void(THQVFrame*)> OnClickFrame;
+    // The view is being destroyed (a frame's nested view goes with its frame).
+    std::function<void()> OnDestroyed;
 
     // The actions the box editor posts for the host (menus, scrolling, drags).
     DeferredActions& Actions() { return const_cast<TInsiemeCornici&>(Shown()).actions_; }
@@ -309,10 +340,19 @@ private:
     void WriteLayoutBack();
     // Shows `stored` in this view (the box, its editor, undo).
     bool ShowStored(THQVtesto* stored);
+    // OnBoxShown and OnRepaint, then the same for the frame set a frame's
+    // nested view belongs to (its own hooks, so that a host's callbacks
+    // never replace them).
+    void FireBoxShown();
+    void FireRepaint();
+    std::function<void()> frameSetBoxShown_, frameSetRepaint_;
     // The view whose index list holds the shown page for undo.
     TInsiemeCornici* undoOwner_ = this;
     bool showNested_ = true;
     bool framesOnly_ = false;
+    int pageScrollBars_ = 3;
+    bool pageBorder_ = true;
+    std::vector<TInsiemeCornici*> nestedSets_;
     int32_t viewWidth_ = 600, viewHeight_ = 400;
     std::unique_ptr<THQVFramePanel> frames_;
     THQVFrame* currentFrame_ = nullptr;

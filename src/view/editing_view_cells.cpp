@@ -90,7 +90,7 @@ bool TInsiemeCornici::FocusBox(THQVbox* box, int32_t paragraph, int32_t ch) {
         box->SetCaret(k, std::clamp(ch, 0, box->Paragraph(k).Length()));
         box->hasSelection = false;
     }
-    if (OnRepaint) OnRepaint();
+    FireRepaint();
     return true;
 }
 

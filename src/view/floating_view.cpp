@@ -14,6 +14,7 @@ TFloatingView::TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, 
     inner_.SetReadOnly(true);
     inner_.SetAutoJump(settings_.autoJump);
     inner_.ActivePreview = settings_.activePreview;
+    inner_.SetShowNested(settings_.showNested);
     // Links the inner view does not show itself go to the outer view.
     inner_.OnDoLink = [this](links::LinkSender, THQVoggetto* target) {
         if (keepsLinks_ && target && (target->Kind() == testoHtml || target->Kind() == speclink)) return;
@@ -25,7 +26,10 @@ TFloatingView::TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, 
     if (!page || page->IsFree() || !FloatingMayShow(outerPages_, settings_.page)) return;
     inner_.SetMainPageNumber(settings_.page);
     shown_ = inner_.MainPageNumber() == settings_.page;
+    if (shown_) outer_.AddNestedFrameSet(&inner_);
 }
+
+TFloatingView::~TFloatingView() { outer_.RemoveNestedFrameSet(&inner_); }
 
 std::vector<int32_t> TFloatingView::Chain() const {
     std::vector<int32_t> chain = outerPages_;

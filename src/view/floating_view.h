@@ -7,6 +7,9 @@
 //   TFloatingView inner(outer, frame, measurer, {outerPage});
 //   inner.Shown();                 // false: the nesting stopped here
 //   inner.View().MainPageNumber();
+//
+// While it exists the inner view counts as a frame set nested in the outer
+// view's page: links naming one of its frames find it.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +26,9 @@ public:
     // `outerPages`: the pages shown around the frame, outermost first.
     TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, platform::TextMeasurer& measurer,
                   std::vector<int32_t> outerPages);
+    ~TFloatingView();
+    TFloatingView(const TFloatingView&) = delete;
+    TFloatingView& operator=(const TFloatingView&) = delete;
     TInsiemeCornici& View() { return inner_; }
     bool Shown() const { return shown_; }
     bool ShowNested() const { return settings_.showNested; }

@@ -72,6 +72,7 @@ void THQVFramePanel::ShowPageIn(THQVFrame& f, int32_t page) {
     auto& view = views_[&f];
     placeholders_.erase(&f);
     if (!view) view = makeView_();
+    ApplyFields(f);
     if (view->MainPageNumber() == page) return;
     if (f.rec.page != page) treeModified = true;
     view->SetMainPageNumber(page);
@@ -82,6 +83,7 @@ void THQVFramePanel::ShowPlaceholderIn(THQVFrame& f, THQVoggetto& object) {
     if (framesOnly || !f.IsLeaf()) return;
     auto& view = views_[&f];
     if (!view) view = makeView_();
+    ApplyFields(f);
     // A page of its own, never registered: a line saying that an object
     // appears here, and under it a link to the object with its description.
     std::unique_ptr<THQVoggetto> page = set_.NewObject(testoHtml);
@@ -214,6 +216,48 @@ std::vector<THQVEdgeBar> THQVFramePanel::EdgeBars() const {
         out.push_back({m, 1, f->x, f->y, std::min(barWidth, f->width), f->height});
     }
     return out;
+}
+
+PixelRect THQVFramePanel::PageRect(const THQVFrame& f) const {
+    // Edge bars show only where frames are edited; frames-only panels draw titles, no pages.
+    const int32_t bar = editable && !framesOnly ? barWidth : 0;
+    const int32_t left = std::min(f.x + bar, f.x + f.width), top = std::min(f.y + bar, f.y + f.height);
+    return {left, top, f.x + f.width, f.y + f.height};
+}
+
+THQVFrame* THQVFramePanel::LeafAt(int32_t x, int32_t y) const {
+    for (const THQVFrame* f : tree_.PreOrder())
+        if (f->IsLeaf() && x >= f->x && x < f->x + f->width && y >= f->y && y < f->y + f->height)
+            return const_cast<THQVFrame*>(f);
+    return nullptr;
+}
+
+THQVFramePanel::BarHit THQVFramePanel::BarAt(int32_t x, int32_t y) const {
+    BarHit hit;
+    auto inside = [&](int32_t bx, int32_t by, int32_t w, int32_t h, int32_t slack) {
+        return x >= bx - slack && x < bx + w + slack && y >= by - slack && y < by + h + slack;
+    };
+    // The innermost bar wins: bars of nested containers come later in pre-order.
+    for (const THQVSplit& s : Splits())
+        if (s.Sizeable && inside(s.x, s.y, s.width, s.height, 1)) {
+            hit.kind = BarHit::Split;
+            hit.split = s;
+        }
+    if (hit.kind != BarHit::None) return hit;
+    for (const THQVEdgeBar& b : EdgeBars())
+        if (inside(b.x, b.y, b.width, b.height, 0)) {
+            hit.kind = BarHit::Edge;
+            hit.edge = b;
+            return hit;
+        }
+    return hit;
+}
+
+void THQVFramePanel::ApplyFields(const THQVFrame& f) {
+    TInsiemeCornici* v = ViewOf(&f);
+    if (!v) return;
+    v->SetPageScrollBars(f.rec.scrolling ? 3 : 0);
+    v->SetPageBorder(f.rec.border != 0);
 }
 
 // --- sizes ---------------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/layout.h"
 #include "view/frames.h"
 
 namespace ovik {
@@ -110,6 +111,23 @@ public:
 
     std::vector<THQVSplit> Splits() const;
     std::vector<THQVEdgeBar> EdgeBars() const;
+
+    // Where the page of leaf `f` stands, relative to the root's top left: the
+    // frame less the edge bars shown along its top and left.
+    PixelRect PageRect(const THQVFrame& f) const;
+    // The leaf frame under (x, y), or null (outside, or on a bar between frames).
+    THQVFrame* LeafAt(int32_t x, int32_t y) const;
+    // What a press at (x, y) takes: a bar between frames the user may drag
+    // (one pixel of slack either side), else an edge bar, else nothing.
+    struct BarHit {
+        enum Kind { None, Split, Edge } kind = None;
+        THQVSplit split;
+        THQVEdgeBar edge;
+    };
+    BarHit BarAt(int32_t x, int32_t y) const;
+    // Gives the nested view of leaf `f` the frame's scroll mode (3 when the
+    // frame lets its page scroll, else 0) and border.
+    void ApplyFields(const THQVFrame& f);
 
     // Splits `f`: a leaf gets two children, a new frame of `size` pixels on
     // top (direction 0) or at the left (1) with a new page, and a frame that

@@ -14,7 +14,11 @@
 #include "platform/text_measurer.h"
 #include "support/frame_records.h"
 #include "support/page_text.h"
+#include "page/placed_controls.h"
+#include "page/placed_floating.h"
+#include "text/layout.h"
 #include "view/editing_view.h"
+#include "view/floating_view.h"
 
 namespace ovik {
 namespace {
@@ -57,6 +61,14 @@ struct FrameView : ::testing::Test {
         ASSERT_TRUE(tree.ReadRecords(recs, kFrameRecordSize));
         ASSERT_TRUE(SetPageLayout(set, 0, tree));
     }
+    // Page `page` hosts the layout of `recs`.
+    void Layout(std::initializer_list<FrameRecord> recs, int32_t page = 0) {
+        FrameTree tree;
+        ASSERT_TRUE(tree.ReadRecords(testing::Records(recs), kFrameRecordSize));
+        ASSERT_TRUE(SetPageLayout(set, page, tree));
+    }
+    THQVFrame* Frame(const char* title) { return view.Frames() ? view.Frames()->FindByTitle(title) : nullptr; }
+    TInsiemeCornici* ViewIn(const char* title) { return view.Frames()->ViewOf(Frame(title)); }
     std::vector<std::string> Titles() {
         std::vector<std::string> out;
         for (const THQVFrame* f : std::as_const(view.Frames()->Tree()).PreOrder()) out.push_back(f->rec.title);
@@ -415,6 +427,277 @@ TEST_F(FrameView, SplitGiveFollowSaveAndReopen) {
     EXPECT_EQ(third->width, targetWidth);
     again.Close();
     std::filesystem::remove(file);
+}
+
+// A special link that shows its target in a frame or a window leaves the
+// main page to its owner; only one that jumps shows its target as the main page.
+TEST_F(FrameView, OnlyJumpingSpecialLinksChangeTheMainPage) {
+    GiveLayout();
+    view.SetReadOnly(true);
+    struct Case {
+        uint8_t action;
+        int32_t mainAfter;
+    };
+    for (const Case& c : {Case{links::kActJump, 3}, Case{links::kActNamedFrame, 0}, Case{links::kActSeparateWindow, 0},
+                          Case{links::kActPopup, 0}, Case{0, 0}}) {
+        SCOPED_TRACE(int(c.action));
+        auto made = links::NewSpecialLink(set, links::kSpecGoTo);
+        links::SpecialLink s{*made};
+        s.SetAction(c.action);
+        s.SetWindowName("corpo");
+        s.SetTarget(set.Page(3)->Id());
+        THQVoggetto* special = THQVoggetto::Register(made);
+        view.Close();
+        view.SetMainPageNumber(0);
+        links.clear();
+        view.DoLink(links::LinkSender::TextBox, special);
+        view.RunPosted();
+        EXPECT_EQ(view.MainPageNumber(), c.mainAfter);
+        EXPECT_EQ(view.PageHistory().size(), c.mainAfter == 0 ? 0u : 1u);
+        ASSERT_EQ(links.size(), 1u);
+        EXPECT_EQ(links[0].second, speclink);
+    }
+}
+
+// Where the pages of a frame set stand and what a press meets: an editable
+// view shows edge bars along each frame's top and left, and every bar between
+// frames may be dragged; a reader's view shows the pages over the whole frame
+// and lets only resizable frames be resized.
+TEST_F(FrameView, PagesStandInTheirFramesAndPressesFindFramesAndBars) {
+    GiveLayout();
+    struct Case {
+        bool readOnly;
+        uint8_t resizable;
+        int32_t inset;  // edge bar width in front of each page
+        bool splitHit;
+        bool edgeHit;
+    };
+    for (const Case& c : {Case{false, 0, 10, true, true}, Case{true, 0, 0, false, false}, Case{true, 1, 0, true, false}}) {
+        SCOPED_TRACE(::testing::Message() << c.readOnly << int(c.resizable));
+        view.Close();
+        view.SetReadOnly(c.readOnly);
+        view.SetMainPageNumber(0);
+        ASSERT_NE(view.Frames(), nullptr);
+        for (THQVFrame* f : view.Frames()->Tree().PreOrder()) f->rec.resizable = c.resizable;
+        for (const char* title : {"menu", "testa", "corpo"}) {
+            const THQVFrame& f = *Frame(title);
+            EXPECT_EQ(view.Frames()->PageRect(f), (PixelRect{f.x + c.inset, f.y + c.inset, f.x + f.width, f.y + f.height}))
+                << title;
+            // The middle of a page belongs to its frame.
+            const TInsiemeCornici::FrameHit in = view.HitFrames(f.x + f.width / 2, f.y + f.height / 2);
+            EXPECT_EQ(in.frame, &f) << title;
+            EXPECT_EQ(in.bar.kind, THQVFramePanel::BarHit::None) << title;
+        }
+        // The bar between "menu" and the column on its right.
+        const THQVFrame& menu = *Frame("menu");
+        const TInsiemeCornici::FrameHit bar = view.HitFrames(menu.x + menu.width + 1, 200);
+        EXPECT_EQ(bar.bar.kind == THQVFramePanel::BarHit::Split, c.splitHit);
+        if (c.splitHit) {
+            EXPECT_EQ(bar.bar.split.parent, view.Frames()->Tree().Root());
+            EXPECT_TRUE(bar.bar.split.vertical);
+        }
+        EXPECT_EQ(bar.frame, nullptr) << "a bar is no frame's page";
+        // The top edge bar of "corpo".
+        const THQVFrame& corpo = *Frame("corpo");
+        const TInsiemeCornici::FrameHit edge = view.HitFrames(corpo.x + 40, corpo.y + 2);
+        EXPECT_EQ(edge.bar.kind == THQVFramePanel::BarHit::Edge, c.edgeHit);
+        if (c.edgeHit) {
+            EXPECT_EQ(edge.bar.edge.frame, &corpo);
+            EXPECT_EQ(edge.bar.edge.direction, 0);
+        } else {
+            EXPECT_EQ(edge.frame, &corpo);
+        }
+    }
+    // Outside every frame nothing is met.
+    const TInsiemeCornici::FrameHit outside = view.HitFrames(700, 500);
+    EXPECT_EQ(outside.frame, nullptr);
+    EXPECT_EQ(outside.bar.kind, THQVFramePanel::BarHit::None);
+}
+
+// The bars between frames of an editable view are at least 3 pixels even
+// when the layout asks for none, and a reader's view then shows none.
+TEST_F(FrameView, TurningReadOnlyResizesTheFramesForTheirBars) {
+    FrameRecord root = Rec(1, -1, "Pag0", 0, 100, -1);
+    root.spacing = 0;
+    Layout({root, Rec(2, 1, "a", 1, 50, 1), Rec(3, 1, "b", 3, 100, 2)});
+    view.SetMainPageNumber(0);
+    EXPECT_EQ(Frame("b")->x - (Frame("a")->x + Frame("a")->width), 3);
+    view.SetReadOnly(true);
+    EXPECT_EQ(Frame("b")->x, Frame("a")->x + Frame("a")->width);
+    EXPECT_EQ(Frame("a")->width + Frame("b")->width, 600);
+}
+
+// A frame gives its page its scroll mode and border, also a page a link
+// later shows in it; an editable page always scrolls.
+TEST_F(FrameView, FramesGiveTheirPagesScrollBarsAndBorder) {
+    struct Case {
+        uint8_t scrolling, border;
+        bool readOnly;
+        int mode;
+        bool bars, borderShown;
+    };
+    for (const Case& c : {Case{1, 1, true, 3, true, true}, Case{0, 0, true, 0, false, false},
+                          Case{0, 1, true, 0, false, true}, Case{0, 0, false, 0, true, false}}) {
+        SCOPED_TRACE(::testing::Message() << int(c.scrolling) << int(c.border) << c.readOnly);
+        view.Close();
+        FrameRecord body = Rec(3, 1, "corpo", 3, 100, 2);
+        body.scrolling = c.scrolling;
+        body.border = c.border;
+        Layout({Rec(1, -1, "Pag0", 0, 100, -1), Rec(2, 1, "menu", 1, 30, 1), body});
+        view.SetReadOnly(c.readOnly);
+        view.SetMainPageNumber(0);
+        for (int step = 0; step < 2; ++step) {
+            THQVpage* page = ViewIn("corpo")->MainPage();
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(page->ScrollBarMode(), c.mode);
+            EXPECT_EQ(page->VerticalBarVisible(), c.bars);
+            EXPECT_EQ(page->BorderVisible(), c.borderShown);
+            // The other frame keeps the defaults.
+            EXPECT_EQ(ViewIn("menu")->MainPage()->ScrollBarMode(), 3);
+            EXPECT_TRUE(ViewIn("menu")->MainPage()->BorderVisible());
+            // A link shows another page in the frame: it looks the same.
+            ASSERT_TRUE(view.ShowInNamedFrame("corpo", *set.Page(3), -1, 0));
+            if (!c.readOnly) break;  // the temporary copy is read-only
+        }
+        view.SetReadOnly(false);
+    }
+}
+
+// The arrow keys of a reader's view scroll the page by 20 pixels within its
+// scroll ranges; an editable view leaves them to the caret.
+TEST_F(FrameView, ArrowKeysScrollAReadOnlyPage) {
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += "<Z S0 >riga " + std::to_string(i);
+    set.Page(1)->SetContent(Content(text));
+    view.SetMainPageNumber(1);
+    ResizePageBox(*view.MainBox(), 300, 100);
+    EXPECT_FALSE(view.ScrollByArrow(EditKey::Down)) << "an editable view moves the caret";
+    view.SetReadOnly(true);
+    ResizePageBox(*view.MainBox(), 300, 100);
+    BoxGeometry& g = view.MainBox()->geometry;
+    ASSERT_GT(g.vScrollRange, 200);
+    EXPECT_FALSE(view.ScrollByArrow(EditKey::Enter));
+    struct Step {
+        EditKey key;
+        int32_t v, h;
+    };
+    for (const Step& s : {Step{EditKey::Up, 0, 0}, Step{EditKey::Down, 20, 0}, Step{EditKey::Down, 40, 0},
+                          Step{EditKey::Up, 20, 0}, Step{EditKey::Right, 20, 0}, Step{EditKey::Left, 20, 0}}) {
+        EXPECT_TRUE(view.ScrollByArrow(s.key));
+        EXPECT_EQ(g.vScrollPos, s.v);
+        EXPECT_EQ(g.hScrollPos, s.h) << "nothing overflows sideways";
+    }
+    // Down stops where the text ends.
+    for (int i = 0; i < 500; ++i) view.ScrollByArrow(EditKey::Down);
+    EXPECT_EQ(g.vScrollPos, g.vScrollRange - g.clientHeight);
+}
+
+// In a frame set the arrows scroll the selected frame's page only.
+TEST_F(FrameView, ArrowKeysScrollTheSelectedFramesPage) {
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += "<Z S0 >riga " + std::to_string(i);
+    set.Page(2)->SetContent(Content(text));
+    GiveLayout();
+    view.SetReadOnly(true);
+    view.SetMainPageNumber(0);
+    ASSERT_TRUE(view.SelectFrameByName("testa"));
+    ResizePageBox(*view.MainBox(), 300, 100);
+    EXPECT_TRUE(view.ScrollByArrow(EditKey::Down));
+    EXPECT_EQ(ViewIn("testa")->MainBox()->geometry.vScrollPos, 20);
+    EXPECT_EQ(ViewIn("menu")->MainBox()->geometry.vScrollPos, 0);
+}
+
+// A frame set nested in a frame's page (a floating frame showing a page with
+// a layout) takes part in the lookup of named frames, depth first.
+TEST_F(FrameView, NamedFramesAreFoundInFrameSetsNestedInFramesPages) {
+    Layout({Rec(1, -1, "Pag1", 0, 100, -1), Rec(2, 1, "su", 0, 50, 2), Rec(3, 1, "giu", 3, 100, 3)}, 1);
+    // Page 3 holds a floating frame that shows page 1 with its frames.
+    auto o = NewControlObject(set, inputStat, 18);
+    THQVoggetto* floating = THQVoggetto::Register(o, -1);
+    floating->SetI32(form_rec::kPage, MakeId(testoHtml, 1));
+    floating->SetU8(form_rec::kShowFrames, 1);
+    set.Page(3)->SetContent(Content("<Z S0 >cornice " + Tag(floating->Id())));
+    GiveLayout();
+    view.SetReadOnly(true);
+    view.SetMainPageNumber(0);
+    TInsiemeCornici* corpo = ViewIn("corpo");
+    ASSERT_NE(corpo, nullptr);
+    const TMyyFloating* frame = nullptr;
+    for (auto& c : corpo->MainPage()->Controls())
+        if (auto* f = dynamic_cast<TMyyFloating*>(c.get())) frame = f;
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(view.FrameOwner("GIU"), nullptr);
+    {
+        TFloatingView inner(*corpo, *frame, measurer, {0, 3});
+        ASSERT_TRUE(inner.Shown());
+        ASSERT_NE(inner.View().Frames(), nullptr);
+        EXPECT_EQ(view.FrameOwner("GIU"), &inner.View());
+        EXPECT_EQ(view.FrameOwner("corpo"), &view);
+        EXPECT_TRUE(view.SelectFrameByName("su"));
+        // The nested set shows the link's page in its frame; the outer frames stay.
+        ASSERT_TRUE(view.ShowInNamedFrame("giu", *set.Page(1), -1, 0));
+        THQVFrame* giu = inner.View().Frames()->FindByTitle("giu");
+        ASSERT_NE(giu, nullptr);
+        EXPECT_EQ(inner.View().Frames()->ViewOf(giu)->MainPageNumber(), 1);
+        EXPECT_EQ(ShownPages(), (std::vector<int32_t>{1, 2, 3}));
+        EXPECT_FALSE(view.ShowingTemporaryCopy());
+    }
+    EXPECT_EQ(view.FrameOwner("giu"), nullptr) << "a frame set that went is no longer searched";
+    EXPECT_FALSE(view.ShowInNamedFrame("giu", *set.Page(1), -1, 0));
+}
+
+// Links into named frames work on a temporary copy: whatever they show, and
+// whatever the reader does meanwhile, the hypertext is not changed by it, and
+// leaving preview shows the layout as it is stored.
+TEST_F(FrameView, TheTemporaryCopyLeavesTheHypertextUnchanged) {
+    GiveLayout();
+    view.SetMainPageNumber(0);
+    ASSERT_TRUE(view.SelectFrameByName("testa"));
+    view.Editor()->KeyPress('X');  // an edit made before the link is kept
+    view.StorePage();
+    auto made = set.NewInternetLink("http://example.org/");
+    THQVoggetto* address = THQVoggetto::Register(made);
+    ASSERT_NE(address, nullptr);
+    set.SetModified(false);
+    const int32_t layout = PageRecord{*set.Page(0)}.FrameLayout();
+    auto layoutBytes = [&] {
+        Bytes b;
+        set.GetObject(mappaFrame, layout)->ReadContent(b);
+        return b;
+    };
+    const Bytes layoutBefore = layoutBytes();
+    std::vector<Bytes> pagesBefore;
+    for (int32_t n = 0; n < set.ObjectCount(testoHtml); ++n) {
+        Bytes c;
+        set.Page(n)->ReadContent(c);
+        pagesBefore.push_back(c);
+    }
+    const int32_t objects = set.ObjectCount(testoHtml);
+
+    ASSERT_TRUE(view.ShowInNamedFrame("corpo", *set.Page(1), -1, 0));
+    ASSERT_TRUE(view.ShowInNamedFrame("destra", *set.Page(0), -1, 1));  // the frame set inside itself
+    ASSERT_TRUE(view.ShowInNamedFrame("menu", *address, -1, 0));
+    // The reader drags a bar and tries to type.
+    view.Frames()->Tree().Root()->children[0]->rec.resizable = 1;
+    view.Frames()->Tree().Root()->children[1]->rec.resizable = 1;
+    view.MoveBar(view.Frames()->Splits().at(0), 40);
+    ASSERT_TRUE(view.SelectFrameByName("corpo"));
+    if (view.Editor()) view.Editor()->KeyPress('Y');
+    view.RunPosted();
+    view.SetReadOnly(false);
+
+    EXPECT_FALSE(view.ShowingTemporaryCopy());
+    EXPECT_FALSE(set.Modified());
+    EXPECT_EQ(PageRecord{*set.Page(0)}.FrameLayout(), layout);
+    EXPECT_EQ(layoutBytes(), layoutBefore);
+    EXPECT_EQ(set.ObjectCount(testoHtml), objects);
+    for (int32_t n = 0; n < objects; ++n) {
+        Bytes c;
+        set.Page(n)->ReadContent(c);
+        EXPECT_EQ(c, pagesBefore[size_t(n)]) << "page " << n;
+    }
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Pag0", "menu", "destra", "testa", "corpo"}));
+    EXPECT_EQ(ShownPages(), (std::vector<int32_t>{1, 2, 3}));
 }
 
 }  // namespace
