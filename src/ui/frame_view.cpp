@@ -201,8 +201,6 @@ void TPageView::SyncFrames() {
     std::map<TInsiemeCornici*, TPageView*> gone = std::move(frameChildren_);
     frameChildren_ = std::move(kept);
     for (auto& [v, child] : gone) child->Release();
-    // The window's focus goes to the selected frame's page.
-    setFocusProxy(ActiveChild());
 }
 
 TPageView* TPageView::MakeFrameChild(TInsiemeCornici& v) {
@@ -238,7 +236,6 @@ bool TPageView::eventFilter(QObject* watched, QEvent* e) {
             THQVFrame* f = panel ? panel->FrameOf(v) : nullptr;
             if (f && f != model_.CurrentFrame()) {
                 model_.SelectFrame(f);
-                setFocusProxy(child);
                 viewport()->update();
             }
             break;
@@ -265,10 +262,7 @@ void TPageView::Detach() {
     caretTimer_.stop();
     StopAnimations();
     hide();
-    if (frameHost_) {
-        frameHost_->frameChildren_.erase(&model_);
-        if (frameHost_->focusProxy() == this) frameHost_->setFocusProxy(nullptr);
-    }
+    if (frameHost_) frameHost_->frameChildren_.erase(&model_);
     deleteLater();
 }
 

@@ -550,11 +550,14 @@ bool TPageView::event(QEvent* e) {
 void TPageView::keyPressEvent(QKeyEvent* e) {
     if (FramesOnly()) return;
     if (ShowsFrameSet()) {
-        // Keys go to the page of the selected frame.
-        if (TPageView* child = ActiveChild()) {
-            child->setFocus();
-            QCoreApplication::sendEvent(child, e);
-        }
+        // Keys given to the frame set go to the page of the selected frame;
+        // what that page leaves goes on to the window.
+        TPageView* child = ActiveChild();
+        if (!child || forwardingKey_) return e->ignore();
+        forwardingKey_ = true;
+        child->setFocus();
+        QCoreApplication::sendEvent(child, e);
+        forwardingKey_ = false;
         return;
     }
     if (readOnly_ && e->modifiers() == Qt::NoModifier && ScrollByArrow(e->key())) return;
@@ -674,6 +677,8 @@ void TPageView::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TPageView::focusInEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusInEvent(e);
+    // The focus given to a frame set goes on to the selected frame's page.
+    if (TPageView* child = ActiveChild()) child->setFocus(e->reason());
     viewport()->update();
 }
 

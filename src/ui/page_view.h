@@ -314,6 +314,7 @@ private:
     std::map<TInsiemeCornici*, TPageView*> frameChildren_;
     TPageView* frameHost_ = nullptr;
     bool modelGone_ = false;
+    bool forwardingKey_ = false;
 
     bool FramePress(QMouseEvent* e);
     bool FrameMove(QMouseEvent* e);
