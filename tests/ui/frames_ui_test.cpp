@@ -196,6 +196,24 @@ TEST_F(FramesUi, ABarDraggedBetweenFramesMovesTheirPages) {
     ExpectPlaced(view);
 }
 
+// Keys given to the frame set itself go to the selected frame's page; a key
+// that page does not take goes on to the window and never comes back.
+TEST_F(FramesUi, KeysGivenToTheFrameSetReachTheSelectedFramesPage) {
+    TMainForm& w = Open();
+    w.ShowPage(0);
+    TPageView* view = w.View();
+    ASSERT_TRUE(view->ShowsFrameSet());
+    ASSERT_TRUE(view->Model().SelectFrameByName("note"));
+    TPageView* note = view->FrameChild("note");
+    ASSERT_EQ(view->ActiveChild(), note);
+    QTest::keyClick(view, Qt::Key_F20);  // taken by no one
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClicks(view, "Qui ");
+    ASSERT_NE(note->MainBox(), nullptr);
+    EXPECT_EQ(note->MainBox()->Paragraph(0).Text(), "Qui pagina Note");
+    EXPECT_EQ(view->FrameChild("indice")->MainBox()->Paragraph(0).Text().find("Qui"), std::string::npos);
+}
+
 // Three pages chained into a ring run by themselves in preview, each after
 // its delay (0 seconds: 100 ms), and stop when the preview is left.
 TEST_F(FramesUi, AThreePageSlideRingRunsInPreviewUntilStopped) {
