@@ -268,6 +268,17 @@ bool IsFormControl(ControlClass c) {
 }
 }  // namespace
 
+int32_t NextReaderControl(THQVpage& page, int32_t from, bool back) {
+    std::vector<int32_t> order;
+    for (const auto& p : page.Controls())
+        if (auto* c = dynamic_cast<TMyyControl*>(p.get()); c && c->TakesKeys()) order.push_back(c->ControlIndex());
+    if (order.empty()) return -1;
+    const auto at = std::find(order.begin(), order.end(), from);
+    if (at == order.end()) return back ? order.back() : order.front();
+    const size_t i = size_t(at - order.begin());
+    return back ? order[(i + order.size() - 1) % order.size()] : order[(i + 1) % order.size()];
+}
+
 int32_t ResetForm(THQVpage& page, const TMyyControl& button) {
     const auto& controls = page.Controls();
     size_t at = controls.size();

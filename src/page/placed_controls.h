@@ -110,6 +110,15 @@ public:
     // The state a reader enters in a read-only view, and setting it.
     virtual std::string ValueText() const { return {}; }
     virtual void SetValueText(const std::string&) {}
+    // A reader's input in a read-only view. TakesKeys: the control keeps the
+    // keyboard once clicked (edit fields, text boxes, lists, combo boxes,
+    // radio buttons, check boxes). The others return true when the shown
+    // state changed; typed characters come as Windows-1252 bytes, a click at
+    // (x, y) inside the control.
+    virtual bool TakesKeys() const { return false; }
+    virtual bool ReaderKeyDown(EditKey /*key*/, uint8_t /*modifiers*/) { return false; }
+    virtual bool ReaderKeyPress(uint8_t /*c*/) { return false; }
+    virtual bool ReaderClick(int32_t /*x*/, int32_t /*y*/) { return false; }
     // Whether the resize handles can be used.
     virtual bool HandlesEnabled() const { return true; }
     // Whether a read-only view draws the control (markers mostly do not).
@@ -149,6 +158,11 @@ std::unique_ptr<THQVoggetto> NewControlObject(THQVset& set, uint8_t kind, uint8_
 // Makes the control of an object of these kinds, read from its record; null
 // when its kind and subtype get no control.
 std::unique_ptr<TMyyControl> MakeFormControl(WorkingObject& w, THQVpage* page);
+
+// The next (or with `back` the previous) control of the page, after control
+// index `from` in the order of the page's text, that takes a reader's keys;
+// wraps around, -1 when none does. `from` -1 starts at the first (last).
+int32_t NextReaderControl(THQVpage& page, int32_t from, bool back);
 
 // The shown state of every form control of the form that `button` (a reset
 // button) belongs to goes back to the record: from the form start before it to

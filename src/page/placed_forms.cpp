@@ -50,6 +50,88 @@ std::string ListItemsText(const std::vector<ListItem>& items) {
     return s;
 }
 
+// --- typing into edit fields and text boxes ----------------------------------------------------
+
+namespace {
+// The start of the line holding byte `i`, and the end of its text (before
+// its line break).
+int32_t LineStart(const std::string& t, int32_t i) {
+    while (i > 0 && t[size_t(i - 1)] != '\n') --i;
+    return i;
+}
+int32_t LineEnd(const std::string& t, int32_t i) {
+    while (i < int32_t(t.size()) && t[size_t(i)] != '\r' && t[size_t(i)] != '\n') ++i;
+    return i;
+}
+bool BreakAt(const std::string& t, int32_t i) {
+    return i >= 0 && size_t(i) + 1 < t.size() && t[size_t(i)] == '\r' && t[size_t(i) + 1] == '\n';
+}
+}  // namespace
+
+void TMyyTextControl::SetCaret(int32_t index) {
+    caret = std::clamp<int32_t>(index, 0, int32_t(text.size()));
+    if (BreakAt(text, caret - 1)) --caret;
+}
+
+bool TMyyTextControl::ReaderKeyPress(uint8_t c) {
+    if (c < 32) return false;
+    SetCaret(caret);
+    text.insert(size_t(caret), 1, char(c));
+    ++caret;
+    return true;
+}
+
+bool TMyyTextControl::ReaderKeyDown(EditKey key, uint8_t /*modifiers*/) {
+    SetCaret(caret);
+    const int32_t size = int32_t(text.size());
+    const int32_t was = caret;
+    switch (key) {
+        case EditKey::Backspace: {
+            if (caret == 0) return false;
+            const int32_t n = BreakAt(text, caret - 2) ? 2 : 1;
+            text.erase(size_t(caret - n), size_t(n));
+            caret -= n;
+            return true;
+        }
+        case EditKey::Delete: {
+            if (caret >= size) return false;
+            text.erase(size_t(caret), size_t(BreakAt(text, caret) ? 2 : 1));
+            return true;
+        }
+        case EditKey::Enter:
+            if (!MultiLine()) return false;
+            text.insert(size_t(caret), "\r\n");
+            caret += 2;
+            return true;
+        case EditKey::Left:
+            if (caret > 0) caret -= BreakAt(text, caret - 2) ? 2 : 1;
+            break;
+        case EditKey::Right:
+            if (caret < size) caret += BreakAt(text, caret) ? 2 : 1;
+            break;
+        case EditKey::Home: caret = MultiLine() ? LineStart(text, caret) : 0; break;
+        case EditKey::End: caret = MultiLine() ? LineEnd(text, caret) : size; break;
+        case EditKey::Up:
+        case EditKey::Down: {
+            if (!MultiLine()) return false;
+            const int32_t start = LineStart(text, caret), column = caret - start;
+            int32_t target;
+            if (key == EditKey::Up) {
+                if (start == 0) return false;
+                target = LineStart(text, start - 1);
+            } else {
+                const int32_t end = LineEnd(text, caret);
+                if (end >= size) return false;
+                target = end + (BreakAt(text, end) ? 2 : 1);
+            }
+            caret = std::min(target + column, LineEnd(text, target));
+            break;
+        }
+        default: return false;
+    }
+    return caret != was;
+}
+
 // --- edit fields ------------------------------------------------------------------------------
 
 void TMyyEdit::SizeFromObject() {
@@ -65,6 +147,7 @@ void TMyyEdit::LoadFromObject() {
     text.clear();
     if (o && o->Kind() == inputStat && o->U8(form_rec::kShowInitial) == 1)
         text = o->Str(form_rec::kValue, form_rec::kValueLen);
+    caret = 0;
 }
 
 bool TMyyEdit::Password() const {
@@ -89,6 +172,7 @@ void TMyyMemo::LoadFromObject() {
     const THQVoggetto* o = Object();
     text.clear();
     if (o && o->Kind() == inputStat && o->U8(form_rec::kShowInitial) == 1) text = ContentText(*o);
+    caret = 0;
 }
 
 // --- radio buttons and check boxes ---------------------------------------------------------------
@@ -116,6 +200,13 @@ void TMyyCheckedControl::SetValueText(const std::string& t) {
 void TMyyCheckedControl::Release(bool inside) {
     if (pressed && inside) Checked = Class() == ControlClass::RadioButton ? true : !Checked;
     pressed = false;
+}
+
+bool TMyyCheckedControl::ReaderKeyPress(uint8_t c) {
+    if (c != ' ') return false;
+    const bool was = Checked;
+    Checked = Class() == ControlClass::RadioButton ? true : !Checked;
+    return Checked != was;
 }
 
 // --- lists and combo boxes ----------------------------------------------------------------------
@@ -149,6 +240,60 @@ void TMyyListBox::LoadFromObject() {
         if (Multiple()) selected_.push_back(i);
         else selected_ = {i};
     }
+    top_ = 0;
+    current_ = selected_.empty() ? -1 : selected_.back();
+    if (current_ >= 0) Show(current_);
+}
+
+int32_t TMyyListBox::VisibleRows() const {
+    if (Combo() || !Object()) return 1;
+    return std::max<int32_t>(1, Object()->U8(form_rec::kWidthChars));
+}
+
+int32_t TMyyListBox::ItemAt(int32_t y) const {
+    if (Combo() || y < kListMargin) return -1;
+    const int32_t row = (y - kListMargin) / std::max<int32_t>(1, Metrics().MemoLineHeight());
+    if (row >= VisibleRows()) return -1;
+    const int32_t item = top_ + row;
+    return item < int32_t(items_.size()) ? item : -1;
+}
+
+void TMyyListBox::Show(int32_t item) {
+    const int32_t rows = VisibleRows();
+    if (item < top_) top_ = item;
+    else if (item >= top_ + rows) top_ = item - rows + 1;
+    top_ = std::max<int32_t>(0, top_);
+}
+
+bool TMyyListBox::ReaderClick(int32_t /*x*/, int32_t y) {
+    const int32_t item = ItemAt(y);
+    if (item < 0) return false;
+    Select(item);
+    return true;
+}
+
+bool TMyyListBox::ReaderKeyDown(EditKey key, uint8_t /*modifiers*/) {
+    const int32_t n = int32_t(items_.size());
+    if (n == 0) return false;
+    const int32_t from = current_;
+    int32_t to;
+    switch (key) {
+        case EditKey::Up: to = from - 1; break;
+        case EditKey::Down: to = from + 1; break;
+        case EditKey::Home: to = 0; break;
+        case EditKey::End: to = n - 1; break;
+        case EditKey::PageUp: to = from - VisibleRows(); break;
+        case EditKey::PageDown: to = from + VisibleRows(); break;
+        default: return false;
+    }
+    if (from < 0) to = key == EditKey::End ? n - 1 : 0;
+    to = std::clamp(to, 0, n - 1);
+    if (selected_ == std::vector<int32_t>{to}) return false;
+    // The keys pick one item, in a multiple-selection list too.
+    selected_ = {to};
+    current_ = to;
+    Show(to);
+    return true;
 }
 
 std::string TMyyListBox::ValueText() const {
@@ -158,6 +303,8 @@ std::string TMyyListBox::ValueText() const {
 
 void TMyyListBox::Select(int32_t item) {
     if (item < 0 || size_t(item) >= items_.size()) return;
+    current_ = item;
+    Show(item);
     if (!Multiple()) {
         selected_ = {item};
         return;

@@ -31,13 +31,25 @@ bool MarkSelects(const std::string& mark);
 // The text of an object's content without its ending zero bytes.
 std::string ContentText(const THQVoggetto& o);
 
-// Edit fields and text boxes: the text a reader sees and types.
+// Edit fields and text boxes: the text a reader sees and types, with a caret
+// (a byte index into the text). Text boxes take Enter as a line break
+// ("\r\n") and move between lines with Up and Down.
 class TMyyTextControl : public TMyyControl {
 public:
     using TMyyControl::TMyyControl;
     std::string ValueText() const override { return text; }
-    void SetValueText(const std::string& t) override { text = t; }
+    void SetValueText(const std::string& t) override {
+        text = t;
+        caret = int32_t(text.size());
+    }
+    bool TakesKeys() const override { return true; }
+    bool ReaderKeyDown(EditKey key, uint8_t modifiers) override;
+    bool ReaderKeyPress(uint8_t c) override;
+    // Puts the caret at byte `index` (clamped, never inside a line break).
+    void SetCaret(int32_t index);
+    bool MultiLine() const { return Class() == ControlClass::Memo; }
     std::string text;
+    int32_t caret = 0;
 };
 
 // Edit fields (inputStat 1 to 3, inputDin 1).
@@ -74,6 +86,9 @@ public:
     // radio button or toggles a check box.
     void Press() { pressed = true; }
     void Release(bool inside);
+    // The space bar does what a click does.
+    bool TakesKeys() const override { return true; }
+    bool ReaderKeyPress(uint8_t c) override;
     bool Checked = false;
     bool pressed = false;
 };
@@ -92,10 +107,29 @@ public:
     // The items shown selected (a combo box or single list: at most one).
     std::vector<int32_t> Selected() const { return selected_; }
     void Select(int32_t item);
+    // A reader picks: a click on a list's line selects its item (toggles it
+    // in a multiple-selection list); Up, Down, Home, End, PageUp and
+    // PageDown move the selection of a list or combo box to another item.
+    // A combo box's click opens its drop-down, which the interface shows;
+    // the item picked there comes through Select.
+    bool TakesKeys() const override { return !Dynamic(); }
+    bool ReaderKeyDown(EditKey key, uint8_t modifiers) override;
+    bool ReaderClick(int32_t x, int32_t y) override;
+    // The lines a list shows, the first item shown, and the item under a
+    // point of the control (-1 when none).
+    int32_t VisibleRows() const;
+    int32_t TopItem() const { return top_; }
+    int32_t ItemAt(int32_t y) const;
+    // The item the keys move from: the last one picked.
+    int32_t CurrentItem() const { return current_; }
+    static constexpr int32_t kListMargin = 2;
 
 private:
+    void Show(int32_t item);
     std::vector<ListItem> items_;
     std::vector<int32_t> selected_;
+    int32_t top_ = 0;
+    int32_t current_ = -1;
 };
 
 // Form buttons: a push button with the caption, or a picture.

@@ -30,6 +30,7 @@ TMyyMultimedia::TMyyMultimedia(WorkingObject w, THQVpage* page) : TMyyControl(st
 TMyyMultimedia::~TMyyMultimedia() {
     if (player_) {
         player_->onEnd = nullptr;
+        player_->onError = nullptr;
         player_->Close();
     }
     std::error_code ec;
@@ -146,17 +147,23 @@ void TMyyMultimedia::OpenMedia() {
         openedFile_ = id;
     }
     player_->onEnd = nullptr;
+    player_->onError = [this](const platform::MediaError& e) { ReportFailure(e); };
     platform::MediaError error;
     if (!player_->Open(opened_, error)) {
-        const std::string text = platform::MediaErrorMessage(error);
-        if (!text.empty()) set->Messages().Error(text);
-        loopsLeft_ = 0;
+        ReportFailure(error);
         return;
     }
     if (!Cyclic()) return;
     player_->onEnd = [this] { PlayEnded(); };
     loopsLeft_ = Loops();
     if (MayPlay() && loopsLeft_ != 0) player_->Play();
+}
+
+void TMyyMultimedia::ReportFailure(const platform::MediaError& error) {
+    loopsLeft_ = 0;
+    THQVset* set = Object() ? Object()->Owner() : nullptr;
+    const std::string text = platform::MediaErrorMessage(error);
+    if (set && !text.empty()) set->Messages().Error(text);
 }
 
 void TMyyMultimedia::PlayEnded() {
@@ -174,6 +181,27 @@ void TMyyMultimedia::PlayEnded() {
 bool TMyyMultimedia::Play() {
     if (!player_ || !MayPlay() || opened_.empty()) return false;
     player_->Play();
+    return true;
+}
+
+TMyyMultimedia::PlayerButton TMyyMultimedia::PlayerButtonAt(int32_t x, int32_t y) const {
+    if (!PlayerShown() || x < 0 || y < 0 || x >= kPlayerWidth || y >= kPlayerHeight) return PlayerButton::None;
+    return PlayerButton(std::min<int32_t>(x * 5 / kPlayerWidth, 4));
+}
+
+bool TMyyMultimedia::PressPlayerButton(PlayerButton button) {
+    if (!player_ || !MayPlay() || opened_.empty()) return false;
+    switch (button) {
+        case PlayerButton::Play: player_->Play(); break;
+        case PlayerButton::Pause: player_->Pause(); break;
+        case PlayerButton::Stop:
+            player_->Stop();
+            player_->Rewind();
+            break;
+        case PlayerButton::Step: player_->Step(1); break;
+        case PlayerButton::Back: player_->Step(-1); break;
+        case PlayerButton::None: return false;
+    }
     return true;
 }
 

@@ -56,10 +56,20 @@ public:
     // The reader starts playing (the player's play button); false when the
     // view does not allow it.
     bool Play();
+    // The buttons of the player's bar, left to right, each a fifth of it.
+    enum class PlayerButton : uint8_t { Play, Pause, Stop, Step, Back, None };
+    // The button under (x, y) of the control; None outside the bar.
+    PlayerButton PlayerButtonAt(int32_t x, int32_t y) const;
+    // The reader presses a button of the player; false when the view does
+    // not allow playing or nothing was opened.
+    bool PressPlayerButton(PlayerButton button);
 
 private:
     void OpenMedia();
     void PlayEnded();
+    // A failure the media interface reported: told (device errors once per
+    // run), and no loops are left.
+    void ReportFailure(const platform::MediaError& error);
     bool MayPlay() const;
     int32_t RecordWidth() const;
     int32_t RecordHeight() const;

@@ -29,6 +29,15 @@ void RecordingMediaPlayers::Player::Play() {
     playing_ = true;
 }
 
+void RecordingMediaPlayers::Player::Pause() {
+    owner_.log.push_back("pause");
+    playing_ = false;
+}
+
+void RecordingMediaPlayers::Player::Step(int direction) {
+    owner_.log.push_back(direction > 0 ? "step +1" : "step -1");
+}
+
 void RecordingMediaPlayers::Player::Stop() {
     owner_.log.push_back("stop");
     playing_ = false;
@@ -41,6 +50,11 @@ void RecordingMediaPlayers::Player::SetShown(bool shown) { owner_.log.push_back(
 void RecordingMediaPlayers::Player::FinishPlay() {
     playing_ = false;
     if (onEnd) onEnd();
+}
+
+void RecordingMediaPlayers::Player::FailPlay(const MediaError& error) {
+    playing_ = false;
+    if (onError) onError(error);
 }
 
 namespace {

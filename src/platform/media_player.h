@@ -31,13 +31,20 @@ public:
     virtual bool Open(const std::filesystem::path& file, MediaError& error) = 0;
     virtual void Close() = 0;
     virtual void Play() = 0;
+    // Stops where the play is (Play goes on from there).
+    virtual void Pause() = 0;
     virtual void Stop() = 0;
     virtual void Rewind() = 0;
+    // Moves one step forward (direction > 0) or back.
+    virtual void Step(int direction) = 0;
     virtual bool Playing() const = 0;
     // The player's buttons are shown (false: it plays hidden).
     virtual void SetShown(bool shown) = 0;
     // Called by the player when a play reached its end.
     std::function<void()> onEnd;
+    // Called by the player when a file it opened turns out not to play
+    // (players that find out only while loading or playing).
+    std::function<void(const MediaError&)> onError;
 };
 
 class MediaPlayers {
@@ -52,8 +59,10 @@ public:
     bool Open(const std::filesystem::path&, MediaError&) override { return true; }
     void Close() override {}
     void Play() override {}
+    void Pause() override {}
     void Stop() override {}
     void Rewind() override {}
+    void Step(int) override {}
     bool Playing() const override { return false; }
     void SetShown(bool) override {}
 };
@@ -64,7 +73,7 @@ public:
 };
 
 // Keeps the calls of every player it made ("open NAME", "play", "stop",
-// "rewind", "close", "shown"/"hidden") in one log.
+// "rewind", "pause", "step +1"/"step -1", "close", "shown"/"hidden") in one log.
 class RecordingMediaPlayers : public MediaPlayers {
 public:
     class Player : public MediaPlayer {
@@ -73,12 +82,16 @@ public:
         bool Open(const std::filesystem::path& file, MediaError& error) override;
         void Close() override;
         void Play() override;
+        void Pause() override;
         void Stop() override;
         void Rewind() override;
+        void Step(int direction) override;
         bool Playing() const override { return playing_; }
         void SetShown(bool shown) override;
         // The play reaches its end (the player tells its owner).
         void FinishPlay();
+        // The file turns out not to play after it was opened.
+        void FailPlay(const MediaError& error);
         std::filesystem::path file;
         std::string openedBytes;  // what the file held when it was opened
 

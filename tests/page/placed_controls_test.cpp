@@ -320,6 +320,166 @@ TEST_F(ControlsTest, EditsTextBoxesAndBoxesGiveTheStateAReaderEnters) {
     EXPECT_EQ(r->Object()->U8(form_rec::kChecked), 0);
 }
 
+// One step of a reader's input: a key, or typed characters.
+struct Input {
+    EditKey key;
+    std::string typed;  // used when key is Other
+};
+
+TEST_F(ControlsTest, AReaderTypesIntoEditFieldsAndTextBoxes) {
+    using K = EditKey;
+    struct Case {
+        uint8_t subtype;  // 1 edit, 4 text box
+        std::string initial;
+        int32_t caret;
+        std::vector<Input> inputs;
+        std::string text;
+        int32_t caretAfter;
+    };
+    const Case cases[] = {
+        {1, "", 0, {{K::Other, "ciao"}}, "ciao", 4},
+        {1, "abc", 0, {{K::End, ""}, {K::Backspace, ""}, {K::Other, "Z"}}, "abZ", 3},
+        {1, "abc", 0, {{K::Right, ""}, {K::Delete, ""}, {K::Home, ""}, {K::Other, "-"}}, "-ac", 1},
+        // Nothing to erase before the start or after the end.
+        {1, "ab", 0, {{K::Backspace, ""}, {K::End, ""}, {K::Delete, ""}}, "ab", 2},
+        // An edit field takes no line breaks and no line moves.
+        {1, "ab", 1, {{K::Enter, ""}, {K::Up, ""}, {K::Down, ""}}, "ab", 1},
+        // Control characters are not typed.
+        {1, "", 0, {{K::Other, std::string("a\tb\x01", 4)}}, "ab", 2},
+        // Text boxes: Enter breaks the line; a break is one step for the caret
+        // and for Backspace and Delete.
+        {4, "", 0, {{K::Other, "uno"}, {K::Enter, ""}, {K::Other, "due"}}, "uno\r\ndue", 8},
+        {4, "uno\r\ndue", 5, {{K::Backspace, ""}}, "unodue", 3},
+        {4, "uno\r\ndue", 3, {{K::Delete, ""}}, "unodue", 3},
+        {4, "uno\r\ndue", 3, {{K::Right, ""}, {K::Other, "x"}}, "uno\r\nxdue", 6},
+        {4, "uno\r\ndue", 5, {{K::Left, ""}, {K::Left, ""}, {K::Other, "x"}}, "unxo\r\ndue", 3},
+        // Up and Down keep the column where the other line is long enough.
+        {4, "abcdef\r\nxy\r\nlungo", 4, {{K::Down, ""}}, "abcdef\r\nxy\r\nlungo", 10},
+        {4, "abcdef\r\nxy\r\nlungo", 15, {{K::Up, ""}, {K::Up, ""}}, "abcdef\r\nxy\r\nlungo", 2},
+        {4, "uno\r\ndue", 6, {{K::Home, ""}, {K::Other, ">"}, {K::End, ""}, {K::Other, "<"}},
+         "uno\r\n>due<", 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.subtype) + " " + c.initial + " @" + std::to_string(c.caret));
+        THQVoggetto* o = Add(inputStat, c.subtype);
+        auto* t = dynamic_cast<TMyyTextControl*>(Show({o}, true)[0]);
+        ASSERT_NE(t, nullptr);
+        EXPECT_TRUE(t->TakesKeys());
+        t->SetValueText(c.initial);
+        t->SetCaret(c.caret);
+        for (const Input& in : c.inputs) {
+            if (in.key != K::Other) t->ReaderKeyDown(in.key, 0);
+            for (char ch : in.typed) t->ReaderKeyPress(uint8_t(ch));
+        }
+        EXPECT_EQ(t->ValueText(), c.text);
+        EXPECT_EQ(t->caret, c.caretAfter);
+        // What a reader types never reaches the record.
+        EXPECT_EQ(o->Str(form_rec::kValue, form_rec::kValueLen), "");
+        EXPECT_EQ(ContentText(*o), "");
+    }
+    // A caret given inside a line break stands before it.
+    THQVoggetto* memo = Add(inputStat, 4);
+    auto* m = dynamic_cast<TMyyTextControl*>(Show({memo}, true)[0]);
+    m->SetValueText("a\r\nb");
+    m->SetCaret(2);
+    EXPECT_EQ(m->caret, 1);
+    m->SetCaret(99);
+    EXPECT_EQ(m->caret, 4);
+}
+
+TEST_F(ControlsTest, AReaderPicksInListsAndComboBoxesAndTicksBoxesWithTheSpaceBar) {
+    const std::string five = "a\r\n1\r\n\r\nb\r\n2\r\nX\r\nc\r\n3\r\n\r\nd\r\n4\r\n\r\ne\r\n5\r\n\r\n";
+    const int32_t lh = metrics.MemoLineHeight();
+    THQVoggetto* list = Add(inputStat, 8);
+    list->SetContent(Content(five));
+    list->SetU8(form_rec::kWidthChars, 2);  // two rows shown
+    THQVoggetto* multi = Add(inputStat, 8);
+    multi->SetContent(Content(five));
+    multi->SetU8(form_rec::kWidthChars, 5);
+    multi->SetU8(form_rec::kMultiple, 1);
+    THQVoggetto* combo = Add(inputStat, 9);
+    combo->SetContent(Content(five));
+    THQVoggetto* dyn = Add(inputDin, 6);
+    auto shown = Show({list, multi, combo, dyn}, true);
+    auto* l = dynamic_cast<TMyyListBox*>(shown[0]);
+    auto* ml = dynamic_cast<TMyyListBox*>(shown[1]);
+    auto* cb = dynamic_cast<TMyyListBox*>(shown[2]);
+    ASSERT_TRUE(l && ml && cb);
+    EXPECT_FALSE(dynamic_cast<TMyyControl*>(shown[3])->TakesKeys());
+
+    // Keys move the one selected item and scroll it into the two rows.
+    struct Step {
+        EditKey key;
+        int32_t selected, top;
+        bool changed;
+    };
+    const Step steps[] = {{EditKey::Down, 2, 1, true},  {EditKey::Down, 3, 2, true},
+                          {EditKey::End, 4, 3, true},   {EditKey::Down, 4, 3, false},
+                          {EditKey::PageUp, 2, 2, true}, {EditKey::Home, 0, 0, true},
+                          {EditKey::Up, 0, 0, false}};
+    EXPECT_EQ(l->TopItem(), 0);
+    for (const Step& s : steps) {
+        SCOPED_TRACE(int(s.key));
+        EXPECT_EQ(l->ReaderKeyDown(s.key, 0), s.changed);
+        EXPECT_EQ(l->Selected(), std::vector<int32_t>{s.selected});
+        EXPECT_EQ(l->TopItem(), s.top);
+    }
+    // A click picks the line under it, counted from the first item shown.
+    l->ReaderKeyDown(EditKey::End, 0);  // items 3 and 4 shown
+    EXPECT_EQ(l->ItemAt(TMyyListBox::kListMargin + lh / 2), 3);
+    EXPECT_TRUE(l->ReaderClick(5, TMyyListBox::kListMargin + lh / 2));
+    EXPECT_EQ(l->ValueText(), "4");
+    EXPECT_FALSE(l->ReaderClick(5, TMyyListBox::kListMargin + 2 * lh + 1));  // below the rows
+    EXPECT_FALSE(l->ReaderClick(5, 0));                                       // on the margin
+
+    // A multiple-selection list toggles clicked items; keys pick one.
+    EXPECT_TRUE(ml->ReaderClick(1, TMyyListBox::kListMargin + 3 * lh));
+    EXPECT_EQ(ml->Selected(), (std::vector<int32_t>{1, 3}));
+    EXPECT_TRUE(ml->ReaderClick(1, TMyyListBox::kListMargin + 1 * lh));
+    EXPECT_EQ(ml->Selected(), std::vector<int32_t>{3});
+    EXPECT_TRUE(ml->ReaderKeyDown(EditKey::Down, 0));  // from the item clicked last
+    EXPECT_EQ(ml->Selected(), std::vector<int32_t>{2});
+
+    // A combo box moves with the keys; a click is left to its drop-down.
+    EXPECT_FALSE(cb->ReaderClick(3, 3));
+    EXPECT_TRUE(cb->ReaderKeyDown(EditKey::Down, 0));
+    EXPECT_EQ(cb->ValueText(), "3");
+    cb->Select(0);
+    EXPECT_EQ(cb->ValueText(), "1");
+    EXPECT_EQ(ContentText(*combo), five);  // the record keeps its marks
+
+    // The space bar ticks a radio button and toggles a check box.
+    THQVoggetto* radio = Add(inputStat, 6);
+    THQVoggetto* check = Add(inputStat, 7);
+    shown = Show({radio, check}, true);
+    auto* r = dynamic_cast<TMyyCheckedControl*>(shown[0]);
+    auto* c = dynamic_cast<TMyyCheckedControl*>(shown[1]);
+    EXPECT_FALSE(r->ReaderKeyPress('x'));
+    EXPECT_TRUE(r->ReaderKeyPress(' '));
+    EXPECT_FALSE(r->ReaderKeyPress(' '));
+    EXPECT_TRUE(r->Checked);
+    EXPECT_TRUE(c->ReaderKeyPress(' '));
+    EXPECT_TRUE(c->ReaderKeyPress(' '));
+    EXPECT_FALSE(c->Checked);
+}
+
+TEST_F(ControlsTest, TabGoesRoundTheControlsThatTakeKeys) {
+    THQVoggetto* marker = Add(shortObj, 10);
+    THQVoggetto* edit = Add(inputStat, 1);
+    THQVoggetto* button = Add(bottoneCGI, 1);
+    THQVoggetto* check = Add(inputStat, 7);
+    THQVoggetto* list = Add(inputStat, 8);
+    auto shown = Show({marker, edit, button, check, list}, true);
+    auto index = [&](size_t i) { return shown[i]->ControlIndex(); };
+    EXPECT_EQ(NextReaderControl(*view, -1, false), index(1));
+    EXPECT_EQ(NextReaderControl(*view, index(1), false), index(3));
+    EXPECT_EQ(NextReaderControl(*view, index(4), false), index(1));
+    EXPECT_EQ(NextReaderControl(*view, index(1), true), index(4));
+    EXPECT_EQ(NextReaderControl(*view, -1, true), index(4));
+    Show({marker, button}, true);
+    EXPECT_EQ(NextReaderControl(*view, -1, false), -1);
+}
+
 TEST_F(ControlsTest, ResetRestoresTheControlsOfItsForm) {
     // first form: check box A; second form: check box B, reset; after: none.
     auto start1 = Add(inizioForm, 1);
@@ -336,6 +496,25 @@ TEST_F(ControlsTest, ResetRestoresTheControlsOfItsForm) {
     EXPECT_EQ(ResetForm(*view, *button), 1);
     EXPECT_TRUE(ca->Checked);
     EXPECT_FALSE(cb->Checked);
+
+    // What a reader typed and picked goes back to the record's state too.
+    auto edit = Add(inputStat, 1);
+    edit->SetStr(form_rec::kValue, form_rec::kValueLen, "nome");
+    edit->SetU8(form_rec::kShowInitial, 1);
+    auto list = Add(inputStat, 8);
+    list->SetContent(Content("a\r\n1\r\nX\r\nb\r\n2\r\n\r\n"));
+    shown = Show({start1, edit, list, reset}, true);
+    auto* e = dynamic_cast<TMyyEdit*>(shown[1]);
+    auto* l = dynamic_cast<TMyyListBox*>(shown[2]);
+    e->SetCaret(4);
+    for (char ch : std::string("!!")) e->ReaderKeyPress(uint8_t(ch));
+    l->ReaderKeyDown(EditKey::Down, 0);
+    ASSERT_EQ(e->ValueText(), "nome!!");
+    ASSERT_EQ(l->ValueText(), "2");
+    EXPECT_EQ(ResetForm(*view, *dynamic_cast<TMyyControl*>(shown[3])), 2);
+    EXPECT_EQ(e->ValueText(), "nome");
+    EXPECT_EQ(e->caret, 0);
+    EXPECT_EQ(l->ValueText(), "1");
 
     // A form start after the button: every form control of the page.
     auto start3 = Add(inizioForm, 1);
@@ -515,6 +694,50 @@ TEST_F(MediaTest, DeviceErrorsAreToldOncePerRunOthersEveryTime) {
         EXPECT_EQ(msgs.entries()[0].text.rfind(c.begins, 0), 0u) << msgs.entries()[0].text;
         EXPECT_EQ(Plays(), 0);
     }
+}
+
+TEST_F(MediaTest, ThePlayersButtonsAndFailuresFoundWhilePlaying) {
+    auto* m = ShowOne<TMyyMultimedia>(Sound(false, 0), true);
+    ASSERT_NE(m, nullptr);
+    auto* p = LastPlayer();
+    ASSERT_NE(p, nullptr);
+    struct Case {
+        int32_t x, y;
+        TMyyMultimedia::PlayerButton button;
+        const char* logged;
+    };
+    using B = TMyyMultimedia::PlayerButton;
+    const Case cases[] = {{0, 0, B::Play, "play"},    {30, 29, B::Pause, "pause"}, {60, 10, B::Stop, "rewind"},
+                          {90, 10, B::Step, "step +1"}, {140, 10, B::Back, "step -1"}, {141, 10, B::None, ""},
+                          {10, 30, B::None, ""},        {-1, 5, B::None, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        EXPECT_EQ(m->PlayerButtonAt(c.x, c.y), c.button);
+        players.log.clear();
+        EXPECT_EQ(m->PressPlayerButton(c.button), c.button != B::None);
+        EXPECT_EQ(players.log.empty() ? std::string() : players.log.back(), c.logged);
+    }
+    // A cyclic sound shows no bar.
+    auto* cyclic = ShowOne<TMyyMultimedia>(Sound(true, 0), true);
+    EXPECT_EQ(cyclic->PlayerButtonAt(5, 5), B::None);
+    // An editable page plays nothing.
+    m = ShowOne<TMyyMultimedia>(Sound(false, 0), false);
+    EXPECT_FALSE(m->PressPlayerButton(B::Play));
+
+    // A player that finds out only while loading: told like a failed opening,
+    // device errors once per run, and no loops are left.
+    msgs.clear();
+    for (int i = 0; i < 2; ++i) {
+        m = ShowOne<TMyyMultimedia>(Sound(true, 3), true);
+        EXPECT_EQ(m->LoopsLeft(), 3);
+        LastPlayer()->FailPlay({platform::kMediaNotRegistered, "x"});
+        EXPECT_EQ(m->LoopsLeft(), 0);
+        LastPlayer()->FailPlay({5, "Formato sconosciuto"});
+    }
+    ASSERT_EQ(msgs.entries().size(), 3u) << msgs.joined();
+    EXPECT_EQ(msgs.entries()[0].text.rfind("Il lettore per questo tipo", 0), 0u);
+    EXPECT_EQ(msgs.entries()[1].text, "Formato sconosciuto");
+    EXPECT_EQ(msgs.entries()[2].text, "Formato sconosciuto");
 }
 
 TEST_F(MediaTest, VideosAndProgramsResizeInTheirUnit) {
