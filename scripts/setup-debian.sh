@@ -4,6 +4,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 PKGS="build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   qt6-base-dev libqt6svg6 libgl-dev qt6-translations-l10n adwaita-icon-theme
+  qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgif-dev libjpeg62-turbo-dev libimagequant-dev libpng-dev
   libhunspell-dev hunspell-it hunspell-en-us hunspell
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -14,12 +16,14 @@
 #include <algorithm>
 #include <map>
 
+#include "core/codepage.h"
 #include "document/hqv_set.h"
 #include "page/placed_floating.h"
 #include "page/placed_forms.h"
 #include "page/placed_markers.h"
 #include "page/placed_media.h"
 #include "ui/page_view.h"
+#include "ui/qt_media_player.h"
 #include "ui/qt_measurer.h"
 
 namespace ovik::ui {
@@ -104,6 +108,48 @@ void DrawPlayer(QPainter& p, QWidget* w, const QRect& r) {
     }
 }
 
+// Where an edit field's or a text box's text stands inside the control.
+constexpr int kTextLeft = 4;
+constexpr int kMemoTop = 2;
+
+// The lines of a text box's text: byte ranges without their line breaks.
+struct TextLine {
+    int32_t start, end;
+};
+std::vector<TextLine> LinesOf(const std::string& t) {
+    std::vector<TextLine> lines;
+    int32_t start = 0;
+    for (int32_t i = 0; i <= int32_t(t.size()); ++i) {
+        if (i < int32_t(t.size()) && t[size_t(i)] != '\n') continue;
+        int32_t end = i;
+        if (end > start && t[size_t(end - 1)] == '\r') --end;
+        lines.push_back({start, end});
+        start = i + 1;
+    }
+    return lines;
+}
+int32_t LineOfCaret(const std::vector<TextLine>& lines, int32_t caret) {
+    for (int32_t i = int32_t(lines.size()) - 1; i >= 0; --i)
+        if (lines[size_t(i)].start <= caret) return i;
+    return 0;
+}
+// The first line a text box shows: the caret's line stays in sight.
+int32_t FirstShownLine(const TMyyTextControl& m, const std::vector<TextLine>& lines, int lineHeight, bool focused) {
+    if (!focused) return 0;
+    const int32_t rows = std::max(1, (m.Height() - 4) / std::max(1, lineHeight));
+    return std::max(0, LineOfCaret(lines, m.caret) - rows + 1);
+}
+// The byte of `text` (Windows-1252, one character a byte) nearest to x.
+int32_t IndexAtX(const QFontMetrics& fm, const std::string& text, int x) {
+    const QString q = FromCp1252(text);
+    int32_t best = 0;
+    for (int32_t i = 1; i <= q.size(); ++i) {
+        const int mid = (fm.horizontalAdvance(q.left(i - 1)) + fm.horizontalAdvance(q.left(i))) / 2;
+        if (x >= mid) best = i;
+    }
+    return best;
+}
+
 }  // namespace
 
 std::unique_ptr<platform::ControlMetrics> NewQtControlMetrics() { return std::make_unique<QtControlMetrics>(); }
@@ -158,15 +204,38 @@ bool TPageView::DrawControl(QPainter& p, const ObjectItem& item) {
             auto* e = static_cast<TMyyEdit*>(c);
             DrawFrame(p, this, r);
             p.setPen(Qt::black);
-            p.drawText(r.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, FromCp1252(e->ShownText()));
+            const QString shown = FromCp1252(e->ShownText());
+            p.drawText(r.adjusted(kTextLeft, 0, -kTextLeft, 0), Qt::AlignVCenter | Qt::AlignLeft, shown);
+            if (c == FocusedControl()) {
+                const QFontMetrics fm(p.font());
+                const int x = r.left() + kTextLeft + fm.horizontalAdvance(shown.left(e->caret));
+                p.drawLine(x, r.top() + 3, x, r.bottom() - 3);
+            }
             break;
         }
         case ControlClass::Memo: {
             auto* m = static_cast<TMyyMemo*>(c);
             DrawFrame(p, this, r);
             p.setPen(Qt::black);
-            p.drawText(r.adjusted(4, 2, -4, -2), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap,
-                       FromCp1252(m->text));
+            const QFontMetrics fm(p.font());
+            const int lh = std::max(1, controlMetrics_->MemoLineHeight());
+            const bool focused = c == FocusedControl();
+            const auto lines = LinesOf(m->text);
+            const int32_t first = FirstShownLine(*m, lines, lh, focused);
+            p.setClipRect(r.adjusted(2, 2, -2, -2));
+            for (int32_t i = first; i < int32_t(lines.size()); ++i) {
+                const int y = r.top() + kMemoTop + (i - first) * lh;
+                if (y >= r.bottom()) break;
+                const TextLine& l = lines[size_t(i)];
+                const QString line = FromCp1252(std::string_view(m->text).substr(size_t(l.start), size_t(l.end - l.start)));
+                p.drawText(QRect(r.left() + kTextLeft, y, r.width() - 2 * kTextLeft, lh), Qt::AlignVCenter | Qt::AlignLeft,
+                           line);
+                if (focused && i == LineOfCaret(lines, m->caret)) {
+                    const int x = r.left() + kTextLeft + fm.horizontalAdvance(line.left(m->caret - l.start));
+                    p.drawLine(x, y + 1, x, y + lh - 2);
+                }
+            }
+            p.setClipping(false);
             break;
         }
         case ControlClass::RadioButton:
@@ -196,10 +265,10 @@ bool TPageView::DrawControl(QPainter& p, const ObjectItem& item) {
                 break;
             }
             DrawFrame(p, this, r);
-            const int lh = std::max(1, QFontMetrics(p.font()).lineSpacing());
+            const int lh = std::max(1, controlMetrics_->MemoLineHeight());
             const auto sel = l->Selected();
-            int y = r.top() + 2;
-            for (int32_t i = 0; i < int32_t(l->Items().size()) && y + lh <= r.bottom(); ++i, y += lh) {
+            int y = r.top() + TMyyListBox::kListMargin;
+            for (int32_t i = l->TopItem(); i < int32_t(l->Items().size()) && y + lh <= r.bottom() + 1; ++i, y += lh) {
                 const QRect line(r.left() + 2, y, r.width() - 4, lh);
                 const bool on = std::find(sel.begin(), sel.end(), i) != sel.end();
                 if (on) p.fillRect(line, palette().highlight());
@@ -247,6 +316,9 @@ bool TPageView::DrawControl(QPainter& p, const ObjectItem& item) {
                 const QRect area = ToRect(m->PictureArea()).translated(r.topLeft());
                 THQVoggetto* alt = m->AlternativePicture();
                 const QImage* img = alt ? &pictures_.ImageOf(alt) : nullptr;
+                // A video being played shows its picture.
+                if (auto* player = dynamic_cast<QtMediaPlayer*>(m->Player()); player && !player->Frame().isNull())
+                    img = &player->Frame();
                 if (img && !img->isNull()) {
                     p.drawImage(area, *img);
                 } else {
@@ -283,16 +355,108 @@ bool TPageView::DrawControl(QPainter& p, const ObjectItem& item) {
         }
         case ControlClass::None: break;
     }
+    if (c == FocusedControl() && c->Class() != ControlClass::Edit && c->Class() != ControlClass::Memo) {
+        QStyleOptionFocusRect o;
+        o.initFrom(this);
+        o.rect = r.adjusted(-1, -1, 1, 1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
+    }
     if (item.selected) p.fillRect(r, QColor(0, 0, 128, 80));
     p.restore();
     return true;
 }
 
+TMyyControl* TPageView::FocusedControl() const {
+    if (!Page() || !readOnly_ || focusControl_ < 0 || focusShowing_ != Page()->Showing()) return nullptr;
+    auto* c = dynamic_cast<TMyyControl*>(Page()->ControlAt(focusControl_));
+    return c && c->TakesKeys() ? c : nullptr;
+}
+
+void TPageView::FocusControl(TMyyControl* control) {
+    focusControl_ = control && control->TakesKeys() ? control->ControlIndex() : -1;
+    focusShowing_ = Page() ? Page()->Showing() : 0;
+    viewport()->update();
+}
+
+bool TPageView::ControlKey(QKeyEvent* e) {
+    if (!readOnly_ || !Page()) return false;
+    const bool ctrlAlt = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && !ctrlAlt) {
+        const bool back = e->key() == Qt::Key_Backtab || (e->modifiers() & Qt::ShiftModifier);
+        TMyyControl* from = FocusedControl();
+        const int32_t next = NextReaderControl(*Page(), from ? from->ControlIndex() : -1, back);
+        if (next < 0) return false;
+        FocusControl(dynamic_cast<TMyyControl*>(Page()->ControlAt(next)));
+        return true;
+    }
+    TMyyControl* c = FocusedControl();
+    if (!c || ctrlAlt) return false;
+    if (e->key() == Qt::Key_Escape) {
+        FocusControl(nullptr);
+        return true;
+    }
+    const EditKey key = KeyOf(e->key());
+    const bool text = dynamic_cast<TMyyTextControl*>(c) != nullptr;
+    bool taken = false;
+    if (key != EditKey::Other) {
+        c->ReaderKeyDown(key, Modifiers(e->modifiers()));
+        // Edit fields and text boxes keep their keys; lists let the others
+        // scroll the page.
+        taken = text || key == EditKey::Up || key == EditKey::Down || key == EditKey::Home || key == EditKey::End ||
+                key == EditKey::PageUp || key == EditKey::PageDown;
+    } else if (!e->text().isEmpty()) {
+        for (char32_t u : e->text().toUcs4()) {
+            size_t replaced = 0;
+            const std::string bytes = cp1252::FromUtf8(QString::fromUcs4(&u, 1).toStdString(), &replaced);
+            if (replaced) {
+                emit Unrepresentable(QString::fromUcs4(&u, 1));
+                continue;
+            }
+            for (char ch : bytes) c->ReaderKeyPress(uint8_t(ch));
+        }
+        taken = true;
+    }
+    if (taken) viewport()->update();
+    return taken;
+}
+
+void TPageView::OpenComboDropDown(TMyyListBox& combo, const QRect& rect) {
+    if (comboDropDown_) comboDropDown_->deleteLater();
+    comboDropDown_ = new QMenu(this);
+    comboDropDown_->setObjectName("combodropdown");
+    comboDropDown_->setMinimumWidth(rect.width());
+    const auto selected = combo.Selected();
+    const int32_t index = combo.ControlIndex();
+    const uint64_t showing = Page()->Showing();
+    for (int32_t i = 0; i < int32_t(combo.Items().size()); ++i) {
+        QAction* a = comboDropDown_->addAction(FromCp1252(combo.Items()[size_t(i)].text));
+        a->setCheckable(true);
+        a->setChecked(std::find(selected.begin(), selected.end(), i) != selected.end());
+        connect(a, &QAction::triggered, this, [this, index, showing, i] {
+            // The page may have changed while the drop-down was open.
+            if (!Page() || Page()->Showing() != showing) return;
+            if (auto* l = dynamic_cast<TMyyListBox*>(Page()->ControlAt(index))) l->Select(i);
+            viewport()->update();
+        });
+    }
+    QMenu* menu = comboDropDown_;
+    connect(menu, &QMenu::aboutToHide, this, [this, menu] {
+        if (comboDropDown_ == menu) comboDropDown_ = nullptr;
+        menu->deleteLater();
+    });
+    menu->popup(viewport()->mapToGlobal(rect.bottomLeft()));
+}
+
 bool TPageView::ControlPress(QMouseEvent* e) {
     if (!Page() || !Box()) return false;
-    const ObjectHit hit = ObjectAt(BoxPoint(e->position().toPoint()));
+    const QPoint bp = BoxPoint(e->position().toPoint());
+    const ObjectHit hit = ObjectAt(bp);
     auto* c = dynamic_cast<TMyyControl*>(hit.object);
-    if (!c) return false;
+    if (!c) {
+        // A click elsewhere takes the keys back from a form control.
+        if (readOnly_ && focusControl_ >= 0) FocusControl(nullptr);
+        return false;
+    }
     currentControl_ = c->ControlIndex();
     currentShowing_ = Page()->Showing();
     const bool reader = readOnly_ || c->Inactive();
@@ -306,7 +470,28 @@ bool TPageView::ControlPress(QMouseEvent* e) {
     }
     if (e->button() != Qt::LeftButton) return false;
     pressedControl_ = c->ControlIndex();
-    if (auto* b = dynamic_cast<TMyyCheckedControl*>(c)) b->Press();
+    if (readOnly_) FocusControl(c);
+    const QPoint local = bp - QPoint(hit.rect.left, hit.rect.top);
+    if (auto* b = dynamic_cast<TMyyCheckedControl*>(c)) {
+        b->Press();
+    } else if (auto* t = dynamic_cast<TMyyTextControl*>(c); t && readOnly_) {
+        // The caret goes where the text was clicked.
+        const QFontMetrics fm(QApplication::font());
+        if (t->MultiLine()) {
+            const int lh = std::max(1, controlMetrics_->MemoLineHeight());
+            const auto lines = LinesOf(t->text);
+            const int32_t row = std::clamp<int32_t>(
+                FirstShownLine(*t, lines, lh, true) + (local.y() - kMemoTop) / lh, 0, int32_t(lines.size()) - 1);
+            const TextLine& l = lines[size_t(row)];
+            t->SetCaret(l.start + IndexAtX(fm, t->text.substr(size_t(l.start), size_t(l.end - l.start)),
+                                           local.x() - kTextLeft));
+        } else {
+            t->SetCaret(IndexAtX(fm, static_cast<TMyyEdit*>(t)->ShownText(), local.x() - kTextLeft));
+        }
+    } else if (auto* l = dynamic_cast<TMyyListBox*>(c); l && readOnly_) {
+        if (l->Combo() && !l->Dynamic()) OpenComboDropDown(*l, ToRect(hit.rect).translated(-Offset()));
+        else l->ReaderClick(local.x(), local.y());
+    }
     viewport()->update();
     return true;
 }
@@ -331,7 +516,8 @@ bool TPageView::ControlRelease(QMouseEvent* e) {
         return true;
     }
     if (auto* m = dynamic_cast<TMyyMultimedia*>(c)) {
-        m->Play();
+        const QPoint local = BoxPoint(e->position().toPoint()) - QPoint(hit.rect.left, hit.rect.top);
+        m->PressPlayerButton(m->PlayerButtonAt(local.x(), local.y()));
         return true;
     }
     if (auto* marker = dynamic_cast<TMyyBelPanel*>(c); marker && marker->Anchor()) {

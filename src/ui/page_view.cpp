@@ -33,7 +33,8 @@ TPageView::TPageView(QWidget* parent)
     model_.SaveOnExit = true;
     model_.SetClipboard(&clipboard_);
     model_.Host().controlMetrics = controlMetrics_.get();
-    model_.Host().mediaPlayers = &mediaPlayers_;
+    mediaPlayers_ = NewMediaPlayers([this] { viewport()->update(); });
+    model_.Host().mediaPlayers = mediaPlayers_.get();
     model_.OnBoxShown = [this] { BoxShown(); };
     model_.OnPageChanged = [this] {
         if (model_.MainPageNumber() >= 0) emit PageShown(model_.MainPageNumber());
@@ -497,8 +498,6 @@ void TPageView::Redo() {
     AfterInput();
 }
 
-namespace {
-
 EditKey KeyOf(int key) {
     switch (key) {
         case Qt::Key_Backspace: return EditKey::Backspace;
@@ -518,8 +517,6 @@ EditKey KeyOf(int key) {
     }
 }
 
-}  // namespace
-
 MouseButton ButtonOf(Qt::MouseButton b) {
     return b == Qt::RightButton ? MouseButton::Right : b == Qt::MiddleButton ? MouseButton::Middle : MouseButton::Left;
 }
@@ -533,6 +530,11 @@ uint8_t Modifiers(Qt::KeyboardModifiers m) {
 }
 
 bool TPageView::event(QEvent* e) {
+    // In a read-only view Tab and Shift+Tab go round the form controls.
+    if (e->type() == QEvent::KeyPress && readOnly_) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) && ControlKey(k)) return true;
+    }
     // Tab and Shift+Tab move between the cells of a table instead of
     // between widgets.
     if (e->type() == QEvent::KeyPress && !readOnly_ && Editor()) {
@@ -560,6 +562,7 @@ void TPageView::keyPressEvent(QKeyEvent* e) {
         forwardingKey_ = false;
         return;
     }
+    if (readOnly_ && ControlKey(e)) return;
     if (readOnly_ && e->modifiers() == Qt::NoModifier && ScrollByArrow(e->key())) return;
     if (!Editor()) return QAbstractScrollArea::keyPressEvent(e);
     EditKey key = KeyOf(e->key());

@@ -36,6 +36,7 @@
 namespace ovik {
 class THQVset;
 class THQVtesto;
+class TMyyListBox;
 }  // namespace ovik
 
 namespace ovik::app {
@@ -48,6 +49,8 @@ namespace ovik::ui {
 // Qt's mouse button and modifier keys as the engine's mouse rules take them.
 MouseButton ButtonOf(Qt::MouseButton b);
 uint8_t Modifiers(Qt::KeyboardModifiers m);
+// Qt's key as the engine's editing keys take it (Other for the rest).
+EditKey KeyOf(int key);
 // The sizes of the style's standard controls (form elements take them).
 std::unique_ptr<platform::ControlMetrics> NewQtControlMetrics();
 
@@ -213,6 +216,13 @@ public:
     bool RunOnControl(const std::function<void(TMyyControl&)>& change);
     // The controls' popup menus by name ("PopupInput", "PopupButton" ...).
     void SetControlMenus(std::map<std::string, QMenu*> menus) { controlMenus_ = std::move(menus); }
+    // The form control a reader's keys go to in a read-only view (null: none).
+    TMyyControl* FocusedControl() const;
+    void FocusControl(TMyyControl* control);
+    // The players sounds and videos get (recording ones on the offscreen platform).
+    platform::MediaPlayers& MediaPlayers() { return *mediaPlayers_; }
+    // A combo box's drop-down, open while a reader picks (null when closed).
+    QMenu* ComboDropDown() const { return comboDropDown_; }
     // --- tables (src/ui/table_view.cpp) ----------------------------------------------------
     // The table the table commands act on: the selected one, else the one
     // whose cell has the caret (null: none).
@@ -347,6 +357,11 @@ private:
     bool ControlPress(QMouseEvent* e);
     bool ControlRelease(QMouseEvent* e);
     bool ControlDoubleClick(QMouseEvent* e);
+    // A reader's key for the focused control (Tab and Shift+Tab go to the
+    // next or previous one); true when taken.
+    bool ControlKey(QKeyEvent* e);
+    // Opens the drop-down of a combo box standing at `rect` (viewport).
+    void OpenComboDropDown(TMyyListBox& combo, const QRect& rect);
     // Handles, zones and the rubber band over the selected picture.
     void PaintPictureOverlay(QPainter& p, const DisplayList& list);
     struct ObjectHit {
@@ -362,6 +377,8 @@ private:
 
     QtTextMeasurer measurer_;
     QtClipboard clipboard_;
+    // Declared before the view: players live as long as the controls holding them.
+    std::unique_ptr<platform::MediaPlayers> mediaPlayers_;
     std::unique_ptr<TInsiemeCornici> ownModel_;
     TInsiemeCornici& model_;
     // Widget set-up shared by the main page area and the frames' pages.
@@ -408,11 +425,13 @@ private:
     QMenu* tableChildMenu_ = nullptr;
     bool pictureDoubleClicked_ = false;
     std::unique_ptr<platform::ControlMetrics> controlMetrics_;
-    platform::NullMediaPlayers mediaPlayers_;
     std::map<std::string, QMenu*> controlMenus_;
     int32_t currentControl_ = -1;  // control index, within showing currentShowing_
     uint64_t currentShowing_ = 0;
     int32_t pressedControl_ = -1;
+    int32_t focusControl_ = -1;  // control index, within showing focusShowing_
+    uint64_t focusShowing_ = 0;
+    QMenu* comboDropDown_ = nullptr;
 };
 
 }  // namespace ovik::ui

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 
 #include "app/app_info.h"
+#include "ui/qt_media_player.h"
 #include "ui/translations.h"
 
 namespace ovik::ui {
@@ -190,6 +191,12 @@ platform::ClipboardData QtClipboard::Get() const {
     }
     if (mime->hasText()) d.text = mime->text().toStdString();
     return d;
+}
+
+std::unique_ptr<platform::MediaPlayers> NewMediaPlayers(std::function<void()> onFrame) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal") return std::make_unique<platform::RecordingMediaPlayers>();
+    return std::make_unique<QtMediaPlayers>(std::move(onFrame));
 }
 
 }  // namespace ovik::ui

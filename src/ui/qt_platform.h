@@ -5,9 +5,11 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/clipboard.h"
+#include "platform/media_player.h"
 #include "platform/messages.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
@@ -75,5 +77,11 @@ public:
     platform::ClipboardData Get() const override;
     bool HasBitmap() const override;
 };
+
+// The players of sounds and videos: Qt Multimedia on a real display; on the
+// offscreen and minimal platforms (tests, no sound device) players that only
+// record what they are asked. `onFrame` is called when a video shows a new
+// frame.
+std::unique_ptr<platform::MediaPlayers> NewMediaPlayers(std::function<void()> onFrame);
 
 }  // namespace ovik::ui

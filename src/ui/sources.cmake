@@ -1,6 +1,8 @@
 list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/qt_platform.h
   ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_media_player.h
+  ${CMAKE_CURRENT_LIST_DIR}/qt_media_player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.h
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languager.h

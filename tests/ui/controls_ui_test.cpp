@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <map>
@@ -14,6 +17,8 @@
 #include "document/hqv_set.h"
 #include "page/placed_controls.h"
 #include "page/placed_forms.h"
+#include "page/placed_media.h"
+#include "platform/media_player.h"
 #include "platform/messages.h"
 #include "qt_test_app.h"
 #include "support/page_text.h"
@@ -65,6 +70,14 @@ struct ControlsUi : ::testing::Test {
         for (auto& c : View().Page()->Controls())
             if (auto* t = dynamic_cast<T*>(c.get()); t && t->Class() == cls) out.push_back(t);
         return out;
+    }
+    void Key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = {}) {
+        QKeyEvent e(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(&View(), &e);
+        QApplication::processEvents();
+    }
+    void Type(const QString& text) {
+        for (QChar ch : text) Key(0, QString(ch));
     }
     void Click(QPoint at) {
         QWidget* vp = View().viewport();
@@ -156,6 +169,101 @@ TEST_F(ControlsUi, AFormIsBuiltUsedInPreviewResetSavedAndOpenedAgain) {
         if (IdKind(t) == inputStat && again.GetObjectById(t)->State() == 18) {
             EXPECT_EQ(IdNumber(again.GetObjectById(t)->I32(108)), 1);
         }
+}
+
+TEST_F(ControlsUi, AReaderTypesPicksAndPlaysInPreviewAndResetBringsTheFormBack) {
+    THQVset& set = window->Set();
+    auto edit = NewControlObject(set, inputStat, 1);
+    edit->SetStr(form_rec::kValue, form_rec::kValueLen, "Mario");
+    edit->SetU8(form_rec::kShowInitial, 1);
+    auto memo = NewControlObject(set, inputStat, 4);
+    auto list = NewControlObject(set, inputStat, 8);
+    list->SetU8(form_rec::kWidthChars, 3);
+    list->SetContent(testing::Content("uno\r\n1\r\nX\r\ndue\r\n2\r\n\r\ntre\r\n3\r\n\r\n"));
+    auto combo = NewControlObject(set, inputStat, 9);
+    combo->SetContent(testing::Content("rosso\r\nr\r\n\r\nverde\r\nv\r\nX\r\n"));
+    THQVoggetto* wav = set.AddEmbeddedFile([&] {
+        const QString path = dir.filePath("suono.wav");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("RIFF....WAVE");
+        return path.toStdString();
+    }());
+    ASSERT_NE(wav, nullptr);
+    auto sound = NewControlObject(set, multiMedia, 1);
+    sound->SetI32(media_rec::kFile, wav->Id());
+    sound->SetU8(media_rec::kCyclic, 0);
+    for (auto* o : {&edit, &memo, &list, &combo, &sound}) ASSERT_TRUE(View().InsertControl(std::move(*o)));
+    window->Controls().Insert(bottoneCGI, button_rec::kReset, false);
+    View().SetReadOnly(true);
+    QApplication::processEvents();
+
+    auto* e = Controls<TMyyEdit>(ControlClass::Edit).at(0);
+    auto* m = Controls<TMyyMemo>(ControlClass::Memo).at(0);
+    auto* l = Controls<TMyyListBox>(ControlClass::ListBox).at(0);
+    auto* cb = Controls<TMyyListBox>(ControlClass::ComboBox).at(0);
+    auto* reset = Controls<TMyyButton>(ControlClass::Button).at(0);
+    EXPECT_EQ(View().FocusedControl(), nullptr);
+
+    // A click at the field's right end puts the caret after the text.
+    const QRect er = RectOf(e);
+    Click(QPoint(er.right() - 2, er.center().y()));
+    EXPECT_EQ(View().FocusedControl(), e);
+    EXPECT_EQ(e->caret, 5);
+    Type(" Rossi");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);
+    Type("D");
+    EXPECT_EQ(e->ValueText(), "Dario Rossi");
+    // Tab goes on to the text box, which takes Enter as a line break.
+    Key(Qt::Key_Tab, "\t");
+    EXPECT_EQ(View().FocusedControl(), m);
+    Type("riga");
+    Key(Qt::Key_Return, "\r");
+    Type("altra");
+    EXPECT_EQ(m->ValueText(), "riga\r\naltra");
+    // The list: the keys move its selection; a click picks a line.
+    Key(Qt::Key_Tab, "\t");
+    EXPECT_EQ(View().FocusedControl(), l);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(l->ValueText(), "2");
+    const QRect lr = RectOf(l);
+    Click(QPoint(lr.left() + 5, lr.top() + TMyyListBox::kListMargin + 2 * QFontMetrics(QApplication::font()).lineSpacing() + 2));
+    EXPECT_EQ(l->ValueText(), "3");
+    // A combo box opens its drop-down; the item picked there is shown.
+    EXPECT_EQ(cb->ValueText(), "v");
+    Click(RectOf(cb).center());
+    QMenu* drop = View().ComboDropDown();
+    ASSERT_NE(drop, nullptr);
+    ASSERT_EQ(drop->actions().size(), 2);
+    EXPECT_TRUE(drop->actions()[1]->isChecked());
+    drop->actions()[0]->trigger();
+    drop->hide();
+    EXPECT_EQ(cb->ValueText(), "r");
+    // Shift+Tab goes back; Escape gives the keys back to the page.
+    Key(Qt::Key_Backtab, {}, Qt::ShiftModifier);
+    EXPECT_EQ(View().FocusedControl(), l);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(View().FocusedControl(), nullptr);
+
+    // The sound's bar: play, then stop, reach the (recording) player.
+    auto* players = dynamic_cast<platform::RecordingMediaPlayers*>(&View().MediaPlayers());
+    ASSERT_NE(players, nullptr);
+    auto* s = Controls<TMyyMultimedia>(ControlClass::Multimedia).at(0);
+    const QRect sr = RectOf(s);
+    players->log.clear();
+    Click(sr.topLeft() + QPoint(5, 5));
+    Click(sr.topLeft() + QPoint(TMyyMultimedia::kPlayerWidth / 2, 5));
+    EXPECT_EQ(players->log, (std::vector<std::string>{"play", "stop", "rewind"}));
+
+    // The reset button brings back what the records hold; the records never changed.
+    Click(RectOf(reset).center());
+    EXPECT_EQ(e->ValueText(), "Mario");
+    EXPECT_EQ(m->ValueText(), "");
+    EXPECT_EQ(l->ValueText(), "1");
+    EXPECT_EQ(cb->ValueText(), "v");
+    EXPECT_EQ(e->Object()->Str(form_rec::kValue, form_rec::kValueLen), "Mario");
+    EXPECT_EQ(ContentText(*m->Object()), "");
 }
 
 }  // namespace
