@@ -16,11 +16,11 @@ QtMediaPlayer::QtMediaPlayer(std::function<void()> onFrame) : onFrame_(std::move
     player_.setVideoSink(&sink_);
     QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &context_, [this](QMediaPlayer::MediaStatus s) {
         if (s == QMediaPlayer::EndOfMedia && onEnd) onEnd();
+        if (s == QMediaPlayer::InvalidMedia) Fail(ErrorOf(QMediaPlayer::FormatError, player_.errorString()));
     });
     QObject::connect(&player_, &QMediaPlayer::errorOccurred, &context_,
                      [this](QMediaPlayer::Error e, const QString& text) {
-                         if (e == QMediaPlayer::NoError) return;
-                         if (onError) onError(ErrorOf(e, text));
+                         if (e != QMediaPlayer::NoError) Fail(ErrorOf(e, text));
                      });
     QObject::connect(&sink_, &QVideoSink::videoFrameChanged, &context_, [this](const QVideoFrame& f) {
         frame_ = f.toImage();
@@ -33,6 +33,8 @@ QtMediaPlayer::~QtMediaPlayer() {
     QObject::disconnect(&player_, nullptr, &context_, nullptr);
     QObject::disconnect(&sink_, nullptr, &context_, nullptr);
     player_.stop();
+    player_.setVideoSink(nullptr);
+    player_.setAudioOutput(nullptr);
 }
 
 platform::MediaError QtMediaPlayer::ErrorOf(QMediaPlayer::Error error, const QString& text) {
@@ -47,6 +49,14 @@ platform::MediaError QtMediaPlayer::ErrorOf(QMediaPlayer::Error error, const QSt
     }
 }
 
+void QtMediaPlayer::Fail(const platform::MediaError& error) {
+    // A backend often reports one failure several times: the first is told.
+    if (failed_) return;
+    failed_ = true;
+    player_.stop();
+    if (onError) onError(error);
+}
+
 bool QtMediaPlayer::Open(const std::filesystem::path& file, platform::MediaError& error) {
     if (!player_.isAvailable()) {
         error = {platform::kMediaNotRegistered, "Qt Multimedia"};
@@ -58,6 +68,7 @@ bool QtMediaPlayer::Open(const std::filesystem::path& file, platform::MediaError
         return false;
     }
     frame_ = QImage();
+    failed_ = false;
     player_.setSource(QUrl::fromLocalFile(QString::fromStdString(file.string())));
     return true;
 }

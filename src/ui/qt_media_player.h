@@ -42,6 +42,7 @@ public:
     static platform::MediaError ErrorOf(QMediaPlayer::Error error, const QString& text);
 
 private:
+    void Fail(const platform::MediaError& error);
     QObject context_;
     QMediaPlayer player_;
     QAudioOutput audio_;
@@ -49,6 +50,7 @@ private:
     QImage frame_;
     std::function<void()> onFrame_;
     bool shown_ = true;
+    bool failed_ = false;  // a failure of the file opened last was told
 };
 
 class QtMediaPlayers : public platform::MediaPlayers {
