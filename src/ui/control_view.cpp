@@ -22,6 +22,7 @@
 #include "page/placed_forms.h"
 #include "page/placed_markers.h"
 #include "page/placed_media.h"
+#include "ui/icons.h"
 #include "ui/page_view.h"
 #include "ui/qt_media_player.h"
 #include "ui/qt_measurer.h"
@@ -57,9 +58,13 @@ private:
     int32_t charWidth_, lineHeight_, captionHeight_, editHeight_, comboHeight_, listWidth_;
 };
 
-// The icon of a panel, a marker or a database element: a small drawn glyph
-// with the icon's initials, so every kind can be told apart.
+// The icon of a panel, a marker or a database element: its GIF resource; a
+// name without one gets a small drawn glyph with its initials.
 void DrawIcon(QPainter& p, const QRect& r, const std::string& name) {
+    if (const QImage& icon = ControlIcon(QString::fromStdString(name)); !icon.isNull()) {
+        p.drawImage(r.topLeft(), icon);
+        return;
+    }
     static const std::map<std::string, QColor> colours = {
         {"notepad", QColor(255, 255, 160)}, {"html", QColor(200, 230, 255)}, {"binary", QColor(220, 220, 220)},
         {"lancia", QColor(255, 200, 120)},  {"ancora", QColor(160, 220, 160)}, {"triang", QColor(255, 180, 180)},
@@ -295,6 +300,8 @@ bool TPageView::DrawControl(QPainter& p, const ObjectItem& item) {
         case ControlClass::Floating: {
             auto* f = static_cast<TMyyFloating*>(c);
             p.fillRect(r, Qt::white);
+            // The inner page is drawn by the frame's own view over this box.
+            if (FloatingFrameOf(*f)) break;
             p.setPen(QPen(QColor(128, 128, 128), 1));
             p.drawRect(r.adjusted(0, 0, -1, -1));
             THQVset* set = model_.LinkedHQVset();

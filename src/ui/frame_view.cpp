@@ -258,6 +258,8 @@ void TPageView::ApplyFrameLook() {
 
 void TPageView::Detach() {
     if (modelGone_) return;
+    // Floating frames' views let go of the model while it still exists.
+    DropFloatingFrames();
     modelGone_ = true;
     caretTimer_.stop();
     StopAnimations();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
+#include <map>
 
 namespace ovik::ui {
 
@@ -93,6 +94,13 @@ void ApplyCommandIcons(QWidget* window) {
         const QIcon icon = CommandIcon(a->objectName());
         if (!icon.isNull()) a->setIcon(icon);
     }
+}
+
+const QImage& ControlIcon(const QString& name) {
+    static std::map<QString, QImage> icons;
+    auto it = icons.find(name);
+    if (it == icons.end()) it = icons.emplace(name, QImage(":/icons/" + name + ".gif")).first;
+    return it->second;
 }
 
 }  // namespace ovik::ui

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QString>
 
 class QWidget;
@@ -17,5 +18,10 @@ QIcon CommandIcon(const QString& commandName);
 // Gives every action under `window` that has an icon its icon; the toolbar
 // buttons show the icon with the caption as tooltip.
 void ApplyCommandIcons(QWidget* window);
+
+// The small picture of a marker, hidden field, server-side element, form
+// start, cyclic sound or database element by its icon name ("notepad",
+// "nota", "dbrep" ...): a GIF resource, read once; null for an unknown name.
+const QImage& ControlIcon(const QString& name);
 
 }  // namespace ovik::ui

@@ -82,6 +82,8 @@ void TPageView::Init() {
 }
 
 TPageView::~TPageView() {
+    // Dropped with the model when it went first (Detach).
+    DropFloatingFrames();
     if (frameHost_) {
         // A frame's page: the view belongs to the frame set and stays.
         if (!modelGone_) {
@@ -107,6 +109,7 @@ void TPageView::SetHistory(THQVundoList* history) { model_.SetHistory(history); 
 
 void TPageView::BoxShown() {
     if (modelGone_) return;
+    DropFloatingFrames();
     dragging_ = false;
     gesture_.reset();
     selectedPicture_ = -1;
@@ -158,6 +161,7 @@ bool TPageView::ShowPage(THQVset& set, int32_t number) {
 
 void TPageView::SetReadOnly(bool r) {
     readOnly_ = r;
+    DropFloatingFrames();
     gesture_.reset();
     SelectPicture(nullptr);
     StopAnimations();
@@ -246,6 +250,11 @@ void TPageView::paintEvent(QPaintEvent* e) {
     PaintDisplayList(p, list, pictures_, state);
     PaintPictureOverlay(p, list);
     PaintTableOverlay(p);
+    // Floating frames' widgets follow their frames once the paint is over.
+    if (!floating_.empty() && !placePending_) {
+        placePending_ = true;
+        QMetaObject::invokeMethod(this, [this] { PlaceFloatingFrames(); }, Qt::QueuedConnection);
+    }
 }
 
 void TPageView::resizeEvent(QResizeEvent* e) {

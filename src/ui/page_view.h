@@ -32,11 +32,13 @@
 #include "ui/qt_measurer.h"
 #include "ui/qt_platform.h"
 #include "view/editing_view.h"
+#include "view/floating_view.h"
 
 namespace ovik {
 class THQVset;
 class THQVtesto;
 class TMyyListBox;
+class TMyyFloating;
 }  // namespace ovik
 
 namespace ovik::app {
@@ -223,6 +225,13 @@ public:
     platform::MediaPlayers& MediaPlayers() { return *mediaPlayers_; }
     // A combo box's drop-down, open while a reader picks (null when closed).
     QMenu* ComboDropDown() const { return comboDropDown_; }
+    // --- floating frames (src/ui/floating_host.cpp) ----------------------------------
+    // The widget that shows the page of floating frame `controlIndex` inside
+    // its box (null while none does: not laid out yet, or nesting stopped).
+    TPageView* FloatingFrameView(int32_t controlIndex) const;
+    // Puts the floating frames' widgets where their frames stand now (done
+    // after every paint; tests call it at once).
+    void PlaceFloatingFrames();
     // --- tables (src/ui/table_view.cpp) ----------------------------------------------------
     // The table the table commands act on: the selected one, else the one
     // whose cell has the caret (null: none).
@@ -362,6 +371,13 @@ private:
     bool ControlKey(QKeyEvent* e);
     // Opens the drop-down of a combo box standing at `rect` (viewport).
     void OpenComboDropDown(TMyyListBox& combo, const QRect& rect);
+    // Floating frames: the inner view of each frame shown, a child widget.
+    struct FloatingFrame {
+        TPageView* widget = nullptr;  // a child of the viewport
+        std::unique_ptr<TFloatingView> engine;
+    };
+    void DropFloatingFrames();
+    FloatingFrame* FloatingFrameOf(TMyyFloating& frame);
     // Handles, zones and the rubber band over the selected picture.
     void PaintPictureOverlay(QPainter& p, const DisplayList& list);
     struct ObjectHit {
@@ -432,6 +448,11 @@ private:
     int32_t focusControl_ = -1;  // control index, within showing focusShowing_
     uint64_t focusShowing_ = 0;
     QMenu* comboDropDown_ = nullptr;
+    std::map<int32_t, FloatingFrame> floating_;  // by control index, within floatingShowing_
+    uint64_t floatingShowing_ = 0;
+    bool placePending_ = false;
+    // The pages shown around this view when it is a floating frame's, outermost first.
+    std::vector<int32_t> outerPages_;
 };
 
 }  // namespace ovik::ui

@@ -3,6 +3,7 @@ list(APPEND OVIK_UI_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_media_player.h
   ${CMAKE_CURRENT_LIST_DIR}/qt_media_player.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/floating_host.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.h
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/languager.h

@@ -6,7 +6,27 @@ namespace ovik {
 
 TFloatingView::TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, platform::TextMeasurer& measurer,
                              std::vector<int32_t> outerPages)
-    : outer_(outer), inner_(measurer), outerPages_(std::move(outerPages)) {
+    : outer_(outer),
+      own_(std::make_unique<TInsiemeCornici>(measurer)),
+      inner_(*own_),
+      outerPages_(std::move(outerPages)) {
+    SetUp(frame);
+}
+
+TFloatingView::TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, TInsiemeCornici& inner,
+                             std::vector<int32_t> outerPages)
+    : outer_(outer), inner_(inner), outerPages_(std::move(outerPages)) {
+    SetUp(frame);
+}
+
+TFloatingView::~TFloatingView() {
+    outer_.RemoveNestedFrameSet(&inner_);
+    // A view owned by someone else no longer hands links to this one.
+    if (!own_) inner_.OnDoLink = nullptr;
+}
+
+void TFloatingView::SetUp(const TMyyFloating& frame) {
+    TInsiemeCornici& outer = outer_;
     settings_ = frame.Settings(outer.ReadOnly(), outer.ActivePreview);
     keepsLinks_ = frame.KeepsLinks();
     inner_.SaveOnExit = false;
@@ -28,8 +48,6 @@ TFloatingView::TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, 
     shown_ = inner_.MainPageNumber() == settings_.page;
     if (shown_) outer_.AddNestedFrameSet(&inner_);
 }
-
-TFloatingView::~TFloatingView() { outer_.RemoveNestedFrameSet(&inner_); }
 
 std::vector<int32_t> TFloatingView::Chain() const {
     std::vector<int32_t> chain = outerPages_;

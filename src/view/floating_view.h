@@ -10,6 +10,10 @@
 //
 // While it exists the inner view counts as a frame set nested in the outer
 // view's page: links naming one of its frames find it.
+//
+// An interface that draws the inner view itself passes its own editing view
+// to be set up instead (TFloatingView(outer, frame, widgetsView, chain)); the
+// TFloatingView must then live as long as that view follows links.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +30,9 @@ public:
     // `outerPages`: the pages shown around the frame, outermost first.
     TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, platform::TextMeasurer& measurer,
                   std::vector<int32_t> outerPages);
+    // Sets up `inner`, an editing view owned by the caller.
+    TFloatingView(TInsiemeCornici& outer, const TMyyFloating& frame, TInsiemeCornici& inner,
+                  std::vector<int32_t> outerPages);
     ~TFloatingView();
     TFloatingView(const TFloatingView&) = delete;
     TFloatingView& operator=(const TFloatingView&) = delete;
@@ -37,8 +44,10 @@ public:
     std::vector<int32_t> Chain() const;
 
 private:
+    void SetUp(const TMyyFloating& frame);
     TInsiemeCornici& outer_;
-    TInsiemeCornici inner_;
+    std::unique_ptr<TInsiemeCornici> own_;
+    TInsiemeCornici& inner_;
     FloatingSettings settings_;
     std::vector<int32_t> outerPages_;
     bool keepsLinks_ = false;

@@ -16,6 +16,7 @@
 #include "document/format1.h"
 #include "document/hqv_set.h"
 #include "page/placed_controls.h"
+#include "page/placed_floating.h"
 #include "page/placed_forms.h"
 #include "page/placed_media.h"
 #include "platform/media_player.h"
@@ -24,6 +25,7 @@
 #include "support/page_text.h"
 #include "ui/control_commands.h"
 #include "ui/dialogs/control_properties.h"
+#include "ui/icons.h"
 #include "ui/main_window.h"
 
 namespace ovik::ui {
@@ -264,6 +266,90 @@ TEST_F(ControlsUi, AReaderTypesPicksAndPlaysInPreviewAndResetBringsTheFormBack) 
     EXPECT_EQ(cb->ValueText(), "v");
     EXPECT_EQ(e->Object()->Str(form_rec::kValue, form_rec::kValueLen), "Mario");
     EXPECT_EQ(ContentText(*m->Object()), "");
+}
+
+TEST_F(ControlsUi, AFloatingFrameShowsItsPageInsideAndFollowsLinksByItsTarget) {
+    THQVoggetto* due = window->Set().AddNewObject(testoHtml);
+    due->SetName("Due");
+    due->SetContent(testing::Content("<Z S0 >Due "));
+    struct Case {
+        uint8_t target;
+        int32_t innerAfter, outerAfter;
+    };
+    for (const Case& c : {Case{TMyyFloating::kSelf, 2, 0}, Case{TMyyFloating::kTop, 1, 2},
+                          Case{TMyyFloating::kBlank, 1, 2}}) {
+        SCOPED_TRACE(int(c.target));
+        View().SetReadOnly(false);
+        window->ShowPage(0);
+        auto frame = NewControlObject(window->Set(), inputStat, form_rec::kFloating);
+        frame->SetI32(form_rec::kPage, MakeId(testoHtml, 1));
+        frame->SetU8(form_rec::kTarget, c.target);
+        ASSERT_TRUE(View().InsertControl(std::move(frame)));
+        auto* f = Controls<TMyyFloating>(ControlClass::Floating).at(0);
+        View().viewport()->repaint();
+        View().PlaceFloatingFrames();
+        // In the editor the inner page shows, and the author's clicks go to the frame.
+        TPageView* inner = View().FloatingFrameView(f->ControlIndex());
+        ASSERT_NE(inner, nullptr);
+        EXPECT_EQ(inner->PageNumber(), 1);
+        EXPECT_TRUE(inner->ReadOnly());
+        EXPECT_TRUE(inner->testAttribute(Qt::WA_TransparentForMouseEvents));
+        EXPECT_EQ(inner->geometry(), RectOf(f));
+        EXPECT_TRUE(inner->isVisible());
+
+        View().StorePage(TPageView::AfterStore::Drop);
+        window->ShowPage(0);
+        View().SetReadOnly(true);
+        QApplication::processEvents();
+        f = Controls<TMyyFloating>(ControlClass::Floating).at(0);
+        View().viewport()->repaint();
+        View().PlaceFloatingFrames();
+        const int32_t index = f->ControlIndex();
+        inner = View().FloatingFrameView(index);
+        ASSERT_NE(inner, nullptr);
+        EXPECT_FALSE(inner->testAttribute(Qt::WA_TransparentForMouseEvents));
+        EXPECT_EQ(inner->Model().AutoJump(), c.target == TMyyFloating::kSelf);
+        // A link of the inner page: inside for "_self", the outer view's otherwise.
+        emit inner->FollowLink(MakeId(testoHtml, 2));
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        EXPECT_EQ(View().PageNumber(), c.outerAfter);
+        if (c.outerAfter == 0) {
+            ASSERT_EQ(View().FloatingFrameView(index), inner);
+            EXPECT_EQ(inner->PageNumber(), c.innerAfter);
+        } else {
+            EXPECT_EQ(View().FloatingFrameView(index), nullptr);
+        }
+        // The next case starts from a page without the frame.
+        View().SetReadOnly(false);
+        window->ShowPage(0);
+        window->Set().Page(0)->SetContent(testing::Content("<Z S0 >Zero "));
+        window->ShowPage(0);
+    }
+}
+
+TEST_F(ControlsUi, EveryIconTheControlsNameIsAPictureOfItsWidth) {
+    struct Case {
+        const char* name;
+        int width;
+    };
+    const Case cases[] = {
+        {"notepad", 18}, {"html", 18},    {"binary", 18},  {"lancia", 18},  {"ancora", 18},   {"triang", 18},
+        {"imagelk", 36}, {"fogliolk", 36}, {"foglio", 36}, {"fond", 18},    {"xcoord", 36},   {"ycoord", 36},
+        {"par", 18},     {"hidden", 18},  {"dinlist", 18}, {"dinhtml", 18}, {"iniziof", 18},  {"nota", 18},
+        {"dbtesto", 36}, {"dbdb", 18},    {"dbquery", 18}, {"dbbegin", 18}, {"dbend", 18},    {"dbcount", 18},
+        {"dbfirst", 18}, {"dblast", 18},  {"dbrep", 27},   {"dbsalto", 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage& icon = ControlIcon(c.name);
+        ASSERT_FALSE(icon.isNull());
+        EXPECT_EQ(icon.width(), c.width);
+        EXPECT_EQ(icon.height(), 18);
+        EXPECT_EQ(&ControlIcon(c.name), &icon);  // read once
+    }
+    // Database elements take their icon's width.
+    for (uint8_t type : {9, 19, 21}) EXPECT_EQ(ControlIcon(DbLookOf(type).icon).width(), DbLookOf(type).width);
+    EXPECT_TRUE(ControlIcon("nessuna").isNull());
 }
 
 }  // namespace

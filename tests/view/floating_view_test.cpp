@@ -88,5 +88,28 @@ TEST_F(FloatingViewTest, AnOwnPageStopsAtTheSecondLevelAndMissingPagesAreNotMade
     EXPECT_EQ(set.ObjectCount(testoHtml), pages);
 }
 
+TEST_F(FloatingViewTest, AViewOwnedElsewhereIsSetUpTheSameAndLetGoOf) {
+    frame->SetU8(177, 0);  // "_top": links go out
+    TInsiemeCornici widgetsView(measurer);
+    {
+        TFloatingView inner(outer, ShownFrame(), widgetsView, {0});
+        ASSERT_TRUE(inner.Shown());
+        EXPECT_EQ(&inner.View(), &widgetsView);
+        EXPECT_TRUE(widgetsView.ReadOnly());
+        EXPECT_FALSE(widgetsView.SaveOnExit);
+        EXPECT_EQ(widgetsView.MainPageNumber(), 1);
+        widgetsView.DoLink(links::LinkSender::TextBox, set.Page(2));
+        widgetsView.RunPosted();
+        outer.RunPosted();
+        EXPECT_EQ(handedOut.size(), 1u);
+    }
+    // Once the floating view is gone its links reach nobody.
+    EXPECT_FALSE(widgetsView.OnDoLink);
+    widgetsView.DoLink(links::LinkSender::TextBox, set.Page(2));
+    widgetsView.RunPosted();
+    outer.RunPosted();
+    EXPECT_EQ(handedOut.size(), 1u);
+}
+
 }  // namespace
 }  // namespace ovik
