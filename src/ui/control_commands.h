@@ -24,6 +24,7 @@ class THQVoggetto;
 namespace ovik::ui {
 
 class TMainForm;
+class TFPropControllo;
 
 class TControlCommands : public QObject {
     Q_OBJECT
@@ -44,6 +45,8 @@ public:
     std::function<int(QDialog&)> execWindow = [](QDialog& d) { return d.exec(); };
 
 private:
+    // The link window behind the property window's link row.
+    void SetUpLinks(TFPropControllo& props);
     TMainForm& w_;
     platform::SettingsStore& store_;
 };

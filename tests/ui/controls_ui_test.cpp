@@ -25,6 +25,7 @@
 #include "support/page_text.h"
 #include "ui/control_commands.h"
 #include "ui/dialogs/control_properties.h"
+#include "ui/dialogs/links.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
 
@@ -350,6 +351,59 @@ TEST_F(ControlsUi, EveryIconTheControlsNameIsAPictureOfItsWidth) {
     // Database elements take their icon's width.
     for (uint8_t type : {9, 19, 21}) EXPECT_EQ(ControlIcon(DbLookOf(type).icon).width(), DbLookOf(type).width);
     EXPECT_TRUE(ControlIcon("nessuna").isNull());
+}
+
+TEST_F(ControlsUi, AButtonsLinkIsChosenInTheLinkWindowAndFollowedInPreview) {
+    window->Controls().Insert(bottoneCGI, button_rec::kSubmit, false);
+    auto* button = Controls<TMyyButton>(ControlClass::Button).at(0);
+    EXPECT_EQ(button->Link(), -1);
+    // The property window's "Scegli..." opens the link window, where page
+    // "Uno" is chosen; then the window is confirmed.
+    QString shownBefore, shownAfter;
+    bool noneEnabled = false;
+    window->Controls().execWindow = [&](QDialog& d) {
+        if (auto* l = dynamic_cast<TFCollega*>(&d)) {
+            l->ShowTab(TFCollega::ThisPage);
+            for (int i = 0; i < l->pages->count(); ++i)
+                if (l->pages->item(i)->data(Qt::UserRole).toInt() == MakeId(testoHtml, 1)) l->pages->setCurrentRow(i);
+            return int(QDialog::Accepted);
+        }
+        auto* p = dynamic_cast<TFPropControllo*>(&d);
+        if (!p) return int(QDialog::Rejected);
+        EXPECT_TRUE(p->linkText->isVisibleTo(p));
+        shownBefore = p->linkText->text();
+        p->chooseLink->click();
+        shownAfter = p->linkText->text();
+        noneEnabled = p->noLink->isEnabled();
+        return int(QDialog::Accepted);
+    };
+    // The button just inserted is the current control; a double click asks for its window.
+    emit View().ControlPropertiesRequested();
+    EXPECT_EQ(shownBefore, "(nessuno)");
+    EXPECT_NE(shownAfter, "(nessuno)");
+    EXPECT_FALSE(shownAfter.isEmpty());
+    EXPECT_TRUE(noneEnabled);
+    button = Controls<TMyyButton>(ControlClass::Button).at(0);
+    ASSERT_NE(button->Link(), -1);
+    EXPECT_EQ(View().Model().Resolve(button->Link()), window->Set().Page(1));
+
+    // "Nessuno" takes the link away again.
+    window->Controls().execWindow = [](QDialog& d) {
+        if (auto* p = dynamic_cast<TFPropControllo*>(&d)) p->noLink->click();
+        return int(QDialog::Accepted);
+    };
+    emit View().ControlPropertiesRequested();
+    EXPECT_EQ(Controls<TMyyButton>(ControlClass::Button).at(0)->Link(), -1);
+    View().Undo();
+    ASSERT_NE(Controls<TMyyButton>(ControlClass::Button).at(0)->Link(), -1);
+
+    // In preview a click on the button shows the page it leads to.
+    View().SetReadOnly(true);
+    QApplication::processEvents();
+    button = Controls<TMyyButton>(ControlClass::Button).at(0);
+    Click(RectOf(button).center());
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_EQ(View().PageNumber(), 1);
 }
 
 }  // namespace

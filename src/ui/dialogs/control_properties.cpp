@@ -102,6 +102,23 @@ TFPropControllo::TFPropControllo(THQVset& set, platform::SettingsStore& store, Q
     form_->addRow(NamedLabel("&Ancora:", "lancora"), anchor);
     text = Named(new QPlainTextEdit, "mtesto");
     form_->addRow(NamedLabel("Te&sto:", "ltesto"), text);
+    // The link's description changes with the link: no language block names it.
+    linkText = new QLabel;
+    chooseLink = Named(new QPushButton("Sce&gli..."), "bcollega");
+    noLink = Named(new QPushButton("Nessu&no"), "bnessuno");
+    auto* linkRow = new QWidget;
+    auto* linkLayout = new QHBoxLayout(linkRow);
+    linkLayout->setContentsMargins(0, 0, 0, 0);
+    linkLayout->addWidget(linkText, 1);
+    linkLayout->addWidget(chooseLink);
+    linkLayout->addWidget(noLink);
+    form_->addRow(NamedLabel("C&ollegamento:", "lcollegamento"), linkRow);
+    connect(chooseLink, &QPushButton::clicked, this, [this] {
+        if (!askLink) return;
+        const int32_t v = askLink();
+        if (v != -2) SetLinkValue(v);
+    });
+    connect(noLink, &QPushButton::clicked, this, [this] { SetLinkValue(-1); });
     v->addLayout(form_);
     v->addWidget(OkCancelBox(this, {}));
     SetBuddies(form_);
@@ -112,12 +129,19 @@ TFPropControllo::TFPropControllo(THQVset& set, platform::SettingsStore& store, Q
     FinishCreation();
 }
 
+void TFPropControllo::SetLinkValue(int32_t value) {
+    link_ = value < 0 ? -1 : value;
+    QString shown = describeLink && link_ >= 0 ? describeLink(link_) : QString();
+    linkText->setText(shown.isEmpty() ? QString("(nessuno)") : shown);
+    noLink->setEnabled(link_ >= 0);
+}
+
 void TFPropControllo::ShowRow(QWidget* field, bool on) {
     if (field == encoding) {
         form_->setRowVisible(encoding, on);
         return;
     }
-    QWidget* w = field == mediaFile ? mediaFile->parentWidget() : field;
+    QWidget* w = field == mediaFile || field == linkText ? field->parentWidget() : field;
     form_->setRowVisible(w, on);
 }
 
@@ -157,6 +181,10 @@ void TFPropControllo::Load(const THQVoggetto& o) {
     ShowRow(value, kind_ == inputStat && !floating && cls != ControlClass::Memo && cls != ControlClass::ListBox &&
                        cls != ControlClass::ComboBox);
     ShowRow(caption, kind_ == bottoneCGI);
+    // Buttons and link launchers follow a link.
+    const bool launcher = kind_ == shortObj && subtype_ == 13;
+    ShowRow(linkText, kind_ == bottoneCGI || launcher);
+    SetLinkValue(kind_ == bottoneCGI ? o.I32(button_rec::kLink) : launcher ? o.I32(marker_rec::kTarget) : -1);
     ShowRow(buttonKind, kind_ == bottoneCGI);
     ShowRow(picture, kind_ == bottoneCGI || media);
     ShowRow(widthChars, cls == ControlClass::Edit || cls == ControlClass::ListBox);
@@ -279,6 +307,7 @@ void TFPropControllo::Apply(THQVoggetto& o) const {
             o.SetStr(button_rec::kName, button_rec::kNameLen, ToCp(name->text()));
             o.SetStr(button_rec::kCaption, button_rec::kCaptionLen, ToCp(caption->text()));
             o.SetI32(button_rec::kPicture, picture->currentData().toInt());
+            o.SetI32(button_rec::kLink, link_);
             break;
         case inizioForm:
             o.SetState(method->currentIndex() == 1 ? formstart_rec::kPost
@@ -309,6 +338,8 @@ void TFPropControllo::Apply(THQVoggetto& o) const {
                 o.SetI32(marker_rec::kTarget, anchor->value());
             } else if (o.State() == 15) {
                 o.SetI32(marker_rec::kTarget, page->currentData().toInt());
+            } else if (o.State() == 13) {
+                o.SetI32(marker_rec::kTarget, link_);
             } else if (o.State() == 10 || o.State() == 11 || o.State() == 12 || o.State() == 27 ||
                        o.State() == 28) {
                 const std::string t = MultiLine(text->toPlainText());

@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -32,12 +34,22 @@ public:
 
     // A media file to embed ("&Da file..."); empty: none. Tests replace it.
     std::function<QString()> askMediaFile;
+    // The link a button or a link launcher follows: chosen in the link window
+    // (the value the page stores; -2 when nothing was chosen), and the text
+    // that describes a value. The window's owner sets both.
+    std::function<int32_t()> askLink;
+    std::function<QString(int32_t)> describeLink;
+    // The link value the window holds now (-1: none).
+    int32_t LinkValue() const { return link_; }
+    void SetLinkValue(int32_t value);
 
     QLineEdit *name, *value, *caption, *action, *encoding;
     QSpinBox *widthChars, *columns, *rows, *loops, *width, *height, *anchor;
     QCheckBox *showInitial, *checked, *multiple, *percent, *cyclic, *hasEncoding, *showFrames;
     QComboBox *buttonKind, *picture, *method, *mediaFile, *page, *target;
     QPlainTextEdit* text;
+    QLabel* linkText;
+    QPushButton *chooseLink, *noLink;
 
 private:
     void ShowRow(QWidget* field, bool on);
@@ -52,6 +64,7 @@ private:
     THQVset& set_;
     QFormLayout* form_ = nullptr;
     uint8_t kind_ = 0, subtype_ = 0;
+    int32_t link_ = -1;
 };
 
 }  // namespace ovik::ui
