@@ -167,7 +167,6 @@ private:
                             const std::function<bool(int fd)>& write);
     // Waits for the writer thread and stops using it; false (LastError set) when a write failed.
     bool FinishWriting();
-    void SyncSite();
     std::string ExtraHtmlNameOf(THQVtesto& page);
     // The name of (o, mode): the one given out before, else `wanted` (with a
     // numeric suffix when another file has it). On a thread making a page in
