@@ -35,6 +35,10 @@ struct HFont {
 
     bool Bold() const { return style & 1; }
     bool Italic() const { return style & 2; }
+    // Equal as a FONT tag writes them (the position is written apart).
+    bool SameFace(const HFont& o) const {
+        return size == o.size && colour == o.colour && style == o.style && name == o.name;
+    }
 };
 
 // The formatting state: what the output has in force.
@@ -233,6 +237,14 @@ private:
         int32_t started;
     };
     std::vector<OpenTable> tables_;
+    // The FONT tags written last, by font and paragraph font: a page switches
+    // between a few fonts many times.
+    struct MadeTag {
+        HFont f, r;
+        std::string tag;
+    };
+    std::vector<MadeTag> madeTags_;
+    const std::string& CachedFontTag(const HFont& f, const HFont& r);
 };
 
 // --- formatting ---------------------------------------------------------------------------
@@ -271,12 +283,20 @@ std::string HtmlContentWriter::FontTag(const HFont& f, const HFont& r) const {
     return t + old + ">";
 }
 
+const std::string& HtmlContentWriter::CachedFontTag(const HFont& f, const HFont& r) {
+    for (const MadeTag& m : madeTags_)
+        if (m.f.SameFace(f) && m.r.SameFace(r)) return m.tag;
+    if (madeTags_.size() == 8) madeTags_.erase(madeTags_.begin());
+    madeTags_.push_back({f, r, FontTag(f, r)});
+    return madeTags_.back().tag;
+}
+
 void HtmlContentWriter::PendingFontChange() {
     if (!pending_) return;
     HFont& S = st_.font;
     const HFont& F = cur_;
     const bool changed = F.colour != S.colour || F.name != S.name || F.size != S.size || F.style != S.style;
-    const std::string T = FontTag(F, paraFont_);
+    const std::string& T = CachedFontTag(F, paraFont_);
     const bool incremental = T.empty() && !(changed && st_.fontOpen);
     if (incremental) {
         if (S.Italic() && !F.Italic()) out_ += "</I>";

@@ -412,15 +412,7 @@ bool TPageView::ControlKey(QKeyEvent* e) {
         taken = text || key == EditKey::Up || key == EditKey::Down || key == EditKey::Home || key == EditKey::End ||
                 key == EditKey::PageUp || key == EditKey::PageDown;
     } else if (!e->text().isEmpty()) {
-        for (char32_t u : e->text().toUcs4()) {
-            size_t replaced = 0;
-            const std::string bytes = cp1252::FromUtf8(QString::fromUcs4(&u, 1).toStdString(), &replaced);
-            if (replaced) {
-                emit Unrepresentable(QString::fromUcs4(&u, 1));
-                continue;
-            }
-            for (char ch : bytes) c->ReaderKeyPress(uint8_t(ch));
-        }
+        for (char ch : TypedBytes(e->text())) c->ReaderKeyPress(uint8_t(ch));
         taken = true;
     }
     if (taken) viewport()->update();

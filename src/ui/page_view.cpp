@@ -603,21 +603,24 @@ void TPageView::keyPressEvent(QKeyEvent* e) {
     if (key != EditKey::Other) {
         handled = Editor()->KeyDown(key, mods);
     } else if (!e->text().isEmpty() && !(mods & (kCtrl | kAlt)) && !readOnly_) {
-        // Typed text reaches the engine as Windows-1252 bytes; a character
-        // the code page cannot hold is not typed, and the window says so.
-        for (char32_t u : e->text().toUcs4()) {
-            size_t replaced = 0;
-            const std::string bytes = cp1252::FromUtf8(QString::fromUcs4(&u, 1).toStdString(), &replaced);
-            if (replaced) {
-                emit Unrepresentable(QString::fromUcs4(&u, 1));
-                continue;
-            }
-            for (char c : bytes)
-                if (uint8_t(c) >= 32) handled |= Editor()->KeyPress(uint8_t(c));
-        }
+        for (char c : TypedBytes(e->text()))
+            if (uint8_t(c) >= 32) handled |= Editor()->KeyPress(uint8_t(c));
     }
     if (!handled && key == EditKey::Other && e->text().isEmpty()) return QAbstractScrollArea::keyPressEvent(e);
     AfterInput();
+}
+
+std::string TPageView::TypedBytes(const QString& text) {
+    // Typed text reaches the engine as Windows-1252 bytes; a character the
+    // code page cannot hold is not typed, and the window says so.
+    std::string out;
+    for (char32_t u : text.toUcs4()) {
+        size_t replaced = 0;
+        const std::string bytes = cp1252::FromUtf8(QString::fromUcs4(&u, 1).toStdString(), &replaced);
+        if (replaced) emit Unrepresentable(QString::fromUcs4(&u, 1));
+        else out += bytes;
+    }
+    return out;
 }
 
 void TPageView::mousePressEvent(QMouseEvent* e) {

@@ -293,6 +293,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // The typed text as Windows-1252 bytes; characters the code page cannot
+    // hold are left out and reported through Unrepresentable.
+    std::string TypedBytes(const QString& text);
     void UpdateScrollBars();
     QPoint Offset() const;
     // Where the caret is drawn, in viewport coordinates (empty when none).
