@@ -5,6 +5,7 @@
 
 #include "app/app_info.h"
 #include "cli/cli_support.h"
+#include "core/heap_pages.h"
 
 using namespace ovik;
 using namespace ovik::cli;
@@ -22,6 +23,7 @@ void PrintHelp(FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ovik::UseHugeHeapPages(argv);
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
         !std::strcmp(argv[1], "help")) {
         PrintHelp(argc < 2 ? stderr : stdout);

@@ -4,6 +4,7 @@
 
 #include "app/app_info.h"
 #include "app/startup.h"
+#include "core/heap_pages.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
@@ -11,6 +12,7 @@
 #include "ui/translations.h"
 
 int main(int argc, char** argv) {
+    ovik::UseHugeHeapPages(argv);
     QApplication app(argc, argv);
     ovik::ui::UseIconThemeFallback();
     QApplication::setOrganizationName(ovik::app::kOrganisation);
