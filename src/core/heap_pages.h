@@ -10,9 +10,10 @@ namespace ovik {
 
 // Called first thing in main: when the environment does not name the
 // tunable yet, adds it and starts the program again in place with the same
-// arguments. Does nothing (and the program goes on as it is) when
-// OVIK_PLAIN_HEAP is set, when the tunable is already set, or when the
-// program cannot be started again.
+// arguments; the program started again puts the environment back as the
+// user gave it, for the programs it starts. Does nothing (and the program
+// goes on as it is) when OVIK_PLAIN_HEAP is set, when the tunable is already
+// set, or when the program cannot be started again.
 void UseHugeHeapPages(char** argv);
 
 }  // namespace ovik
