@@ -302,8 +302,8 @@ std::string THQVtoHtml::WriteTarget(const fs::path& target, const std::string& r
     // temporary name, the permissions and the rename for each file of a new site.
     fs::path temp;
     int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) temp = target;
-    else if (errno == EEXIST) fd = CreateTempBeside(target, temp);
+    const bool replacing = fd < 0 && errno == EEXIST;
+    if (replacing) fd = CreateTempBeside(target, temp);
     if (fd < 0) return "Impossibile creare il file " + target.string() + ": " + std::strerror(errno);
     bool ok = write(fd);
     int err = ok ? 0 : errno;
@@ -311,12 +311,12 @@ std::string THQVtoHtml::WriteTarget(const fs::path& target, const std::string& r
         ok = false;
         err = errno;
     }
-    if (ok && temp != target && ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (ok && replacing && ::rename(temp.c_str(), target.c_str()) != 0) {
         ok = false;
         err = errno;
     }
     if (!ok) {
-        ::unlink(temp.c_str());
+        ::unlink(replacing ? temp.c_str() : target.c_str());
         return "Errore nella scrittura file " + target.string() + ": " + std::strerror(err ? err : EIO);
     }
     written_.push_back(cp1252::ToUtf8(relName));

@@ -71,46 +71,42 @@ bool RunOrdered(size_t n, unsigned workers, size_t window, Make make, Take take)
             changed.notify_all();
         }
     };
-    std::vector<std::thread> pool;
-    pool.reserve(workers);
-    // However the caller's loop ends (false, or an exception from take), the
-    // workers are told to stop and joined before this returns.
-    struct Join {
-        std::vector<std::thread>& pool;
-        std::mutex& mutex;
-        std::condition_variable& changed;
-        bool& stop;
-        ~Join() {
+    bool ok = true;
+    {
+        std::vector<std::thread> pool;
+        pool.reserve(workers);
+        // However the caller's loop ends (false, a failed item, or an
+        // exception from take), the workers are told to stop and joined
+        // before this scope is left.
+        struct Join {
+            std::vector<std::thread>& pool;
+            std::mutex& mutex;
+            std::condition_variable& changed;
+            bool& stop;
+            ~Join() {
+                {
+                    std::lock_guard lock(mutex);
+                    stop = true;
+                }
+                changed.notify_all();
+                for (std::thread& t : pool) t.join();
+            }
+        } join{pool, mutex, changed, stop};
+        for (unsigned w = 0; w < workers; ++w) pool.emplace_back(work);
+        for (size_t k = 0; k < n && ok; ++k) {
+            std::optional<Result> r;
             {
-                std::lock_guard lock(mutex);
-                stop = true;
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return slots[k % window].has_value() || stop; });
+                if (!slots[k % window]) break;  // a worker failed before making this one
+                r = std::move(slots[k % window]);
+                slots[k % window].reset();
+                consumed = k + 1;
             }
             changed.notify_all();
-            for (std::thread& t : pool) t.join();
+            ok = take(k, *r);
         }
-    } join{pool, mutex, changed, stop};
-    for (unsigned w = 0; w < workers; ++w) pool.emplace_back(work);
-    bool ok = true;
-    for (size_t k = 0; k < n && ok; ++k) {
-        std::optional<Result> r;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return slots[k % window].has_value() || stop; });
-            if (!slots[k % window]) break;  // a worker failed before making this one
-            r = std::move(slots[k % window]);
-            slots[k % window].reset();
-            consumed = k + 1;
-        }
-        changed.notify_all();
-        ok = take(k, *r);
     }
-    {
-        std::lock_guard lock(mutex);
-        stop = true;
-    }
-    changed.notify_all();
-    for (std::thread& t : pool) t.join();
-    pool.clear();
     if (failure) std::rethrow_exception(failure);
     return ok;
 }
